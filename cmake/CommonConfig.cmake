@@ -1,0 +1,15 @@
+# One place for the settings every target shares.
+add_library(besedka_common INTERFACE)
+target_compile_options(besedka_common INTERFACE -Wall -Wextra -Wpedantic)
+
+if(BESEDKA_SANITIZE)
+    target_compile_options(besedka_common INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(besedka_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+if(BESEDKA_FUZZ)
+    # Every object of a fuzz build carries the coverage the fuzzer steers by.
+    target_compile_options(besedka_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+    target_link_options(besedka_common INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,50 @@
+#include "plain_text.h"
+
+#include <cstring>
+
+namespace besedka {
+
+std::vector<std::string> splitAtLineBreaks(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            return lines;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') {
+            ++start;
+        }
+    }
+}
+
+std::vector<std::string> splitPlainLines(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    std::vector<std::string> lines = splitAtLineBreaks(text);
+    const char last = text.back();
+    if (last == '\n' || last == '\r') {
+        lines.pop_back();
+    }
+    return lines;
+}
+
+std::string joinCrLf(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const auto& line : lines) {
+        size += line.size() + 2;
+    }
+    std::string text;
+    text.reserve(size);
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace besedka

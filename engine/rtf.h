@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace besedka {
+
+// The paragraphs of an RTF document as Windows-1251 lines, or nothing when
+// the bytes are not an RTF document. Never crashes, hangs or recurses,
+// whatever the bytes.
+std::optional<std::vector<std::string>> readRtf(std::string_view bytes);
+
+// An RTF document whose paragraphs are `lines` (Windows-1251); readRtf gives
+// the same lines back.
+std::string writeRtf(const std::vector<std::string>& lines);
+
+} // namespace besedka
