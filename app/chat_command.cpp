@@ -1,0 +1,161 @@
+#include "chat_command.h"
+
+#include "clock.h"
+#include "cp1251.h"
+#include "engine.h"
+#include "file_error.h"
+#include "file_store.h"
+#include "host.h"
+#include "start_options.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace besedka {
+namespace {
+
+constexpr std::size_t kInputLimit = 255; // the input field's limit
+
+// Writes every line the engine adds to the dialogue pane, as UTF-8.
+class PanePrinter final : public PaneObserver {
+  public:
+    explicit PanePrinter(std::ostream& out) : out_(out) {}
+    void paneLineAppended(const PaneLine& line) override {
+        out_ << cp1251ToUtf8(line.text) << '\n' << std::flush;
+    }
+    void paneLastLineRemoved() override {}
+    void paneCleared() override {}
+
+  private:
+    std::ostream& out_;
+};
+
+class ChatHost final : public Host {
+  public:
+    void playCue(Cue) override {}
+    void clearInput() override {}
+    void startClosing() override { farewell = true; }
+    bool farewell = false;
+};
+
+bool hasReservedCharacter(std::string_view text) {
+    return text.find_first_of("^_;") != std::string_view::npos;
+}
+
+// One chat session over an engine; reports file errors and remembers them.
+class ChatSession {
+  public:
+    ChatSession(Engine& engine, ChatHost& host, std::ostream& err)
+        : engine_(engine), host_(host), err_(err) {}
+
+    // Handles one input line; returns false when the session ends.
+    bool handle(const std::string& input) {
+        if (input == "/quit") {
+            return false;
+        }
+        if (input == "/exit") {
+            exitWithLog();
+            return false;
+        }
+        if (runCommand(input)) {
+            return true;
+        }
+        sayLine(input);
+        if (host_.farewell) {
+            exitWithLog();
+            return false;
+        }
+        return true;
+    }
+
+    void exitWithLog() {
+        guarded([&] { engine_.appendDialogueLog(engine_.clock().localNow()); });
+    }
+
+    bool failed() const { return failed_; }
+
+  private:
+    bool runCommand(const std::string& input) {
+        if (input == "/new") {
+            engine_.newDialogue();
+        } else if (input == "/undo") {
+            engine_.undo();
+        } else if (input == "/cpu") {
+            engine_.switchToCpuCpu();
+        } else if (input == "/user") {
+            engine_.switchToCpuUser();
+        } else if (input == "/tick") {
+            guarded([&] { engine_.selfTalkStep(); });
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    void sayLine(const std::string& input) {
+        if (input.empty()) {
+            return;
+        }
+        std::string phrase = utf8ToCp1251(input);
+        if (phrase.size() > kInputLimit) {
+            phrase.resize(kInputLimit);
+        }
+        if (hasReservedCharacter(phrase)) {
+            err_ << "besedka chat: \"^\", \"_\" and \";\" are reserved; the phrase was not sent\n";
+            return;
+        }
+        guarded([&] { engine_.say(phrase); });
+    }
+
+    template <typename Step> void guarded(Step step) {
+        try {
+            step();
+        } catch (const FileError& error) {
+            err_ << cp1251ToUtf8(error.what()) << '\n';
+            failed_ = true;
+        }
+    }
+
+    Engine& engine_;
+    ChatHost& host_;
+    std::ostream& err_;
+    bool failed_ = false;
+};
+
+} // namespace
+
+int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                   std::ostream& err) {
+    StartOptions options;
+    if (const auto problem = parseStartOptions(args, options)) {
+        err << "besedka chat: " << *problem << '\n';
+        return 2;
+    }
+    if (options.workdir && !std::filesystem::is_directory(*options.workdir)) {
+        err << "besedka chat: no such directory: " << options.workdir->string() << '\n';
+        return 2;
+    }
+    const FileStore files(pathMapFor(options));
+    const auto clock = clockFromEnvironment();
+    ChatHost host;
+    Engine engine(files, *clock, host);
+    PanePrinter printer(out);
+    engine.dialogue().setObserver(&printer);
+    ChatSession session(engine, host, err);
+
+    std::string line;
+    bool running = true;
+    while (running && std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        running = session.handle(line);
+    }
+    if (running) {
+        session.exitWithLog(); // end of input ends the session as /exit does
+    }
+    out.flush();
+    return session.failed() ? 1 : 0;
+}
+
+} // namespace besedka

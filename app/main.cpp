@@ -1,0 +1,65 @@
+// Program start: the window by default, or one of the command-line tools.
+#include "chat_command.h"
+#include "kb_command.h"
+
+#ifdef BESEDKA_WITH_GUI
+#include "run_window.h"
+#endif
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kVersion = "1.0.0";
+
+void printHelp(std::ostream& out) {
+    out << "Usage:\n"
+           "  besedka [--workdir DIR] [--drive D=DIR]       start the chat window\n"
+           "  besedka chat [--workdir DIR] [--drive D=DIR]  chat in the terminal (one phrase a "
+           "line)\n"
+           "  besedka kb lines FILE                         print the lines of a knowledge-base "
+           "file\n"
+           "  besedka kb from-text IN OUT                   write UTF-8 lines as a knowledge-base "
+           "file\n"
+           "  besedka kb check [WORKDIR]                    check the knowledge base of a working "
+           "directory\n"
+           "  besedka --help                                show this help\n"
+           "  besedka --version                             show the version\n"
+           "\n"
+           "Options:\n"
+           "  --workdir DIR   run in DIR (default: the current directory)\n"
+           "  --drive D=DIR   map the Windows drive D: to DIR (default: BESEDKA_DRIVE_D, else the "
+           "folder D)\n"
+           "\n"
+           "Terminal chat commands: /new /undo /cpu /user /tick /exit /quit\n"
+           "Environment: BESEDKA_CLOCK=MS starts a fake clock at MS milliseconds after midnight.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        printHelp(std::cout);
+        return 0;
+    }
+    if (!args.empty() && args[0] == "--version") {
+        std::cout << "besedka " << kVersion << '\n';
+        return 0;
+    }
+    if (!args.empty() && args[0] == "chat") {
+        return besedka::runChatCommand({args.begin() + 1, args.end()}, std::cin, std::cout,
+                                       std::cerr);
+    }
+    if (!args.empty() && args[0] == "kb") {
+        return besedka::runKbCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    }
+#ifdef BESEDKA_WITH_GUI
+    return besedka::runWindow(argc, argv, args);
+#else
+    std::cerr << "besedka: the window is not built yet; use 'besedka chat'\n";
+    return 2;
+#endif
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace besedka {
+
+class PathMap;
+
+// Options shared by the window and the terminal chat.
+struct StartOptions {
+    std::optional<std::filesystem::path> workdir;     // --workdir DIR
+    std::vector<std::pair<char, std::string>> drives; // --drive D=DIR
+};
+
+// Parses the options; returns an error message for anything else.
+std::optional<std::string> parseStartOptions(const std::vector<std::string>& args,
+                                             StartOptions& options);
+
+// The path map for these options: the working directory (default: the current
+// one), drives from --drive, then BESEDKA_DRIVE_<LETTER>.
+PathMap pathMapFor(const StartOptions& options);
+
+} // namespace besedka

@@ -1,0 +1,40 @@
+#include "dialogue.h"
+
+namespace besedka {
+
+void Dialogue::appendToPane(std::string_view text) {
+    pane_.push_back({std::string(text), insertion_});
+    if (observer_ != nullptr) {
+        observer_->paneLineAppended(pane_.back());
+    }
+}
+
+const std::string& Dialogue::paneLine(std::size_t i) const {
+    static const std::string empty;
+    return i < pane_.size() ? pane_[i].text : empty;
+}
+
+void Dialogue::removeLastPaneLine() {
+    if (pane_.empty()) {
+        return;
+    }
+    pane_.pop_back();
+    if (observer_ != nullptr) {
+        observer_->paneLastLineRemoved();
+    }
+}
+
+void Dialogue::clearPane() {
+    pane_.clear();
+    if (observer_ != nullptr) {
+        observer_->paneCleared();
+    }
+}
+
+void Dialogue::removeLastTranscriptLine() {
+    if (!transcript_.empty()) {
+        transcript_.pop_back();
+    }
+}
+
+} // namespace besedka

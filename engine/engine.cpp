@@ -1,0 +1,171 @@
+#include "engine.h"
+
+#include "clock.h"
+#include "file_store.h"
+#include "host.h"
+#include "kb_paths.h"
+#include "phrase.h"
+#include "russian.h"
+#include "word_lists.h"
+
+namespace besedka {
+namespace {
+
+constexpr const char* kUserPrefix = "USER:     ";
+constexpr const char* kReplyPrefix = "CPU:     ";
+
+// Every line break (CR LF, LF, CR) made CR LF, as a plain multi-line field
+// holds text.
+std::string withCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            out += "\r\n";
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+Engine::Engine(const FileStore& files, Clock& clock, Host& host)
+    : files_(files), clock_(clock), host_(host) {}
+
+void Engine::say(std::string_view typedPhrase) {
+    if (mode_ == Mode::CpuCpu) {
+        exchange(exchangeBuffer_, true);
+    } else {
+        exchange(typedPhrase, false);
+    }
+}
+
+void Engine::selfTalkStep() {
+    exchangeBuffer_ = withCrLf(files_.read(paths::kExchange));
+    exchange(exchangeBuffer_, true);
+}
+
+void Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
+    if (phrase.empty()) {
+        return; // nothing to say: nothing is shown, recorded, written or learned
+    }
+    random_.reseed(clock_);
+    const std::string typed(phrase);
+    const std::string previousPaneLine =
+        dialogue_.paneCount() >= 2 ? dialogue_.paneLine(dialogue_.paneCount() - 2) : "";
+    state_.BranchText.clear();
+    state_.UserPhraseKey = phraseKey(typed);
+    if (!state_.LastReplyKey.empty()) {
+        state_.LastReplyKey = cyrillicUpper(state_.LastReplyKey);
+    }
+    const std::string shown = shownPhrase(typed);
+
+    bool personalTopic = false;
+    if (!findReply(shown, previousPaneLine, personalTopic) && !personalTopic) {
+        learn(shown);
+    }
+    showAndRecord(shown);
+    if (writesExchangeFile) {
+        writeExchangeFile();
+    }
+    state_.LastReplyText = state_.ReplyText;
+    state_.LastReplyKey = state_.ReplyText;
+    host_.clearInput();
+    state_.IdleTicks = 0;
+    checkFarewell();
+}
+
+bool Engine::findReply(const std::string& shown, const std::string& previousPaneLine,
+                       bool& personalTopic) {
+    if (repeatResponder(shown, previousPaneLine) || insultResponder()) {
+        return true;
+    }
+    personalTopic = personalTopicResponder();
+    return longPhraseResponder(shown) || treeWalk();
+}
+
+void Engine::drawReply(const char* path) {
+    scratch2_.load(files_, path);
+    state_.ReplyText = scratch2_.line(
+        static_cast<std::size_t>(random_.below(static_cast<int>(scratch2_.count()))));
+}
+
+void Engine::showAndRecord(const std::string& shown) {
+    host_.playCue(Cue::UserLine);
+    dialogue_.setInsertionFormat({appearance_.userColor, appearance_.userFont});
+    dialogue_.appendToPane(shown);
+    dialogue_.appendToTranscript(kUserPrefix + shown);
+    host_.playCue(Cue::Reply);
+    dialogue_.setInsertionFormat({appearance_.replyColor, appearance_.replyFont});
+    dialogue_.appendToPane(state_.ReplyText);
+    dialogue_.appendToTranscript(kReplyPrefix + state_.ReplyText);
+}
+
+void Engine::writeExchangeFile() {
+    exchangeBuffer_ = withCrLf(state_.ReplyText) + "\r\n";
+    files_.write(exchangeWritePath_, exchangeBuffer_);
+}
+
+void Engine::checkFarewell() {
+    const auto& farewells = farewellList();
+    bool farewell = false;
+    for (std::size_t i = 1; i < farewells.size(); ++i) {
+        farewell = farewell || state_.UserPhraseKey == farewells[i];
+    }
+    if (farewell) {
+        host_.startClosing();
+    }
+}
+
+bool Engine::idleTick() {
+    const int threshold = random_.range(60, 90, &clock_);
+    ++state_.IdleTicks;
+    if (state_.IdleTicks < threshold) {
+        return false;
+    }
+    drawReply(paths::kPause);
+    dialogue_.setInsertionColor(appearance_.backgroundColor);
+    dialogue_.appendToPane(state_.ReplyText);
+    host_.playCue(Cue::Reply);
+    state_.IdleTicks = 0;
+    return true;
+}
+
+void Engine::switchToCpuUser() {
+    dialogue_.setInsertionColor(kTeal);
+    dialogue_.appendToPane(ru("Сервис:   // Режим диалога Cpu\\User."));
+    dialogue_.appendToPane("");
+    mode_ = Mode::CpuUser;
+}
+
+void Engine::switchToCpuCpu() {
+    dialogue_.setInsertionColor(kTeal);
+    dialogue_.appendToPane(ru("Сервис:   // Режим диалога Cpu\\Cpu."));
+    mode_ = Mode::CpuCpu;
+}
+
+void Engine::newDialogue() {
+    dialogue_.clearPane();
+    dialogue_.clearTranscript();
+}
+
+void Engine::undo() {
+    dialogue_.removeLastPaneLine();
+    dialogue_.removeLastTranscriptLine();
+}
+
+void Engine::loadTreeAtCreation() {
+    scratch2_.load(files_, paths::kWordsAtCreation);
+}
+
+long Engine::learnedPhraseCount() {
+    scratch2_.load(files_, paths::kWords);
+    return static_cast<long>(scratch2_.count()) - 1;
+}
+
+} // namespace besedka

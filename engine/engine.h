@@ -1,0 +1,105 @@
+#pragma once
+
+#include "appearance.h"
+#include "dialogue.h"
+#include "engine_state.h"
+#include "random.h"
+#include "string_list.h"
+
+#include <string>
+#include <string_view>
+
+namespace besedka {
+
+class Clock;
+class FileStore;
+class Host;
+struct LocalDateTime;
+
+enum class Mode { CpuUser, CpuCpu };
+
+// The conversation engine: one object for the whole run. Every file access
+// loads the file afresh; a failed access throws FileError and leaves done what
+// was done before it.
+class Engine {
+  public:
+    Engine(const FileStore& files, Clock& clock, Host& host);
+
+    // The Say command: one exchange on the typed phrase, or in Cpu\Cpu mode on
+    // the exchange buffer (whose reply then goes to the exchange file). An
+    // empty phrase makes no exchange.
+    void say(std::string_view typedPhrase);
+    // One self-talk step, whatever the mode: reads the exchange file into the
+    // exchange buffer and runs one exchange on it.
+    void selfTalkStep();
+
+    // Idle-timer tick: returns true when an idle remark was made.
+    bool idleTick();
+
+    void switchToCpuUser();
+    void switchToCpuCpu();
+    Mode mode() const { return mode_; }
+
+    // Empties the pane and the transcript; the engine's state stays.
+    void newDialogue();
+    // Deletes the last pane line and the last transcript line.
+    void undo();
+
+    // Loads the knowledge tree as the window does when it is created.
+    void loadTreeAtCreation();
+    // Number of learned phrases: the tree's line count minus 1.
+    long learnedPhraseCount();
+    // Appends the current dialogue as one block to the dialogue log.
+    void appendDialogueLog(const LocalDateTime& now);
+
+    Dialogue& dialogue() { return dialogue_; }
+    const Dialogue& dialogue() const { return dialogue_; }
+    Appearance& appearance() { return appearance_; }
+    EngineState& state() { return state_; }
+    const EngineState& state() const { return state_; }
+    Random& random() { return random_; }
+    Clock& clock() { return clock_; }
+
+    // Where replies go in Cpu\Cpu mode (the editor's path field).
+    const std::string& exchangeWritePath() const { return exchangeWritePath_; }
+    void setExchangeWritePath(std::string path) { exchangeWritePath_ = std::move(path); }
+    // The exchange buffer: text read from the exchange file, or the last
+    // reply written to it. Separate from the insult list.
+    const std::string& exchangeBuffer() const { return exchangeBuffer_; }
+    void setExchangeBuffer(std::string text) { exchangeBuffer_ = std::move(text); }
+
+  private:
+    void exchange(std::string_view phrase, bool writeExchangeFile);
+    bool findReply(const std::string& shown, const std::string& previousPaneLine,
+                   bool& personalTopic);
+    void drawReply(const char* path);
+    bool repeatResponder(const std::string& shown, const std::string& previousPaneLine);
+    bool insultResponder();
+    bool personalTopicResponder();
+    bool longPhraseResponder(const std::string& shown);
+    bool treeWalk();
+    bool branchContinuation(StringList& tree);
+    bool keywordLookup(StringList& tree);
+    void chooseAnswer(std::string_view line);
+    void learn(const std::string& shown);
+    bool learnNewTreeLine(const std::string& shown);
+    void learnAnswerForLastReply(const std::string& shown);
+    void showAndRecord(const std::string& shown);
+    void writeExchangeFile();
+    void checkFarewell();
+
+    const FileStore& files_;
+    Clock& clock_;
+    Host& host_;
+    Random random_;
+    EngineState state_;
+    Dialogue dialogue_;
+    Appearance appearance_;
+    Mode mode_ = Mode::CpuUser;
+    std::string exchangeWritePath_ = "D:\\Txt.Dat";
+    std::string exchangeBuffer_;
+    StringList scratch2_; // RichEdit2: reply lists, the tree, the log
+    StringList scratch3_; // RichEdit3: question and statement lists
+};
+
+} // namespace besedka
