@@ -49,6 +49,13 @@ int main(int argc, char** argv) {
         std::cout << "besedka " << kVersion << '\n';
         return 0;
     }
+    if (!args.empty() && args[0] == "--has-window") {
+#ifdef BESEDKA_WITH_GUI
+        return 0;
+#else
+        return 1;
+#endif
+    }
     if (!args.empty() && args[0] == "chat") {
         return besedka::runChatCommand({args.begin() + 1, args.end()}, std::cin, std::cout,
                                        std::cerr);
