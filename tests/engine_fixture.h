@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace besedka::testing {
+namespace besedka::test {
 
 // A fresh temporary directory, removed at the end of the test.
 class TempDir {
@@ -124,4 +124,4 @@ protected:
     Engine engine_{files_, clock_, host_};
 };
 
-} // namespace besedka::testing
+} // namespace besedka::test

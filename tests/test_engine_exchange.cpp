@@ -3,7 +3,7 @@
 #include "engine_fixture.h"
 #include "file_error.h"
 
-namespace besedka::testing {
+namespace besedka::test {
 namespace {
 
 using Exchange = EngineTest;
@@ -183,4 +183,4 @@ TEST_F(Exchange, UndoRemovesOneLineOfEach) {
 }
 
 } // namespace
-} // namespace besedka::testing
+} // namespace besedka::test

@@ -10,7 +10,7 @@
 namespace besedka {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 void touch(const std::filesystem::path& path) { std::ofstream(path) << "x"; }
 
