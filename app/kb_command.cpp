@@ -1,0 +1,210 @@
+#include "kb_command.h"
+
+#include "atomic_file.h"
+#include "cp1251.h"
+#include "file_error.h"
+#include "file_store.h"
+#include "path_map.h"
+#include "plain_text.h"
+#include "rtf.h"
+#include "string_list.h"
+#include "tree_line.h"
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+namespace besedka {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kUsageError = 2;
+
+using Args = std::vector<std::string>;
+
+constexpr std::string_view kTreeFile = "Base\\Words.Dat";
+
+// Every file the program opens from its working directory; it creates none.
+constexpr std::array<std::string_view, 15> kRequiredFiles{
+    kTreeFile,
+    "Base\\Pause.Dat",
+    "Base\\Povtor.Dat",
+    "Base\\X.Dat",
+    "Base\\BigString.Dat",
+    "Base\\W1.Dat",
+    "Base\\W2.Dat",
+    "Base\\Log.Halden",
+    "Sound\\KeyBoard.wav",
+    "Sound\\Button1.wav",
+    "Sound\\Button2.wav",
+    "Sound\\Button3.wav",
+    "Sound\\CpuSound.wav",
+    "Sound\\Close.wav",
+    "ReadMe.Txt",
+};
+
+int fail(std::ostream& err, std::string_view message) {
+    err << "besedka kb: " << message << '\n';
+    return kFailure;
+}
+
+int printLines(const Args& args, std::ostream& out, std::ostream& err) {
+    const std::string& file = args[0];
+    const auto bytes = readWholeFile(file);
+    if (!bytes) {
+        return fail(err, "cannot read " + file);
+    }
+    for (const std::string& line : parseKnowledgeFile(*bytes)) {
+        out << cp1251ToUtf8(line) << '\n';
+    }
+    return kSuccess;
+}
+
+std::string_view withoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    return text.substr(0, mark.size()) == mark ? text.substr(mark.size()) : text;
+}
+
+int convertFromText(const Args& args, std::ostream& /*out*/, std::ostream& err) {
+    const std::string& input = args[0];
+    const std::string& output = args[1];
+    const auto text = readWholeFile(input);
+    if (!text) {
+        return fail(err, "cannot read " + input);
+    }
+    std::vector<std::string> lines;
+    std::size_t number = 0;
+    for (const std::string& utf8 : splitPlainLines(withoutByteOrderMark(*text))) {
+        ++number;
+        lines.push_back(utf8ToCp1251(utf8));
+        // Written anyway: the rest of the file is good, and "?" shows where.
+        if (cp1251ToUtf8(lines.back()) != utf8) {
+            err << "besedka kb: " << input << ':' << number
+                << ": characters without a Windows-1251 form became \"?\"\n";
+        }
+    }
+    if (!writeFileAtomically(output, writeRtf(lines))) {
+        return fail(err, "cannot write " + output);
+    }
+    return kSuccess;
+}
+
+// Reports the tree lines that break the grammar, numbered from 1 as a text
+// editor counts (the program's line index is one less); line 1 is a free
+// header. Returns the number of lines, or nothing when the file cannot be read.
+std::optional<std::size_t> checkTree(const FileStore& files, std::size_t& problems,
+                                     std::ostream& out) {
+    std::vector<std::string> lines;
+    try {
+        lines = parseKnowledgeFile(files.read(kTreeFile));
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (const auto problem = treeLineProblem(lines[i])) {
+            out << kTreeFile << ':' << i + 1 << ": " << *problem << ": " << cp1251ToUtf8(lines[i])
+                << '\n';
+            ++problems;
+        }
+    }
+    return lines.size();
+}
+
+std::size_t checkFilesPresent(const PathMap& paths, std::ostream& out) {
+    std::size_t absent = 0;
+    for (const std::string_view name : kRequiredFiles) {
+        const fs::path path = paths.resolve(name);
+        std::error_code error;
+        if (!fs::is_regular_file(path, error)) {
+            out << name << ": missing\n";
+            ++absent;
+        } else if (!readWholeFile(path)) {
+            out << name << ": cannot be read\n";
+            ++absent;
+        }
+    }
+    return absent;
+}
+
+int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
+    const fs::path workdir = args.empty() ? fs::path(".") : fs::path(args[0]);
+    std::error_code error;
+    if (!fs::is_directory(workdir, error)) {
+        return fail(err, "no such directory: " + workdir.string());
+    }
+    const FileStore files{PathMap(workdir)};
+    const std::size_t absent = checkFilesPresent(files.paths(), out);
+    std::size_t problems = 0;
+    const auto treeLines = checkTree(files, problems, out);
+
+    if (absent == 0 && problems == 0) {
+        const std::size_t lines = treeLines.value_or(0);
+        const std::size_t phrases = lines > 0 ? lines - 1 : 0;
+        out << "kb check: OK: all " << kRequiredFiles.size() << " files present, " << kTreeFile
+            << " holds " << phrases << " phrases\n";
+        return kSuccess;
+    }
+    out << "kb check: FAILED: " << absent << " files missing or unreadable, " << problems
+        << " broken lines in " << kTreeFile << '\n';
+    return kFailure;
+}
+
+struct Subcommand {
+    std::string_view name;
+    std::string_view arguments;
+    std::size_t minArgs;
+    std::size_t maxArgs;
+    int (*run)(const Args&, std::ostream&, std::ostream&);
+};
+
+constexpr std::array<Subcommand, 3> kSubcommands{{
+    {"lines", "FILE", 1, 1, printLines},
+    {"from-text", "IN OUT", 2, 2, convertFromText},
+    {"check", "[WORKDIR]", 0, 1, checkWorkdir},
+}};
+
+std::string usageLine() {
+    std::string usage = "usage:";
+    for (const Subcommand& command : kSubcommands) {
+        usage += &command == &kSubcommands.front() ? " " : " | ";
+        usage += "besedka kb ";
+        usage += command.name;
+        usage += ' ';
+        usage += command.arguments;
+    }
+    return usage;
+}
+
+int usageError(std::ostream& err, std::string_view problem) {
+    err << "besedka kb: " << problem << "; " << usageLine() << '\n';
+    return kUsageError;
+}
+
+} // namespace
+
+int runKbCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        return usageError(err, "no subcommand");
+    }
+    if (args[0] == "help" || args[0] == "--help" || args[0] == "-h") {
+        out << usageLine() << '\n';
+        return kSuccess;
+    }
+    const Args rest(args.begin() + 1, args.end());
+    for (const Subcommand& command : kSubcommands) {
+        if (args[0] != command.name) {
+            continue;
+        }
+        if (rest.size() < command.minArgs || rest.size() > command.maxArgs) {
+            return usageError(err, "wrong number of arguments for " + args[0]);
+        }
+        return command.run(rest, out, err);
+    }
+    return usageError(err, "unknown subcommand \"" + args[0] + "\"");
+}
+
+} // namespace besedka

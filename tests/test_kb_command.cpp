@@ -1,0 +1,313 @@
+#include "kb_command.h"
+
+#include "cp1251.h"
+#include "engine_fixture.h"
+#include "phrase.h"
+#include "plain_text.h"
+#include "rtf.h"
+#include "string_list.h"
+#include "tree_line.h"
+#include "word_lists.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace besedka {
+namespace {
+namespace fs = std::filesystem;
+using test::TempDir;
+using test::toCp1251;
+
+const fs::path kDataDir = fs::path(BESEDKA_SOURCE_DIR) / "data";
+
+struct KbRun {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+KbRun kb(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runKbCommand(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::size_t countLines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// A complete working directory whose tree holds `treeLines` (UTF-8), some
+// names in other letter cases as a copied Windows folder may have them.
+void makeWorkdir(const fs::path& dir, const std::vector<std::string>& treeLines) {
+    writeBytes(dir / "base" / "WORDS.DAT", joinCrLf(toCp1251(treeLines)));
+    for (const char* name :
+         {"Pause.Dat", "Povtor.Dat", "X.Dat", "BigString.Dat", "W1.Dat", "W2.Dat"}) {
+        writeBytes(dir / "base" / name, utf8ToCp1251("Ответ.\r\n"));
+    }
+    writeBytes(dir / "base" / "Log.Halden", "");
+    for (const char* name :
+         {"KeyBoard.wav", "Button1.wav", "Button2.wav", "Button3.wav", "CpuSound.wav"}) {
+        writeBytes(dir / "Sound" / name, "RIFF");
+    }
+    writeBytes(dir / "Sound" / "close.WAV", "RIFF");
+    writeBytes(dir / "readme.txt", "v1\r\n");
+}
+
+const std::vector<std::string> kGoodTree = {
+    "Заголовок без разметки",
+    "ПРИВЕТ^Привет!;Здравствуй.;",
+    "_КАК ДЕЛА?^Хорошо.;",
+    "__А У ТЕБЯ^Тоже.;",
+    "ПОКА^",
+};
+
+TEST(KbLines, PrintsRtfAndPlainFilesAsTheSameUtf8Lines) {
+    const TempDir dir;
+    const std::vector<std::string> lines = {"ПРИВЕТ^Привет!;", "", "Ёлка, «кавычки» — тире"};
+    writeBytes(dir.path() / "tree.rtf", writeRtf(toCp1251(lines)));
+    writeBytes(dir.path() / "tree.txt", joinCrLf(toCp1251(lines)));
+    const std::string expected = "ПРИВЕТ^Привет!;\n\nЁлка, «кавычки» — тире\n";
+
+    for (const char* name : {"tree.rtf", "tree.txt"}) {
+        const KbRun run = kb({"lines", (dir.path() / name).string()});
+        EXPECT_EQ(run.status, 0) << name;
+        EXPECT_EQ(run.out, expected) << name;
+        EXPECT_EQ(run.err, "") << name;
+    }
+}
+
+TEST(KbFromText, WritesRtfThatReadsBackAsTheSameLines) {
+    const TempDir dir;
+    const fs::path in = dir.path() / "in.txt";
+    const fs::path out = dir.path() / "Words.Dat";
+    // A byte-order mark, all three line breaks and a final break.
+    writeBytes(in, "\xEF\xBB\xBFЗаголовок\r\nПРИВЕТ^Привет!;\nЁЖ^Ёжик.;\r\r\n");
+
+    const KbRun written = kb({"from-text", in.string(), out.string()});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(written.err, "");
+    const std::string bytes = readBytes(out);
+    EXPECT_EQ(bytes.rfind("{\\rtf", 0), 0u);
+    EXPECT_EQ(readRtf(bytes), toCp1251({"Заголовок", "ПРИВЕТ^Привет!;", "ЁЖ^Ёжик.;", ""}));
+
+    const KbRun listed = kb({"lines", out.string()});
+    EXPECT_EQ(listed.out, "Заголовок\nПРИВЕТ^Привет!;\nЁЖ^Ёжик.;\n\n");
+}
+
+TEST(KbFromText, WarnsAboutCharactersWithoutAWindows1251Form) {
+    const TempDir dir;
+    writeBytes(dir.path() / "in.txt", "Хорошо.\nСмайлик \xF0\x9F\x99\x82.\n");
+    const KbRun run =
+        kb({"from-text", (dir.path() / "in.txt").string(), (dir.path() / "out.Dat").string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("in.txt:2:"), std::string::npos) << run.err;
+    EXPECT_EQ(countLines(run.err), 1u);
+    EXPECT_EQ(kb({"lines", (dir.path() / "out.Dat").string()}).out, "Хорошо.\nСмайлик ?.\n");
+}
+
+TEST(KbCheck, AcceptsACompleteWorkdirWithAGoodTree) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), kGoodTree);
+    const KbRun run = kb({"check", dir.path().string()});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(countLines(run.out), 1u) << run.out;
+    EXPECT_NE(run.out.find("4 phrases"), std::string::npos) << run.out;
+}
+
+TEST(KbCheck, ReportsEveryBrokenTreeLineWithItsNumber) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), {
+                                "Заголовок ^ с ; чем угодно", // 1: free text, never reported
+                                "ПРИВЕТ^Привет!;",            // 2
+                                "",                           // 3
+                                "ПРИВЕТ Привет!;",            // 4
+                                "__^Ответ;",                  // 5
+                                "ПРИ;ВЕТ^Привет!;",           // 6
+                                "ПРИВЕТ^Привет!;Как^дела?;",  // 7
+                                "ПРИВЕТ^Привет!;Здравствуй",  // 8
+                                "ПРИВЕТ^Привет!;;",           // 9
+                                "_КАК ДЕЛА?^",                // 10
+                            });
+    const KbRun run = kb({"check", dir.path().string()});
+    EXPECT_EQ(run.status, 1);
+
+    const std::vector<std::string> reported = splitPlainLines(run.out);
+    ASSERT_EQ(reported.size(), 8u) << run.out; // and the summary
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Base\\Words.Dat:3: ", ": "},
+        {"Base\\Words.Dat:4: ", ": ПРИВЕТ Привет!;"},
+        {"Base\\Words.Dat:5: ", ": __^Ответ;"},
+        {"Base\\Words.Dat:6: ", ": ПРИ;ВЕТ^Привет!;"},
+        {"Base\\Words.Dat:7: ", ": ПРИВЕТ^Привет!;Как^дела?;"},
+        {"Base\\Words.Dat:8: ", ": ПРИВЕТ^Привет!;Здравствуй"},
+        {"Base\\Words.Dat:9: ", ": ПРИВЕТ^Привет!;;"},
+    };
+    std::vector<std::string> problems;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::string& line = reported[i];
+        const auto& [prefix, suffix] = expected[i];
+        EXPECT_EQ(line.rfind(prefix, 0), 0u) << line;
+        ASSERT_GE(line.size(), prefix.size() + suffix.size()) << line;
+        EXPECT_EQ(line.substr(line.size() - suffix.size()), suffix) << line;
+        problems.push_back(line.substr(prefix.size(), line.size() - prefix.size() - suffix.size()));
+    }
+    // Each kind of fault is named in its own words.
+    std::sort(problems.begin(), problems.end());
+    EXPECT_EQ(std::unique(problems.begin(), problems.end()), problems.end());
+    EXPECT_NE(run.out.find("FAILED"), std::string::npos);
+    EXPECT_NE(run.out.find("7 broken lines"), std::string::npos) << run.out;
+}
+
+TEST(KbCheck, ReportsMissingAndUnreadableFiles) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), kGoodTree);
+    fs::remove(dir.path() / "base" / "X.Dat");
+    fs::remove(dir.path() / "Sound" / "close.WAV");
+    fs::create_directory(dir.path() / "Sound" / "Close.wav"); // a folder is no file
+
+    const KbRun run = kb({"check", dir.path().string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("Base\\X.Dat: missing\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Sound\\Close.wav: missing\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2 files missing"), std::string::npos) << run.out;
+}
+
+TEST(KbCheck, ReportsAMissingTreeWithoutCrashing) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), kGoodTree);
+    fs::remove(dir.path() / "base" / "WORDS.DAT");
+    const KbRun run = kb({"check", dir.path().string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("Base\\Words.Dat: missing\n"), std::string::npos) << run.out;
+}
+
+TEST(KbCheck, DefaultsToTheCurrentDirectory) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), kGoodTree);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    const KbRun run = kb({"check"});
+    fs::current_path(before);
+    EXPECT_EQ(run.status, 0) << run.out;
+}
+
+TEST(KbErrors, FileErrorsAreOneLineOnStderrWithStatusOne) {
+    const TempDir dir;
+    const std::string missing = (dir.path() / "nothing.Dat").string();
+    writeBytes(dir.path() / "in.txt", "Строка\n");
+    const std::string unwritable = (dir.path() / "no-such-dir" / "out.Dat").string();
+
+    const std::vector<std::vector<std::string>> calls = {
+        {"lines", missing},
+        {"from-text", missing, (dir.path() / "out.Dat").string()},
+        {"from-text", (dir.path() / "in.txt").string(), unwritable},
+        {"check", (dir.path() / "no-such-workdir").string()},
+    };
+    for (const auto& args : calls) {
+        const KbRun run = kb(args);
+        EXPECT_EQ(run.status, 1) << args[0];
+        EXPECT_EQ(run.out, "") << args[0];
+        EXPECT_EQ(run.err.rfind("besedka kb: ", 0), 0u) << run.err;
+        EXPECT_EQ(countLines(run.err), 1u) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "out.Dat"));
+    EXPECT_FALSE(fs::exists(unwritable));
+}
+
+TEST(KbErrors, WrongUsageIsStatusTwo) {
+    const std::vector<std::vector<std::string>> calls = {
+        {}, {"bogus"}, {"lines"}, {"lines", "a", "b"}, {"from-text", "a"}, {"check", "a", "b"},
+    };
+    for (const auto& args : calls) {
+        const KbRun run = kb(args);
+        EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("besedka kb: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find("usage:"), std::string::npos) << run.err;
+        EXPECT_EQ(countLines(run.err), 1u) << run.err;
+    }
+}
+
+TEST(StarterData, PassesTheCheck) {
+    const KbRun run = kb({"check", kDataDir.string()});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+}
+
+// Root keys are found only when no insult entry in the same phrase answers
+// first; answers are shown phrases.
+TEST(StarterData, TreeKeysAvoidInsultsAndAnswersAreShownPhrases) {
+    const std::vector<std::string> lines =
+        parseKnowledgeFile(readBytes(kDataDir / "Base" / "Words.Dat"));
+    ASSERT_GT(lines.size(), 30u);
+    const std::vector<std::string>& insults = insultList();
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const TreeLine line(lines[i]);
+        const std::string key = " " + std::string(line.key()) + " ";
+        for (std::size_t e = 1; e < insults.size(); ++e) {
+            EXPECT_EQ(key.find(insults[e]), std::string::npos)
+                << cp1251ToUtf8(key) << " holds " << cp1251ToUtf8(insults[e]);
+        }
+        for (std::size_t a = 1; a <= line.answerCount(); ++a) {
+            const std::string_view answer = line.answer(a);
+            ASSERT_FALSE(answer.empty());
+            EXPECT_EQ(cyrillicUpper(answer.front()), answer.front()) << cp1251ToUtf8(answer);
+            EXPECT_NE(std::string_view(".!?").find(answer.back()), std::string_view::npos)
+                << cp1251ToUtf8(answer);
+        }
+    }
+}
+
+std::uint32_t little(const std::string& bytes, std::size_t at, std::size_t width) {
+    std::uint32_t value = 0;
+    for (std::size_t i = width; i-- > 0;) {
+        value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
+    }
+    return value;
+}
+
+TEST(StarterData, SoundsAreShort16BitPcmMonoWaves) {
+    std::size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(kDataDir / "Sound")) {
+        if (entry.path().extension() != ".wav") {
+            continue;
+        }
+        ++count;
+        const std::string bytes = readBytes(entry.path());
+        const std::string name = entry.path().filename().string();
+        ASSERT_GE(bytes.size(), 44u) << name;
+        EXPECT_EQ(bytes.substr(0, 4), "RIFF") << name;
+        EXPECT_EQ(bytes.substr(8, 4), "WAVE") << name;
+        ASSERT_EQ(bytes.substr(12, 4), "fmt ") << name;
+        EXPECT_EQ(little(bytes, 20, 2), 1u) << name << ": not plain PCM";
+        EXPECT_EQ(little(bytes, 22, 2), 1u) << name << ": channels";
+        EXPECT_EQ(little(bytes, 34, 2), 16u) << name << ": bits per sample";
+        const std::uint32_t rate = little(bytes, 24, 4);
+        const std::size_t dataAt = 20 + little(bytes, 16, 4);
+        ASSERT_EQ(bytes.substr(dataAt, 4), "data") << name;
+        const double seconds = little(bytes, dataAt + 4, 4) / (2.0 * rate);
+        EXPECT_GE(seconds, 0.03) << name;
+        EXPECT_LE(seconds, 0.25) << name;
+    }
+    EXPECT_EQ(count, 6u);
+}
+
+} // namespace
+} // namespace besedka
