@@ -23,7 +23,7 @@ namespace besedka::test {
 
 // A fresh temporary directory, removed at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "besedka-test-XXXXXX").string();
@@ -37,12 +37,12 @@ public:
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 class RecordingHost final : public Host {
-public:
+  public:
     void playCue(Cue cue) override { cues.push_back(cue); }
     void clearInput() override { ++inputClears; }
     void startClosing() override { ++closings; }
@@ -68,7 +68,7 @@ inline std::vector<std::string> toUtf8(const std::vector<std::string>& lines) {
 }
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     // Milliseconds since midnight of the fake clock at the start; tests that
     // depend on random draws pick it.
     static constexpr std::uint32_t kDefaultClock = 0;

@@ -12,8 +12,7 @@ TEST_F(Exchange, ShowsRecordsAndHandsOverTheReply) {
     writeLines("Base/W2.Dat", {"Понятно."});
     say("привет");
     EXPECT_EQ(pane(), (std::vector<std::string>{"Привет.", "Понятно."}));
-    EXPECT_EQ(transcript(),
-              (std::vector<std::string>{"USER:     Привет.", "CPU:     Понятно."}));
+    EXPECT_EQ(transcript(), (std::vector<std::string>{"USER:     Привет.", "CPU:     Понятно."}));
     EXPECT_EQ(host_.cues, (std::vector<Cue>{Cue::UserLine, Cue::Reply}));
     EXPECT_EQ(host_.inputClears, 1);
     EXPECT_EQ(host_.closings, 0);
@@ -58,7 +57,7 @@ TEST_F(Exchange, EmptyPhraseMakesNoExchange) {
     say("");
     engine_.switchToCpuCpu();
     engine_.say(utf8ToCp1251("ignored")); // the exchange buffer is empty
-    EXPECT_EQ(pane().size(), 1u);          // only the mode line
+    EXPECT_EQ(pane().size(), 1u);         // only the mode line
     EXPECT_TRUE(transcript().empty());
     EXPECT_EQ(host_.inputClears, 0);
     EXPECT_EQ(clock_.reads(), 0u);
@@ -83,8 +82,8 @@ TEST_F(Exchange, MissingReplyListStopsBeforeAnythingIsShown) {
 }
 
 TEST_F(Exchange, SelfTalkTurnsEachReplyIntoTheNextPhrase) {
-    writeLines("Base/Words.Dat", {"header", "ПРИВЕТ^Как дела?;", "КАК ДЕЛА^Хорошо!;",
-                                  "ХОРОШО^Привет.;"});
+    writeLines("Base/Words.Dat",
+               {"header", "ПРИВЕТ^Как дела?;", "КАК ДЕЛА^Хорошо!;", "ХОРОШО^Привет.;"});
     writeLines("D/Txt.Dat", {"Привет"});
     engine_.switchToCpuCpu();
     engine_.selfTalkStep();
@@ -92,10 +91,10 @@ TEST_F(Exchange, SelfTalkTurnsEachReplyIntoTheNextPhrase) {
     engine_.selfTalkStep();
     // Each tree answer starts a branch, so the next walk first looks for a
     // continuation and meets the next root line.
-    EXPECT_EQ(pane(), (std::vector<std::string>{
-                          "Сервис:   // Режим диалога Cpu\\Cpu.", "Привет\r\n.", "Как дела?",
-                          "NomerRazryada = 1", "Как дела?\r\n.", "Хорошо!", "NomerRazryada = 1",
-                          "Хорошо!\r\n.", "Привет."}));
+    EXPECT_EQ(pane(), (std::vector<std::string>{"Сервис:   // Режим диалога Cpu\\Cpu.",
+                                                "Привет\r\n.", "Как дела?", "NomerRazryada = 1",
+                                                "Как дела?\r\n.", "Хорошо!", "NomerRazryada = 1",
+                                                "Хорошо!\r\n.", "Привет."}));
     EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("Привет.\r\n"));
 }
 

@@ -8,7 +8,7 @@ namespace besedka::test {
 namespace {
 
 class Responders : public EngineTest {
-protected:
+  protected:
     Responders() {
         writeLines("Base/Povtor.Dat", {"Ты повторяешься."});
         writeLines("Base/X.Dat", {"Не груби."});
@@ -56,8 +56,8 @@ TEST_F(Responders, AnIdleRemarkInBetweenIsNoRepeat) {
 }
 
 TEST_F(Responders, InsultEntriesCarryTheirSpacesAndPunctuation) {
-    for (const char* insult : {"ты хам", "ты хамелеон", "ты гад!", "ты гад.", "гад ты", "дура",
-                               "ты дура", "ты хер?"}) {
+    for (const char* insult :
+         {"ты хам", "ты хамелеон", "ты гад!", "ты гад.", "гад ты", "дура", "ты дура", "ты хер?"}) {
         engine_.newDialogue();
         say(insult);
         EXPECT_EQ(reply(), "Не груби.") << insult;

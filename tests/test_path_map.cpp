@@ -12,7 +12,9 @@ namespace {
 
 using test::TempDir;
 
-void touch(const std::filesystem::path& path) { std::ofstream(path) << "x"; }
+void touch(const std::filesystem::path& path) {
+    std::ofstream(path) << "x";
+}
 
 TEST(PathMap, MatchesEachComponentRegardlessOfCase) {
     TempDir dir;

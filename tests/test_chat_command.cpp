@@ -1,0 +1,165 @@
+// Scripted terminal-chat sessions, checked line by line.
+#include "chat_command.h"
+#include "engine_fixture.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace besedka::test {
+namespace {
+
+struct Session {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+class Chat : public EngineTest {
+  protected:
+    Chat() {
+        ::setenv("BESEDKA_CLOCK", "36000000", 1); // 10:00:00.000
+        writeLines("Base/Words.Dat",
+                   {"Фразы", "ПОГОД^Солнечно.;", "_ДОЖДЬ^Возьми зонт.;", "ПРИВЕТ^Здравствуй!;"});
+        writeLines("Base/W1.Dat", {"Не знаю?"});
+        writeLines("Base/W2.Dat", {"Понятно."});
+        writeLines("Base/X.Dat", {"Не груби."});
+        writeLines("D/Txt.Dat", {"привет"});
+    }
+    ~Chat() override { ::unsetenv("BESEDKA_CLOCK"); }
+
+    Session run(const std::string& input, std::vector<std::string> extra = {}) {
+        std::vector<std::string> args{"--workdir", dir_.path().string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        Session session;
+        session.status = runChatCommand(args, in, out, err);
+        session.out = out.str();
+        session.err = err.str();
+        return session;
+    }
+};
+
+TEST_F(Chat, DialogueFollowsABranchAndEndsWithTheLog) {
+    const Session s = run("привет\nкакая погода\nдождь будет\n/exit\nне дойдёт\n");
+    EXPECT_EQ(s.out, "Привет.\nЗдравствуй!\n"
+                     "NomerRazryada = 1\n"
+                     "Какая погода.\nСолнечно.\n"
+                     "NomerRazryada = 1\nVetochka = ДОЖДЬ\nS = 80\nSS = 2\n"
+                     "Дождь будет.\nВозьми зонт.\n");
+    EXPECT_EQ(s.err, "");
+    EXPECT_EQ(s.status, 0);
+    const auto log = readLines("Base/Log.Halden");
+    ASSERT_EQ(log.size(), 13u);
+    EXPECT_EQ(log[0], "");
+    EXPECT_EQ(log[1], std::string(80, '-'));
+    EXPECT_EQ(log[2], std::string(22, ' ') + std::string(30, '_'));
+    EXPECT_EQ(log[3], std::string(22, ' ') + "Дата - 01.01.2024   |   Время -10:00:00");
+    EXPECT_EQ(log[4], std::string(22, ' ') + std::string(30, '~'));
+    EXPECT_EQ(log[5], "//Загружено фраз выученных программой: 3");
+    EXPECT_EQ(log[6], "USER:     Привет.");
+    EXPECT_EQ(log[11], "CPU:     Возьми зонт.");
+    EXPECT_EQ(log[12], std::string(53, '='));
+}
+
+TEST_F(Chat, LogGrowsByOneBlockPerExitAndQuitWritesNone) {
+    run("/exit\n");
+    EXPECT_EQ(readLines("Base/Log.Halden").size(), 7u) << "an empty transcript";
+    run("");
+    EXPECT_EQ(readLines("Base/Log.Halden").size(), 14u) << "end of input exits with the log";
+    run("привет\n/quit\n");
+    EXPECT_EQ(readLines("Base/Log.Halden").size(), 14u);
+}
+
+TEST_F(Chat, FarewellEndsTheSessionAfterItsReply) {
+    const Session s = run("пока\nпривет\n");
+    EXPECT_EQ(s.out, "Пока.\nПонятно.\n");
+    EXPECT_EQ(readLines("Base/Log.Halden").back(), std::string(53, '='));
+}
+
+TEST_F(Chat, ReservedCharactersAndEmptyLinesSendNothing) {
+    const Session s = run("a^b\n\nпод_чёрк\nx;y\r\n/quit\n");
+    EXPECT_EQ(s.out, "");
+    EXPECT_NE(s.err.find("reserved"), std::string::npos);
+    EXPECT_EQ(s.status, 0);
+}
+
+TEST_F(Chat, PhrasesAreCutTo255Characters) {
+    const std::string longPhrase(300, 'x');
+    writeLines("Base/BigString.Dat", {"Длинно."});
+    writeLines("Base/Povtor.Dat", {"Опять."});
+    const Session s = run(longPhrase + "\n/quit\n");
+    EXPECT_EQ(s.out.substr(0, s.out.find('\n')), std::string(255, 'x') + ".");
+}
+
+TEST_F(Chat, CommandsDriveTheDialogueAndSelfTalk) {
+    const Session s = run("/cpu\n/tick\n/undo\n/user\nпривет\n/new\n/quit\n");
+    EXPECT_EQ(s.out, "Сервис:   // Режим диалога Cpu\\Cpu.\n"
+                     "Привет\r\n.\nЗдравствуй!\n"
+                     "Сервис:   // Режим диалога Cpu\\User.\n\n"
+                     "NomerRazryada = 1\nПривет.\nЗдравствуй!\n");
+    EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("Здравствуй!\r\n"));
+}
+
+TEST_F(Chat, TypedPhraseInSelfTalkModeRunsOnTheExchangeBuffer) {
+    const Session s = run("/cpu\nслова\n/tick\nслова\n/quit\n");
+    EXPECT_EQ(s.out, "Сервис:   // Режим диалога Cpu\\Cpu.\n"
+                     "Привет\r\n.\nЗдравствуй!\n"
+                     "NomerRazryada = 1\nЗдравствуй!\r\n.\nПонятно.\n");
+}
+
+TEST_F(Chat, FileErrorsAreReportedAndTheSessionGoesOn) {
+    std::filesystem::remove(dir_.path() / "Base/X.Dat");
+    const Session s = run("ты хам\nпривет\n/quit\n");
+    EXPECT_EQ(s.err, "Cannot open file Base\\X.Dat\n");
+    EXPECT_EQ(s.out, "Привет.\nЗдравствуй!\n");
+    EXPECT_EQ(s.status, 1);
+}
+
+TEST_F(Chat, MissingLogIsAnErrorAtExit) {
+    std::filesystem::remove(dir_.path() / "Base/Log.Halden");
+    const Session s = run("/exit\n");
+    EXPECT_EQ(s.err, "Cannot open file Base\\Log.Halden\n");
+    EXPECT_EQ(s.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_.path() / "Base/Log.Halden"));
+}
+
+TEST_F(Chat, SameInputOnSameFilesGivesSameOutputAndFiles) {
+    writeLines("Base/W2.Dat", {"Раз.", "Два.", "Три.", "Четыре."});
+    writeLines("Base/Pause.Dat", {"Эй."});
+    const std::string input = "один\nдва\nтри\nчетыре\nпять\nшесть\n";
+    const auto snapshot = [&] {
+        return readBytes("Base/Words.Dat") + readBytes("Base/W1.Dat") + readBytes("Base/W2.Dat") +
+               readBytes("Base/Log.Halden");
+    };
+    const std::string words = readBytes("Base/Words.Dat"), w2 = readBytes("Base/W2.Dat");
+    const Session first = run(input);
+    const std::string filesAfterFirst = snapshot();
+    std::ofstream(dir_.path() / "Base/Words.Dat", std::ios::binary) << words;
+    std::ofstream(dir_.path() / "Base/W2.Dat", std::ios::binary) << w2;
+    writeLines("Base/W1.Dat", {"Не знаю?"});
+    writeLines("Base/Log.Halden", {});
+    const Session second = run(input);
+    EXPECT_EQ(first.out, second.out);
+    EXPECT_EQ(filesAfterFirst, snapshot());
+}
+
+TEST_F(Chat, BadOptionsAndMissingWorkdir) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(runChatCommand({"--bogus"}, in, out, err), 2);
+    EXPECT_EQ(runChatCommand({"--workdir", "/no/such/dir"}, in, out, err), 2);
+    EXPECT_EQ(runChatCommand({"--drive", "D"}, in, out, err), 2);
+    EXPECT_NE(err.str().find("unknown option"), std::string::npos);
+}
+
+TEST_F(Chat, DriveOptionMovesTheExchangeFile) {
+    TempDir other;
+    std::ofstream(other.path() / "Txt.Dat", std::ios::binary) << utf8ToCp1251("погода\r\n");
+    const Session s = run("/tick\n/quit\n", {"--drive", "D=" + other.path().string()});
+    EXPECT_EQ(s.out, "Погода\r\n.\nСолнечно.\n");
+    EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("привет\r\n"));
+}
+
+} // namespace
+} // namespace besedka::test

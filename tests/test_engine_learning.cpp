@@ -1,0 +1,171 @@
+// Learning: the fallback reply and what the phrase teaches the lists and the tree.
+#include "engine_fixture.h"
+#include "file_error.h"
+
+namespace besedka::test {
+namespace {
+
+class Learning : public EngineTest {
+  protected:
+    Learning() {
+        writeLines("Base/W1.Dat", {"Зачем?"});
+        writeLines("Base/W2.Dat", {"Бывает."});
+    }
+
+    // As if the last exchange had replied `text` with `paneLines` in the pane.
+    void afterReply(const std::string& text, int paneLines = 2) {
+        engine_.state().LastReplyText = utf8ToCp1251(text);
+        engine_.state().LastReplyKey = utf8ToCp1251(text);
+        engine_.state().ReplyText = utf8ToCp1251(text);
+        for (int i = 0; i < paneLines; ++i) {
+            engine_.dialogue().appendToPane("line");
+        }
+    }
+
+    using Lines = std::vector<std::string>;
+};
+
+TEST_F(Learning, FirstExchangeLearnsNothingNew) {
+    say("новость");
+    EXPECT_EQ(reply(), "Бывает.");
+    EXPECT_EQ(readLines("Base/W2.Dat"), Lines{"Бывает."});
+    EXPECT_EQ(readLines("Base/Words.Dat"), Lines{"header"});
+}
+
+TEST_F(Learning, FirstExchangeWithAKnownListPhraseLearnsOnlyTheTreeLine) {
+    writeLines("Base/W2.Dat", {"Бывает.", "Новость."});
+    say("новость");
+    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Бывает.", "Новость."}));
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"header", "НОВОСТЬ.^"}));
+}
+
+TEST_F(Learning, QuestionIsAnsweredFromW1AndStoredByThePreviousReply) {
+    afterReply("Бывает.");
+    say("почему?");
+    EXPECT_EQ(reply(), "Зачем?");
+    EXPECT_EQ(readLines("Base/W1.Dat"), Lines{"Зачем?"});
+    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Бывает.", "Почему?"}));
+}
+
+TEST_F(Learning, QuestionMarkAnywhereInThePreviousReplySendsThePhraseToW1) {
+    afterReply("Правда? Ну да.");
+    say("да");
+    EXPECT_EQ(readLines("Base/W1.Dat"), (Lines{"Зачем?", "Да."}));
+}
+
+TEST_F(Learning, PhraseEqualOnlyToLineZeroCountsAsNew) {
+    writeLines("Base/W2.Dat", {"Да."});
+    afterReply("Ага.");
+    say("да");
+    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Да.", "Да."}));
+}
+
+TEST_F(Learning, NewTreeLineAndAnswerForThePreviousReply) {
+    writeLines("Base/Words.Dat",
+               {"header", "___БЫЛО.^Первый.;", "ДРУГОЕ^Ответ.;", "___БЫЛО.^Второй.;"});
+    afterReply("Было.");
+    say("интересно");
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"header", "ДРУГОЕ^Ответ.;", "___БЫЛО.^Второй.;",
+                                                  "ИНТЕРЕСНО.^", "___БЫЛО.^Первый.;Интересно.;"}));
+}
+
+TEST_F(Learning, NewKeyEqualToThePreviousReplyTakesItsOwnFirstAnswer) {
+    afterReply("Эхо.");
+    say("эхо.");
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"header", "ЭХО.^Эхо.;"}));
+}
+
+TEST_F(Learning, KnownRootKeyStopsTreeLearning) {
+    writeLines("Base/Words.Dat", {"header", "ЗНАЮ.^", "ПРОШЛОЕ.^"});
+    afterReply("Прошлое.");
+    say("знаю.");
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"header", "ЗНАЮ.^", "ПРОШЛОЕ.^"}));
+    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Бывает.", "Знаю."}));
+}
+
+TEST_F(Learning, PhraseWithoutEndPunctuationIsLearnedAgainEachTime) {
+    afterReply("Ого.");
+    say("снова");
+    engine_.newDialogue();
+    say("снова");
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"header", "СНОВА.^", "СНОВА.^"}));
+}
+
+TEST_F(Learning, DepthMarksGrowOverADialogueAndResetInANewOne) {
+    afterReply("Ого.", 5);
+    engine_.state().DepthMarks = "__";
+    say("раз");
+    writeLines("Base/W2.Dat", {"Бывает."}); // keep the previous reply off the tree keys
+    say("два");
+    writeLines("Base/W2.Dat", {"Бывает."});
+    engine_.newDialogue();
+    say("три");
+    const Lines tree = readLines("Base/Words.Dat");
+    ASSERT_EQ(tree.size(), 4u);
+    EXPECT_EQ(tree[1], "___РАЗ.^");
+    EXPECT_EQ(tree[2], "____ДВА.^");
+    EXPECT_EQ(tree[3], "ТРИ.^");
+}
+
+TEST_F(Learning, PaneLinesOfTheWalkCountForTheDepthMarks) {
+    writeLines("Base/Words.Dat", {"header", "ЧТО^Что-что.;"});
+    say("что");       // a tree answer: the branch starts, two pane lines
+    say("непонятно"); // the continuation's diagnostic line makes the third
+    EXPECT_EQ(readLines("Base/Words.Dat").back(), "_НЕПОНЯТНО.^");
+}
+
+// Refuses to write the knowledge tree, as a full disk would.
+class TreeWriteFails final : public FileStore {
+  public:
+    using FileStore::FileStore;
+    void write(std::string_view path, std::string_view bytes) const override {
+        if (path == "Base\\Words.Dat") {
+            throw FileError(FileError::Kind::Create, std::string(path));
+        }
+        FileStore::write(path, bytes);
+    }
+};
+
+TEST_F(Learning, FailedTreeSaveKeepsTheListAppendAndTheOldTree) {
+    const TreeWriteFails files{PathMap(dir_.path())};
+    Engine engine(files, clock_, host_);
+    engine.state().LastReplyText = utf8ToCp1251("Ого.");
+    try {
+        engine.say(utf8ToCp1251("вот так"));
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), "Cannot create file Base\\Words.Dat");
+    }
+    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Бывает.", "Вот так."}));
+    EXPECT_EQ(readLines("Base/Words.Dat"), Lines{"header"});
+    EXPECT_EQ(engine.dialogue().paneCount(), 0u) << "nothing of the exchange was shown";
+}
+
+TEST_F(Learning, SelfTalkTextWithLineBreaksIsStoredOneLinePerPart) {
+    afterReply("Ого.");
+    writeLines("D/Txt.Dat", {"Первая", "вторая"});
+    engine_.selfTalkStep();
+    EXPECT_EQ(pane()[2], "Первая\r\nвторая\r\n.");
+    EXPECT_EQ(transcript().size(), 2u);
+    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Бывает.", "Первая", "вторая", "."}));
+}
+
+TEST_F(Learning, EmptyTreeFileLearnsIntoLineZero) {
+    writeLines("Base/Words.Dat", {});
+    writeLines("Base/W2.Dat", {"Бывает.", "Раз."});
+    say("раз");
+    EXPECT_EQ(readLines("Base/Words.Dat"), Lines{"РАЗ.^"});
+    engine_.newDialogue();
+    say("раз.");
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"РАЗ.^", "РАЗ.^"}));
+}
+
+TEST_F(Learning, SavedFilesAreRtf) {
+    afterReply("Ого.");
+    say("проверка");
+    EXPECT_EQ(readBytes("Base/W2.Dat").rfind("{\\rtf", 0), 0u);
+    EXPECT_EQ(readBytes("Base/Words.Dat").rfind("{\\rtf", 0), 0u);
+}
+
+} // namespace
+} // namespace besedka::test
