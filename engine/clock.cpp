@@ -35,7 +35,11 @@ std::uint32_t FakeClock::millisecondsSinceMidnight() {
 LocalDateTime FakeClock::localNow() {
     // A fixed day; the time of day follows the fake milliseconds.
     const std::uint32_t seconds = now_ / 1000;
-    return {2024, 1, 1, static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+    return {2024,
+            1,
+            1,
+            static_cast<int>(seconds / 3600),
+            static_cast<int>(seconds / 60 % 60),
             static_cast<int>(seconds % 60)};
 }
 
@@ -46,7 +50,8 @@ std::unique_ptr<Clock> clockFromEnvironment() {
         std::uint64_t ms = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), ms);
         if (error == std::errc() && end == text.data() + text.size() && !text.empty()) {
-            return std::make_unique<FakeClock>(static_cast<std::uint32_t>(ms % kMillisecondsPerDay));
+            return std::make_unique<FakeClock>(
+                static_cast<std::uint32_t>(ms % kMillisecondsPerDay));
         }
     }
     return std::make_unique<SystemClock>();

@@ -14,7 +14,7 @@ struct LocalDateTime {
 
 // Source of time for re-seeding the random generator and dating the log.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since midnight UTC, 0..86399999.
     virtual std::uint32_t millisecondsSinceMidnight() = 0;
@@ -22,7 +22,7 @@ public:
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     std::uint32_t millisecondsSinceMidnight() override;
     LocalDateTime localNow() override;
 };
@@ -31,13 +31,13 @@ public:
 // scripted runs repeat exactly and a loop that re-seeds before each draw
 // always sees a new seed. Its date is a fixed day.
 class FakeClock final : public Clock {
-public:
+  public:
     explicit FakeClock(std::uint32_t startMilliseconds) : now_(startMilliseconds) {}
     std::uint32_t millisecondsSinceMidnight() override;
     LocalDateTime localNow() override;
     std::uint32_t reads() const { return reads_; }
 
-private:
+  private:
     std::uint32_t now_;
     std::uint32_t reads_ = 0;
 };

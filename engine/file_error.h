@@ -8,7 +8,7 @@ namespace besedka {
 // A file that cannot be read or written. The message names the file as the
 // program does ("Cannot open file Base\Words.Dat"), in Windows-1251.
 class FileError : public std::runtime_error {
-public:
+  public:
     enum class Kind { Open, Create };
 
     FileError(Kind kind, const std::string& path)
@@ -19,7 +19,7 @@ public:
     Kind kind() const { return kind_; }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     Kind kind_;
     std::string path_;
 };

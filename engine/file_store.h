@@ -10,7 +10,7 @@ namespace besedka {
 // Reads and writes the program's files by their Windows names. Failures throw
 // FileError naming the file as the program does.
 class FileStore {
-public:
+  public:
     explicit FileStore(PathMap paths) : paths_(std::move(paths)) {}
     virtual ~FileStore() = default;
 
@@ -21,7 +21,7 @@ public:
     const PathMap& paths() const { return paths_; }
     PathMap& paths() { return paths_; }
 
-private:
+  private:
     PathMap paths_;
 };
 

@@ -12,7 +12,9 @@ namespace besedka {
 namespace fs = std::filesystem;
 namespace {
 
-char upperAscii(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char upperAscii(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
 
 // Folds a Windows-1251 name for comparison: Latin and Cyrillic letters alike.
 std::string foldName(std::string_view name) {

@@ -13,7 +13,7 @@ namespace besedka {
 // regardless of letter case, so "Base\Words.dat" and "base/WORDS.DAT" are
 // one file.
 class PathMap {
-public:
+  public:
     explicit PathMap(std::filesystem::path workdir);
 
     // Maps drive letter `letter` ("D") to `directory`; overrides the default.
@@ -27,7 +27,7 @@ public:
     // `windowsPath` is Windows-1251; the result is a UTF-8 file-system path.
     std::filesystem::path resolve(std::string_view windowsPath) const;
 
-private:
+  private:
     std::filesystem::path workdir_;
     std::map<char, std::filesystem::path> drives_;
 };

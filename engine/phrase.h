@@ -16,6 +16,8 @@ std::string cyrillicUpper(std::string_view text);
 std::string shownPhrase(std::string_view phrase);
 
 // The phrase with every character uppercased and its ending untouched.
-inline std::string phraseKey(std::string_view phrase) { return cyrillicUpper(phrase); }
+inline std::string phraseKey(std::string_view phrase) {
+    return cyrillicUpper(phrase);
+}
 
 } // namespace besedka

@@ -4,7 +4,9 @@
 
 namespace besedka {
 
-void Random::reseed(Clock& clock) { seed_ = clock.millisecondsSinceMidnight(); }
+void Random::reseed(Clock& clock) {
+    seed_ = clock.millisecondsSinceMidnight();
+}
 
 int Random::below(int n) {
     seed_ = seed_ * 134775813u + 1u;

@@ -9,7 +9,7 @@ class Clock;
 // The program's linear congruential generator: seed := seed * 134775813 + 1,
 // a draw below n is the upper half of the 64-bit product seed * n.
 class Random {
-public:
+  public:
     explicit Random(std::uint32_t seed = 0) : seed_(seed) {}
 
     void reseed(Clock& clock);
@@ -22,7 +22,7 @@ public:
     // Re-seeds from the clock before every draw when one is given.
     int range(int low, int high, Clock* reseedFrom = nullptr);
 
-private:
+  private:
     std::uint32_t seed_;
 };
 

@@ -12,7 +12,7 @@ class FileStore;
 // knowledge-base file. Loading reads RTF or, failing that, plain lines;
 // saving always writes RTF.
 class StringList {
-public:
+  public:
     StringList() = default;
     explicit StringList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
@@ -31,7 +31,7 @@ public:
 
     const std::vector<std::string>& lines() const { return lines_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
 };
 

@@ -13,7 +13,7 @@ namespace besedka {
 // Lines that break the grammar are read safely: a line without "^" after its
 // first character has no key, and text after the last ";" is not an answer.
 class TreeLine {
-public:
+  public:
     explicit TreeLine(std::string_view line);
 
     // Number of leading "_".
@@ -29,7 +29,7 @@ public:
     // Answer number `number`, counted from 1; empty when there is none.
     std::string_view answer(std::size_t number) const;
 
-private:
+  private:
     std::string_view line_;
     std::size_t depth_ = 0;
     std::size_t separator_ = std::string_view::npos;
