@@ -1,102 +1,611 @@
 #include "rtf.h"
 
-#include <cctype>
+#include "cp1251.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+
+// Reads the plain text of an RTF document paragraph by paragraph.
+//
+// The reader is one loop over the bytes with an explicit stack of group
+// states, so no input can make it recurse, and every step consumes at least
+// one byte, so no input can make it loop. Runs of plain text are copied in
+// bulk; only control words and escapes are looked at one by one.
+//
+// What becomes a line break: \par, a backslash before a raw line break (the
+// old spelling of \par), \row, and \line. In a rich-edit control \line is a
+// soft break inside a paragraph, but the lines of a knowledge-base file are
+// records: a producer that broke a line there meant a new line, and joining
+// the two parts would make one record out of two. \sect ends a paragraph only
+// when text is pending, because writers put it both after a \par and in place
+// of one.
 
 namespace besedka {
+namespace {
 
-// First version: reads what writeRtf writes.
+enum class Destination : std::uint8_t {
+    Text,      // paragraphs of the document
+    Skip,      // ignorable or unwanted destination: everything in it is dropped
+    FontTable, // font definitions: only their code pages are kept
+};
+
+struct GroupState {
+    Destination destination = Destination::Text;
+    bool hidden = false;           // \v: hidden text is not part of the lines
+    std::uint32_t unicodeSkip = 1; // \ucN: fallback characters after each \uN
+    std::int32_t font = -1;        // \fN; -1 is the document's default font
+};
+
+enum class Action : std::uint8_t {
+    Paragraph,
+    Line,
+    Row,
+    Section,
+    Char, // a fixed Windows-1251 byte
+    Nothing,
+    Unicode,
+    UnicodeSkip,
+    Binary,
+    Font,
+    FontCharset,
+    FontCodepage,
+    AnsiCodepage,
+    DefaultFont,
+    Hidden,
+    Plain,
+    FontTable,
+    SkipDestination,
+};
+
+struct ControlWord {
+    std::string_view name;
+    Action action;
+    char byte = 0;
+};
+
+// Sorted by name for binary search. Destinations whose text is not part of
+// the document are skipped whether or not the writer marked them with \*.
+constexpr std::array kControlWords = {
+    ControlWord{"aftncn", Action::SkipDestination},
+    ControlWord{"aftnsep", Action::SkipDestination},
+    ControlWord{"aftnsepc", Action::SkipDestination},
+    ControlWord{"annotation", Action::SkipDestination},
+    ControlWord{"ansicpg", Action::AnsiCodepage},
+    ControlWord{"atnauthor", Action::SkipDestination},
+    ControlWord{"atnid", Action::SkipDestination},
+    ControlWord{"author", Action::SkipDestination},
+    ControlWord{"bin", Action::Binary},
+    ControlWord{"bkmkend", Action::SkipDestination},
+    ControlWord{"bkmkstart", Action::SkipDestination},
+    ControlWord{"bullet", Action::Char, '\x95'},
+    ControlWord{"cell", Action::Char, '\t'},
+    ControlWord{"colortbl", Action::SkipDestination},
+    ControlWord{"comment", Action::SkipDestination},
+    ControlWord{"cpg", Action::FontCodepage},
+    ControlWord{"creatim", Action::SkipDestination},
+    ControlWord{"datafield", Action::SkipDestination},
+    ControlWord{"deff", Action::DefaultFont},
+    ControlWord{"do", Action::SkipDestination},
+    ControlWord{"doccomm", Action::SkipDestination},
+    ControlWord{"docvar", Action::SkipDestination},
+    ControlWord{"emdash", Action::Char, '\x97'},
+    ControlWord{"emspace", Action::Char, ' '},
+    ControlWord{"endash", Action::Char, '\x96'},
+    ControlWord{"enspace", Action::Char, ' '},
+    ControlWord{"f", Action::Font},
+    ControlWord{"falt", Action::SkipDestination},
+    ControlWord{"fcharset", Action::FontCharset},
+    ControlWord{"fldinst", Action::SkipDestination},
+    ControlWord{"fonttbl", Action::FontTable},
+    ControlWord{"footer", Action::SkipDestination},
+    ControlWord{"footerf", Action::SkipDestination},
+    ControlWord{"footerl", Action::SkipDestination},
+    ControlWord{"footerr", Action::SkipDestination},
+    ControlWord{"footnote", Action::SkipDestination},
+    ControlWord{"ftncn", Action::SkipDestination},
+    ControlWord{"ftnsep", Action::SkipDestination},
+    ControlWord{"ftnsepc", Action::SkipDestination},
+    ControlWord{"generator", Action::SkipDestination},
+    ControlWord{"header", Action::SkipDestination},
+    ControlWord{"headerf", Action::SkipDestination},
+    ControlWord{"headerl", Action::SkipDestination},
+    ControlWord{"headerr", Action::SkipDestination},
+    ControlWord{"info", Action::SkipDestination},
+    ControlWord{"keywords", Action::SkipDestination},
+    ControlWord{"ldblquote", Action::Char, '\x93'},
+    ControlWord{"line", Action::Line},
+    ControlWord{"listoverridetable", Action::SkipDestination},
+    ControlWord{"listtable", Action::SkipDestination},
+    ControlWord{"listtext", Action::SkipDestination},
+    ControlWord{"lquote", Action::Char, '\x91'},
+    ControlWord{"ltrmark", Action::Nothing},
+    ControlWord{"nestcell", Action::Char, '\t'},
+    ControlWord{"nestrow", Action::Row},
+    ControlWord{"nonshppict", Action::SkipDestination},
+    ControlWord{"objdata", Action::SkipDestination},
+    ControlWord{"object", Action::SkipDestination},
+    ControlWord{"operator", Action::SkipDestination},
+    ControlWord{"panose", Action::SkipDestination},
+    ControlWord{"par", Action::Paragraph},
+    ControlWord{"pict", Action::SkipDestination},
+    ControlWord{"plain", Action::Plain},
+    ControlWord{"pntext", Action::SkipDestination},
+    ControlWord{"pntxta", Action::SkipDestination},
+    ControlWord{"pntxtb", Action::SkipDestination},
+    ControlWord{"printim", Action::SkipDestination},
+    ControlWord{"private", Action::SkipDestination},
+    ControlWord{"qmspace", Action::Char, ' '},
+    ControlWord{"rdblquote", Action::Char, '\x94'},
+    ControlWord{"revtbl", Action::SkipDestination},
+    ControlWord{"revtim", Action::SkipDestination},
+    ControlWord{"row", Action::Row},
+    ControlWord{"rquote", Action::Char, '\x92'},
+    ControlWord{"rsidtbl", Action::SkipDestination},
+    ControlWord{"rtlmark", Action::Nothing},
+    ControlWord{"rxe", Action::SkipDestination},
+    ControlWord{"sect", Action::Section},
+    ControlWord{"shpinst", Action::SkipDestination},
+    ControlWord{"sn", Action::SkipDestination},
+    ControlWord{"sp", Action::SkipDestination},
+    ControlWord{"stylesheet", Action::SkipDestination},
+    ControlWord{"subject", Action::SkipDestination},
+    ControlWord{"sv", Action::SkipDestination},
+    ControlWord{"tab", Action::Char, '\t'},
+    ControlWord{"tc", Action::SkipDestination},
+    ControlWord{"template", Action::SkipDestination},
+    ControlWord{"title", Action::SkipDestination},
+    ControlWord{"txe", Action::SkipDestination},
+    ControlWord{"u", Action::Unicode},
+    ControlWord{"uc", Action::UnicodeSkip},
+    ControlWord{"userprops", Action::SkipDestination},
+    ControlWord{"v", Action::Hidden},
+    ControlWord{"xe", Action::SkipDestination},
+    ControlWord{"xmlnsdecl", Action::SkipDestination},
+    ControlWord{"zwj", Action::Nothing},
+    ControlWord{"zwnj", Action::Nothing},
+};
+
+static_assert(std::is_sorted(kControlWords.begin(), kControlWords.end(),
+                             [](const ControlWord& a, const ControlWord& b) {
+                                 return a.name < b.name;
+                             }));
+
+const ControlWord* findControlWord(std::string_view name) {
+    const auto* it = std::lower_bound(
+        kControlWords.begin(), kControlWords.end(), name,
+        [](const ControlWord& word, std::string_view key) { return word.name < key; });
+    return it != kControlWords.end() && it->name == name ? it : nullptr;
+}
+
+// Code points of the Windows-1252 bytes 0x80..0x9F; 0xA0..0xFF are Latin-1.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98
+};
+
+char cp1252ToCp1251(unsigned char byte) {
+    if (byte < 0x80) {
+        return static_cast<char>(byte);
+    }
+    const char32_t cp = byte < 0xA0 ? kCp1252High[byte - 0x80] : char32_t{byte};
+    return unicodeToCp1251(cp);
+}
+
+// Code page of a font's \fcharset; 0 means "the document's".
+int codepageOfCharset(std::int64_t charset) {
+    switch (charset) {
+    case 0:
+        return 1252;
+    case 204:
+        return 1251;
+    default:
+        return 0;
+    }
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Bytes that end a run of plain text.
+constexpr std::array<bool, 256> kSpecial = [] {
+    std::array<bool, 256> table{};
+    for (const unsigned char c : {'\\', '{', '}', '\r', '\n'}) {
+        table[c] = true;
+    }
+    return table;
+}();
+
+// Group states beyond this depth are not stored: deeper groups share the
+// state of the deepest stored one. Keeps memory bounded on hostile input.
+constexpr std::size_t kMaxStoredDepth = 1u << 16;
+constexpr std::int64_t kParameterLimit = std::int64_t{1} << 40;
+
+class RtfReader {
+  public:
+    explicit RtfReader(std::string_view bytes) : bytes_(bytes) { stack_.emplace_back(); }
+
+    std::vector<std::string> read() {
+        while (pos_ < bytes_.size()) {
+            switch (bytes_[pos_]) {
+            case '{':
+                ++pos_;
+                openGroup();
+                break;
+            case '}':
+                ++pos_;
+                if (!closeGroup()) {
+                    return finish();
+                }
+                break;
+            case '\\':
+                controlSequence();
+                break;
+            case '\r':
+            case '\n':
+                ++pos_;
+                break;
+            default:
+                textRun();
+            }
+        }
+        return finish();
+    }
+
+  private:
+    GroupState& state() { return stack_.back(); }
+    bool emitting() const {
+        return stack_.back().destination == Destination::Text && !stack_.back().hidden;
+    }
+
+    void openGroup() {
+        pendingSkip_ = 0;
+        if (stack_.size() < kMaxStoredDepth) {
+            stack_.push_back(stack_.back());
+        } else {
+            ++unstoredDepth_;
+        }
+    }
+
+    // False when the outermost group closes, which ends the document.
+    bool closeGroup() {
+        pendingSkip_ = 0;
+        if (unstoredDepth_ > 0) {
+            --unstoredDepth_;
+            return true;
+        }
+        if (stack_.size() > 2) {
+            stack_.pop_back();
+            return true;
+        }
+        return false;
+    }
+
+    void textRun() {
+        const std::size_t start = pos_;
+        while (pos_ < bytes_.size() && !kSpecial[static_cast<unsigned char>(bytes_[pos_])]) {
+            ++pos_;
+        }
+        if (!emitting()) {
+            return;
+        }
+        std::string_view run = bytes_.substr(start, pos_ - start);
+        if (pendingSkip_ > 0) {
+            const std::size_t skipped = std::min<std::size_t>(pendingSkip_, run.size());
+            pendingSkip_ -= static_cast<std::uint32_t>(skipped);
+            run.remove_prefix(skipped);
+        }
+        current_.append(run);
+    }
+
+    // A fallback character after \uN is dropped; any other goes into the line.
+    void put(char c) {
+        if (pendingSkip_ > 0) {
+            --pendingSkip_;
+        } else if (emitting()) {
+            current_ += c;
+        }
+    }
+
+    // Control symbols and control words count as one fallback character.
+    bool consumedAsFallback() {
+        if (pendingSkip_ == 0) {
+            return false;
+        }
+        --pendingSkip_;
+        return true;
+    }
+
+    void endParagraph() {
+        if (state().destination == Destination::Text) {
+            lines_.push_back(std::move(current_));
+            current_.clear();
+        }
+    }
+
+    void controlSequence() {
+        ++pos_; // the backslash
+        if (pos_ >= bytes_.size()) {
+            return;
+        }
+        const char c = bytes_[pos_];
+        if (isLetter(c)) {
+            controlWord();
+        } else if (c == '\'') {
+            ++pos_;
+            hexEscape();
+        } else {
+            ++pos_;
+            controlSymbol(c);
+        }
+    }
+
+    void hexEscape() {
+        if (pos_ + 1 >= bytes_.size()) {
+            pos_ = bytes_.size();
+            return;
+        }
+        const int high = hexDigit(bytes_[pos_]);
+        const int low = hexDigit(bytes_[pos_ + 1]);
+        if (high < 0 || low < 0) {
+            return; // not an escape: the bytes are read as they are
+        }
+        pos_ += 2;
+        const auto byte = static_cast<unsigned char>(high * 16 + low);
+        put(byte >= 0x80 && codepage() == 1252 ? cp1252ToCp1251(byte) : static_cast<char>(byte));
+    }
+
+    void controlSymbol(char c) {
+        if (c == '*') {
+            // Marks the group as a destination that a reader may ignore.
+            state().destination = Destination::Skip;
+            return;
+        }
+        if (consumedAsFallback()) {
+            return;
+        }
+        switch (c) {
+        case '\\':
+        case '{':
+        case '}':
+        case '\t':
+            put(c);
+            break;
+        case '~':
+            put('\xA0');
+            break;
+        case '_':
+            put('-');
+            break;
+        case '\r':
+        case '\n':
+            endParagraph();
+            break;
+        default: // \- optional hyphen, \: index subentry, \| formula and the unknown
+            break;
+        }
+    }
+
+    void controlWord() {
+        const std::size_t start = pos_;
+        while (pos_ < bytes_.size() && isLetter(bytes_[pos_])) {
+            ++pos_;
+        }
+        const std::string_view name = bytes_.substr(start, pos_ - start);
+        const std::optional<std::int64_t> parameter = readParameter();
+        if (pos_ < bytes_.size() && bytes_[pos_] == ' ') {
+            ++pos_;
+        }
+        const ControlWord* word = findControlWord(name);
+        if (word != nullptr && word->action == Action::Binary) {
+            skipBinary(parameter.value_or(0));
+        }
+        if (consumedAsFallback() || word == nullptr) {
+            return;
+        }
+        apply(*word, parameter);
+    }
+
+    std::optional<std::int64_t> readParameter() {
+        const bool negative =
+            pos_ + 1 < bytes_.size() && bytes_[pos_] == '-' && isDigit(bytes_[pos_ + 1]);
+        if (negative) {
+            ++pos_;
+        } else if (pos_ >= bytes_.size() || !isDigit(bytes_[pos_])) {
+            return std::nullopt;
+        }
+        std::int64_t value = 0;
+        while (pos_ < bytes_.size() && isDigit(bytes_[pos_])) {
+            value = std::min(value * 10 + (bytes_[pos_] - '0'), kParameterLimit);
+            ++pos_;
+        }
+        return negative ? -value : value;
+    }
+
+    void skipBinary(std::int64_t count) {
+        if (count > 0) {
+            pos_ += std::min(static_cast<std::size_t>(count), bytes_.size() - pos_);
+        }
+    }
+
+    void apply(const ControlWord& word, std::optional<std::int64_t> parameter) {
+        GroupState& group = state();
+        const bool inFontTable = group.destination == Destination::FontTable;
+        switch (word.action) {
+        case Action::Paragraph:
+        case Action::Line:
+            endParagraph();
+            break;
+        case Action::Row:
+            if (!current_.empty() && current_.back() == '\t') {
+                current_.pop_back(); // the tab of the row's last \cell
+            }
+            endParagraph();
+            break;
+        case Action::Section:
+            if (!current_.empty()) {
+                endParagraph();
+            }
+            break;
+        case Action::Char:
+            put(word.byte);
+            break;
+        case Action::Nothing:
+        case Action::Binary:
+            break;
+        case Action::Unicode:
+            if (parameter) {
+                unicode(*parameter);
+            }
+            break;
+        case Action::UnicodeSkip:
+            if (parameter && *parameter >= 0) {
+                group.unicodeSkip = static_cast<std::uint32_t>(
+                    std::min<std::int64_t>(*parameter, std::numeric_limits<std::uint32_t>::max()));
+            }
+            break;
+        case Action::Font:
+            if (parameter) {
+                const auto font = clampToInt32(*parameter);
+                if (inFontTable) {
+                    definedFont_ = font;
+                } else {
+                    group.font = font;
+                }
+            }
+            break;
+        case Action::FontCharset:
+            if (inFontTable && parameter) {
+                fontCodepages_[definedFont_] = codepageOfCharset(*parameter);
+                codepageCache_.reset();
+            }
+            break;
+        case Action::FontCodepage:
+            if (inFontTable && parameter) {
+                fontCodepages_[definedFont_] = clampToInt32(*parameter);
+                codepageCache_.reset();
+            }
+            break;
+        case Action::AnsiCodepage:
+            if (parameter) {
+                documentCodepage_ = clampToInt32(*parameter);
+                codepageCache_.reset();
+            }
+            break;
+        case Action::DefaultFont:
+            if (parameter) {
+                defaultFont_ = clampToInt32(*parameter);
+                codepageCache_.reset();
+            }
+            break;
+        case Action::Hidden:
+            group.hidden = parameter.value_or(1) != 0;
+            break;
+        case Action::Plain:
+            group.hidden = false;
+            group.font = -1;
+            break;
+        case Action::FontTable:
+            group.destination = Destination::FontTable;
+            break;
+        case Action::SkipDestination:
+            group.destination = Destination::Skip;
+            break;
+        }
+    }
+
+    void unicode(std::int64_t value) {
+        if (value < 0) {
+            value += 65536;
+        }
+        if (value >= 0xD800 && value <= 0xDBFF) {
+            put('?'); // a character beyond the basic plane has no Windows-1251 byte
+        } else if (value < 0xDC00 || value > 0xDFFF) {
+            put(value < 0 || value > 0x10FFFF ? '?'
+                                              : unicodeToCp1251(static_cast<char32_t>(value)));
+        }
+        pendingSkip_ = state().unicodeSkip;
+    }
+
+    static std::int32_t clampToInt32(std::int64_t value) {
+        return static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                     std::numeric_limits<std::int32_t>::max()));
+    }
+
+    // Code page of the current font's \'xx bytes. Remembers the last answer:
+    // documents switch fonts far less often than they escape bytes.
+    int codepage() {
+        const std::int32_t font = state().font >= 0 ? state().font : defaultFont_;
+        if (!codepageCache_ || codepageCache_->first != font) {
+            const auto it = fontCodepages_.find(font);
+            const int codepage =
+                it != fontCodepages_.end() && it->second != 0 ? it->second : documentCodepage_;
+            codepageCache_.emplace(font, codepage);
+        }
+        return codepageCache_->second;
+    }
+
+    std::vector<std::string> finish() {
+        if (!current_.empty()) {
+            lines_.push_back(std::move(current_));
+        }
+        return std::move(lines_);
+    }
+
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+    std::vector<GroupState> stack_;
+    std::size_t unstoredDepth_ = 0;
+    std::uint32_t pendingSkip_ = 0;
+    std::string current_;
+    std::vector<std::string> lines_;
+    std::unordered_map<std::int32_t, int> fontCodepages_;
+    std::int32_t definedFont_ = 0;
+    std::int32_t defaultFont_ = 0;
+    int documentCodepage_ = 1251;
+    std::optional<std::pair<std::int32_t, int>> codepageCache_;
+};
+
+// Skips a UTF-8 byte order mark and white space before the document.
+std::string_view withoutLeadingSpace(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.remove_prefix(3);
+    }
+    const std::size_t start = bytes.find_first_not_of(" \t\r\n");
+    return start == std::string_view::npos ? std::string_view() : bytes.substr(start);
+}
+
+} // namespace
+
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes) {
+    bytes = withoutLeadingSpace(bytes);
     if (!bytes.starts_with("{\\rtf")) {
         return std::nullopt;
     }
-    std::vector<std::string> lines;
-    std::string current;
-    bool any = false;
-    int depth = 0;
-    int skipDepth = -1;
-    std::size_t i = 0;
-    auto hexValue = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
-    while (i < bytes.size()) {
-        const char c = bytes[i];
-        if (c == '{') {
-            ++depth;
-            ++i;
-        } else if (c == '}') {
-            if (depth == skipDepth)
-                skipDepth = -1;
-            --depth;
-            ++i;
-        } else if (c == '\r' || c == '\n') {
-            ++i;
-        } else if (c == '\\') {
-            ++i;
-            if (i >= bytes.size())
-                break;
-            const char d = bytes[i];
-            if (std::isalpha(static_cast<unsigned char>(d))) {
-                std::size_t start = i;
-                while (i < bytes.size() && std::isalpha(static_cast<unsigned char>(bytes[i])))
-                    ++i;
-                const std::string_view word = bytes.substr(start, i - start);
-                if (i < bytes.size() &&
-                    (bytes[i] == '-' || std::isdigit(static_cast<unsigned char>(bytes[i])))) {
-                    ++i;
-                    while (i < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[i])))
-                        ++i;
-                }
-                if (i < bytes.size() && bytes[i] == ' ')
-                    ++i;
-                if (skipDepth >= 0)
-                    continue;
-                if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" ||
-                    word == "info") {
-                    skipDepth = depth;
-                } else if (word == "par") {
-                    lines.push_back(std::move(current));
-                    current.clear();
-                    any = false;
-                } else if (word == "tab") {
-                    current += '\t';
-                    any = true;
-                }
-            } else if (d == '\'') {
-                if (i + 2 < bytes.size() + 0 && hexValue(bytes[i + 1]) >= 0 &&
-                    hexValue(bytes[i + 2]) >= 0) {
-                    if (skipDepth < 0) {
-                        current +=
-                            static_cast<char>(hexValue(bytes[i + 1]) * 16 + hexValue(bytes[i + 2]));
-                        any = true;
-                    }
-                    i += 3;
-                } else {
-                    ++i;
-                }
-            } else {
-                if (skipDepth < 0 && (d == '\\' || d == '{' || d == '}')) {
-                    current += d;
-                    any = true;
-                }
-                ++i;
-            }
-        } else {
-            if (skipDepth < 0 && depth > 0) {
-                current += c;
-                any = true;
-            }
-            ++i;
-        }
-    }
-    if (any)
-        lines.push_back(std::move(current));
-    return lines;
+    return RtfReader(bytes).read();
 }
 
 } // namespace besedka
