@@ -1,6 +1,7 @@
 #include "start_options.h"
 
 #include "path_map.h"
+#include "workdir.h"
 
 namespace besedka {
 
@@ -28,7 +29,7 @@ std::optional<std::string> parseStartOptions(const std::vector<std::string>& arg
 }
 
 PathMap pathMapFor(const StartOptions& options) {
-    PathMap paths(options.workdir.value_or(std::filesystem::current_path()));
+    PathMap paths(chooseWorkdir(options.workdir, WorkdirEnvironment::current()));
     for (const auto& [letter, directory] : options.drives) {
         paths.setDrive(letter, directory);
     }

@@ -20,8 +20,8 @@ struct StartOptions {
 std::optional<std::string> parseStartOptions(const std::vector<std::string>& args,
                                              StartOptions& options);
 
-// The path map for these options: the working directory (default: the current
-// one), drives from --drive, then BESEDKA_DRIVE_<LETTER>.
+// The path map for these options: the working directory (see chooseWorkdir),
+// drives from --drive, then BESEDKA_DRIVE_<LETTER>.
 PathMap pathMapFor(const StartOptions& options);
 
 } // namespace besedka

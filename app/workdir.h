@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace besedka {
+
+// What decides the working directory when none is given.
+struct WorkdirEnvironment {
+    std::filesystem::path currentDirectory;
+    std::optional<std::string> xdgDataHome; // $XDG_DATA_HOME
+    std::optional<std::string> home;        // $HOME
+    // Folders that may hold the installed starter data, most likely first.
+    std::vector<std::filesystem::path> starterCandidates;
+
+    // The environment of this process.
+    static WorkdirEnvironment current();
+};
+
+// The user's data directory: $XDG_DATA_HOME/besedka, else ~/.local/share/besedka.
+std::filesystem::path userDataDirectory(const WorkdirEnvironment& environment);
+
+// The first candidate that holds starter data (a Base folder).
+std::optional<std::filesystem::path> findStarterData(const WorkdirEnvironment& environment);
+
+// Copies every file of `from` that `to` lacks; never overwrites. Returns the
+// number of files copied.
+int copyMissingFiles(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The working directory: the given one; else the current directory when it
+// holds Base; else the user's data directory, filled from the starter data
+// the first time (when it has no Base yet).
+std::filesystem::path chooseWorkdir(const std::optional<std::filesystem::path>& given,
+                                    const WorkdirEnvironment& environment);
+
+} // namespace besedka

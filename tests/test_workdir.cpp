@@ -1,0 +1,77 @@
+#include "engine_fixture.h"
+#include "workdir.h"
+
+namespace besedka::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Workdir : public ::testing::Test {
+  protected:
+    Workdir() {
+        fs::create_directories(starter_.path() / "Base");
+        fs::create_directories(starter_.path() / "Sound");
+        std::ofstream(starter_.path() / "Base" / "Words.Dat") << "starter tree\r\n";
+        std::ofstream(starter_.path() / "Sound" / "Close.wav") << "RIFF";
+        environment_.currentDirectory = cwd_.path();
+        environment_.home = home_.path().string();
+        environment_.starterCandidates = {fs::path("/no/such/place"), starter_.path()};
+    }
+
+    static std::string contents(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    }
+
+    TempDir starter_, cwd_, home_;
+    WorkdirEnvironment environment_;
+};
+
+TEST_F(Workdir, GivenDirectoryWins) {
+    fs::create_directories(cwd_.path() / "Base");
+    EXPECT_EQ(chooseWorkdir(fs::path("/elsewhere"), environment_), fs::path("/elsewhere"));
+}
+
+TEST_F(Workdir, CurrentDirectoryWithBaseIsUsedInAnyLetterCase) {
+    fs::create_directories(cwd_.path() / "BASE");
+    EXPECT_EQ(chooseWorkdir(std::nullopt, environment_), cwd_.path());
+    EXPECT_FALSE(fs::exists(home_.path() / ".local"));
+}
+
+TEST_F(Workdir, FirstStartFillsTheDataDirectoryAndLaterStartsKeepLearnedFiles) {
+    const fs::path data = home_.path() / ".local" / "share" / "besedka";
+    EXPECT_EQ(chooseWorkdir(std::nullopt, environment_), data);
+    EXPECT_EQ(contents(data / "Base" / "Words.Dat"), "starter tree\r\n");
+    EXPECT_EQ(contents(data / "Sound" / "Close.wav"), "RIFF");
+
+    std::ofstream(data / "Base" / "Words.Dat") << "learned tree";
+    fs::remove(data / "Sound" / "Close.wav");
+    EXPECT_EQ(chooseWorkdir(std::nullopt, environment_), data);
+    EXPECT_EQ(contents(data / "Base" / "Words.Dat"), "learned tree");
+    EXPECT_FALSE(fs::exists(data / "Sound" / "Close.wav")) << "only the first start fills";
+}
+
+TEST_F(Workdir, XdgDataHomeIsHonoured) {
+    TempDir xdg;
+    environment_.xdgDataHome = xdg.path().string();
+    EXPECT_EQ(chooseWorkdir(std::nullopt, environment_), xdg.path() / "besedka");
+    EXPECT_TRUE(fs::exists(xdg.path() / "besedka" / "Base" / "Words.Dat"));
+}
+
+TEST_F(Workdir, CopyNeverOverwrites) {
+    TempDir target;
+    fs::create_directories(target.path() / "Base");
+    std::ofstream(target.path() / "Base" / "Words.Dat") << "mine";
+    EXPECT_EQ(copyMissingFiles(starter_.path(), target.path()), 1);
+    EXPECT_EQ(contents(target.path() / "Base" / "Words.Dat"), "mine");
+}
+
+TEST_F(Workdir, NoStarterDataLeavesAnEmptyChoice) {
+    environment_.starterCandidates.clear();
+    const fs::path chosen = chooseWorkdir(std::nullopt, environment_);
+    EXPECT_EQ(chosen, home_.path() / ".local" / "share" / "besedka");
+    EXPECT_FALSE(fs::exists(chosen / "Base"));
+}
+
+} // namespace
+} // namespace besedka::test
