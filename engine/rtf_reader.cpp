@@ -209,17 +209,22 @@ int codepageOfCharset(std::int64_t charset) {
     }
 }
 
+// Value of each hex digit byte; -1 for any other byte.
+constexpr std::array<std::int8_t, 256> kHexValue = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i) {
+        table['0' + i] = static_cast<std::int8_t>(i);
+    }
+    for (int i = 0; i < 6; ++i) {
+        table['a' + i] = static_cast<std::int8_t>(10 + i);
+        table['A' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return table;
+}();
+
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    return kHexValue[static_cast<unsigned char>(c)];
 }
 
 bool isLetter(char c) {
@@ -340,7 +345,8 @@ class RtfReader {
 
     void endParagraph() {
         if (state().destination == Destination::Text) {
-            lines_.push_back(std::move(current_));
+            // A copy of exact size; current_ keeps its buffer for the next line.
+            lines_.emplace_back(current_);
             current_.clear();
         }
     }
@@ -375,6 +381,23 @@ class RtfReader {
         pos_ += 2;
         const auto byte = static_cast<unsigned char>(high * 16 + low);
         put(byte >= 0x80 && codepage() == 1252 ? cp1252ToCp1251(byte) : static_cast<char>(byte));
+        if (pendingSkip_ == 0 && emitting() && codepage() != 1252) {
+            hexEscapeRun();
+        }
+    }
+
+    // Cyrillic text is a long row of \'xx escapes; takes the rest of such a row
+    // in one tight loop when each escape is simply a byte of the line.
+    void hexEscapeRun() {
+        while (pos_ + 3 < bytes_.size() && bytes_[pos_] == '\\' && bytes_[pos_ + 1] == '\'') {
+            const int high = hexDigit(bytes_[pos_ + 2]);
+            const int low = hexDigit(bytes_[pos_ + 3]);
+            if (high < 0 || low < 0) {
+                return;
+            }
+            current_ += static_cast<char>(high * 16 + low);
+            pos_ += 4;
+        }
     }
 
     void controlSymbol(char c) {

@@ -1,40 +1,89 @@
 #include "rtf.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+// Writes the form a Windows rich-edit control writes: a Cyrillic font table,
+// one \par per line, and every byte outside printable ASCII as a \'xx escape,
+// so that the file is 7-bit and each line reads back byte for byte (CR and LF
+// inside a line included).
+
 namespace besedka {
 namespace {
 
-constexpr std::string_view header = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049"
-                                    "{\\fonttbl{\\f0\\fnil\\fcharset204 MS Sans Serif;}}\r\n"
-                                    "\\viewkind4\\uc1\\pard\\f0\\fs16 ";
+constexpr std::string_view kHeader = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049"
+                                     "{\\fonttbl{\\f0\\fnil\\fcharset204 MS Sans Serif;}}\r\n"
+                                     "\\viewkind4\\uc1\\pard\\f0\\fs16 ";
+constexpr std::string_view kLineEnd = "\\par\r\n";
+constexpr std::string_view kTrailer = "}\r\n";
 
-void appendEscaped(std::string& out, std::string_view line) {
-    static constexpr char hex[] = "0123456789abcdef";
-    for (const char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\\' || byte == '{' || byte == '}') {
-            out += '\\';
-            out += c;
-        } else if (byte == '\t') {
-            out += "\\tab ";
+// How each byte is written: at most five characters.
+struct Escape {
+    std::array<char, 5> text{};
+    std::uint8_t size = 0;
+};
+
+constexpr std::array<Escape, 256> kEscapes = [] {
+    constexpr std::string_view hex = "0123456789abcdef";
+    std::array<Escape, 256> table{};
+    for (int byte = 0; byte < 256; ++byte) {
+        Escape& escape = table[byte];
+        const char c = static_cast<char>(byte);
+        if (c == '\\' || c == '{' || c == '}') {
+            escape.text = {'\\', c};
+            escape.size = 2;
+        } else if (c == '\t') {
+            escape.text = {'\\', 't', 'a', 'b', ' '};
+            escape.size = 5;
         } else if (byte >= 0x80 || byte < 0x20) {
-            out += "\\'";
-            out += hex[byte >> 4];
-            out += hex[byte & 0x0F];
+            escape.text = {'\\', '\'', hex[byte >> 4], hex[byte & 0x0F]};
+            escape.size = 4;
         } else {
-            out += c;
+            escape.text = {c};
+            escape.size = 1;
         }
     }
+    return table;
+}();
+
+std::size_t escapedSize(std::string_view line) {
+    std::size_t size = 0;
+    for (const char c : line) {
+        size += kEscapes[static_cast<unsigned char>(c)].size;
+    }
+    return size;
+}
+
+char* appendEscaped(char* out, std::string_view line) {
+    for (const char c : line) {
+        const Escape& escape = kEscapes[static_cast<unsigned char>(c)];
+        std::memcpy(out, escape.text.data(), escape.text.size());
+        out += escape.size;
+    }
+    return out;
+}
+
+char* append(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
 }
 
 } // namespace
 
 std::string writeRtf(const std::vector<std::string>& lines) {
-    std::string out(header);
+    std::size_t size = kHeader.size() + kTrailer.size();
     for (const auto& line : lines) {
-        appendEscaped(out, line);
-        out += "\\par\r\n";
+        size += escapedSize(line) + kLineEnd.size();
     }
-    out += "}\r\n";
+    // Each escape is copied whole; the slack keeps the last copy in bounds.
+    std::string out(size + sizeof(Escape::text), '\0');
+    char* end = append(out.data(), kHeader);
+    for (const auto& line : lines) {
+        end = append(appendEscaped(end, line), kLineEnd);
+    }
+    end = append(end, kTrailer);
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 
