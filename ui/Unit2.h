@@ -1,0 +1,88 @@
+#pragma once
+
+#include "tool_dialog.h"
+
+#include <string>
+
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace besedka {
+
+class Clock;
+class Random;
+class SpinEdit;
+
+// The editor dialog "Редактор": the path that self-talk replies are written
+// to and the self-talk period. It keeps no copy of its fields: what is typed
+// is in force at once. The main window is held inactive while it is open
+// (opened() and closed()).
+class TForm2 final : public ToolDialog {
+    Q_OBJECT
+
+  public:
+    static constexpr const char* kDefaultPath = "D:\\Txt.Dat";
+    static constexpr int kDefaultInterval = 1000;
+    static constexpr int kMinInterval = 1;
+    static constexpr int kMaxInterval = 60000;
+
+    // `random` and `clock` are the program's generator and clock, which the
+    // focus timer re-seeds from.
+    TForm2(Random& random, Clock& clock, QWidget* parent = nullptr);
+
+    // Shows the dialog (centred on the desktop the first time), enabled and
+    // active, and starts its focus timer. Emits opened() first.
+    void openEditor();
+    // The restore-defaults command's part: sets both fields to their design
+    // values without clearing the defaults mark.
+    void restoreDefaults();
+
+    // The path field's text in Windows-1251, as the exchange file is written.
+    std::string path() const;
+    // The interval field's value in milliseconds, limited to 1..60000; a text
+    // that is not a number counts as 1.
+    int interval() const;
+
+    // Handlers.
+    void Button1Click();
+    void Button2Click();
+    void Timer1Timer();
+    void Edit1Change();
+    void SpinEdit1Change();
+
+    // Controls.
+    QFrame* Bevel1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    SpinEdit* SpinEdit1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+  signals:
+    // The dialog is about to show: the main window stops its state refresher
+    // and disables itself.
+    void opened();
+    // The dialog has closed, by either button or its close box: the main
+    // window starts its state refresher again and enables itself.
+    void closed();
+    // A field changed other than by restoreDefaults(): the defaults mark
+    // goes off.
+    void defaultsMarkCleared();
+
+  private:
+    void closeFromFrame() override;
+    void createControls();
+    void connectControls();
+    void closeEditor();
+
+    Random& random_;
+    Clock& clock_;
+    bool restoringDefaults_ = false;
+};
+
+} // namespace besedka

@@ -1,0 +1,60 @@
+#include "tool_dialog.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include <utility>
+
+namespace besedka {
+
+ToolDialog::ToolDialog(const QString& caption, QSize clientSize, QWidget* parent)
+    : QDialog(parent) {
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(caption);
+    setAccessibleName(caption);
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setSizeGripEnabled(false);
+    setClientSize(clientSize);
+}
+
+void ToolDialog::reject() {
+    // QDialog sends its close box here; Escape never gets this far.
+    closeFromFrame();
+}
+
+void ToolDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->ignore(); // no button of these windows is bound to Escape
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ToolDialog::setClientSize(QSize size) {
+    setFixedSize(size);
+}
+
+void ToolDialog::showAndActivate() {
+    // A disabled owner disables its child windows too: enable this one anyway.
+    setEnabled(true);
+    show();
+    if (!std::exchange(placed_, true)) {
+        centreOnDesktop();
+    }
+    activateWindow();
+}
+
+void ToolDialog::centreOnDesktop() {
+    const QScreen* desktop = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (desktop == nullptr) {
+        return;
+    }
+    const QRect area = desktop->geometry();
+    const QSize frame = frameGeometry().size();
+    move(area.x() + (area.width() - frame.width()) / 2,
+         area.y() + (area.height() - frame.height()) / 2);
+}
+
+} // namespace besedka
