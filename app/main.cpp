@@ -3,7 +3,11 @@
 #include "kb_command.h"
 
 #ifdef BESEDKA_WITH_GUI
+#include "path_map.h"
 #include "run_window.h"
+#include "start_options.h"
+
+#include <filesystem>
 #endif
 
 #include <iostream>
@@ -37,6 +41,21 @@ void printHelp(std::ostream& out) {
            "Environment: BESEDKA_CLOCK=MS starts a fake clock at MS milliseconds after midnight.\n";
 }
 
+#ifdef BESEDKA_WITH_GUI
+int startWindow(int& argc, char** argv, const std::vector<std::string>& args) {
+    besedka::StartOptions options;
+    if (const auto problem = besedka::parseStartOptions(args, options)) {
+        std::cerr << "besedka: " << *problem << " (see besedka --help)\n";
+        return 2;
+    }
+    if (options.workdir && !std::filesystem::is_directory(*options.workdir)) {
+        std::cerr << "besedka: no such directory: " << options.workdir->string() << '\n';
+        return 2;
+    }
+    return besedka::runWindow(argc, argv, besedka::pathMapFor(options));
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -64,7 +83,7 @@ int main(int argc, char** argv) {
         return besedka::runKbCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     }
 #ifdef BESEDKA_WITH_GUI
-    return besedka::runWindow(argc, argv, args);
+    return startWindow(argc, argv, args);
 #else
     std::cerr << "besedka: the window is not built yet; use 'besedka chat'\n";
     return 2;

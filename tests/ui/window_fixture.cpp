@@ -1,0 +1,73 @@
+#include "window_fixture.h"
+
+#include "path_map.h"
+#include "string_list.h"
+
+#include <QTest>
+
+#include <algorithm>
+
+namespace besedka::testing {
+
+namespace fs = std::filesystem;
+
+int FakeSoundPlayer::count(Cue cue) const {
+    return static_cast<int>(std::count(played.begin(), played.end(), cue));
+}
+
+void FakeDialogs::showError(QWidget*, const QString& message) {
+    errors.append(message);
+}
+
+WorkDir::WorkDir() : root_(dir_.path().toStdString()) {
+    fs::copy(BESEDKA_DATA_DIR, root_, fs::copy_options::recursive);
+}
+
+fs::path WorkDir::path(const std::string& relative) const {
+    return root_ / relative;
+}
+
+// Moves a file aside so that the program cannot find it, and back.
+void WorkDir::remove(const std::string& relative) const {
+    fs::rename(path(relative), path(relative + ".away"));
+}
+
+void WorkDir::restore(const std::string& relative) const {
+    fs::rename(path(relative + ".away"), path(relative));
+}
+
+WindowFixture::WindowFixture(std::uint32_t clockStart)
+    : files(PathMap(workdir.root())), clock(clockStart) {}
+
+TForm1& WindowFixture::create() {
+    form_ = std::make_unique<TForm1>(files, clock, sound, dialogs);
+    return *form_;
+}
+
+TForm1& WindowFixture::start() {
+    TForm1& window = create();
+    window.showCentred();
+    if (!QTest::qWaitForWindowActive(&window)) {
+        qWarning("the window did not become active");
+    }
+    const bool settled = QTest::qWaitFor(
+        [&] { return !window.Timer3->isActive() && !window.Timer7->isActive(); }, 5000);
+    if (!settled) {
+        qWarning("the start-up load or the first shake did not finish");
+    }
+    return window;
+}
+
+std::vector<std::string> WindowFixture::fileLines(const char* windowsPath) const {
+    StringList lines;
+    lines.load(files, windowsPath);
+    return lines.lines();
+}
+
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace besedka::testing

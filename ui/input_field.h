@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QLineEdit>
+
+#include <vector>
+
+namespace besedka {
+
+// The phrase field. The window's shortcut keys belong to the window's menu
+// items: the field neither claims them before the shortcut (its own undo would
+// take Ctrl+Z) nor acts on them when their item is disabled.
+class InputField final : public QLineEdit {
+  public:
+    explicit InputField(QWidget* parent = nullptr) : QLineEdit(parent) {}
+
+    void setWindowKeys(std::vector<QKeySequence> keys) { windowKeys_ = std::move(keys); }
+
+  protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    bool isWindowKey(const QKeyEvent& event) const;
+
+    std::vector<QKeySequence> windowKeys_;
+};
+
+} // namespace besedka

@@ -1,0 +1,36 @@
+#include "run_window.h"
+
+#include "Unit1.h"
+#include "clock.h"
+#include "file_store.h"
+#include "message_box_dialogs.h"
+#include "qt_sound_player.h"
+#include "sound_files.h"
+
+#include <QApplication>
+
+namespace besedka {
+
+int runWindow(int& argc, char** argv, const PathMap& paths) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("besedka"));
+    // The main window is a tool window, which Qt does not count when deciding
+    // that the last window has closed; the program ends when it closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    MessageBoxDialogs dialogs;
+    if (const auto problem = soundFileProblem(paths)) {
+        dialogs.showError(nullptr, *problem);
+        return 1;
+    }
+    QtSoundPlayer sound(paths);
+    const FileStore files(paths);
+    const auto clock = clockFromEnvironment();
+
+    TForm1 form(files, *clock, sound, dialogs);
+    QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit);
+    form.showCentred();
+    return QApplication::exec();
+}
+
+} // namespace besedka
