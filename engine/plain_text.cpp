@@ -8,8 +8,11 @@ std::vector<std::string> splitAtLineBreaks(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (;;) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') {
+            ++end;
+        }
+        if (end == text.size()) {
             lines.emplace_back(text.substr(start));
             return lines;
         }

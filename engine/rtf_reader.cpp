@@ -175,6 +175,15 @@ static_assert(std::is_sorted(kControlWords.begin(), kControlWords.end(),
                              }));
 
 const ControlWord* findControlWord(std::string_view name) {
+    // Every line ends in \par: find it without the search.
+    static const ControlWord* const par = [] {
+        const auto* it = std::find_if(kControlWords.begin(), kControlWords.end(),
+                                      [](const ControlWord& word) { return word.name == "par"; });
+        return it != kControlWords.end() ? &*it : nullptr;
+    }();
+    if (name == "par") {
+        return par;
+    }
     const auto* it = std::lower_bound(
         kControlWords.begin(), kControlWords.end(), name,
         [](const ControlWord& word, std::string_view key) { return word.name < key; });
