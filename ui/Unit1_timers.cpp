@@ -22,7 +22,7 @@ constexpr int kIdleInterval = 1000;
 constexpr int kSelfTalkInterval = 3000;
 // A failed start-up load is tried again at this pace rather than every
 // millisecond, which would keep a core busy until the file comes back.
-constexpr int kStartupRetryInterval = 250;
+constexpr int kStartupRetryInterval = 50;
 constexpr int kClosingTicks = 80;
 constexpr int kCloseCueFromTick = 10;
 // The closing window shrinks no further than this.

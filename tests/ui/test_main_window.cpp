@@ -244,17 +244,6 @@ class MainWindowTest : public QObject {
         QVERIFY(fixture_->fileLines(paths::kLog).empty());
     }
 
-    void exitWritesTheDialogueAndCloses() {
-        TForm1& form = *form_;
-        say(form, QStringLiteral("привет"));
-        QSignalSpy closed(&form, &TForm1::closed);
-        form.N4->trigger();
-        QCOMPARE(closed.count(), 1);
-        const auto log = fixture_->fileLines(paths::kLog);
-        QCOMPARE(log.size(), 9u); // six head lines, two transcript lines, the end line
-        QCOMPARE(toQString(log[6]), QStringLiteral("USER:     Привет."));
-    }
-
     // Clicking an item whose command is not there yet changes no check mark.
     void checkMarksChangeOnlyThroughCommands() {
         TForm1& form = *form_;
