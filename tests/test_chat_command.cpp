@@ -161,5 +161,53 @@ TEST_F(Chat, DriveOptionMovesTheExchangeFile) {
     EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("привет\r\n"));
 }
 
+TEST_F(Chat, LearningDialogueShapesTheFiles) {
+    writeLines("Base/Words.Dat",
+               {"Фразы", "ЯСНО.^Вот и хорошо.;", "_ДА?^Ага.;", "ПРИВЕТ^Здравствуй!;"});
+    writeLines("Base/W1.Dat", {"Да?"});
+    writeLines("Base/W2.Dat", {"Ясно."});
+    const Session s = run("привет\nкак жизнь\nчто нового?\n/new\nа ты?\n/exit\n");
+    EXPECT_EQ(s.out, "Привет.\nЗдравствуй!\n"
+                     "NomerRazryada = 1\nКак жизнь.\nЯсно.\n"
+                     "Что нового?\nДа?\n"
+                     "А ты?\nДа?\n");
+    // Depth marks grow along the dialogue and start again after /new; each
+    // answered line moves to the end with its own depth.
+    EXPECT_EQ(readLines("Base/Words.Dat"),
+              (std::vector<std::string>{"Фразы", "ПРИВЕТ^Здравствуй!;", "_КАК ЖИЗНЬ.^",
+                                        "__ЧТО НОВОГО?^", "ЯСНО.^Вот и хорошо.;Что нового?;",
+                                        "А ТЫ?^", "_ДА?^Ага.;А ты?;"}));
+    EXPECT_EQ(readLines("Base/W2.Dat"),
+              (std::vector<std::string>{"Ясно.", "Как жизнь.", "Что нового?"}));
+    EXPECT_EQ(readLines("Base/W1.Dat"), (std::vector<std::string>{"Да?", "А ты?"}));
+    const auto log = readLines("Base/Log.Halden");
+    ASSERT_EQ(log.size(), 9u);
+    EXPECT_EQ(log[5], "//Загружено фраз выученных программой: 6");
+    EXPECT_EQ(log[6], "USER:     А ты?");
+    EXPECT_EQ(log[7], "CPU:     Да?");
+}
+
+TEST_F(Chat, UnreadableListStopsTheExchangeAndLeavesTheOtherFiles) {
+    const std::string words = readBytes("Base/Words.Dat");
+    const std::string w1 = readBytes("Base/W1.Dat");
+    std::filesystem::remove(dir_.path() / "Base/W2.Dat");
+    std::filesystem::create_directory(dir_.path() / "Base/W2.Dat"); // cannot be read as a file
+    const Session s = run("привет\nнечто новое\n/exit\n");
+    EXPECT_EQ(s.err, "Cannot open file Base\\W2.Dat\n");
+    EXPECT_EQ(s.out, "Привет.\nЗдравствуй!\nNomerRazryada = 1\n");
+    EXPECT_EQ(readBytes("Base/Words.Dat"), words);
+    EXPECT_EQ(readBytes("Base/W1.Dat"), w1);
+    EXPECT_EQ(readLines("Base/Log.Halden").size(), 9u) << "the log still gets its block";
+    EXPECT_EQ(s.status, 1);
+}
+
+TEST_F(Chat, MissingTreeAtExitWritesNoLog) {
+    run("привет\n/quit\n");
+    std::filesystem::remove(dir_.path() / "Base/Words.Dat");
+    const Session s = run("/exit\n");
+    EXPECT_EQ(s.err, "Cannot open file Base\\Words.dat\n");
+    EXPECT_TRUE(readLines("Base/Log.Halden").empty());
+}
+
 } // namespace
 } // namespace besedka::test
