@@ -16,29 +16,31 @@
 
 namespace {
 
-constexpr const char* kVersion = "1.0.0";
+constexpr const char* kVersion = BESEDKA_VERSION;
 
 void printHelp(std::ostream& out) {
     out << "Usage:\n"
-           "  besedka [--workdir DIR] [--drive D=DIR]       start the chat window\n"
-           "  besedka chat [--workdir DIR] [--drive D=DIR]  chat in the terminal (one phrase a "
-           "line)\n"
-           "  besedka kb lines FILE                         print the lines of a knowledge-base "
-           "file\n"
+           "  besedka [--workdir DIR] [--drive D=DIR]       open the chat window\n"
+           "  besedka chat [--workdir DIR] [--drive D=DIR]  chat in the terminal, one phrase a "
+           "line\n"
+           "  besedka kb lines FILE                         print a knowledge-base file as UTF-8\n"
            "  besedka kb from-text IN OUT                   write UTF-8 lines as a knowledge-base "
            "file\n"
-           "  besedka kb check [WORKDIR]                    check the knowledge base of a working "
-           "directory\n"
+           "  besedka kb check [WORKDIR]                    check a working directory's knowledge "
+           "base\n"
            "  besedka --help                                show this help\n"
            "  besedka --version                             show the version\n"
            "\n"
            "Options:\n"
-           "  --workdir DIR   run in DIR (default: the current directory)\n"
-           "  --drive D=DIR   map the Windows drive D: to DIR (default: BESEDKA_DRIVE_D, else the "
-           "folder D)\n"
+           "  --workdir DIR   run in DIR; without it: the current directory when it holds Base,\n"
+           "                  else ~/.local/share/besedka (or $XDG_DATA_HOME/besedka), filled\n"
+           "                  from the starter data on first start\n"
+           "  --drive D=DIR   map the Windows drive D: to DIR (else $BESEDKA_DRIVE_D, else the\n"
+           "                  folder D in the working directory)\n"
            "\n"
            "Terminal chat commands: /new /undo /cpu /user /tick /exit /quit\n"
-           "Environment: BESEDKA_CLOCK=MS starts a fake clock at MS milliseconds after midnight.\n";
+           "Environment: BESEDKA_CLOCK=MS runs on a fake clock starting MS milliseconds after\n"
+           "midnight, for reproducible runs.\n";
 }
 
 #ifdef BESEDKA_WITH_GUI

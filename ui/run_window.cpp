@@ -6,6 +6,7 @@
 #include "message_box_dialogs.h"
 #include "qt_sound_player.h"
 #include "sound_files.h"
+#include "translations.h"
 
 #include <QApplication>
 
@@ -17,6 +18,7 @@ int runWindow(int& argc, char** argv, const PathMap& paths) {
     // The main window is a tool window, which Qt does not count when deciding
     // that the last window has closed; the program ends when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
+    installRussianTranslations(app);
 
     MessageBoxDialogs dialogs;
     if (const auto problem = soundFileProblem(paths)) {

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The program's command line: version, help, and clear errors with status 2.
+set -uo pipefail
+besedka=$1
+failures=0
+check() { # description, then a command that must succeed
+    local what=$1
+    shift
+    if ! "$@"; then
+        echo "FAIL: $what"
+        failures=$((failures + 1))
+    fi
+}
+status_of() { "$@" >/dev/null 2>&1; echo $?; }
+
+check "--version prints the version" grep -qx 'besedka [0-9]\+\.[0-9]\+\.[0-9]\+' <("$besedka" --version)
+help=$("$besedka" --help)
+for word in "besedka chat" "kb lines" "kb from-text" "kb check" "--workdir" "--drive" "--version" "BESEDKA_CLOCK"; do
+    check "--help names $word" grep -q -- "$word" <<<"$help"
+done
+check "unknown option exits 2" test "$(status_of "$besedka" --bogus)" = 2
+check "unknown option is named" grep -q -- "--bogus" <("$besedka" --bogus 2>&1)
+check "chat: unknown option exits 2" test "$(status_of "$besedka" chat --bogus)" = 2
+check "chat: missing workdir exits 2" test "$(status_of "$besedka" chat --workdir /no/such/dir)" = 2
+check "kb: unknown subcommand exits 2" test "$(status_of "$besedka" kb bogus)" = 2
+check "window: missing workdir exits 2" test "$(status_of "$besedka" --workdir /no/such/dir)" = 2
+check "--drive needs LETTER=DIR" test "$(status_of "$besedka" chat --drive D)" = 2
+
+[ "$failures" -eq 0 ] && echo "command line: all checks passed"
+exit "$failures"
