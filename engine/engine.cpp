@@ -46,7 +46,15 @@ void Engine::say(std::string_view typedPhrase) {
 }
 
 void Engine::selfTalkStep() {
+    readExchangeFile();
+    selfTalkExchange();
+}
+
+void Engine::readExchangeFile() {
     exchangeBuffer_ = withCrLf(files_.read(paths::kExchange));
+}
+
+void Engine::selfTalkExchange() {
     exchange(exchangeBuffer_, true);
 }
 

@@ -32,6 +32,10 @@ class Engine {
     // One self-talk step, whatever the mode: reads the exchange file into the
     // exchange buffer and runs one exchange on it.
     void selfTalkStep();
+    // The two halves of a self-talk step, for a caller that acts between them
+    // (the window sets its timer's period once the file has been read).
+    void readExchangeFile();
+    void selfTalkExchange();
 
     // Idle-timer tick: returns true when an idle remark was made.
     bool idleTick();

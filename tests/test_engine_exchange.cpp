@@ -125,6 +125,19 @@ TEST_F(Exchange, MissingExchangeFileChangesNothing) {
     EXPECT_TRUE(pane().empty());
 }
 
+TEST_F(Exchange, SelfTalkHalvesReadThenTalk) {
+    writeLines("Base/Words.Dat", {"header", "ПРИВЕТ^Здравствуй.;"});
+    std::ofstream(dir_.path() / "D/Txt.Dat", std::ios::binary) << "x\ny";
+    engine_.readExchangeFile();
+    EXPECT_EQ(engine_.exchangeBuffer(), "x\r\ny");
+    EXPECT_TRUE(pane().empty()); // reading alone makes no exchange
+
+    engine_.setExchangeBuffer(utf8ToCp1251("привет"));
+    engine_.selfTalkExchange(); // talks on the buffer, whatever the file holds
+    EXPECT_EQ(reply(), "Здравствуй.");
+    EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("Здравствуй.\r\n"));
+}
+
 TEST_F(Exchange, FarewellInSelfTalkNeedsTextWithoutALineBreak) {
     writeLines("Base/W2.Dat", {"Ну ладно."});
     std::ofstream(dir_.path() / "D/Txt.Dat", std::ios::binary) << utf8ToCp1251("пока\r\n");
