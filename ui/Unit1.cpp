@@ -5,6 +5,7 @@
 #include "dialogue_pane.h"
 #include "file_error.h"
 #include "input_field.h"
+#include "input_layout.h"
 #include "sound_player.h"
 #include "text.h"
 
@@ -28,6 +29,7 @@ TForm1::TForm1(const FileStore& files, Clock& clock, SoundPlayer& sound, Dialogs
     engine_.dialogue().setObserver(RichEdit1);
     connectControls();
     FormCreate();
+    createDialogs(files, clock);
 }
 
 TForm1::~TForm1() {
@@ -111,8 +113,12 @@ void TForm1::SpeedButton2Click() {
 }
 
 void TForm1::SpeedButton3Click() {
-    // The cue comes before the text is read; the layout table converts it.
-    sound_.play(Cue::Layout);
+    sound_.play(Cue::Layout); // before the text is read
+    const QString converted = convertInputLayout(Edit1->text());
+    // Only a real change is written back, and so plays the keyboard cue.
+    if (converted != Edit1->text()) {
+        Edit1->setText(converted);
+    }
 }
 
 void TForm1::N2Click() {
@@ -139,7 +145,29 @@ void TForm1::N36Click() {
     SpeedButton3Click();
 }
 
+// The mode commands add their service lines whatever the mode is; the state
+// refresher starts or stops self-talk by Cpu31's mark.
+void TForm1::CpuUser1Click() {
+    engine_.switchToCpuUser();
+    setStatusText(2, QStringLiteral("Режим Cpu\\User"));
+    CpuUser1->setChecked(true);
+    Cpu31->setChecked(false);
+}
+
+void TForm1::Cpu31Click() {
+    engine_.switchToCpuCpu();
+    setStatusText(2, QStringLiteral("Режим Cpu\\Cpu"));
+    CpuUser1->setChecked(false);
+    Cpu31->setChecked(true);
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
+    // While a dialog holds the window its close box does nothing; the exit
+    // command (a closing animation that runs on) still closes it.
+    if (!isEnabled() && event->spontaneous()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) {
         emit closed();

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -27,6 +28,9 @@ class FileError;
 class FileStore;
 class InputField;
 class SoundPlayer;
+class TForm2;
+class TForm3;
+struct LayoutSizes;
 
 // The main window: the input field, the button bar, the dialogue pane, the
 // status bar, the menu and the timers, as a thin layer over the engine.
@@ -57,6 +61,22 @@ class TForm1 final : public QMainWindow, private Host {
     void N4Click();
     void N15Click();
     void N36Click();
+    void CpuUser1Click();
+    void Cpu31Click();
+    void N38Click();
+    void N12Click();
+    void N6Click();
+    void N21Click();
+    void N16Click();
+    void N9Click();
+    void User1Click();
+    void Cpu1Click();
+    void Mystring2Click();
+    void User2Click();
+    void Cpu2Click();
+    void Mystring1Click();
+    void N13Click();
+    void N40Click();
     void Timer1Timer();
     void Timer2Timer();
     void Timer3Timer();
@@ -117,6 +137,13 @@ class TForm1 final : public QMainWindow, private Host {
     QTimer* Timer6 = nullptr;
     QTimer* Timer7 = nullptr;
 
+    // The editor dialog and the about box, created hidden after the window.
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+
+    // The input font dialog's font: face and style of the input field.
+    const FontSpec& inputFontChoice() const { return inputFont_; }
+
     // The closing animation's tick counter; never reset.
     int closingTicks() const { return closingTicks_; }
     // The 1-based input position the guard examined last.
@@ -130,6 +157,11 @@ class TForm1 final : public QMainWindow, private Host {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void createDialogs(const FileStore& files, Clock& clock);
+    // While the editor or the about box is open, the window takes no input
+    // and its state refresher rests.
+    void holdForDialog();
+    void releaseFromDialog();
     // Host
     void playCue(Cue cue) override;
     void clearInput() override;
@@ -150,6 +182,20 @@ class TForm1 final : public QMainWindow, private Host {
     static void startIfStopped(QTimer* timer);
     void scanWholeInput();
     void shrinkForClosing();
+    void setSelfTalkPeriod(int milliseconds);
+
+    // Appearance: the colour and font dialogs keep their last choice (the
+    // engine's Appearance and inputFont_); the controls show it.
+    void clearDefaultsMark();
+    // The background colour dialog; a confirmed colour becomes its colour.
+    std::optional<Color> chooseBackgroundColour();
+    void setWindowColour(Color color);
+    void setPaneBackground(Color color);
+    void setInputBackground(Color color);
+    void setInputTextColour(Color color);
+    void setInputFont(const FontSpec& font);
+    static void setButtonTextColour(QToolButton* button, Color color);
+    void applyLayout(const LayoutSizes& sizes);
 
     // Runs one step of a handler. A file error stops it and is shown in the
     // standard error box; for a step that a timer repeats, only once until it
@@ -166,6 +212,7 @@ class TForm1 final : public QMainWindow, private Host {
     RepeatedFailure startupLoadFailure_;
     RepeatedFailure idleRemarkFailure_;
     RepeatedFailure selfTalkFailure_;
+    FontSpec inputFont_;
 };
 
 } // namespace besedka

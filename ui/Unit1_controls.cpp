@@ -5,6 +5,7 @@
 #include "colors.h"
 #include "dialogue_pane.h"
 #include "input_field.h"
+#include "widget_colours.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -21,32 +22,18 @@ constexpr int kClientWidth = 587;
 constexpr int kClientHeight = 361;
 constexpr int kStatusBarHeight = 19;
 constexpr int kInputLimit = 255;
-constexpr Color kDisabledText = 0x808080;
 
 QFont designFont() {
     return QFont(QStringLiteral("MS Sans Serif"), 8);
-}
-
-// Sets a palette colour for every state, so that a disabled control keeps it.
-void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
-
-// Sets a control's text colour; disabled text stays grey, readable on silver.
-void setTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Active, role, colour);
-    palette.setColor(QPalette::Inactive, role, colour);
-    palette.setColor(QPalette::Disabled, role, toQColor(kDisabledText));
-    widget->setPalette(palette);
 }
 
 QFrame* framedPanel(QWidget* parent, const QRect& geometry) {
     auto* panel = new QFrame(parent);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setGeometry(geometry);
+    // The panels keep their own face colour; the window colour shows only
+    // where no panel covers the window (most of it in the full-screen layout).
+    setOwnBackground(panel, toQColor(kSilver));
     return panel;
 }
 
@@ -129,6 +116,7 @@ void TForm1::createStatusBar() {
     StatusBar1->setFont(statusFont);
     StatusBar1->setCursor(Qt::WhatsThisCursor);
     StatusBar1->setToolTip(QStringLiteral("Индикатор"));
+    setOwnBackground(StatusBar1, toQColor(kSilver));
     const std::array<int, 3> widths{150, 280, 50};
     for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
         auto* panel = new QLabel(StatusBar1);

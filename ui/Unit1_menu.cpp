@@ -2,6 +2,7 @@
 #include "Unit1.h"
 
 #include "input_field.h"
+#include "widget_colours.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,6 +53,7 @@ void TForm1::createMenu() {
     bar->setNativeMenuBar(false);
     bar->setFont(QApplication::font());
     bar->setCursor(Qt::ArrowCursor);
+    setOwnBackground(bar, toQColor(kSilver)); // the window colour is not the menu's
 
     N1 = bar->addMenu(QStringLiteral("&Система"));
     N1->setObjectName(QStringLiteral("N1"));
@@ -89,12 +91,22 @@ void TForm1::createMenu() {
     N11->setObjectName(QStringLiteral("N11"));
     N12 = addItem(N11, "N12", QStringLiteral("&О программе..."));
 
-    // The commands of these items come with their own windows and settings;
-    // until then a click changes nothing, not even a check mark.
-    for (QAction* item : {N6, N21, N16, N9, User1, Cpu1, Mystring2, User2, Cpu2, Mystring1, N13,
-                          CpuUser1, Cpu31, N38, N40, N12}) {
-        connectItem(item);
-    }
+    connectItem(N6, [this] { N6Click(); });
+    connectItem(N21, [this] { N21Click(); });
+    connectItem(N16, [this] { N16Click(); });
+    connectItem(N9, [this] { N9Click(); });
+    connectItem(User1, [this] { User1Click(); });
+    connectItem(Cpu1, [this] { Cpu1Click(); });
+    connectItem(Mystring2, [this] { Mystring2Click(); });
+    connectItem(User2, [this] { User2Click(); });
+    connectItem(Cpu2, [this] { Cpu2Click(); });
+    connectItem(Mystring1, [this] { Mystring1Click(); });
+    connectItem(N13, [this] { N13Click(); });
+    connectItem(CpuUser1, [this] { CpuUser1Click(); });
+    connectItem(Cpu31, [this] { Cpu31Click(); });
+    connectItem(N38, [this] { N38Click(); });
+    connectItem(N40, [this] { N40Click(); });
+    connectItem(N12, [this] { N12Click(); });
 
     Edit1->setWindowKeys({N3->shortcut(), N15->shortcut(), N36->shortcut()});
 }

@@ -2,6 +2,7 @@
 // reserved-character guard, self-talk and window shake.
 #include "Unit1.h"
 
+#include "Unit2.h"
 #include "clock.h"
 #include "dialogue_pane.h"
 #include "input_field.h"
@@ -155,8 +156,25 @@ void TForm1::scanWholeInput() {
 }
 
 void TForm1::Timer6Timer() {
-    if (runStep([this] { engine_.selfTalkStep(); }, &selfTalkFailure_)) {
+    // A failing step (say the exchange file is missing) is reported once;
+    // the timer runs on and the next tick tries again.
+    const bool done = runStep(
+        [this] {
+            engine_.readExchangeFile();
+            setSelfTalkPeriod(Form2->interval());
+            engine_.selfTalkExchange();
+        },
+        &selfTalkFailure_);
+    if (done) {
         selfTalkFailure_.succeeded();
+    }
+}
+
+void TForm1::setSelfTalkPeriod(int milliseconds) {
+    // Setting the interval of a running QTimer restarts its period even when
+    // the value is the same: only a new value may do that.
+    if (Timer6->interval() != milliseconds) {
+        Timer6->setInterval(milliseconds);
     }
 }
 

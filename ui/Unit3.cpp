@@ -7,6 +7,7 @@
 #include "file_store.h"
 #include "plain_text.h"
 #include "text.h"
+#include "widget_colours.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -25,12 +26,6 @@ constexpr int kClientWidth = 377;
 constexpr int kNonClientHeight = 27;
 constexpr Color kVersionColour = 0x00FFFF; // yellow
 constexpr const char* kHistoryFile = "ReadMe.Txt";
-
-void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
 
 QFrame* framedPanel(QWidget* parent, const QRect& geometry) {
     auto* panel = new QFrame(parent);

@@ -1,12 +1,35 @@
 #include "message_box_dialogs.h"
 
+#include "colors.h"
+#include "font_dialog.h"
+
 #include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace besedka {
 
 void MessageBoxDialogs::showError(QWidget* parent, const QString& message) {
     QMessageBox::critical(parent, QApplication::applicationName(), message);
+}
+
+std::optional<Color> MessageBoxDialogs::chooseColor(QWidget* parent, Color initial) {
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), parent);
+    if (!chosen.isValid()) {
+        return std::nullopt;
+    }
+    return fromQColor(chosen);
+}
+
+std::optional<FontSpec> MessageBoxDialogs::chooseFont(QWidget* parent, const FontSpec& initial,
+                                                      bool sizeFixedAt8) {
+    QFontDialog dialog(toQFont(initial), parent);
+    setUpFontDialog(dialog, sizeFixedAt8);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return chosenFont(dialog, sizeFixedAt8);
 }
 
 } // namespace besedka

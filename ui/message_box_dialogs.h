@@ -4,10 +4,13 @@
 
 namespace besedka {
 
-// The real dialogs: Qt's standard message boxes.
+// The real dialogs: Qt's standard message box, colour dialog and font dialog.
 class MessageBoxDialogs final : public Dialogs {
   public:
     void showError(QWidget* parent, const QString& message) override;
+    std::optional<Color> chooseColor(QWidget* parent, Color initial) override;
+    std::optional<FontSpec> chooseFont(QWidget* parent, const FontSpec& initial,
+                                       bool sizeFixedAt8) override;
 };
 
 } // namespace besedka

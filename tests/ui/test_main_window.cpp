@@ -1,6 +1,7 @@
 // The main window driven through its keys, buttons and menu items.
 #include "dialogue_pane.h"
 #include "input_field.h"
+#include "input_layout.h"
 #include "kb_paths.h"
 #include "text.h"
 #include "window_fixture.h"
@@ -244,17 +245,84 @@ class MainWindowTest : public QObject {
         QVERIFY(fixture_->fileLines(paths::kLog).empty());
     }
 
-    // Clicking an item whose command is not there yet changes no check mark.
+    // A click on a checkable item changes its mark only through its command.
     void checkMarksChangeOnlyThroughCommands() {
         TForm1& form = *form_;
         form.Cpu31->trigger();
-        form.N13->trigger();
-        form.N40->trigger();
+        form.Cpu31->trigger();
+        QVERIFY(form.Cpu31->isChecked());
+        QVERIFY(!form.CpuUser1->isChecked());
+        form.CpuUser1->trigger();
+        QVERIFY(form.CpuUser1->isChecked());
         QVERIFY(!form.Cpu31->isChecked());
+        form.N13->trigger(); // restores, and the mark stays on
         QVERIFY(form.N13->isChecked());
-        QVERIFY(!form.N40->isChecked());
-        QCoreApplication::processEvents();
-        QVERIFY(!form.Timer6->isActive());
+    }
+
+    void layoutConversionConvertsTheInput_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("converted");
+        QTest::newRow("word") << "ghbdtn" << QStringLiteral("привет");
+        QTest::newRow("capital") << "Ghbdtn" << QStringLiteral("Привет");
+        QTest::newRow("blank kept") << "vjq lheu" << QStringLiteral("мой друг");
+        QTest::newRow("punctuation kept") << "k.,k." << QStringLiteral("л.,л.");
+        QTest::newRow("shifted comma and full stop") << "<>" << QStringLiteral("бю");
+    }
+
+    void layoutConversionConvertsTheInput() {
+        QFETCH(QString, typed);
+        QFETCH(QString, converted);
+        TForm1& form = *form_;
+        typeText(form.Edit1, typed);
+        fixture_->sound.played.clear();
+        QTest::keyClick(form.Edit1, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(form.Edit1->text(), converted);
+        // The conversion cue first, then the keyboard cue of the changed text.
+        QCOMPARE(fixture_->sound.played, (std::vector<Cue>{Cue::Layout, Cue::KeyBoard}));
+    }
+
+    // Converting again goes on from the converted text: @ gives the double
+    // quote and then Э, the vertical bar the slash and then the full stop.
+    void layoutConversionIsNotIdempotentForSomeSigns() {
+        TForm1& form = *form_;
+        typeText(form.Edit1, QStringLiteral("@|"));
+        QVERIFY(form.SpeedButton3->isEnabled());
+        QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
+        QCOMPARE(form.Edit1->text(), QStringLiteral("\"/"));
+        QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
+        QCOMPARE(form.Edit1->text(), QStringLiteral("Э."));
+        QCOMPARE(fixture_->sound.count(Cue::Layout), 2);
+    }
+
+    // The dollar sign becomes the reserved semicolon, which the guard clears.
+    void layoutConversionCanProduceAReservedCharacter() {
+        TForm1& form = *form_;
+        typeText(form.Edit1, QStringLiteral("a$"));
+        QCOMPARE(form.Edit1->text(), QStringLiteral("a$"));
+        form.N36Click();
+        QVERIFY(form.Edit1->text().isEmpty());
+        QVERIFY(!form.RichEdit1->isEnabled());
+    }
+
+    // The reserved signs cannot stay in the field, so their conversion is
+    // checked on the text itself; characters outside the Latin layout, those
+    // Windows-1251 lacks included, come through untouched.
+    void inputLayoutConvertsSignsAndKeepsTheRest() {
+        QCOMPARE(convertInputLayout(QStringLiteral("@$^|")), QStringLiteral("\";:/"));
+        QCOMPARE(convertInputLayout(QStringLiteral("\";:/")), QStringLiteral("ЭжЖ."));
+        const QString other = QStringLiteral("ё€\u263A") + QString::fromUcs4(U"\U0001F600");
+        QCOMPARE(convertInputLayout(QStringLiteral("q") + other), QStringLiteral("й") + other);
+    }
+
+    void layoutConversionWithoutAChangePlaysOnlyItsCue() {
+        TForm1& form = *form_;
+        typeText(form.Edit1, QStringLiteral("уже 123 ,.?'"));
+        fixture_->sound.played.clear();
+        QSignalSpy changes(form.Edit1, &QLineEdit::textChanged);
+        QTest::keyClick(form.Edit1, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(form.Edit1->text(), QStringLiteral("уже 123 ,.?'"));
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(fixture_->sound.played, std::vector<Cue>{Cue::Layout});
     }
 
     void selfTalkTimerFollowsTheCheckMark() {

@@ -19,6 +19,36 @@ void FakeDialogs::showError(QWidget*, const QString& message) {
     errors.append(message);
 }
 
+namespace {
+
+template <typename T> std::optional<T> nextAnswer(std::deque<std::optional<T>>& answers) {
+    if (answers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<T> answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
+std::optional<Color> FakeDialogs::chooseColor(QWidget*, Color initial) {
+    if (onOpen) {
+        onOpen();
+    }
+    colourRequests.push_back(initial);
+    return nextAnswer(colourAnswers);
+}
+
+std::optional<FontSpec> FakeDialogs::chooseFont(QWidget*, const FontSpec& initial,
+                                                bool sizeFixedAt8) {
+    if (onOpen) {
+        onOpen();
+    }
+    fontRequests.push_back({initial, sizeFixedAt8});
+    return nextAnswer(fontAnswers);
+}
+
 WorkDir::WorkDir() : root_(dir_.path().toStdString()) {
     fs::copy(BESEDKA_DATA_DIR, root_, fs::copy_options::recursive);
 }

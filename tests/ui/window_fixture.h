@@ -10,8 +10,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,11 +28,28 @@ class FakeSoundPlayer final : public SoundPlayer {
     std::vector<Cue> played;
 };
 
-// Answers every dialog at once and keeps what it was shown.
+// Answers every dialog at once and keeps what it was shown. Colour and font
+// dialogs take their answers from the queues, in order; an empty queue or an
+// empty answer cancels.
 class FakeDialogs final : public Dialogs {
   public:
+    struct FontRequest {
+        FontSpec initial;
+        bool sizeFixedAt8;
+    };
+
     void showError(QWidget* parent, const QString& message) override;
+    std::optional<Color> chooseColor(QWidget* parent, Color initial) override;
+    std::optional<FontSpec> chooseFont(QWidget* parent, const FontSpec& initial,
+                                       bool sizeFixedAt8) override;
+
     QStringList errors;
+    std::deque<std::optional<Color>> colourAnswers;
+    std::deque<std::optional<FontSpec>> fontAnswers;
+    std::vector<Color> colourRequests; // the colour each colour dialog opened on
+    std::vector<FontRequest> fontRequests;
+    // Runs as each colour or font dialog opens.
+    std::function<void()> onOpen;
 };
 
 // A temporary copy of the starter working directory data/.

@@ -1,0 +1,79 @@
+#include "font_dialog.h"
+
+#include "text.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QLabel>
+
+#include <cmath>
+
+namespace besedka {
+namespace {
+
+constexpr int kFixedSize = 8;
+
+// Qt's dialog has no option to leave out its effects (strike-out, underline)
+// and its writing-system filter: hide the widgets that hold them.
+void hideExtras(QFontDialog& dialog) {
+    for (QCheckBox* effect : dialog.findChildren<QCheckBox*>()) {
+        effect->parentWidget()->hide();
+    }
+    for (QComboBox* writingSystem : dialog.findChildren<QComboBox*>()) {
+        writingSystem->hide();
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            if (label->buddy() == writingSystem) {
+                label->hide();
+            }
+        }
+    }
+}
+
+} // namespace
+
+QFont toQFont(const FontSpec& spec) {
+    QFont font(toQString(spec.face), spec.size);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    return font;
+}
+
+FontSpec toFontSpec(const QFont& font) {
+    FontSpec spec;
+    spec.face = fromQString(font.family());
+    const double points = font.pointSizeF();
+    spec.size = points > 0 ? static_cast<int>(std::lround(points)) : kFixedSize;
+    spec.bold = font.bold();
+    spec.italic = font.italic();
+    return spec;
+}
+
+void setUpFontDialog(QFontDialog& dialog, bool sizeFixedAt8) {
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    hideExtras(dialog);
+    if (!sizeFixedAt8) {
+        return;
+    }
+    // Queued: the dialog finishes its own update before the size is put back.
+    QObject::connect(
+        &dialog, &QFontDialog::currentFontChanged, &dialog,
+        [&dialog](const QFont& font) {
+            if (font.pointSize() != kFixedSize) {
+                QFont fixed = font;
+                fixed.setPointSize(kFixedSize);
+                dialog.setCurrentFont(fixed);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+FontSpec chosenFont(const QFontDialog& dialog, bool sizeFixedAt8) {
+    FontSpec spec = toFontSpec(dialog.currentFont());
+    if (sizeFixedAt8) {
+        spec.size = kFixedSize;
+    }
+    return spec;
+}
+
+} // namespace besedka

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "colors.h"
+
+#include <QPalette>
+#include <QWidget>
+
+namespace besedka {
+
+// Sets a palette colour for every state, so that a disabled control keeps it.
+inline void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// Sets a control's text colour; disabled text stays grey, readable on silver.
+inline void setTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    constexpr Color kDisabledText = 0x808080;
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Active, role, colour);
+    palette.setColor(QPalette::Inactive, role, colour);
+    palette.setColor(QPalette::Disabled, role, toQColor(kDisabledText));
+    widget->setPalette(palette);
+}
+
+// Gives a widget a background of its own that does not follow its parent's.
+inline void setOwnBackground(QWidget* widget, const QColor& colour) {
+    setColour(widget, QPalette::Window, colour);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace besedka
