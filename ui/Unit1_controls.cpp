@@ -117,6 +117,7 @@ void TForm1::createStatusBar() {
     StatusBar1->setCursor(Qt::WhatsThisCursor);
     StatusBar1->setToolTip(QStringLiteral("Индикатор"));
     setOwnBackground(StatusBar1, toQColor(kSilver));
+    keepDisabledTextReadable(StatusBar1);
     const std::array<int, 3> widths{150, 280, 50};
     for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
         auto* panel = new QLabel(StatusBar1);

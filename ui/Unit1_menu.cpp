@@ -3,6 +3,7 @@
 
 #include "input_field.h"
 #include "widget_colours.h"
+#include "window_menu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,6 +40,13 @@ QAction* addSeparatorItem(QMenu* menu, const char* name, const QKeySequence& sho
     return item;
 }
 
+QMenu* addTopMenu(QMenuBar* bar, const char* name, const QString& caption) {
+    auto* menu = new WindowMenu(caption, bar);
+    menu->setObjectName(QLatin1String(name));
+    bar->addMenu(menu);
+    return menu;
+}
+
 QMenu* addSubmenu(QMenu* menu, const char* name, const QString& caption) {
     QMenu* submenu = menu->addMenu(caption);
     submenu->setObjectName(QLatin1String(name));
@@ -54,15 +62,14 @@ void TForm1::createMenu() {
     bar->setFont(QApplication::font());
     bar->setCursor(Qt::ArrowCursor);
     setOwnBackground(bar, toQColor(kSilver)); // the window colour is not the menu's
+    keepDisabledTextReadable(bar);            // behind a dialog, and during the shake
 
-    N1 = bar->addMenu(QStringLiteral("&Система"));
-    N1->setObjectName(QStringLiteral("N1"));
+    N1 = addTopMenu(bar, "N1", QStringLiteral("&Система"));
     N2 = addItem(N1, "N2", QStringLiteral("&Новый диалог"));
     N3 = addSeparatorItem(N1, "N3", QKeySequence(Qt::Key_Insert));
     N4 = addItem(N1, "N4", QStringLiteral("&Выход"));
 
-    N5 = bar->addMenu(QStringLiteral("&Настройки"));
-    N5->setObjectName(QStringLiteral("N5"));
+    N5 = addTopMenu(bar, "N5", QStringLiteral("&Настройки"));
     N6 = addItem(N5, "N6", QStringLiteral("&Цвет основного фона "));
     N21 = addItem(N5, "N21", QStringLiteral("Ц&вет фона поля вывода реплик"));
     N16 = addItem(N5, "N16", QStringLiteral("Цв&ет фона поля ввода реплик"));
@@ -87,8 +94,7 @@ void TForm1::createMenu() {
     N39 = addSeparatorItem(N5, "N39");
     N40 = addUncheckedItem(N5, "N40", QStringLiteral("&Full Screen"));
 
-    N11 = bar->addMenu(QStringLiteral("С&правка"));
-    N11->setObjectName(QStringLiteral("N11"));
+    N11 = addTopMenu(bar, "N11", QStringLiteral("С&правка"));
     N12 = addItem(N11, "N12", QStringLiteral("&О программе..."));
 
     connectItem(N6, [this] { N6Click(); });

@@ -7,6 +7,9 @@
 
 namespace besedka {
 
+// Grey text of a disabled control, readable on silver.
+inline constexpr Color kDisabledText = 0x808080;
+
 // Sets a palette colour for every state, so that a disabled control keeps it.
 inline void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -16,11 +19,19 @@ inline void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& c
 
 // Sets a control's text colour; disabled text stays grey, readable on silver.
 inline void setTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    constexpr Color kDisabledText = 0x808080;
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Active, role, colour);
     palette.setColor(QPalette::Inactive, role, colour);
     palette.setColor(QPalette::Disabled, role, toQColor(kDisabledText));
+    widget->setPalette(palette);
+}
+
+// Keeps a widget's texts readable on silver while its window is disabled.
+inline void keepDisabledTextReadable(QWidget* widget) {
+    QPalette palette = widget->palette();
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, toQColor(kDisabledText));
+    }
     widget->setPalette(palette);
 }
 

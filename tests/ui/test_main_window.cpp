@@ -74,6 +74,10 @@ class MainWindowTest : public QObject {
         QVERIFY(!form.N15->isEnabled());
         QVERIFY(form.N36->isEnabled());
         QVERIFY(form.N3->isSeparator() && form.N15->isSeparator() && form.N36->isSeparator());
+        // Drawn as plain lines, without their shortcut texts.
+        const int line = form.N5->actionGeometry(form.N8).height();
+        QCOMPARE(form.N5->actionGeometry(form.N15).height(), line);
+        QCOMPARE(form.N5->actionGeometry(form.N36).height(), line);
         QVERIFY(form.N13->isChecked());
         QVERIFY(form.CpuUser1->isChecked());
         QVERIFY(!form.Cpu31->isChecked());
