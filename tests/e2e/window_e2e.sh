@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Starts the chat window under Xvfb in a temporary copy of the starter working
-# directory, types a phrase and a farewell with xdotool as a user would, and
-# checks that the closing animation ended the program and that the dialogue
-# log holds the exchange.
+# directory and drives it with xdotool as a user would: a phrase typed on the
+# Latin layout, converted with Ctrl+S and sent with Insert; the editor dialog
+# and the about box opened from the menus and closed again; two self-talk
+# ticks in Cpu\Cpu mode; then a farewell. Checks that the closing animation
+# ended the program, that the dialogue log holds the dialogue and that the
+# exchange file holds the last reply.
 #
 # Usage: window_e2e.sh BESEDKA_BINARY DATA_DIR
 set -euo pipefail
@@ -62,9 +65,75 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Halden' | head -
 sleep 1
 xdotool windowfocus --sync "$window"
 
-xdotool type --delay 40 "privet"
+# Menus open with Alt and their accelerator letter (Cyrillic keysyms).
+open_settings() {
+    xdotool key alt+Cyrillic_en
+    sleep 0.3
+}
+window_gone() { # NAME: waits until no visible window has that name
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+alive() {
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended early"
+}
+
+# "ghbdtn" typed on the Latin layout becomes "привет" with Ctrl+S.
+xdotool type --delay 40 "ghbdtn"
+xdotool key ctrl+s
+sleep 0.3
 xdotool key Insert
 sleep 0.5
+
+# The editor: opened from the menu, the self-talk interval set to 3000 ms,
+# closed with "Хорошо" (Tab to the interval, Tab to the button). Its focus
+# timer first moves the focus 2 s after it opens, long after these keys.
+open_settings
+xdotool key Cyrillic_de
+editor=$(timeout 10 xdotool search --sync --onlyvisible --name 'Редактор' | head -n1) ||
+    fail "the editor did not open"
+sleep 0.3
+xdotool key Tab ctrl+a
+xdotool type --delay 20 "3000"
+xdotool key Tab space
+window_gone 'Редактор' || fail "the editor did not close"
+alive
+
+# The about box: opened from the help menu, its history unfolded, closed with
+# a click on the version button.
+xdotool key alt+Cyrillic_pe
+sleep 0.3
+xdotool key Cyrillic_o
+about=$(timeout 10 xdotool search --sync --onlyvisible --name 'О программе' | head -n1) ||
+    fail "the about box did not open"
+sleep 0.3
+xdotool key space
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$about")"
+[ "$HEIGHT" -gt 200 ] || fail "the history did not unfold (height $HEIGHT)"
+xdotool mousemove --window "$about" 300 40 click 1
+window_gone 'О программе' || fail "the about box did not close"
+alive
+xdotool windowfocus --sync "$window"
+
+# Cpu\Cpu: the settings menu, down to "Режим", its submenu, "C&pu\Cpu".
+# The first tick comes after 3 s, the second at the editor's 3000 ms after
+# it; back to Cpu\User half-way to a third.
+open_settings
+xdotool key Down Down Down Down Down Down Down Right
+sleep 0.3
+xdotool key p
+sleep 7
+open_settings
+xdotool key Down Down Down Down Down Down Down Right
+sleep 0.3
+xdotool key c
+sleep 0.5
+alive
+
 xdotool type --delay 40 "BY"
 xdotool key Insert
 
@@ -88,8 +157,20 @@ expect_line() {
         fail "the log lacks the line '$1'"
     }
 }
-expect_line "USER:     privet."
+expect_line "USER:     Привет."
 expect_line "USER:     BY."
-[ "$(grep -c '^CPU:     ' "$work/log.txt")" -eq 2 ] || fail "the log should hold two replies"
+cpu_lines=$(grep -c '^CPU:     ' "$work/log.txt")
+[ "$cpu_lines" -eq 4 ] || fail "the log should hold four replies, not $cpu_lines"
 [ "$(grep -cx '=\{53\}' "$work/log.txt")" -eq 1 ] || fail "the log should hold one block"
-echo "window_e2e: the farewell closed the window and the log holds the exchange"
+
+# Self-talk read the starter exchange file and wrote each reply back: the file
+# holds the last self-talk reply (the third of the four) and CR LF.
+third_reply=$(grep '^CPU:     ' "$work/log.txt" | sed -n 3p | cut -c10-)
+exchange=$("$besedka" kb lines "$work/dir/D/Txt.Dat") || fail "cannot read D/Txt.Dat"
+[ "$exchange" = "$third_reply" ] ||
+    fail "D/Txt.Dat holds '$exchange', not the last self-talk reply '$third_reply'"
+[ "$(wc -l <"$work/dir/D/Txt.Dat")" -eq 1 ] || fail "D/Txt.Dat should hold one line"
+[ "$(tail -c 2 "$work/dir/D/Txt.Dat" | od -An -tx1 | tr -d ' ')" = "0d0a" ] ||
+    fail "D/Txt.Dat should end in CR LF"
+expect_line "USER:     Привет! Как дела?"
+echo "window_e2e: conversion, dialogs, self-talk and the farewell all reached the log"
