@@ -15,10 +15,15 @@ namespace {
 constexpr int kFixedSize = 8;
 
 // Qt's dialog has no option to leave out its effects (strike-out, underline)
-// and its writing-system filter: hide the widgets that hold them.
+// and its writing-system filter: hide the widgets that hold them. The effects
+// keep their room, which gives the sample beside them its height.
 void hideExtras(QFontDialog& dialog) {
     for (QCheckBox* effect : dialog.findChildren<QCheckBox*>()) {
-        effect->parentWidget()->hide();
+        QWidget* effects = effect->parentWidget();
+        QSizePolicy policy = effects->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        effects->setSizePolicy(policy);
+        effects->hide();
     }
     for (QComboBox* writingSystem : dialog.findChildren<QComboBox*>()) {
         writingSystem->hide();
