@@ -213,6 +213,7 @@ class TForm1 final : public QMainWindow, private Host {
     RepeatedFailure idleRemarkFailure_;
     RepeatedFailure selfTalkFailure_;
     FontSpec inputFont_;
+    QPoint normalPosition_; // where the normal layout comes back
 };
 
 } // namespace besedka

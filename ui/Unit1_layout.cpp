@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QScreen>
 #include <QToolButton>
 
 namespace besedka {
@@ -47,8 +48,14 @@ void TForm1::N40Click() {
     if (!N40->isChecked()) {
         N40->setChecked(true);
         N40->setText(QStringLiteral("Normal"));
+        normalPosition_ = pos();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        // Where no window manager maximises the window, it takes the screen
+        // by itself.
+        if (const QScreen* desktop = screen()) {
+            setGeometry(desktop->availableGeometry());
+        }
         showMaximized();
         applyLayout(kFullScreen);
     } else {
@@ -56,6 +63,7 @@ void TForm1::N40Click() {
         N40->setText(QStringLiteral("Full Screen")); // the accelerator does not come back
         showNormal();
         fixDesignSize();
+        move(normalPosition_);
         applyLayout(kNormal);
     }
 }

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFontDialog>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -332,12 +333,14 @@ class AppearanceTest : public QObject {
         TForm1& form = *form_;
         const Geometry design = geometry(form);
         const QSize windowSize = form.size();
+        const QPoint windowPosition = form.pos();
         form.N13->setChecked(false);
 
         form.N40->trigger();
         QVERIFY(form.N40->isChecked());
         QCOMPARE(form.N40->text(), QStringLiteral("Normal"));
         QVERIFY(form.windowState().testFlag(Qt::WindowMaximized));
+        QTRY_COMPARE(form.geometry(), form.screen()->availableGeometry());
         const Geometry full = geometry(form);
         QCOMPARE(full.upper, QRect(0, 0, 799, 507));
         QCOMPARE(full.pane, QRect(3, 5, 793, 499));
@@ -354,6 +357,7 @@ class AppearanceTest : public QObject {
         QVERIFY(!form.windowState().testFlag(Qt::WindowMaximized));
         QVERIFY(geometry(form) == design);
         QTRY_COMPARE(form.size(), windowSize);
+        QTRY_COMPARE(form.pos(), windowPosition);
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!form.N13->isChecked());
     }
