@@ -169,8 +169,6 @@ class AppearanceTest : public QObject {
         QTest::addColumn<QList<int>>("answers"); // -1 cancels
         QTest::newRow("only the third") << QList<int>{-1, -1, int(kRed)};
         QTest::newRow("first and third") << QList<int>{int(kGreen), -1, int(kBlue)};
-        QTest::newRow("all cancelled") << QList<int>{-1, -1, -1};
-        QTest::newRow("all three") << QList<int>{int(kRed), int(kGreen), int(kBlue)};
     }
 
     void buttonTextCommandOpensThreeDialogs() {

@@ -30,10 +30,6 @@ std::string readBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 QString paneText(TForm1& form, int line) {
     return form.RichEdit1->lineText(line);
 }
@@ -150,18 +146,6 @@ class SelfTalkTest : public QObject {
         QCOMPARE(form.Timer6->interval(), 1); // not a number
     }
 
-    void ticksComeAtTheIntervalOnTheirOwn() {
-        TForm1& form = *form_;
-        form.Form2->SpinEdit1->setValue(40);
-        form.Cpu31Click();
-        QTRY_VERIFY(form.Timer6->isActive());
-        form.Timer6->start(1); // the first tick at once rather than after 3 s
-        QTRY_VERIFY_WITH_TIMEOUT(form.engine().dialogue().transcript().size() >= 8, 5000);
-        QCOMPARE(form.Timer6->interval(), 40);
-        form.CpuUser1Click();
-        QTRY_VERIFY(!form.Timer6->isActive());
-    }
-
     void missingExchangeFileIsReportedOnceAndTriedAgain() {
         TForm1& form = *form_;
         fixture_->workdir.remove("D/Txt.Dat");
@@ -200,15 +184,6 @@ class SelfTalkTest : public QObject {
         QCOMPARE(form.Timer6->interval(), 500);
         form.Timer6Timer();
         QCOMPARE(fixture_->dialogs.errors.size(), 1);
-    }
-
-    void emptyExchangeFileMakesNoExchange() {
-        TForm1& form = *form_;
-        writeBytes(exchangeFile_, "");
-        form.Cpu31Click();
-        form.Timer6Timer();
-        QCOMPARE(form.RichEdit1->lineCount(), 1);
-        QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
   private:
