@@ -49,26 +49,19 @@ constexpr std::array<Escape, 256> kEscapes = [] {
     return table;
 }();
 
-std::size_t escapedSize(std::string_view line) {
-    std::size_t size = 0;
-    for (const char c : line) {
-        size += kEscapes[static_cast<unsigned char>(c)].size;
+// Copies runs of bytes that need no escape in one piece.
+void appendEscaped(std::string& out, std::string_view line) {
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const Escape& escape = kEscapes[static_cast<unsigned char>(line[i])];
+        if (escape.size == 1) {
+            continue;
+        }
+        out.append(line.data() + runStart, i - runStart);
+        out.append(escape.text.data(), escape.size);
+        runStart = i + 1;
     }
-    return size;
-}
-
-char* appendEscaped(char* out, std::string_view line) {
-    for (const char c : line) {
-        const Escape& escape = kEscapes[static_cast<unsigned char>(c)];
-        std::memcpy(out, escape.text.data(), escape.text.size());
-        out += escape.size;
-    }
-    return out;
-}
-
-char* append(char* out, std::string_view text) {
-    std::memcpy(out, text.data(), text.size());
-    return out + text.size();
+    out.append(line.data() + runStart, line.size() - runStart);
 }
 
 } // namespace
@@ -76,16 +69,16 @@ char* append(char* out, std::string_view text) {
 std::string writeRtf(const std::vector<std::string>& lines) {
     std::size_t size = kHeader.size() + kTrailer.size();
     for (const auto& line : lines) {
-        size += escapedSize(line) + kLineEnd.size();
+        size += line.size() + kLineEnd.size();
     }
-    // Each escape is copied whole; the slack keeps the last copy in bounds.
-    std::string out(size + sizeof(Escape::text), '\0');
-    char* end = append(out.data(), kHeader);
+    std::string out;
+    out.reserve(size + size / 16); // room for a few escapes
+    out += kHeader;
     for (const auto& line : lines) {
-        end = append(appendEscaped(end, line), kLineEnd);
+        appendEscaped(out, line);
+        out += kLineEnd;
     }
-    end = append(end, kTrailer);
-    out.resize(static_cast<std::size_t>(end - out.data()));
+    out += kTrailer;
     return out;
 }
 
