@@ -6,12 +6,12 @@
 #include "dialogue_pane.h"
 #include "input_field.h"
 #include "widget_colours.h"
+#include "window_placement.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -147,14 +147,7 @@ void TForm1::showCentred() {
 }
 
 void TForm1::centreOnDesktop() {
-    const QScreen* desktop = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    if (desktop == nullptr) {
-        return;
-    }
-    const QRect area = desktop->geometry();
-    const QSize frame = frameGeometry().size();
-    move(area.x() + (area.width() - frame.width()) / 2,
-         area.y() + (area.height() - frame.height()) / 2);
+    besedka::centreOnDesktop(*this);
 }
 
 } // namespace besedka

@@ -37,21 +37,21 @@ void hideExtras(QFontDialog& dialog) {
 
 } // namespace
 
-QFont toQFont(const FontSpec& spec) {
-    QFont font(toQString(spec.face), spec.size);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+QFont toQFont(const FontSpec& wanted) {
+    QFont font(toQString(wanted.face), wanted.size);
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
     return font;
 }
 
 FontSpec toFontSpec(const QFont& font) {
-    FontSpec spec;
-    spec.face = fromQString(font.family());
+    FontSpec chosen;
+    chosen.face = fromQString(font.family());
     const double points = font.pointSizeF();
-    spec.size = points > 0 ? static_cast<int>(std::lround(points)) : kFixedSize;
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    return spec;
+    chosen.size = points > 0 ? static_cast<int>(std::lround(points)) : kFixedSize;
+    chosen.bold = font.bold();
+    chosen.italic = font.italic();
+    return chosen;
 }
 
 void setUpFontDialog(QFontDialog& dialog, bool sizeFixedAt8) {
@@ -74,11 +74,11 @@ void setUpFontDialog(QFontDialog& dialog, bool sizeFixedAt8) {
 }
 
 FontSpec chosenFont(const QFontDialog& dialog, bool sizeFixedAt8) {
-    FontSpec spec = toFontSpec(dialog.currentFont());
+    FontSpec chosen = toFontSpec(dialog.currentFont());
     if (sizeFixedAt8) {
-        spec.size = kFixedSize;
+        chosen.size = kFixedSize;
     }
-    return spec;
+    return chosen;
 }
 
 } // namespace besedka

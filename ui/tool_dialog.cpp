@@ -1,8 +1,7 @@
 #include "tool_dialog.h"
+#include "window_placement.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 
 #include <utility>
 
@@ -47,14 +46,7 @@ void ToolDialog::showAndActivate() {
 }
 
 void ToolDialog::centreOnDesktop() {
-    const QScreen* desktop = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    if (desktop == nullptr) {
-        return;
-    }
-    const QRect area = desktop->geometry();
-    const QSize frame = frameGeometry().size();
-    move(area.x() + (area.width() - frame.width()) / 2,
-         area.y() + (area.height() - frame.height()) / 2);
+    besedka::centreOnDesktop(*this);
 }
 
 } // namespace besedka
