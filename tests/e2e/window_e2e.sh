@@ -121,12 +121,25 @@ xdotool windowfocus --sync "$window"
 
 # Cpu\Cpu: the settings menu, down to "Режим", its submenu, "C&pu\Cpu".
 # The first tick comes after 3 s, the second at the editor's 3000 ms after
-# it; back to Cpu\User half-way to a third.
+# it; each writes the exchange file anew (a new file renamed into place), so
+# after the second write there are 3 s to go back to Cpu\User before a third.
+exchange_file="$work/dir/D/Txt.Dat"
+writes_seen=0
+last_inode=$(stat -c %i "$exchange_file")
 open_settings
 xdotool key Down Down Down Down Down Down Down Right
 sleep 0.3
 xdotool key p
-sleep 7
+for _ in $(seq 300); do
+    inode=$(stat -c %i "$exchange_file" 2>/dev/null || echo "$last_inode")
+    if [ "$inode" != "$last_inode" ]; then
+        writes_seen=$((writes_seen + 1))
+        last_inode=$inode
+    fi
+    [ "$writes_seen" -ge 2 ] && break
+    sleep 0.1
+done
+[ "$writes_seen" -ge 2 ] || fail "self-talk did not write the exchange file twice"
 open_settings
 xdotool key Down Down Down Down Down Down Down Right
 sleep 0.3
