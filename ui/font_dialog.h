@@ -9,7 +9,7 @@ class QFontDialog;
 namespace besedka {
 
 // Font descriptions between the engine's form and Qt's.
-QFont toQFont(const FontSpec& spec);
+QFont toQFont(const FontSpec& wanted);
 FontSpec toFontSpec(const QFont& font);
 
 // Makes Qt's font dialog offer face, style and size only (no effects, no
