@@ -44,9 +44,10 @@ export XDG_RUNTIME_DIR="$work/runtime"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-# Xvfb picks a free display and writes its number to fd 3.
+# Xvfb picks a free display and writes its number to fd 3; -noreset keeps
+# the keyboard map set below when a client (xmodmap) disconnects.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do
@@ -55,6 +56,8 @@ for _ in $(seq 100); do
 done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"
+# The menu accelerators used below: Н(астройки), Ре(д)актор, С(п)равка, (О) программе.
+"$(dirname "$0")/map_cyrillic_keys.sh" en de pe o || fail "cannot map the Cyrillic keys"
 
 "$besedka" --workdir "$work/dir" >"$work/program.log" 2>&1 &
 program_pid=$!
@@ -101,6 +104,9 @@ xdotool type --delay 20 "3000"
 xdotool key Tab space
 window_gone 'Редактор' || fail "the editor did not close"
 alive
+# Without a window manager the keyboard focus does not come back by itself.
+xdotool windowfocus --sync "$window"
+sleep 0.3
 
 # The about box: opened from the help menu, its history unfolded, closed with
 # a click on the version button.
