@@ -18,8 +18,9 @@ class Random {
 
     // Uniform in [0, n); 0 when n is 0 or negative.
     int below(int n);
-    // Uniform in [low, high]: drawn as 1..high, drawn again while below low.
-    // Re-seeds from the clock before every draw when one is given.
+    // In [low, high]: drawn as 1..high, drawn again while below low. With a
+    // clock, re-seeded from it before every draw; a redraw takes the seed of
+    // the millisecond after the last one, as the clock would by then show.
     int range(int low, int high, Clock* reseedFrom = nullptr);
 
   private:

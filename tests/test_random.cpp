@@ -45,7 +45,32 @@ TEST(Random, RangeReseededBeforeEveryDrawEndsWithAFakeClock) {
         ASSERT_GE(value, 125);
         ASSERT_LE(value, 250);
     }
-    EXPECT_GE(clock.reads(), 200u);
+    EXPECT_EQ(clock.reads(), 200u);
+}
+
+// The redraw loop as written with a clock read before every draw.
+int rangeReadingTheClockEachDraw(Random& random, int low, int high, Clock& clock) {
+    int value = 0;
+    do {
+        random.reseed(clock);
+        value = random.below(high) + 1;
+    } while (value < low);
+    return value;
+}
+
+TEST(Random, ReseededRangeGivesWhatAClockReadAtEveryDrawGives) {
+    // A clock that moves one millisecond per read shows every millisecond in
+    // turn, like a real clock under a loop that re-reads it.
+    for (std::uint32_t start : {0u, 1000u, 43200000u, 86399990u}) {
+        for (int k = 0; k < 50; ++k) {
+            FakeClock reading((start + static_cast<std::uint32_t>(k) * 977u) % 86400000u);
+            FakeClock once((start + static_cast<std::uint32_t>(k) * 977u) % 86400000u);
+            Random a, b;
+            ASSERT_EQ(rangeReadingTheClockEachDraw(a, 60, 90, reading), b.range(60, 90, &once));
+            ASSERT_EQ(a.seed(), b.seed()) << "later draws continue alike";
+            EXPECT_EQ(once.reads(), 1u);
+        }
+    }
 }
 
 TEST(Clock, FakeClockAdvancesOneMillisecondPerRead) {
