@@ -3,9 +3,9 @@
 #include "Unit1.h"
 #include "clock.h"
 #include "file_store.h"
-#include "message_box_dialogs.h"
 #include "qt_sound_player.h"
 #include "sound_files.h"
+#include "standard_dialogs.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -20,7 +20,7 @@ int runWindow(int& argc, char** argv, const PathMap& paths) {
     QApplication::setQuitOnLastWindowClosed(false);
     installRussianTranslations(app);
 
-    MessageBoxDialogs dialogs;
+    StandardDialogs dialogs;
     if (const auto problem = soundFileProblem(paths)) {
         dialogs.showError(nullptr, *problem);
         return 1;

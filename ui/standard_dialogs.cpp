@@ -1,4 +1,4 @@
-#include "message_box_dialogs.h"
+#include "standard_dialogs.h"
 
 #include "colors.h"
 #include "font_dialog.h"
@@ -10,11 +10,11 @@
 
 namespace besedka {
 
-void MessageBoxDialogs::showError(QWidget* parent, const QString& message) {
+void StandardDialogs::showError(QWidget* parent, const QString& message) {
     QMessageBox::critical(parent, QApplication::applicationName(), message);
 }
 
-std::optional<Color> MessageBoxDialogs::chooseColor(QWidget* parent, Color initial) {
+std::optional<Color> StandardDialogs::chooseColor(QWidget* parent, Color initial) {
     const QColor chosen = QColorDialog::getColor(toQColor(initial), parent);
     if (!chosen.isValid()) {
         return std::nullopt;
@@ -22,8 +22,8 @@ std::optional<Color> MessageBoxDialogs::chooseColor(QWidget* parent, Color initi
     return fromQColor(chosen);
 }
 
-std::optional<FontSpec> MessageBoxDialogs::chooseFont(QWidget* parent, const FontSpec& initial,
-                                                      bool sizeFixedAt8) {
+std::optional<FontSpec> StandardDialogs::chooseFont(QWidget* parent, const FontSpec& initial,
+                                                    bool sizeFixedAt8) {
     QFontDialog dialog(toQFont(initial), parent);
     setUpFontDialog(dialog, sizeFixedAt8);
     if (dialog.exec() != QDialog::Accepted) {

@@ -5,7 +5,7 @@
 namespace besedka {
 
 // The real dialogs: Qt's standard message box, colour dialog and font dialog.
-class MessageBoxDialogs final : public Dialogs {
+class StandardDialogs final : public Dialogs {
   public:
     void showError(QWidget* parent, const QString& message) override;
     std::optional<Color> chooseColor(QWidget* parent, Color initial) override;
