@@ -189,6 +189,8 @@ class TForm1 final : public QMainWindow, private Host {
     void clearDefaultsMark();
     // The background colour dialog; a confirmed colour becomes its colour.
     std::optional<Color> chooseBackgroundColour();
+    void chooseLineColour(Color& dialogColour);
+    void chooseLineFont(FontSpec& dialogFont);
     void setWindowColour(Color color);
     void setPaneBackground(Color color);
     void setInputBackground(Color color);

@@ -94,22 +94,22 @@ void TForm1::N9Click() {
     }
 }
 
-void TForm1::User1Click() {
+// A line colour chosen for user lines or replies also becomes the pane's
+// current colour at once.
+void TForm1::chooseLineColour(Color& dialogColour) {
     clearDefaultsMark();
-    Color& dialogColour = engine_.appearance().userColor;
     if (const auto colour = dialogs_.chooseColor(this, dialogColour)) {
         dialogColour = *colour;
         engine_.dialogue().setInsertionColor(*colour);
     }
 }
 
+void TForm1::User1Click() {
+    chooseLineColour(engine_.appearance().userColor);
+}
+
 void TForm1::Cpu1Click() {
-    clearDefaultsMark();
-    Color& dialogColour = engine_.appearance().replyColor;
-    if (const auto colour = dialogs_.chooseColor(this, dialogColour)) {
-        dialogColour = *colour;
-        engine_.dialogue().setInsertionColor(*colour);
-    }
+    chooseLineColour(engine_.appearance().replyColor);
 }
 
 void TForm1::Mystring2Click() {
@@ -119,9 +119,9 @@ void TForm1::Mystring2Click() {
     }
 }
 
-void TForm1::User2Click() {
+// Likewise a line font: the pane's current face, size and style.
+void TForm1::chooseLineFont(FontSpec& dialogFont) {
     clearDefaultsMark();
-    FontSpec& dialogFont = engine_.appearance().userFont;
     if (const auto font = dialogs_.chooseFont(this, dialogFont, false)) {
         dialogFont = *font;
         TextFormat format = engine_.dialogue().insertionFormat();
@@ -130,15 +130,12 @@ void TForm1::User2Click() {
     }
 }
 
+void TForm1::User2Click() {
+    chooseLineFont(engine_.appearance().userFont);
+}
+
 void TForm1::Cpu2Click() {
-    clearDefaultsMark();
-    FontSpec& dialogFont = engine_.appearance().replyFont;
-    if (const auto font = dialogs_.chooseFont(this, dialogFont, false)) {
-        dialogFont = *font;
-        TextFormat format = engine_.dialogue().insertionFormat();
-        format.font = *font;
-        engine_.dialogue().setInsertionFormat(format);
-    }
+    chooseLineFont(engine_.appearance().replyFont);
 }
 
 void TForm1::Mystring1Click() {
