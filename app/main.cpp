@@ -30,6 +30,7 @@ void printHelp(std::ostream& out) {
            "base\n"
            "  besedka --help                                show this help\n"
            "  besedka --version                             show the version\n"
+           "  besedka --has-window                          succeed when the window is built in\n"
            "\n"
            "Options:\n"
            "  --workdir DIR   run in DIR; without it: the current directory when it holds Base,\n"
