@@ -1,7 +1,5 @@
 #include "plain_text.h"
 
-#include <cstring>
-
 namespace besedka {
 
 std::vector<std::string> splitAtLineBreaks(std::string_view text) {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 // Writes a Cyrillic font table and one \par per line. Letters of Windows-1251
 // go out as raw 8-bit bytes, which readers take through \ansicpg1251: a third
