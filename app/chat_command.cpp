@@ -57,10 +57,10 @@ class ChatSession {
             exitWithLog();
             return false;
         }
-        if (runCommand(input)) {
-            return true;
+        if (!runCommand(input)) {
+            sayLine(input);
         }
-        sayLine(input);
+        // A farewell ends the session whether typed or read in a self-talk step.
         if (host_.farewell) {
             exitWithLog();
             return false;

@@ -1,11 +1,21 @@
 #include "dialogue.h"
 
+#include "plain_text.h"
+
 namespace besedka {
 
 void Dialogue::appendToPane(std::string_view text) {
-    pane_.push_back({std::string(text), insertion_});
-    if (observer_ != nullptr) {
-        observer_->paneLineAppended(pane_.back());
+    for (auto& part : splitAtLineBreaks(text)) {
+        pane_.push_back({std::move(part), insertion_});
+        if (observer_ != nullptr) {
+            observer_->paneLineAppended(pane_.back());
+        }
+    }
+}
+
+void Dialogue::appendToTranscript(std::string_view text) {
+    for (auto& part : splitAtLineBreaks(text)) {
+        transcript_.push_back(std::move(part));
     }
 }
 

@@ -9,7 +9,7 @@
 namespace besedka {
 
 struct PaneLine {
-    std::string text; // Windows-1251; one added line, line breaks included
+    std::string text; // Windows-1251; never holds a line break
     TextFormat format;
 };
 
@@ -32,7 +32,8 @@ class Dialogue {
     void setInsertionFormat(const TextFormat& format) { insertion_ = format; }
     void setInsertionColor(Color color) { insertion_.color = color; }
 
-    // Adds one line in the current insertion format.
+    // Adds the text in the current insertion format; every line break (CR LF,
+    // a lone CR or LF) starts a further line, as in a rich-text pane.
     void appendToPane(std::string_view text);
     std::size_t paneCount() const { return pane_.size(); }
     // Line i as added, or the empty text when there is no such line.
@@ -41,7 +42,8 @@ class Dialogue {
     void removeLastPaneLine();
     void clearPane();
 
-    void appendToTranscript(std::string_view text) { transcript_.emplace_back(text); }
+    // Adds the text, one transcript line per line as in the pane.
+    void appendToTranscript(std::string_view text);
     void removeLastTranscriptLine();
     void clearTranscript() { transcript_.clear(); }
     const std::vector<std::string>& transcript() const { return transcript_; }

@@ -85,7 +85,7 @@ class Engine {
     bool branchContinuation(StringList& tree);
     bool keywordLookup(StringList& tree);
     void chooseAnswer(std::string_view line);
-    void learn(const std::string& shown);
+    void learn(const std::string& shownLine);
     bool learnNewTreeLine(const std::string& shown);
     void learnAnswerForLastReply(const std::string& shown);
     void showAndRecord(const std::string& shown);

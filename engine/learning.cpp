@@ -8,7 +8,9 @@
 
 namespace besedka {
 
-void Engine::learn(const std::string& shown) {
+void Engine::learn(const std::string& shownLine) {
+    // What is stored never holds a line break, whatever the pane shows.
+    const std::string shown = learnedText(shownLine);
     const char* replyList =
         !shown.empty() && shown.back() == '?' ? paths::kQuestions : paths::kStatements;
     scratch3_.load(files_, replyList);

@@ -75,6 +75,13 @@ TEST_F(Chat, FarewellEndsTheSessionAfterItsReply) {
     const Session s = run("пока\nпривет\n");
     EXPECT_EQ(s.out, "Пока.\nПонятно.\n");
     EXPECT_EQ(readLines("Base/Log.Halden").back(), std::string(53, '='));
+
+    // Read by a self-talk step (a text without a final line break) it ends it too.
+    std::ofstream(dir_.path() / "D/Txt.Dat", std::ios::binary) << utf8ToCp1251("пока");
+    const Session selfTalk = run("/cpu\n/tick\nпривет\n/quit\n");
+    EXPECT_EQ(selfTalk.out, "Сервис:   // Режим диалога Cpu\\Cpu.\nПока.\nПонятно.\n");
+    EXPECT_EQ(selfTalk.status, 0);
+    EXPECT_EQ(readLines("Base/Log.Halden").size(), 18u) << "a second log block";
 }
 
 TEST_F(Chat, ReservedCharactersAndEmptyLinesSendNothing) {
@@ -95,7 +102,7 @@ TEST_F(Chat, PhrasesAreCutTo255Characters) {
 TEST_F(Chat, CommandsDriveTheDialogueAndSelfTalk) {
     const Session s = run("/cpu\n/tick\n/undo\n/user\nпривет\n/new\n/quit\n");
     EXPECT_EQ(s.out, "Сервис:   // Режим диалога Cpu\\Cpu.\n"
-                     "Привет\r\n.\nЗдравствуй!\n"
+                     "Привет\n.\nЗдравствуй!\n"
                      "Сервис:   // Режим диалога Cpu\\User.\n\n"
                      "NomerRazryada = 1\nПривет.\nЗдравствуй!\n");
     EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("Здравствуй!\r\n"));
@@ -104,8 +111,8 @@ TEST_F(Chat, CommandsDriveTheDialogueAndSelfTalk) {
 TEST_F(Chat, TypedPhraseInSelfTalkModeRunsOnTheExchangeBuffer) {
     const Session s = run("/cpu\nслова\n/tick\nслова\n/quit\n");
     EXPECT_EQ(s.out, "Сервис:   // Режим диалога Cpu\\Cpu.\n"
-                     "Привет\r\n.\nЗдравствуй!\n"
-                     "NomerRazryada = 1\nЗдравствуй!\r\n.\nПонятно.\n");
+                     "Привет\n.\nЗдравствуй!\n"
+                     "NomerRazryada = 1\nЗдравствуй!\n.\nПонятно.\n");
 }
 
 TEST_F(Chat, FileErrorsAreReportedAndTheSessionGoesOn) {
@@ -157,7 +164,7 @@ TEST_F(Chat, DriveOptionMovesTheExchangeFile) {
     TempDir other;
     std::ofstream(other.path() / "Txt.Dat", std::ios::binary) << utf8ToCp1251("погода\r\n");
     const Session s = run("/tick\n/quit\n", {"--drive", "D=" + other.path().string()});
-    EXPECT_EQ(s.out, "Погода\r\n.\nСолнечно.\n");
+    EXPECT_EQ(s.out, "Погода\n.\nСолнечно.\n");
     EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("привет\r\n"));
 }
 

@@ -91,10 +91,10 @@ TEST_F(Exchange, SelfTalkTurnsEachReplyIntoTheNextPhrase) {
     engine_.selfTalkStep();
     // Each tree answer starts a branch, so the next walk first looks for a
     // continuation and meets the next root line.
-    EXPECT_EQ(pane(), (std::vector<std::string>{"Сервис:   // Режим диалога Cpu\\Cpu.",
-                                                "Привет\r\n.", "Как дела?", "NomerRazryada = 1",
-                                                "Как дела?\r\n.", "Хорошо!", "NomerRazryada = 1",
-                                                "Хорошо!\r\n.", "Привет."}));
+    EXPECT_EQ(pane(), (std::vector<std::string>{"Сервис:   // Режим диалога Cpu\\Cpu.", "Привет",
+                                                ".", "Как дела?", "NomerRazryada = 1", "Как дела?",
+                                                ".", "Хорошо!", "NomerRazryada = 1", "Хорошо!", ".",
+                                                "Привет."}));
     EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("Привет.\r\n"));
 }
 
@@ -112,8 +112,8 @@ TEST_F(Exchange, UnwritableExchangeFileStopsAfterTheDisplay) {
     writeLines("D/Txt.Dat", {"пока"});
     engine_.setExchangeWritePath("D:\\NoSuchDir\\Out.Dat");
     EXPECT_THROW(engine_.selfTalkStep(), FileError);
-    EXPECT_EQ(pane().size(), 2u);
-    EXPECT_EQ(transcript().size(), 2u);
+    EXPECT_EQ(pane().size(), 3u); // "Пока", "." and the reply
+    EXPECT_EQ(transcript().size(), 3u);
     EXPECT_TRUE(engine_.state().LastReplyText.empty());
     EXPECT_EQ(host_.inputClears, 0);
 }
@@ -159,11 +159,22 @@ TEST_F(Exchange, InsultListSurvivesSelfTalk) {
     EXPECT_EQ(reply(), "Не груби.");
 }
 
-TEST_F(Exchange, LineBreaksOfSelfTalkAreNormalisedToCrLf) {
+TEST_F(Exchange, SelfTalkTextWithLineBreaksIsOnePaneLinePerLine) {
     writeLines("Base/W2.Dat", {"Ага."});
-    std::ofstream(dir_.path() / "D/Txt.Dat", std::ios::binary) << "a\nb\rc";
+    writeLines("Base/Povtor.Dat", {"Опять."});
+    std::ofstream(dir_.path() / "D/Txt.Dat", std::ios::binary) << utf8ToCp1251("А\nБ\r");
     engine_.selfTalkStep();
-    EXPECT_EQ(engine_.dialogue().paneLine(0), "a\r\nb\r\nc.");
+    EXPECT_EQ(engine_.exchangeBuffer(), utf8ToCp1251("Ага.\r\n"));
+    EXPECT_EQ(pane(), (std::vector<std::string>{"А", "Б", ".", "Ага."}));
+    EXPECT_EQ(transcript(), (std::vector<std::string>{"USER:     А", "Б", ".", "CPU:     Ага."}));
+
+    // The same text again is no repeat: the pane line before the last is ".".
+    std::ofstream(dir_.path() / "D/Txt.Dat", std::ios::binary) << utf8ToCp1251("А\r\nБ\r\n");
+    engine_.selfTalkStep();
+    EXPECT_EQ(reply(), "Ага.");
+    engine_.undo();
+    EXPECT_EQ(pane().size(), 7u);
+    EXPECT_EQ(transcript().back(), ".");
 }
 
 TEST_F(Exchange, ModeLinesAndNewDialogue) {

@@ -1,6 +1,7 @@
 // Learning: the fallback reply and what the phrase teaches the lists and the tree.
 #include "engine_fixture.h"
 #include "file_error.h"
+#include "phrase.h"
 
 namespace besedka::test {
 namespace {
@@ -141,13 +142,17 @@ TEST_F(Learning, FailedTreeSaveKeepsTheListAppendAndTheOldTree) {
     EXPECT_EQ(engine.dialogue().paneCount(), 0u) << "nothing of the exchange was shown";
 }
 
-TEST_F(Learning, SelfTalkTextWithLineBreaksIsStoredOneLinePerPart) {
+// A stored line never holds a line break: it would split in two when read back.
+TEST_F(Learning, SelfTalkTextWithLineBreaksIsStoredAsOneLine) {
     afterReply("Ого.");
     writeLines("D/Txt.Dat", {"Первая", "вторая"});
     engine_.selfTalkStep();
-    EXPECT_EQ(pane()[2], "Первая\r\nвторая\r\n.");
-    EXPECT_EQ(transcript().size(), 2u);
-    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Бывает.", "Первая", "вторая", "."}));
+    EXPECT_EQ(pane()[2], "Первая");
+    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Бывает.", "Первая вторая."}));
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"header", "ПЕРВАЯ ВТОРАЯ.^"}));
+    EXPECT_EQ(learnedText(utf8ToCp1251("А\r\nБ\n\r\r\n.")),
+              utf8ToCp1251("А Б.")); // CR LF is one break
+    EXPECT_EQ(learnedText(utf8ToCp1251("Да\r?")), utf8ToCp1251("Да ?"));
 }
 
 TEST_F(Learning, EmptyTreeFileLearnsIntoLineZero) {

@@ -1,5 +1,7 @@
 #include "kb_command.h"
 
+#include "chat_command.h"
+
 #include "cp1251.h"
 #include "engine_fixture.h"
 #include "phrase.h"
@@ -253,6 +255,30 @@ TEST(StarterData, PassesTheCheck) {
 
 // Root keys are found only when no insult entry in the same phrase answers
 // first; answers are shown phrases.
+// Self-talk reads texts that end in a line break; none of it may reach the
+// tree as a split line such as ".^".
+TEST(StarterData, SelfTalkKeepsTheTreeWellFormed) {
+    TempDir workdir;
+    fs::copy(kDataDir, workdir.path(), fs::copy_options::recursive);
+    std::string input = "/cpu\n";
+    for (int i = 0; i < 30; ++i) {
+        input += "/tick\n";
+    }
+    std::istringstream in(input + "/quit\n");
+    std::ostringstream out, err;
+    ::setenv("BESEDKA_CLOCK", "36000000", 1);
+    EXPECT_EQ(runChatCommand({"--workdir", workdir.path().string()}, in, out, err), 0);
+    ::unsetenv("BESEDKA_CLOCK");
+    EXPECT_EQ(out.str().find('\r'), std::string::npos);
+    const auto tree = parseKnowledgeFile(readBytes(workdir.path() / "Base" / "Words.Dat"));
+    for (std::size_t i = 1; i < tree.size(); ++i) {
+        EXPECT_NE(tree[i].substr(tree[i].find_first_not_of('_')).front(), '.') << i;
+    }
+    EXPECT_GT(tree.size(), parseKnowledgeFile(readBytes(kDataDir / "Base" / "Words.Dat")).size());
+    const KbRun check = kb({"check", workdir.path().string()});
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+}
+
 TEST(StarterData, TreeKeysAvoidInsultsAndAnswersAreShownPhrases) {
     const std::vector<std::string> lines =
         parseKnowledgeFile(readBytes(kDataDir / "Base" / "Words.Dat"));

@@ -27,16 +27,6 @@ QTextBlockFormat centred() {
     return block;
 }
 
-// Line breaks inside one added line stay inside its paragraph, so that the
-// line is still deleted as a whole.
-QString paragraphText(const std::string& text) {
-    QString shown = toQString(text);
-    shown.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
-    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    shown.replace(QLatin1Char('\r'), QChar::LineSeparator);
-    return shown;
-}
-
 } // namespace
 
 DialoguePane::DialoguePane(QWidget* parent) : QTextEdit(parent) {
@@ -62,7 +52,7 @@ void DialoguePane::paneLineAppended(const PaneLine& line) {
     } else {
         cursor.insertBlock(centred(), chars);
     }
-    cursor.insertText(paragraphText(line.text), chars);
+    cursor.insertText(toQString(line.text), chars);
     ++lineCount_;
     scrollToEnd();
     emit linesChanged();

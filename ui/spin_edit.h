@@ -13,6 +13,8 @@ namespace besedka {
 // loses it. Typing accepts digits and signs only.
 class SpinEdit final : public QAbstractSpinBox {
     Q_OBJECT
+    // Screen readers take a spin box's value from this property.
+    Q_PROPERTY(int value READ value WRITE setValue)
 
   public:
     SpinEdit(int minimum, int maximum, QWidget* parent = nullptr);

@@ -6,6 +6,8 @@
 #include "spin_edit.h"
 #include "window_fixture.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -32,6 +34,13 @@ constexpr std::uint32_t kClockStart = 36'000'000;
 int drawOneToSix(std::uint32_t milliseconds) {
     const std::uint32_t seed = milliseconds * 134775813u + 1u;
     return static_cast<int>((static_cast<std::uint64_t>(seed) * 6u) >> 32) + 1;
+}
+
+// What a screen reader reads as the widget's value.
+QVariant accessibleValue(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible && accessible->valueInterface() ? accessible->valueInterface()->currentValue()
+                                                      : QVariant();
 }
 
 } // namespace
@@ -271,6 +280,7 @@ class EditorDialogTest : public QObject {
         open();
         form_->SpinEdit1->setFocus(Qt::TabFocusReason);
         typeText(form_->SpinEdit1, QStringLiteral("250"));
+        QCOMPARE(accessibleValue(form_->SpinEdit1), QVariant(250));
         QTest::keyClick(form_->SpinEdit1, Qt::Key_Backtab);
         typeText(form_->Edit1, QStringLiteral("D:\\Другой.Dat"));
         QTest::mouseClick(form_->Button2, Qt::LeftButton);
@@ -297,6 +307,7 @@ class EditorDialogTest : public QObject {
         QCOMPARE(pathChanges.count(), 1); // others still see the change
         QCOMPARE(form_->Edit1->text(), QStringLiteral("D:\\Txt.Dat"));
         QCOMPARE(form_->interval(), 1000);
+        QCOMPARE(accessibleValue(form_->SpinEdit1), QVariant(1000));
 
         // Edits after a restore clear the mark again.
         typeText(form_->Edit1, QStringLiteral("x"));

@@ -86,17 +86,19 @@ class SelfTalkTest : public QObject {
             const std::string before = readBytes(exchangeFile_);
             form.Timer6Timer();
             const auto& transcript = form.engine().dialogue().transcript();
-            QCOMPARE(transcript.size(), std::size_t(2 * (tick + 1)));
-            // The phrase is the file's whole text, its line break included.
-            QCOMPARE(toQString(transcript[2 * tick]),
+            QCOMPARE(transcript.size(), std::size_t(3 * (tick + 1)));
+            // The phrase is the file's whole text: its final line break puts
+            // the appended "." on a line of its own.
+            QCOMPARE(toQString(transcript[3 * tick]),
                      "USER:     " + toQString(before.substr(0, 1)).toUpper() +
-                         toQString(before.substr(1)) + ".");
+                         toQString(before.substr(1, before.size() - 3)));
+            QCOMPARE(transcript[3 * tick + 1], std::string("."));
             const std::string reply = form.engine().state().LastReplyText;
             QVERIFY(!reply.empty());
-            QCOMPARE(toQString(transcript[2 * tick + 1]), "CPU:     " + toQString(reply));
+            QCOMPARE(toQString(transcript[3 * tick + 2]), "CPU:     " + toQString(reply));
             QCOMPARE(readBytes(exchangeFile_), reply + "\r\n");
         }
-        QVERIFY(form.RichEdit1->lineCount() >= 7); // the mode line and three pairs
+        QVERIFY(form.RichEdit1->lineCount() >= 10); // the mode line and three exchanges
         QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
@@ -113,8 +115,8 @@ class SelfTalkTest : public QObject {
         QCOMPARE(readBytes(fixture_->workdir.path("D/Ответ.Dat")), reply + "\r\n");
         // Both phrases came from the fixed file.
         const auto& transcript = form.engine().dialogue().transcript();
-        QCOMPARE(transcript.size(), std::size_t(4));
-        QCOMPARE(transcript[0], transcript[2]);
+        QCOMPARE(transcript.size(), std::size_t(6));
+        QCOMPARE(transcript[0], transcript[3]);
     }
 
     // The period follows the interval field at every tick; only a new value
@@ -162,7 +164,7 @@ class SelfTalkTest : public QObject {
 
         fixture_->workdir.restore("D/Txt.Dat");
         form.Timer6Timer();
-        QCOMPARE(form.engine().dialogue().transcript().size(), std::size_t(2));
+        QCOMPARE(form.engine().dialogue().transcript().size(), std::size_t(3));
         QCOMPARE(form.Timer6->interval(), 250);
 
         // A new failure after a success is reported again.
