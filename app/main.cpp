@@ -4,9 +4,11 @@
 
 #ifdef BESEDKA_WITH_GUI
 #include "path_map.h"
+#include "platform_choice.h"
 #include "run_window.h"
 #include "start_options.h"
 
+#include <cstdlib>
 #include <filesystem>
 #endif
 
@@ -45,6 +47,20 @@ void printHelp(std::ostream& out) {
 }
 
 #ifdef BESEDKA_WITH_GUI
+// On a Wayland desktop the window goes through the desktop's X server, where
+// it can place itself as it is meant to move.
+void choosePlatformForTheWindow() {
+    const besedka::PlatformChoice choice = besedka::choosePlatform(
+        std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
+    if (choice.platform) {
+        ::setenv("QT_QPA_PLATFORM", choice.platform->c_str(), 1);
+    }
+    if (choice.movesUnavailable) {
+        std::cerr << "besedka: this Wayland session has no X server (DISPLAY is not set), so the "
+                     "window cannot move itself: no centring, shake or closing drift\n";
+    }
+}
+
 int startWindow(int& argc, char** argv, const std::vector<std::string>& args) {
     besedka::StartOptions options;
     if (const auto problem = besedka::parseStartOptions(args, options)) {
@@ -55,6 +71,7 @@ int startWindow(int& argc, char** argv, const std::vector<std::string>& args) {
         std::cerr << "besedka: no such directory: " << options.workdir->string() << '\n';
         return 2;
     }
+    choosePlatformForTheWindow();
     return besedka::runWindow(argc, argv, besedka::pathMapFor(options));
 }
 #endif

@@ -1,4 +1,5 @@
 #include "engine_fixture.h"
+#include "platform_choice.h"
 #include "workdir.h"
 
 namespace besedka::test {
@@ -71,6 +72,38 @@ TEST_F(Workdir, NoStarterDataLeavesAnEmptyChoice) {
     const fs::path chosen = chooseWorkdir(std::nullopt, environment_);
     EXPECT_EQ(chosen, home_.path() / ".local" / "share" / "besedka");
     EXPECT_FALSE(fs::exists(chosen / "Base"));
+}
+
+// Every combination of QT_QPA_PLATFORM, WAYLAND_DISPLAY and DISPLAY; an empty
+// variable counts as unset.
+TEST(PlatformChoice, UserFirstThenTheDesktopsXServerThenNativeWayland) {
+    struct Case {
+        const char* qt;
+        const char* wayland;
+        const char* display;
+        const char* platform; // nullptr: the program sets none
+        bool movesUnavailable;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, nullptr, nullptr, false},
+        {nullptr, nullptr, ":0", nullptr, false},
+        {nullptr, "wayland-0", ":0", "xcb", false},
+        {nullptr, "wayland-0", nullptr, nullptr, true},
+        {"wayland", nullptr, nullptr, nullptr, false},
+        {"wayland", nullptr, ":0", nullptr, false},
+        {"wayland", "wayland-0", ":0", nullptr, false},
+        {"wayland", "wayland-0", "", nullptr, false},
+        {"", "wayland-0", ":0", "xcb", false},
+        {nullptr, "wayland-0", "", nullptr, true},
+        {nullptr, "", ":0", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        const PlatformChoice choice = choosePlatform(c.qt, c.wayland, c.display);
+        EXPECT_EQ(choice.platform.value_or("none"), c.platform ? c.platform : "none")
+            << (c.qt ? c.qt : "-") << ' ' << (c.wayland ? c.wayland : "-") << ' '
+            << (c.display ? c.display : "-");
+        EXPECT_EQ(choice.movesUnavailable, c.movesUnavailable);
+    }
 }
 
 } // namespace
