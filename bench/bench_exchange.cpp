@@ -84,7 +84,7 @@ void BM_ExchangeFoundNearTheEnd(benchmark::State& state) {
     for (auto _ : state) {
         Engine engine(files, clock, host);
         engine.say(phrase);
-        benchmark::DoNotOptimize(engine.state().ReplyText);
+        benchmark::DoNotOptimize(engine.state().replyText);
     }
 }
 
@@ -99,11 +99,11 @@ void BM_ExchangeMissedAndLearned(benchmark::State& state) {
         state.PauseTiming();
         workdir.restoreTree();
         Engine engine(files, clock, host);
-        engine.state().LastReplyText = utf8ToCp1251("Ответ номер 7.");
-        engine.state().LastReplyKey = engine.state().LastReplyText;
+        engine.state().lastReplyText = utf8ToCp1251("Ответ номер 7.");
+        engine.state().lastReplyKey = engine.state().lastReplyText;
         state.ResumeTiming();
         engine.say(phrase);
-        benchmark::DoNotOptimize(engine.state().ReplyText);
+        benchmark::DoNotOptimize(engine.state().replyText);
     }
 }
 

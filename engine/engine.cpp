@@ -66,10 +66,10 @@ void Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
     const std::string typed(phrase);
     const std::string previousPaneLine =
         dialogue_.paneCount() >= 2 ? dialogue_.paneLine(dialogue_.paneCount() - 2) : "";
-    state_.BranchText.clear();
-    state_.UserPhraseKey = phraseKey(typed);
-    if (!state_.LastReplyKey.empty()) {
-        state_.LastReplyKey = cyrillicUpper(state_.LastReplyKey);
+    state_.branchText.clear();
+    state_.userPhraseKey = phraseKey(typed);
+    if (!state_.lastReplyKey.empty()) {
+        state_.lastReplyKey = cyrillicUpper(state_.lastReplyKey);
     }
     const std::string shown = shownPhrase(typed);
 
@@ -81,10 +81,10 @@ void Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
     if (writesExchangeFile) {
         writeExchangeFile();
     }
-    state_.LastReplyText = state_.ReplyText;
-    state_.LastReplyKey = state_.ReplyText;
+    state_.lastReplyText = state_.replyText;
+    state_.lastReplyKey = state_.replyText;
     host_.clearInput();
-    state_.IdleTicks = 0;
+    state_.idleTicks = 0;
     checkFarewell();
 }
 
@@ -99,7 +99,7 @@ bool Engine::findReply(const std::string& shown, const std::string& previousPane
 
 void Engine::drawReply(const char* path) {
     scratch2_.load(files_, path);
-    state_.ReplyText = scratch2_.line(
+    state_.replyText = scratch2_.line(
         static_cast<std::size_t>(random_.below(static_cast<int>(scratch2_.count()))));
 }
 
@@ -110,12 +110,12 @@ void Engine::showAndRecord(const std::string& shown) {
     dialogue_.appendToTranscript(kUserPrefix + shown);
     host_.playCue(Cue::Reply);
     dialogue_.setInsertionFormat({appearance_.replyColor, appearance_.replyFont});
-    dialogue_.appendToPane(state_.ReplyText);
-    dialogue_.appendToTranscript(kReplyPrefix + state_.ReplyText);
+    dialogue_.appendToPane(state_.replyText);
+    dialogue_.appendToTranscript(kReplyPrefix + state_.replyText);
 }
 
 void Engine::writeExchangeFile() {
-    exchangeBuffer_ = withCrLf(state_.ReplyText) + "\r\n";
+    exchangeBuffer_ = withCrLf(state_.replyText) + "\r\n";
     files_.write(exchangeWritePath_, exchangeBuffer_);
 }
 
@@ -123,7 +123,7 @@ void Engine::checkFarewell() {
     const auto& farewells = farewellList();
     bool farewell = false;
     for (std::size_t i = 1; i < farewells.size(); ++i) {
-        farewell = farewell || state_.UserPhraseKey == farewells[i];
+        farewell = farewell || state_.userPhraseKey == farewells[i];
     }
     if (farewell) {
         host_.startClosing();
@@ -132,15 +132,15 @@ void Engine::checkFarewell() {
 
 bool Engine::idleTick() {
     const int threshold = random_.range(60, 90, &clock_);
-    ++state_.IdleTicks;
-    if (state_.IdleTicks < threshold) {
+    ++state_.idleTicks;
+    if (state_.idleTicks < threshold) {
         return false;
     }
     drawReply(paths::kPause);
     dialogue_.setInsertionColor(appearance_.backgroundColor);
-    dialogue_.appendToPane(state_.ReplyText);
+    dialogue_.appendToPane(state_.replyText);
     host_.playCue(Cue::Reply);
-    state_.IdleTicks = 0;
+    state_.idleTicks = 0;
     return true;
 }
 

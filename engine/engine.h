@@ -102,8 +102,8 @@ class Engine {
     Mode mode_ = Mode::CpuUser;
     std::string exchangeWritePath_ = "D:\\Txt.Dat";
     std::string exchangeBuffer_;
-    StringList scratch2_; // RichEdit2: reply lists, the tree, the log
-    StringList scratch3_; // RichEdit3: question and statement lists
+    StringList scratch2_; // reply lists, the tree, the log
+    StringList scratch3_; // question and statement lists
 };
 
 } // namespace besedka

@@ -7,7 +7,8 @@ namespace besedka {
 // Does `key` occur in `phrase`? A mismatch restarts the key at its first
 // character with the phrase's next character; the character that broke the
 // match is not tried again, so "ДУРА" is not found in "ДДУРА". An empty key
-// occurs nowhere.
+// occurs nowhere. The restart is intended; held by
+// TreeWalk.KeyMatchRestartsWithoutRetryingTheBreakingCharacter.
 inline bool keyOccurs(std::string_view key, std::string_view phrase) {
     if (key.empty()) {
         return false;

@@ -14,22 +14,22 @@ void Engine::learn(const std::string& shownLine) {
     const char* replyList =
         !shown.empty() && shown.back() == '?' ? paths::kQuestions : paths::kStatements;
     scratch3_.load(files_, replyList);
-    state_.ReplyText = scratch3_.line(
+    state_.replyText = scratch3_.line(
         static_cast<std::size_t>(random_.below(static_cast<int>(scratch3_.count()))));
 
     bool known = false;
-    for (state_.LineIndex = 1; state_.LineIndex < static_cast<int>(scratch3_.count());
-         ++state_.LineIndex) {
-        if (scratch3_.line(static_cast<std::size_t>(state_.LineIndex)) == shown) {
+    for (state_.lineIndex = 1; state_.lineIndex < static_cast<int>(scratch3_.count());
+         ++state_.lineIndex) {
+        if (scratch3_.line(static_cast<std::size_t>(state_.lineIndex)) == shown) {
             known = true;
             break;
         }
     }
     if (!known) {
-        if (state_.LastReplyText.empty()) {
+        if (state_.lastReplyText.empty()) {
             return;
         }
-        const char* target = state_.LastReplyText.find('?') != std::string::npos
+        const char* target = state_.lastReplyText.find('?') != std::string::npos
                                  ? paths::kQuestions
                                  : paths::kStatements;
         scratch3_.load(files_, target);
@@ -47,19 +47,19 @@ bool Engine::learnNewTreeLine(const std::string& shown) {
     StringList& tree = scratch2_;
     tree.load(files_, paths::kWords);
     const std::string newKey = cyrillicUpper(shown);
-    for (state_.LineIndex = 1; state_.LineIndex < static_cast<int>(tree.count());
-         ++state_.LineIndex) {
-        const TreeLine line(tree.line(static_cast<std::size_t>(state_.LineIndex)));
-        if (line.hasSeparator() && line.keyWithMarks() == state_.UserPhraseKey) {
+    for (state_.lineIndex = 1; state_.lineIndex < static_cast<int>(tree.count());
+         ++state_.lineIndex) {
+        const TreeLine line(tree.line(static_cast<std::size_t>(state_.lineIndex)));
+        if (line.hasSeparator() && line.keyWithMarks() == state_.userPhraseKey) {
             return false;
         }
     }
     if (dialogue_.paneCount() <= 2) {
-        state_.DepthMarks.clear();
+        state_.depthMarks.clear();
     } else {
-        state_.DepthMarks += '_';
+        state_.depthMarks += '_';
     }
-    tree.append(state_.DepthMarks + newKey + "^");
+    tree.append(state_.depthMarks + newKey + "^");
     tree.save(files_, paths::kWords);
     tree.load(files_, paths::kWords);
     return true;
@@ -68,17 +68,17 @@ bool Engine::learnNewTreeLine(const std::string& shown) {
 // The phrase becomes an answer of the first line whose key is the previous
 // reply; that line moves to the end of the tree.
 void Engine::learnAnswerForLastReply(const std::string& shown) {
-    if (state_.LastReplyKey.empty()) {
+    if (state_.lastReplyKey.empty()) {
         return;
     }
     StringList& tree = scratch2_;
-    for (state_.LineIndex = 1; state_.LineIndex < static_cast<int>(tree.count());
-         ++state_.LineIndex) {
-        const TreeLine line(tree.line(static_cast<std::size_t>(state_.LineIndex)));
-        if (line.hasSeparator() && line.key() == state_.LastReplyKey) {
+    for (state_.lineIndex = 1; state_.lineIndex < static_cast<int>(tree.count());
+         ++state_.lineIndex) {
+        const TreeLine line(tree.line(static_cast<std::size_t>(state_.lineIndex)));
+        if (line.hasSeparator() && line.key() == state_.lastReplyKey) {
             tree.load(files_, paths::kWords);
-            const std::string text = tree.line(static_cast<std::size_t>(state_.LineIndex));
-            tree.remove(static_cast<std::size_t>(state_.LineIndex));
+            const std::string text = tree.line(static_cast<std::size_t>(state_.lineIndex));
+            tree.remove(static_cast<std::size_t>(state_.lineIndex));
             tree.append(text + shown + ";");
             tree.save(files_, paths::kWords);
             return;

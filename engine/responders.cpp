@@ -34,7 +34,7 @@ bool Engine::repeatResponder(const std::string& shown, const std::string& previo
 }
 
 bool Engine::insultResponder() {
-    if (!scanWordList(insultList(), state_.UserPhraseKey, state_.LineIndex)) {
+    if (!scanWordList(insultList(), state_.userPhraseKey, state_.lineIndex)) {
         return false;
     }
     drawReply(paths::kInsultReplies);
@@ -42,10 +42,12 @@ bool Engine::insultResponder() {
 }
 
 bool Engine::personalTopicResponder() {
-    return scanWordList(personalTopicList(), state_.UserPhraseKey, state_.LineIndex);
+    return scanWordList(personalTopicList(), state_.userPhraseKey, state_.lineIndex);
 }
 
 bool Engine::longPhraseResponder(const std::string& shown) {
+    // The gate also shuts on 2 and 6: intended; held by
+    // Responders.ShutGateSendsALongPhraseToTheTree.
     const int gate = random_.range(1, 6);
     if (gate == 2 || gate == 6 || shown.size() < kLongPhrase) {
         return false;

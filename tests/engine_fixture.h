@@ -115,7 +115,7 @@ class EngineTest : public ::testing::Test {
 
     std::vector<std::string> transcript() const { return toUtf8(engine_.dialogue().transcript()); }
 
-    std::string reply() const { return cp1251ToUtf8(engine_.state().ReplyText); }
+    std::string reply() const { return cp1251ToUtf8(engine_.state().replyText); }
 
     TempDir dir_;
     FileStore files_;

@@ -16,10 +16,10 @@ TEST_F(Exchange, ShowsRecordsAndHandsOverTheReply) {
     EXPECT_EQ(host_.cues, (std::vector<Cue>{Cue::UserLine, Cue::Reply}));
     EXPECT_EQ(host_.inputClears, 1);
     EXPECT_EQ(host_.closings, 0);
-    EXPECT_EQ(cp1251ToUtf8(engine_.state().LastReplyText), "Понятно.");
-    EXPECT_EQ(cp1251ToUtf8(engine_.state().LastReplyKey), "Понятно."); // uppercased next time
-    EXPECT_EQ(cp1251ToUtf8(engine_.state().UserPhraseKey), "ПРИВЕТ");
-    EXPECT_EQ(engine_.state().IdleTicks, 0);
+    EXPECT_EQ(cp1251ToUtf8(engine_.state().lastReplyText), "Понятно.");
+    EXPECT_EQ(cp1251ToUtf8(engine_.state().lastReplyKey), "Понятно."); // uppercased next time
+    EXPECT_EQ(cp1251ToUtf8(engine_.state().userPhraseKey), "ПРИВЕТ");
+    EXPECT_EQ(engine_.state().idleTicks, 0);
 }
 
 TEST_F(Exchange, LinesTakeTheConfiguredColoursAndFonts) {
@@ -65,8 +65,8 @@ TEST_F(Exchange, EmptyPhraseMakesNoExchange) {
 
 TEST_F(Exchange, MissingReplyListStopsBeforeAnythingIsShown) {
     std::filesystem::remove(dir_.path() / "Base/W2.Dat");
-    engine_.state().LastReplyText = utf8ToCp1251("Раньше.");
-    engine_.state().IdleTicks = 7;
+    engine_.state().lastReplyText = utf8ToCp1251("Раньше.");
+    engine_.state().idleTicks = 7;
     try {
         say("новое");
         FAIL() << "no error";
@@ -76,9 +76,9 @@ TEST_F(Exchange, MissingReplyListStopsBeforeAnythingIsShown) {
     EXPECT_TRUE(pane().empty());
     EXPECT_TRUE(transcript().empty());
     EXPECT_EQ(host_.inputClears, 0);
-    EXPECT_EQ(cp1251ToUtf8(engine_.state().LastReplyText), "Раньше.");
-    EXPECT_EQ(engine_.state().IdleTicks, 7);
-    EXPECT_EQ(cp1251ToUtf8(engine_.state().UserPhraseKey), "НОВОЕ");
+    EXPECT_EQ(cp1251ToUtf8(engine_.state().lastReplyText), "Раньше.");
+    EXPECT_EQ(engine_.state().idleTicks, 7);
+    EXPECT_EQ(cp1251ToUtf8(engine_.state().userPhraseKey), "НОВОЕ");
 }
 
 TEST_F(Exchange, SelfTalkTurnsEachReplyIntoTheNextPhrase) {
@@ -114,7 +114,7 @@ TEST_F(Exchange, UnwritableExchangeFileStopsAfterTheDisplay) {
     EXPECT_THROW(engine_.selfTalkStep(), FileError);
     EXPECT_EQ(pane().size(), 3u); // "Пока", "." and the reply
     EXPECT_EQ(transcript().size(), 3u);
-    EXPECT_TRUE(engine_.state().LastReplyText.empty());
+    EXPECT_TRUE(engine_.state().lastReplyText.empty());
     EXPECT_EQ(host_.inputClears, 0);
 }
 
@@ -185,10 +185,10 @@ TEST_F(Exchange, ModeLinesAndNewDialogue) {
     EXPECT_EQ(pane().size(), 3u);
     EXPECT_EQ(engine_.mode(), Mode::CpuCpu);
     EXPECT_TRUE(transcript().empty());
-    engine_.state().BranchLevel = 2;
+    engine_.state().branchLevel = 2;
     engine_.newDialogue();
     EXPECT_TRUE(pane().empty());
-    EXPECT_EQ(engine_.state().BranchLevel, 2);
+    EXPECT_EQ(engine_.state().branchLevel, 2);
 }
 
 TEST_F(Exchange, UndoRemovesOneLineOfEach) {

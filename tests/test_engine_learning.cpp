@@ -15,9 +15,9 @@ class Learning : public EngineTest {
 
     // As if the last exchange had replied `text` with `paneLines` in the pane.
     void afterReply(const std::string& text, int paneLines = 2) {
-        engine_.state().LastReplyText = utf8ToCp1251(text);
-        engine_.state().LastReplyKey = utf8ToCp1251(text);
-        engine_.state().ReplyText = utf8ToCp1251(text);
+        engine_.state().lastReplyText = utf8ToCp1251(text);
+        engine_.state().lastReplyKey = utf8ToCp1251(text);
+        engine_.state().replyText = utf8ToCp1251(text);
         for (int i = 0; i < paneLines; ++i) {
             engine_.dialogue().appendToPane("line");
         }
@@ -94,7 +94,7 @@ TEST_F(Learning, PhraseWithoutEndPunctuationIsLearnedAgainEachTime) {
 
 TEST_F(Learning, DepthMarksGrowOverADialogueAndResetInANewOne) {
     afterReply("Ого.", 5);
-    engine_.state().DepthMarks = "__";
+    engine_.state().depthMarks = "__";
     say("раз");
     writeLines("Base/W2.Dat", {"Бывает."}); // keep the previous reply off the tree keys
     say("два");
@@ -130,7 +130,7 @@ class TreeWriteFails final : public FileStore {
 TEST_F(Learning, FailedTreeSaveKeepsTheListAppendAndTheOldTree) {
     const TreeWriteFails files{PathMap(dir_.path())};
     Engine engine(files, clock_, host_);
-    engine.state().LastReplyText = utf8ToCp1251("Ого.");
+    engine.state().lastReplyText = utf8ToCp1251("Ого.");
     try {
         engine.say(utf8ToCp1251("вот так"));
         FAIL() << "no error";

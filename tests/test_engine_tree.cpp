@@ -32,15 +32,15 @@ TEST_F(TreeWalk, KeywordLookupTakesTheFirstRootLineWhoseKeyOccurs) {
                {"ДЕЛА^Line zero never answers.;", "ДЕЛА^", "КАК^Первая.;", "ДЕЛА^Вторая.;"});
     say("как дела");
     EXPECT_EQ(reply(), "Первая.");
-    EXPECT_EQ(engine_.state().BranchLevel, 1);
-    EXPECT_EQ(engine_.state().BranchLine, 2);
+    EXPECT_EQ(engine_.state().branchLevel, 1);
+    EXPECT_EQ(engine_.state().branchLine, 2);
 }
 
 TEST_F(TreeWalk, KeyMatchRestartsWithoutRetryingTheBreakingCharacter) {
     writeLines("Base/Words.Dat", {"header", "АБ^Нашёл.;"});
     say("ааб");
     EXPECT_EQ(reply(), "Не знаю.");
-    engine_.state().BranchLevel = 0;
+    engine_.state().branchLevel = 0;
     say("хаб");
     EXPECT_EQ(reply(), "Нашёл.");
 }
@@ -56,7 +56,7 @@ TEST_F(TreeWalk, EveryAnswerOfALineCanBeDrawn) {
     std::set<std::string> seen;
     for (std::uint32_t ms = 0; ms < 40; ++ms) {
         engine_.newDialogue();
-        engine_.state().BranchLevel = 0;
+        engine_.state().branchLevel = 0;
         setClock(ms * 104729);
         say("да");
         seen.insert(reply());
@@ -74,8 +74,8 @@ TEST_F(TreeWalk, BranchContinuationFollowsTheOutlineWithDiagnostics) {
                                     "NomerRazryada = 1", "Vetochka = ДОЖДЬ", "S = 80", "SS = 2",
                                     "NomerRazryada = 1", "NomerRazryada = 1", "Vetochka = СОЛНЦ",
                                     "S = 80", "SS = 4", "Будет солнце.", "Иди гулять."}));
-    EXPECT_EQ(engine_.state().BranchLevel, 2);
-    EXPECT_EQ(engine_.state().BranchLine, 4);
+    EXPECT_EQ(engine_.state().branchLevel, 2);
+    EXPECT_EQ(engine_.state().branchLine, 4);
     EXPECT_EQ(transcript().size(), 4u) << "diagnostics stay out of the transcript";
 }
 
@@ -86,7 +86,7 @@ TEST_F(TreeWalk, DeeperCandidateIsTakenAtItsOwnLevel) {
     EXPECT_EQ(reply(), "Возьми зонт.");
     say("взял зонт");
     EXPECT_EQ(reply(), "Правильно.");
-    EXPECT_EQ(engine_.state().BranchLevel, 3);
+    EXPECT_EQ(engine_.state().branchLevel, 3);
 }
 
 TEST_F(TreeWalk, RootLineEndsTheBranchAndLookupRunsInTheSameExchange) {
@@ -95,8 +95,8 @@ TEST_F(TreeWalk, RootLineEndsTheBranchAndLookupRunsInTheSameExchange) {
     say("солнце");
     say("привет");
     EXPECT_EQ(reply(), "Привет!");
-    EXPECT_EQ(engine_.state().BranchLevel, 1);
-    EXPECT_EQ(engine_.state().BranchLine, 5);
+    EXPECT_EQ(engine_.state().branchLevel, 1);
+    EXPECT_EQ(engine_.state().branchLine, 5);
 }
 
 TEST_F(TreeWalk, RunningPastTheLastLineEndsTheBranchSoTheTreeAnswersAgain) {
@@ -106,7 +106,7 @@ TEST_F(TreeWalk, RunningPastTheLastLineEndsTheBranchSoTheTreeAnswersAgain) {
     say("погода");
     EXPECT_EQ(paneFrom(before)[0], "NomerRazryada = 1");
     EXPECT_EQ(reply(), "Погода хорошая.");
-    EXPECT_EQ(engine_.state().BranchLine, 1);
+    EXPECT_EQ(engine_.state().branchLine, 1);
     say("привет");
     say("ничего не понятно");
     say("погода");
@@ -120,8 +120,8 @@ TEST_F(TreeWalk, BrokenLinesArePassedOver) {
     EXPECT_EQ(reply(), "Целый.");
     say("ещё");
     EXPECT_EQ(reply(), "Дальше.");
-    engine_.state().BranchLevel = 1;
-    engine_.state().BranchLine = 0;
+    engine_.state().branchLevel = 1;
+    engine_.state().branchLine = 0;
     say("что там");
     EXPECT_EQ(reply(), "Не знаю.");
 }

@@ -1,8 +1,8 @@
 #include "run_window.h"
 
-#include "Unit1.h"
 #include "clock.h"
 #include "file_store.h"
+#include "main_window.h"
 #include "qt_sound_player.h"
 #include "sound_files.h"
 #include "standard_dialogs.h"
@@ -29,9 +29,9 @@ int runWindow(int& argc, char** argv, const PathMap& paths) {
     const FileStore files(paths);
     const auto clock = clockFromEnvironment();
 
-    TForm1 form(files, *clock, sound, dialogs);
-    QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit);
-    form.showCentred();
+    MainWindow window(files, *clock, sound, dialogs);
+    QObject::connect(&window, &MainWindow::closed, &app, &QCoreApplication::quit);
+    window.showCentred();
     return QApplication::exec();
 }
 

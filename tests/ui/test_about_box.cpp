@@ -1,6 +1,6 @@
 // The about box on its own: the version button, the picture, the history
 // panel that folds and unfolds, and the missing history file.
-#include "Unit3.h"
+#include "about_box.h"
 #include "about_picture.h"
 #include "cp1251.h"
 #include "file_store.h"
@@ -31,31 +31,31 @@ class AboutBoxTest : public QObject {
         workdir_ = std::make_unique<WorkDir>();
         files_ = std::make_unique<FileStore>(PathMap(workdir_->root()));
         dialogs_ = std::make_unique<FakeDialogs>();
-        form_ = std::make_unique<TForm3>(*files_, *dialogs_);
+        box_ = std::make_unique<AboutBox>(*files_, *dialogs_);
     }
 
     void cleanup() {
-        form_.reset();
+        box_.reset();
         dialogs_.reset();
         files_.reset();
         workdir_.reset();
     }
 
     void startsWithTheDesignValues() {
-        TForm3& form = *form_;
-        QVERIFY(!form.isVisible());
-        QCOMPARE(form.windowTitle(), QStringLiteral("О программе"));
-        QVERIFY(form.windowFlags().testFlag(Qt::Tool));
-        QCOMPARE(form.size(), QSize(377, 152));
-        QCOMPARE(form.outerHeight(), 179);
-        QCOMPARE(form.SpeedButton1->text(), QString(26, u' ') + QStringLiteral("ВЕРСИЯ: 1.9.2.6"));
-        QCOMPARE(form.SpeedButton1->geometry(), QRect(4, 6, 369, 142));
-        QCOMPARE(form.QRImage1->geometry(), QRect(7, 8, 178, 137));
-        QCOMPARE(form.Button1->text(), QStringLiteral("История"));
-        QCOMPARE(form.Button1->geometry(), QRect(190, 120, 179, 25));
-        QVERIFY(form.Memo1->isReadOnly());
-        QCOMPARE(form.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
-        QVERIFY(form.Memo1->toPlainText().isEmpty());
+        AboutBox& box = *box_;
+        QVERIFY(!box.isVisible());
+        QCOMPARE(box.windowTitle(), QStringLiteral("О программе"));
+        QVERIFY(box.windowFlags().testFlag(Qt::Tool));
+        QCOMPARE(box.size(), QSize(377, 152));
+        QCOMPARE(box.outerHeight(), 179);
+        QCOMPARE(box.versionButton_->text(), QString(26, u' ') + QStringLiteral("ВЕРСИЯ: 1.9.2.6"));
+        QCOMPARE(box.versionButton_->geometry(), QRect(4, 6, 369, 142));
+        QCOMPARE(box.picture_->geometry(), QRect(7, 8, 178, 137));
+        QCOMPARE(box.historyButton_->text(), QStringLiteral("История"));
+        QCOMPARE(box.historyButton_->geometry(), QRect(190, 120, 179, 25));
+        QVERIFY(box.history_->isReadOnly());
+        QCOMPARE(box.history_->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QVERIFY(box.history_->toPlainText().isEmpty());
     }
 
     void pictureIsOurOwnSizeAndDepth() {
@@ -69,111 +69,111 @@ class AboutBoxTest : public QObject {
             }
         }
         QVERIFY2(colours.size() > 50, "the picture is drawn, not a flat fill");
-        QCOMPARE(form_->QRImage1->pixmap().size(), QSize(179, 132));
+        QCOMPARE(box_->picture_->pixmap().size(), QSize(179, 132));
     }
 
     void historyUnfoldsFoldsAndUnfoldsAgain() {
         open();
         const QList<int> heights{327, 179, 327};
         for (const int height : heights) {
-            QTest::mouseClick(form_->Button1, Qt::LeftButton);
-            QCOMPARE(form_->outerHeight(), height);
-            QCOMPARE(form_->height(), height - 27);
+            QTest::mouseClick(box_->historyButton_, Qt::LeftButton);
+            QCOMPARE(box_->outerHeight(), height);
+            QCOMPARE(box_->height(), height - 27);
         }
-        QVERIFY(form_->Memo1->toPlainText().startsWith(QStringLiteral("Беседка")));
+        QVERIFY(box_->history_->toPlainText().startsWith(QStringLiteral("Беседка")));
         QVERIFY(dialogs_->errors.isEmpty());
     }
 
     void historyIsReadAgainAtEveryPress() {
         open();
         writeHistory("один\r\nдва\r\n");
-        form_->Button1Click();
-        QCOMPARE(form_->Memo1->toPlainText(), QStringLiteral("один\nдва"));
+        box_->toggleHistory();
+        QCOMPARE(box_->history_->toPlainText(), QStringLiteral("один\nдва"));
         writeHistory("три\rчетыре\nпять");
-        form_->Button1Click(); // folding reads it too
-        QCOMPARE(form_->Memo1->toPlainText(), QStringLiteral("три\nчетыре\nпять"));
-        QCOMPARE(form_->outerHeight(), 179);
+        box_->toggleHistory(); // folding reads it too
+        QCOMPARE(box_->history_->toPlainText(), QStringLiteral("три\nчетыре\nпять"));
+        QCOMPARE(box_->outerHeight(), 179);
     }
 
     void missingHistoryIsReportedOncePerPress() {
         open();
-        form_->Button1Click();
-        const QString shown = form_->Memo1->toPlainText();
-        QCOMPARE(form_->outerHeight(), 327);
+        box_->toggleHistory();
+        const QString shown = box_->history_->toPlainText();
+        QCOMPARE(box_->outerHeight(), 327);
 
         workdir_->remove("ReadMe.Txt");
-        form_->Button1Click();
+        box_->toggleHistory();
         QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot open file ReadMe.Txt")});
-        QCOMPARE(form_->outerHeight(), 327); // stays unfolded
-        QCOMPARE(form_->Memo1->toPlainText(), shown);
-        form_->Button1Click();
+        QCOMPARE(box_->outerHeight(), 327); // stays unfolded
+        QCOMPARE(box_->history_->toPlainText(), shown);
+        box_->toggleHistory();
         QCOMPARE(dialogs_->errors.size(), 2);
-        QCOMPARE(form_->outerHeight(), 327);
+        QCOMPARE(box_->outerHeight(), 327);
 
         workdir_->restore("ReadMe.Txt");
-        form_->Button1Click();
+        box_->toggleHistory();
         QCOMPARE(dialogs_->errors.size(), 2);
-        QCOMPARE(form_->outerHeight(), 179);
+        QCOMPARE(box_->outerHeight(), 179);
     }
 
     void missingHistoryKeepsAFoldedBoxFolded() {
         workdir_->remove("ReadMe.Txt");
         open();
-        QTest::mouseClick(form_->Button1, Qt::LeftButton);
+        QTest::mouseClick(box_->historyButton_, Qt::LeftButton);
         QCOMPARE(dialogs_->errors.size(), 1);
-        QCOMPARE(form_->outerHeight(), 179);
+        QCOMPARE(box_->outerHeight(), 179);
     }
 
     void versionButtonClosesButThePictureDoesNot() {
-        QSignalSpy closed(form_.get(), &TForm3::closed);
+        QSignalSpy closed(box_.get(), &AboutBox::closed);
         open();
-        QTest::mouseClick(form_->QRImage1, Qt::LeftButton, {}, QPoint(80, 60));
+        QTest::mouseClick(box_->picture_, Qt::LeftButton, {}, QPoint(80, 60));
         QCOMPARE(closed.count(), 0);
-        QVERIFY(form_->isVisible());
+        QVERIFY(box_->isVisible());
         // The part of the version button right of the picture, above "История".
-        QTest::mouseClick(form_->SpeedButton1, Qt::LeftButton, {}, QPoint(300, 40));
+        QTest::mouseClick(box_->versionButton_, Qt::LeftButton, {}, QPoint(300, 40));
         QCOMPARE(closed.count(), 1);
-        QVERIFY(!form_->isVisible());
+        QVERIFY(!box_->isVisible());
     }
 
     void closeBoxClosesAndEscapeDoesNot() {
-        QSignalSpy opened(form_.get(), &TForm3::opened);
-        QSignalSpy closed(form_.get(), &TForm3::closed);
+        QSignalSpy opened(box_.get(), &AboutBox::opened);
+        QSignalSpy closed(box_.get(), &AboutBox::closed);
         open();
         QCOMPARE(opened.count(), 1);
-        form_->Button1->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(form_->Button1, Qt::Key_Escape);
+        box_->historyButton_->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box_->historyButton_, Qt::Key_Escape);
         QCOMPARE(closed.count(), 0);
-        QVERIFY(form_->close());
+        QVERIFY(box_->close());
         QCOMPARE(closed.count(), 1);
-        QVERIFY(!form_->isVisible());
+        QVERIFY(!box_->isVisible());
     }
 
     void reopeningAnUnfoldedBoxShowsItFolded() {
         open();
-        form_->Button1Click();
-        QCOMPARE(form_->outerHeight(), 327);
-        form_->SpeedButton1Click();
+        box_->toggleHistory();
+        QCOMPARE(box_->outerHeight(), 327);
+        box_->closeAbout();
         open();
-        QCOMPARE(form_->outerHeight(), 179);
+        QCOMPARE(box_->outerHeight(), 179);
     }
 
     void opensEnabledUnderADisabledOwner() {
         QWidget owner;
         owner.setEnabled(false);
-        TForm3 form(*files_, *dialogs_, &owner);
-        form.openAbout();
-        QVERIFY(form.isVisible());
-        QVERIFY(form.isEnabled());
-        QTest::mouseClick(form.Button1, Qt::LeftButton);
-        QCOMPARE(form.outerHeight(), 327);
-        form.SpeedButton1Click();
+        AboutBox box(*files_, *dialogs_, &owner);
+        box.openAbout();
+        QVERIFY(box.isVisible());
+        QVERIFY(box.isEnabled());
+        QTest::mouseClick(box.historyButton_, Qt::LeftButton);
+        QCOMPARE(box.outerHeight(), 327);
+        box.closeAbout();
     }
 
   private:
     void open() {
-        form_->openAbout();
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        box_->openAbout();
+        QVERIFY(QTest::qWaitForWindowActive(box_.get()));
     }
 
     // Writes "ReadMe.Txt" in Windows-1251.
@@ -185,7 +185,7 @@ class AboutBoxTest : public QObject {
     std::unique_ptr<WorkDir> workdir_;
     std::unique_ptr<FileStore> files_;
     std::unique_ptr<FakeDialogs> dialogs_;
-    std::unique_ptr<TForm3> form_;
+    std::unique_ptr<AboutBox> box_;
 };
 
 } // namespace besedka

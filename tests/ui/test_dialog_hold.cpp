@@ -1,8 +1,8 @@
 // The editor dialog and the about box opened from the main window: the window
 // takes no input while one is open and is given back by every way of closing.
-#include "Unit2.h"
-#include "Unit3.h"
+#include "about_box.h"
 #include "dialogue_pane.h"
+#include "editor_dialog.h"
 #include "input_field.h"
 #include "spin_edit.h"
 #include "window_fixture.h"
@@ -40,12 +40,12 @@ class DialogHoldTest : public QObject {
   private slots:
     void init() {
         fixture_ = std::make_unique<WindowFixture>();
-        form_ = &fixture_->start();
+        window_ = &fixture_->start();
     }
 
     void cleanup() {
         fixture_.reset();
-        form_ = nullptr;
+        window_ = nullptr;
     }
 
     void everyWayOfClosingGivesTheWindowBack_data() {
@@ -66,110 +66,112 @@ class DialogHoldTest : public QObject {
     void everyWayOfClosingGivesTheWindowBack() {
         QFETCH(QString, dialog);
         QFETCH(QString, route);
-        TForm1& form = *form_;
-        QSignalSpy windowClosed(&form, &TForm1::closed);
-        typeText(form.Edit1, QStringLiteral("привет"));
-        QDialog* box = dialog == u"editor" ? static_cast<QDialog*>(form.Form2) : form.Form3;
-        (dialog == u"editor" ? form.N38 : form.N12)->trigger();
+        MainWindow& window = *window_;
+        QSignalSpy windowClosed(&window, &MainWindow::closed);
+        typeText(window.input_, QStringLiteral("привет"));
+        QDialog* box =
+            dialog == u"editor" ? static_cast<QDialog*>(window.editor_) : window.aboutBox_;
+        (dialog == u"editor" ? window.editorItem_ : window.aboutItem_)->trigger();
         QVERIFY(box->isVisible());
         QTRY_COMPARE(QApplication::activeWindow(), box);
         QVERIFY(box->isEnabled());
-        QVERIFY(!form.isEnabled());
-        QVERIFY(!form.Timer1.isActive());
-        QVERIFY(form.Timer2->isActive()); // the other timers go on
+        QVERIFY(!window.isEnabled());
+        QVERIFY(!window.stateRefresher_.isActive());
+        QVERIFY(window.idleTimer_->isActive()); // the other timers go on
 
         // Keys, shortcuts and the close box of the window do nothing meanwhile.
-        QTest::keyClick(form.Edit1, Qt::Key_A);
-        QTest::keyClick(form.Edit1, Qt::Key_Insert);
-        QTest::keyClick(form.Edit1, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(form.Edit1->text(), QStringLiteral("привет"));
-        QCOMPARE(form.RichEdit1->lineCount(), 0);
-        pressCloseBox(&form);
-        QVERIFY(form.isVisible());
+        QTest::keyClick(window.input_, Qt::Key_A);
+        QTest::keyClick(window.input_, Qt::Key_Insert);
+        QTest::keyClick(window.input_, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(window.input_->text(), QStringLiteral("привет"));
+        QCOMPARE(window.pane_->lineCount(), 0);
+        pressCloseBox(&window);
+        QVERIFY(window.isVisible());
         QCOMPARE(windowClosed.count(), 0);
 
         if (route == u"ok") {
-            QTest::mouseClick(form.Form2->Button1, Qt::LeftButton);
+            QTest::mouseClick(window.editor_->okButton_, Qt::LeftButton);
         } else if (route == u"cancel") {
-            QTest::mouseClick(form.Form2->Button2, Qt::LeftButton);
+            QTest::mouseClick(window.editor_->cancelButton_, Qt::LeftButton);
         } else if (route == u"version") {
-            QTest::mouseClick(form.Form3->SpeedButton1, Qt::LeftButton, {}, QPoint(300, 40));
+            QTest::mouseClick(window.aboutBox_->versionButton_, Qt::LeftButton, {},
+                              QPoint(300, 40));
         } else {
             pressCloseBox(box);
         }
         QVERIFY(!box->isVisible());
-        QVERIFY(form.isEnabled());
-        QVERIFY(form.Timer1.isActive());
+        QVERIFY(window.isEnabled());
+        QVERIFY(window.stateRefresher_.isActive());
         QCOMPARE(windowClosed.count(), 0);
-        QTRY_COMPARE(QApplication::activeWindow(), &form);
-        QCOMPARE(QApplication::focusWidget(), form.Edit1);
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        QCOMPARE(QApplication::focusWidget(), window.input_);
 
         // The buttons follow the input again and the keys work.
-        QVERIFY(form.SpeedButton1->isEnabled());
-        form.Edit1->clear();
-        QVERIFY(!form.SpeedButton1->isEnabled());
-        typeText(form.Edit1, QStringLiteral("как дела"));
-        QTest::keyClick(form.Edit1, Qt::Key_Insert);
-        QCOMPARE(form.engine().dialogue().transcript().size(), std::size_t(2));
+        QVERIFY(window.sayButton_->isEnabled());
+        window.input_->clear();
+        QVERIFY(!window.sayButton_->isEnabled());
+        typeText(window.input_, QStringLiteral("как дела"));
+        QTest::keyClick(window.input_, Qt::Key_Insert);
+        QCOMPARE(window.engine().dialogue().transcript().size(), std::size_t(2));
     }
 
     // The exit command still closes the window behind a dialog, as the
     // closing animation does at its end.
     void exitBehindADialogStillCloses() {
-        TForm1& form = *form_;
-        QSignalSpy windowClosed(&form, &TForm1::closed);
-        form.N38->trigger();
-        form.N4Click();
+        MainWindow& window = *window_;
+        QSignalSpy windowClosed(&window, &MainWindow::closed);
+        window.editorItem_->trigger();
+        window.exitProgram();
         QCOMPARE(windowClosed.count(), 1);
     }
 
     void editorEditsAreInForceAndCancelKeepsThem() {
-        TForm1& form = *form_;
-        form.N38->trigger();
-        QTRY_COMPARE(QApplication::activeWindow(), form.Form2);
-        QVERIFY(form.N13->isChecked());
-        form.Form2->Edit1->selectAll();
-        typeText(form.Form2->Edit1, QStringLiteral("D:\\Другой.Dat"));
-        QVERIFY(!form.N13->isChecked()); // the defaults mark goes off
-        QCOMPARE(form.engine().exchangeWritePath(),
+        MainWindow& window = *window_;
+        window.editorItem_->trigger();
+        QTRY_COMPARE(QApplication::activeWindow(), window.editor_);
+        QVERIFY(window.restoreDefaultsItem_->isChecked());
+        window.editor_->pathField_->selectAll();
+        typeText(window.editor_->pathField_, QStringLiteral("D:\\Другой.Dat"));
+        QVERIFY(!window.restoreDefaultsItem_->isChecked()); // the defaults mark goes off
+        QCOMPARE(window.engine().exchangeWritePath(),
                  std::string("D:\\\xC4\xF0\xF3\xE3\xEE\xE9.Dat"));
-        form.Form2->SpinEdit1->setFocus(Qt::TabFocusReason); // selects the interval
-        typeText(form.Form2->SpinEdit1, QStringLiteral("250"));
-        QTest::mouseClick(form.Form2->Button2, Qt::LeftButton);
+        window.editor_->intervalField_->setFocus(Qt::TabFocusReason); // selects the interval
+        typeText(window.editor_->intervalField_, QStringLiteral("250"));
+        QTest::mouseClick(window.editor_->cancelButton_, Qt::LeftButton);
 
-        QCOMPARE(form.engine().exchangeWritePath(),
+        QCOMPARE(window.engine().exchangeWritePath(),
                  std::string("D:\\\xC4\xF0\xF3\xE3\xEE\xE9.Dat"));
-        form.Cpu31Click();
-        form.Timer6Timer();
-        QCOMPARE(form.Timer6->interval(), 250);
+        window.switchToCpuCpu();
+        window.selfTalkTick();
+        QCOMPARE(window.selfTalkTimer_->interval(), 250);
         QVERIFY(std::filesystem::exists(fixture_->workdir.path("D/Другой.Dat")));
     }
 
     void aboutBoxUnfoldsAndReportsAMissingHistoryThroughTheWindow() {
-        TForm1& form = *form_;
-        form.N12->trigger();
-        QTRY_COMPARE(QApplication::activeWindow(), form.Form3);
-        QCOMPARE(form.Form3->outerHeight(), 179);
-        QTest::mouseClick(form.Form3->Button1, Qt::LeftButton);
-        QCOMPARE(form.Form3->outerHeight(), 327);
-        QVERIFY(!form.Form3->Memo1->toPlainText().isEmpty());
-        form.Form3->SpeedButton1Click();
-        QVERIFY(form.isEnabled());
+        MainWindow& window = *window_;
+        window.aboutItem_->trigger();
+        QTRY_COMPARE(QApplication::activeWindow(), window.aboutBox_);
+        QCOMPARE(window.aboutBox_->outerHeight(), 179);
+        QTest::mouseClick(window.aboutBox_->historyButton_, Qt::LeftButton);
+        QCOMPARE(window.aboutBox_->outerHeight(), 327);
+        QVERIFY(!window.aboutBox_->history_->toPlainText().isEmpty());
+        window.aboutBox_->closeAbout();
+        QVERIFY(window.isEnabled());
 
-        form.N12->trigger(); // closed unfolded, opens folded
-        QCOMPARE(form.Form3->outerHeight(), 179);
+        window.aboutItem_->trigger(); // closed unfolded, opens folded
+        QCOMPARE(window.aboutBox_->outerHeight(), 179);
         fixture_->workdir.remove("ReadMe.Txt");
-        QTest::mouseClick(form.Form3->Button1, Qt::LeftButton);
+        QTest::mouseClick(window.aboutBox_->historyButton_, Qt::LeftButton);
         QCOMPARE(fixture_->dialogs.errors,
                  QStringList{QStringLiteral("Cannot open file ReadMe.Txt")});
-        QCOMPARE(form.Form3->outerHeight(), 179);
-        form.Form3->SpeedButton1Click();
-        QVERIFY(form.isEnabled());
+        QCOMPARE(window.aboutBox_->outerHeight(), 179);
+        window.aboutBox_->closeAbout();
+        QVERIFY(window.isEnabled());
     }
 
   private:
     std::unique_ptr<WindowFixture> fixture_;
-    TForm1* form_ = nullptr;
+    MainWindow* window_ = nullptr;
 };
 
 } // namespace besedka

@@ -1,7 +1,7 @@
 // The editor dialog on its own: its fields, the random focus moves, the
 // defaults mark and every way of closing it.
-#include "Unit2.h"
 #include "clock.h"
+#include "editor_dialog.h"
 #include "random.h"
 #include "spin_edit.h"
 #include "window_fixture.h"
@@ -52,43 +52,43 @@ class EditorDialogTest : public QObject {
     void init() {
         clock_ = std::make_unique<FakeClock>(kClockStart);
         random_ = std::make_unique<Random>();
-        form_ = std::make_unique<TForm2>(*random_, *clock_);
+        editor_ = std::make_unique<EditorDialog>(*random_, *clock_);
     }
 
     void cleanup() {
-        form_.reset();
+        editor_.reset();
         random_.reset();
         clock_.reset();
     }
 
     void startsWithTheDesignValues() {
-        TForm2& form = *form_;
-        QVERIFY(!form.isVisible());
-        QCOMPARE(form.windowTitle(), QStringLiteral("Редактор"));
-        QVERIFY(form.windowFlags().testFlag(Qt::Tool));
-        QCOMPARE(form.size(), QSize(305, 105));
-        QCOMPARE(form.minimumSize(), form.maximumSize());
-        QCOMPARE(form.GroupBox1->title(), QStringLiteral("Путь файла:"));
-        QCOMPARE(form.GroupBox2->title(), QStringLiteral("Интервал (сек.):"));
-        QCOMPARE(form.Edit1->text(), QStringLiteral("D:\\Txt.Dat"));
-        QCOMPARE(form.path(), std::string("D:\\Txt.Dat"));
-        QCOMPARE(form.SpinEdit1->text(), QStringLiteral("1000"));
-        QCOMPARE(form.interval(), 1000);
-        QCOMPARE(form.Button1->text(), QStringLiteral("Хорошо"));
-        QCOMPARE(form.Button2->text(), QStringLiteral("Отмена"));
-        QCOMPARE(form.Button1->geometry(), QRect(72, 72, 75, 25));
-        QCOMPARE(form.Button2->geometry(), QRect(157, 72, 75, 25));
-        for (const QPushButton* button : {form.Button1, form.Button2}) {
+        EditorDialog& editor = *editor_;
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(editor.windowTitle(), QStringLiteral("Редактор"));
+        QVERIFY(editor.windowFlags().testFlag(Qt::Tool));
+        QCOMPARE(editor.size(), QSize(305, 105));
+        QCOMPARE(editor.minimumSize(), editor.maximumSize());
+        QCOMPARE(editor.pathGroup_->title(), QStringLiteral("Путь файла:"));
+        QCOMPARE(editor.intervalGroup_->title(), QStringLiteral("Интервал (сек.):"));
+        QCOMPARE(editor.pathField_->text(), QStringLiteral("D:\\Txt.Dat"));
+        QCOMPARE(editor.path(), std::string("D:\\Txt.Dat"));
+        QCOMPARE(editor.intervalField_->text(), QStringLiteral("1000"));
+        QCOMPARE(editor.interval(), 1000);
+        QCOMPARE(editor.okButton_->text(), QStringLiteral("Хорошо"));
+        QCOMPARE(editor.cancelButton_->text(), QStringLiteral("Отмена"));
+        QCOMPARE(editor.okButton_->geometry(), QRect(72, 72, 75, 25));
+        QCOMPARE(editor.cancelButton_->geometry(), QRect(157, 72, 75, 25));
+        for (const QPushButton* button : {editor.okButton_, editor.cancelButton_}) {
             QVERIFY(!button->isDefault());
             QVERIFY(!button->autoDefault());
         }
-        QCOMPARE(form.Timer1->interval(), 2000);
-        QVERIFY(!form.Timer1->isActive());
+        QCOMPARE(editor.focusTimer_->interval(), 2000);
+        QVERIFY(!editor.focusTimer_->isActive());
     }
 
     void pathIsWindows1251() {
-        form_->Edit1->setText(QStringLiteral("D:\\Ответ.Dat"));
-        QCOMPARE(form_->path(), std::string("D:\\\xCE\xF2\xE2\xE5\xF2.Dat"));
+        editor_->pathField_->setText(QStringLiteral("D:\\Ответ.Dat"));
+        QCOMPARE(editor_->path(), std::string("D:\\\xCE\xF2\xE2\xE5\xF2.Dat"));
     }
 
     void intervalCountsTheText_data() {
@@ -110,17 +110,17 @@ class EditorDialogTest : public QObject {
     void intervalCountsTheText() {
         QFETCH(QString, text);
         QFETCH(int, interval);
-        form_->SpinEdit1->setText(text);
-        QCOMPARE(form_->SpinEdit1->text(), text); // what the user sees stays
-        QCOMPARE(form_->interval(), interval);
+        editor_->intervalField_->setText(text);
+        QCOMPARE(editor_->intervalField_->text(), text); // what the user sees stays
+        QCOMPARE(editor_->interval(), interval);
     }
 
     void typingTakesDigitsAndSignsOnly() {
         open();
-        form_->SpinEdit1->setFocus(Qt::TabFocusReason);
-        typeText(form_->SpinEdit1, QStringLiteral("7x5-"));
-        QCOMPARE(form_->SpinEdit1->text(), QStringLiteral("75-"));
-        QCOMPARE(form_->interval(), 1);
+        editor_->intervalField_->setFocus(Qt::TabFocusReason);
+        typeText(editor_->intervalField_, QStringLiteral("7x5-"));
+        QCOMPARE(editor_->intervalField_->text(), QStringLiteral("75-"));
+        QCOMPARE(editor_->interval(), 1);
     }
 
     void leavingTheIntervalBringsItToTheNearestBound_data() {
@@ -144,12 +144,12 @@ class EditorDialogTest : public QObject {
         QFETCH(QString, typed);
         QFETCH(QString, left);
         open();
-        form_->SpinEdit1->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(form_->SpinEdit1, Qt::Key_Backspace); // the text was selected
-        typeText(form_->SpinEdit1, typed);
-        QCOMPARE(form_->SpinEdit1->text(), typed); // kept while it has the focus
-        form_->Edit1->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(form_->SpinEdit1->text(), left);
+        editor_->intervalField_->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(editor_->intervalField_, Qt::Key_Backspace); // the text was selected
+        typeText(editor_->intervalField_, typed);
+        QCOMPARE(editor_->intervalField_->text(), typed); // kept while it has the focus
+        editor_->pathField_->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(editor_->intervalField_->text(), left);
     }
 
     void arrowsStepFromTheTypedNumber_data() {
@@ -169,19 +169,19 @@ class EditorDialogTest : public QObject {
         QFETCH(QString, text);
         QFETCH(int, key);
         QFETCH(QString, stepped);
-        form_->SpinEdit1->setText(text);
-        QTest::keyClick(form_->SpinEdit1, static_cast<Qt::Key>(key));
-        QCOMPARE(form_->SpinEdit1->text(), stepped);
+        editor_->intervalField_->setText(text);
+        QTest::keyClick(editor_->intervalField_, static_cast<Qt::Key>(key));
+        QCOMPARE(editor_->intervalField_->text(), stepped);
     }
 
     void tabOrderRunsPathIntervalButtons() {
         open();
-        form_->Edit1->setFocus(Qt::TabFocusReason);
-        const QList<QWidget*> expected{form_->SpinEdit1, form_->Button1, form_->Button2,
-                                       form_->Edit1};
+        editor_->pathField_->setFocus(Qt::TabFocusReason);
+        const QList<QWidget*> expected{editor_->intervalField_, editor_->okButton_,
+                                       editor_->cancelButton_, editor_->pathField_};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(form_->focusWidget(), next);
+            QCOMPARE(editor_->focusWidget(), next);
         }
     }
 
@@ -191,11 +191,12 @@ class EditorDialogTest : public QObject {
         bool reachedInterval = false;
         for (std::uint32_t tick = 0; tick < 24; ++tick) {
             const int r = drawOneToSix(kClockStart + tick);
-            form_->Timer1Timer();
-            QWidget* expected = r % 2 == 1 ? static_cast<QWidget*>(form_->Edit1) : form_->SpinEdit1;
+            editor_->moveFocus();
+            QWidget* expected =
+                r % 2 == 1 ? static_cast<QWidget*>(editor_->pathField_) : editor_->intervalField_;
             QCOMPARE(QApplication::focusWidget(), expected);
-            reachedPath = reachedPath || expected == form_->Edit1;
-            reachedInterval = reachedInterval || expected == form_->SpinEdit1;
+            reachedPath = reachedPath || expected == editor_->pathField_;
+            reachedInterval = reachedInterval || expected == editor_->intervalField_;
         }
         QVERIFY(reachedPath && reachedInterval);
         QCOMPARE(clock_->reads(), 24u); // one re-seed per tick
@@ -203,35 +204,36 @@ class EditorDialogTest : public QObject {
 
     void enteringAFieldByAMoveSelectsItsText() {
         open();
-        form_->SpinEdit1->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(form_->SpinEdit1->findChild<QLineEdit*>()->selectedText(), QStringLiteral("1000"));
-        form_->Edit1->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(form_->Edit1->selectedText(), QStringLiteral("D:\\Txt.Dat"));
+        editor_->intervalField_->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(editor_->intervalField_->findChild<QLineEdit*>()->selectedText(),
+                 QStringLiteral("1000"));
+        editor_->pathField_->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(editor_->pathField_->selectedText(), QStringLiteral("D:\\Txt.Dat"));
         // Typing after the move replaces the whole path.
-        typeText(form_->Edit1, QStringLiteral("E:\\Б.Txt"));
-        QCOMPARE(form_->Edit1->text(), QStringLiteral("E:\\Б.Txt"));
+        typeText(editor_->pathField_, QStringLiteral("E:\\Б.Txt"));
+        QCOMPARE(editor_->pathField_->text(), QStringLiteral("E:\\Б.Txt"));
     }
 
     void openingShowsEnabledCentredAndStartsTheTimer() {
         QWidget owner;
         owner.setEnabled(false); // the main window disables itself first
-        TForm2 form(*random_, *clock_, &owner);
-        QSignalSpy opened(&form, &TForm2::opened);
-        form.openEditor();
+        EditorDialog editor(*random_, *clock_, &owner);
+        QSignalSpy opened(&editor, &EditorDialog::opened);
+        editor.openEditor();
         QCOMPARE(opened.count(), 1);
-        QVERIFY(form.isVisible());
-        QVERIFY(form.isEnabled());
-        QVERIFY(form.Timer1->isActive());
-        const QRect desktop = form.screen()->geometry();
-        QVERIFY((form.frameGeometry().center() - desktop.center()).manhattanLength() <= 2);
+        QVERIFY(editor.isVisible());
+        QVERIFY(editor.isEnabled());
+        QVERIFY(editor.focusTimer_->isActive());
+        const QRect desktop = editor.screen()->geometry();
+        QVERIFY((editor.frameGeometry().center() - desktop.center()).manhattanLength() <= 2);
 
         // Moved by the user, it comes back where it was left.
-        form.move(form.pos() + QPoint(40, 30));
-        const QPoint moved = form.pos();
-        form.Button1Click();
-        form.openEditor();
-        QCOMPARE(form.pos(), moved);
-        form.Button1Click();
+        editor.move(editor.pos() + QPoint(40, 30));
+        const QPoint moved = editor.pos();
+        editor.confirm();
+        editor.openEditor();
+        QCOMPARE(editor.pos(), moved);
+        editor.confirm();
     }
 
     void everyWayOfClosingClosesAlike_data() {
@@ -243,86 +245,86 @@ class EditorDialogTest : public QObject {
 
     void everyWayOfClosingClosesAlike() {
         QFETCH(QString, route);
-        QSignalSpy closed(form_.get(), &TForm2::closed);
+        QSignalSpy closed(editor_.get(), &EditorDialog::closed);
         open();
         if (route == u"ok") {
-            QTest::mouseClick(form_->Button1, Qt::LeftButton);
+            QTest::mouseClick(editor_->okButton_, Qt::LeftButton);
         } else if (route == u"cancel") {
-            QTest::mouseClick(form_->Button2, Qt::LeftButton);
+            QTest::mouseClick(editor_->cancelButton_, Qt::LeftButton);
         } else {
-            QVERIFY(form_->close());
+            QVERIFY(editor_->close());
         }
         QCOMPARE(closed.count(), 1);
-        QVERIFY(!form_->isVisible());
-        QVERIFY(!form_->Timer1->isActive());
+        QVERIFY(!editor_->isVisible());
+        QVERIFY(!editor_->focusTimer_->isActive());
 
         // And it opens again as before.
         open();
-        QVERIFY(form_->Timer1->isActive());
+        QVERIFY(editor_->focusTimer_->isActive());
     }
 
     void enterAndEscapeCloseNothing() {
-        QSignalSpy closed(form_.get(), &TForm2::closed);
+        QSignalSpy closed(editor_.get(), &EditorDialog::closed);
         open();
-        for (QWidget* focus :
-             {static_cast<QWidget*>(form_->Edit1), static_cast<QWidget*>(form_->Button1)}) {
+        for (QWidget* focus : {static_cast<QWidget*>(editor_->pathField_),
+                               static_cast<QWidget*>(editor_->okButton_)}) {
             focus->setFocus(Qt::TabFocusReason);
             QTest::keyClick(focus, Qt::Key_Return);
             QTest::keyClick(focus, Qt::Key_Enter);
             QTest::keyClick(focus, Qt::Key_Escape);
         }
         QCOMPARE(closed.count(), 0);
-        QVERIFY(form_->isVisible());
-        QVERIFY(form_->Timer1->isActive());
+        QVERIFY(editor_->isVisible());
+        QVERIFY(editor_->focusTimer_->isActive());
     }
 
     void cancelKeepsWhatWasTyped() {
         open();
-        form_->SpinEdit1->setFocus(Qt::TabFocusReason);
-        typeText(form_->SpinEdit1, QStringLiteral("250"));
-        QCOMPARE(accessibleValue(form_->SpinEdit1), QVariant(250));
-        QTest::keyClick(form_->SpinEdit1, Qt::Key_Backtab);
-        typeText(form_->Edit1, QStringLiteral("D:\\Другой.Dat"));
-        QTest::mouseClick(form_->Button2, Qt::LeftButton);
-        QCOMPARE(form_->path(), std::string("D:\\\xC4\xF0\xF3\xE3\xEE\xE9.Dat"));
-        QCOMPARE(form_->interval(), 250);
+        editor_->intervalField_->setFocus(Qt::TabFocusReason);
+        typeText(editor_->intervalField_, QStringLiteral("250"));
+        QCOMPARE(accessibleValue(editor_->intervalField_), QVariant(250));
+        QTest::keyClick(editor_->intervalField_, Qt::Key_Backtab);
+        typeText(editor_->pathField_, QStringLiteral("D:\\Другой.Dat"));
+        QTest::mouseClick(editor_->cancelButton_, Qt::LeftButton);
+        QCOMPARE(editor_->path(), std::string("D:\\\xC4\xF0\xF3\xE3\xEE\xE9.Dat"));
+        QCOMPARE(editor_->interval(), 250);
     }
 
     void editsClearTheDefaultsMarkButRestoringDoesNot() {
-        QSignalSpy cleared(form_.get(), &TForm2::defaultsMarkCleared);
+        QSignalSpy cleared(editor_.get(), &EditorDialog::defaultsMarkCleared);
         open();
-        form_->Edit1->setFocus(Qt::TabFocusReason);
-        typeText(form_->Edit1, QStringLiteral("ab"));
+        editor_->pathField_->setFocus(Qt::TabFocusReason);
+        typeText(editor_->pathField_, QStringLiteral("ab"));
         QCOMPARE(cleared.count(), 2); // each change of the text
-        QTest::keyClick(form_->SpinEdit1, Qt::Key_Up);
+        QTest::keyClick(editor_->intervalField_, Qt::Key_Up);
         QCOMPARE(cleared.count(), 3);
-        form_->SpinEdit1->setValue(250); // set by a command
+        editor_->intervalField_->setValue(250); // set by a command
         QCOMPARE(cleared.count(), 4);
-        form_->SpinEdit1->setValue(250); // the same text is no change
+        editor_->intervalField_->setValue(250); // the same text is no change
         QCOMPARE(cleared.count(), 4);
 
-        QSignalSpy pathChanges(form_->Edit1, &QLineEdit::textChanged);
-        form_->restoreDefaults();
+        QSignalSpy pathChanges(editor_->pathField_, &QLineEdit::textChanged);
+        editor_->restoreDefaults();
         QCOMPARE(cleared.count(), 4);
         QCOMPARE(pathChanges.count(), 1); // others still see the change
-        QCOMPARE(form_->Edit1->text(), QStringLiteral("D:\\Txt.Dat"));
-        QCOMPARE(form_->interval(), 1000);
-        QCOMPARE(accessibleValue(form_->SpinEdit1), QVariant(1000));
+        QCOMPARE(editor_->pathField_->text(), QStringLiteral("D:\\Txt.Dat"));
+        QCOMPARE(editor_->interval(), 1000);
+        QCOMPARE(accessibleValue(editor_->intervalField_), QVariant(1000));
 
         // Edits after a restore clear the mark again.
-        typeText(form_->Edit1, QStringLiteral("x"));
+        typeText(editor_->pathField_, QStringLiteral("x"));
         QCOMPARE(cleared.count(), 5);
     }
 
   private:
     void open() {
-        form_->openEditor();
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        editor_->openEditor();
+        QVERIFY(QTest::qWaitForWindowActive(editor_.get()));
     }
 
     std::unique_ptr<FakeClock> clock_;
     std::unique_ptr<Random> random_;
-    std::unique_ptr<TForm2> form_;
+    std::unique_ptr<EditorDialog> editor_;
 };
 
 } // namespace besedka

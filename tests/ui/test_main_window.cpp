@@ -22,18 +22,18 @@ using testing::WindowFixture;
 
 namespace {
 
-QStringList transcript(TForm1& form) {
+QStringList transcript(MainWindow& window) {
     QStringList lines;
-    for (const auto& line : form.engine().dialogue().transcript()) {
+    for (const auto& line : window.engine().dialogue().transcript()) {
         lines.append(toQString(line));
     }
     return lines;
 }
 
 // Types a phrase and sends it with the Insert key.
-void say(TForm1& form, const QString& phrase) {
-    typeText(form.Edit1, phrase);
-    QTest::keyClick(form.Edit1, Qt::Key_Insert);
+void say(MainWindow& window, const QString& phrase) {
+    typeText(window.input_, phrase);
+    QTest::keyClick(window.input_, Qt::Key_Insert);
 }
 
 } // namespace
@@ -44,154 +44,156 @@ class MainWindowTest : public QObject {
   private slots:
     void init() {
         fixture_ = std::make_unique<WindowFixture>();
-        form_ = &fixture_->start();
+        window_ = &fixture_->start();
     }
 
     void cleanup() {
         fixture_.reset();
-        form_ = nullptr;
+        window_ = nullptr;
     }
 
     void startsInTheDesignState() {
-        TForm1& form = *form_;
-        QCOMPARE(form.windowTitle(), QStringLiteral("Разработчик: Halden. v1.926"));
-        QVERIFY(form.windowFlags().testFlag(Qt::Tool));
-        QCOMPARE(form.centralWidget()->height() + form.statusBar()->height(), 361);
-        QCOMPARE(form.width(), 587);
-        QCOMPARE(form.minimumSize(), form.maximumSize());
-        QCOMPARE(form.RichEdit1->geometry(), QRect(3, 5, 581, 305));
-        QCOMPARE(form.Edit1->geometry(), QRect(3, 5, 422, 21));
-        QCOMPARE(form.SpeedButton1->mapTo(&form, QPoint()) - form.Edit1->mapTo(&form, QPoint()),
+        MainWindow& window = *window_;
+        QCOMPARE(window.windowTitle(), QStringLiteral("Разработчик: Halden. v1.926"));
+        QVERIFY(window.windowFlags().testFlag(Qt::Tool));
+        QCOMPARE(window.centralWidget()->height() + window.statusBar()->height(), 361);
+        QCOMPARE(window.width(), 587);
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QCOMPARE(window.pane_->geometry(), QRect(3, 5, 581, 305));
+        QCOMPARE(window.input_->geometry(), QRect(3, 5, 422, 21));
+        QCOMPARE(window.sayButton_->mapTo(&window, QPoint()) -
+                     window.input_->mapTo(&window, QPoint()),
                  QPoint(493, 0));
-        QCOMPARE(form.Edit1->maxLength(), 255);
+        QCOMPARE(window.input_->maxLength(), 255);
 
-        for (QToolButton* button : {form.SpeedButton1, form.SpeedButton2, form.SpeedButton3}) {
+        for (QToolButton* button : {window.sayButton_, window.undoButton_, window.layoutButton_}) {
             QVERIFY(!button->isEnabled());
             QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         }
-        QCOMPARE(form.focusWidget(), form.Edit1);
-        QVERIFY(!form.N3->isEnabled());
-        QVERIFY(!form.N15->isEnabled());
-        QVERIFY(form.N36->isEnabled());
-        QVERIFY(form.N3->isSeparator() && form.N15->isSeparator() && form.N36->isSeparator());
+        QCOMPARE(window.focusWidget(), window.input_);
+        QVERIFY(!window.sayShortcut_->isEnabled());
+        QVERIFY(!window.undoShortcut_->isEnabled());
+        QVERIFY(window.layoutShortcut_->isEnabled());
+        QVERIFY(window.sayShortcut_->isSeparator() && window.undoShortcut_->isSeparator() &&
+                window.layoutShortcut_->isSeparator());
         // Drawn as plain lines, without their shortcut texts.
-        const int line = form.N5->actionGeometry(form.N8).height();
-        QCOMPARE(form.N5->actionGeometry(form.N15).height(), line);
-        QCOMPARE(form.N5->actionGeometry(form.N36).height(), line);
-        QVERIFY(form.N13->isChecked());
-        QVERIFY(form.CpuUser1->isChecked());
-        QVERIFY(!form.Cpu31->isChecked());
-        QVERIFY(!form.N40->isChecked());
-        QCOMPARE(form.N40->text(), QStringLiteral("&Full Screen"));
-        QCOMPARE(form.N6->text(), QStringLiteral("&Цвет основного фона "));
+        const int line = window.settingsMenu_->actionGeometry(window.fontSeparator_).height();
+        QCOMPARE(window.settingsMenu_->actionGeometry(window.undoShortcut_).height(), line);
+        QCOMPARE(window.settingsMenu_->actionGeometry(window.layoutShortcut_).height(), line);
+        QVERIFY(window.restoreDefaultsItem_->isChecked());
+        QVERIFY(window.cpuUserItem_->isChecked());
+        QVERIFY(!window.cpuCpuItem_->isChecked());
+        QVERIFY(!window.fullScreenItem_->isChecked());
+        QCOMPARE(window.fullScreenItem_->text(), QStringLiteral("&Full Screen"));
+        QCOMPARE(window.windowColourItem_->text(), QStringLiteral("&Цвет основного фона "));
 
         const long learned = static_cast<long>(fixture_->fileLines(paths::kWords).size()) - 1;
-        QCOMPARE(form.statusText(0), QStringLiteral("Загрузка окончена"));
-        QCOMPARE(form.statusText(1),
+        QCOMPARE(window.statusText(0), QStringLiteral("Загрузка окончена"));
+        QCOMPARE(window.statusText(1),
                  QStringLiteral("Загружено фраз выученных программой: %1").arg(learned));
-        QCOMPARE(form.statusText(2), QStringLiteral("Режим Cpu\\User"));
-        QVERIFY(!form.Edit1->isReadOnly());
+        QCOMPARE(window.statusText(2), QStringLiteral("Режим Cpu\\User"));
+        QVERIFY(!window.input_->isReadOnly());
         QCOMPARE(fixture_->sound.count(Cue::Shake), 1); // the shake at start
         QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
     void typingEnablesTheButtonsAndPlaysTheKeyboardCue() {
-        TForm1& form = *form_;
-        typeText(form.Edit1, QStringLiteral("д"));
-        QVERIFY(form.SpeedButton1->isEnabled());
-        QVERIFY(form.SpeedButton3->isEnabled());
-        QVERIFY(form.N3->isEnabled());
-        QVERIFY(!form.SpeedButton2->isEnabled());
+        MainWindow& window = *window_;
+        typeText(window.input_, QStringLiteral("д"));
+        QVERIFY(window.sayButton_->isEnabled());
+        QVERIFY(window.layoutButton_->isEnabled());
+        QVERIFY(window.sayShortcut_->isEnabled());
+        QVERIFY(!window.undoButton_->isEnabled());
         QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 1);
 
-        QTest::keyClick(form.Edit1, Qt::Key_Backspace);
-        QVERIFY(!form.SpeedButton1->isEnabled());
-        QVERIFY(!form.SpeedButton3->isEnabled());
-        QVERIFY(!form.N3->isEnabled());
+        QTest::keyClick(window.input_, Qt::Key_Backspace);
+        QVERIFY(!window.sayButton_->isEnabled());
+        QVERIFY(!window.layoutButton_->isEnabled());
+        QVERIFY(!window.sayShortcut_->isEnabled());
         QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 2);
 
-        form.Edit1->setText(QString()); // no change: no cue
+        window.input_->setText(QString()); // no change: no cue
         QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 2);
     }
 
     void enterSendsNothingAndInsertSends() {
-        TForm1& form = *form_;
-        typeText(form.Edit1, QStringLiteral("привет"));
-        QTest::keyClick(form.Edit1, Qt::Key_Return);
-        QTest::keyClick(form.Edit1, Qt::Key_Enter);
-        QCOMPARE(form.RichEdit1->lineCount(), 0);
-        QCOMPARE(form.Edit1->text(), QStringLiteral("привет"));
+        MainWindow& window = *window_;
+        typeText(window.input_, QStringLiteral("привет"));
+        QTest::keyClick(window.input_, Qt::Key_Return);
+        QTest::keyClick(window.input_, Qt::Key_Enter);
+        QCOMPARE(window.pane_->lineCount(), 0);
+        QCOMPARE(window.input_->text(), QStringLiteral("привет"));
 
         fixture_->sound.played.clear();
-        QTest::keyClick(form.Edit1, Qt::Key_Insert);
-        QCOMPARE(form.RichEdit1->lineCount(), 2);
-        QCOMPARE(form.RichEdit1->lineText(0), QStringLiteral("Привет."));
-        const QString reply = toQString(form.engine().state().ReplyText);
-        QCOMPARE(form.RichEdit1->lineText(1), reply);
-        QCOMPARE(transcript(form),
+        QTest::keyClick(window.input_, Qt::Key_Insert);
+        QCOMPARE(window.pane_->lineCount(), 2);
+        QCOMPARE(window.pane_->lineText(0), QStringLiteral("Привет."));
+        const QString reply = toQString(window.engine().state().replyText);
+        QCOMPARE(window.pane_->lineText(1), reply);
+        QCOMPARE(transcript(window),
                  (QStringList{QStringLiteral("USER:     Привет."), "CPU:     " + reply}));
-        QVERIFY(form.Edit1->text().isEmpty());
+        QVERIFY(window.input_->text().isEmpty());
         QCOMPARE(fixture_->sound.played,
                  (std::vector<Cue>{Cue::UserLine, Cue::Reply, Cue::KeyBoard}));
-        QVERIFY(form.SpeedButton2->isEnabled());
-        QVERIFY(form.N15->isEnabled());
-        QVERIFY(!form.SpeedButton1->isEnabled());
+        QVERIFY(window.undoButton_->isEnabled());
+        QVERIFY(window.undoShortcut_->isEnabled());
+        QVERIFY(!window.sayButton_->isEnabled());
     }
 
     void insertWithAnEmptyFieldDoesNothing() {
-        QTest::keyClick(form_->Edit1, Qt::Key_Insert);
-        QCOMPARE(form_->engine().dialogue().paneCount(), 0u);
+        QTest::keyClick(window_->input_, Qt::Key_Insert);
+        QCOMPARE(window_->engine().dialogue().paneCount(), 0u);
         QCOMPARE(fixture_->sound.count(Cue::UserLine), 0);
     }
 
     void shortcutNeedsItsTopLevelMenu() {
-        TForm1& form = *form_;
-        typeText(form.Edit1, QStringLiteral("привет"));
-        form.N1->menuAction()->setEnabled(false);
-        QTest::keyClick(form.Edit1, Qt::Key_Insert);
-        QCOMPARE(form.engine().dialogue().paneCount(), 0u);
-        form.N1->menuAction()->setEnabled(true);
-        QTest::keyClick(form.Edit1, Qt::Key_Insert);
-        QCOMPARE(form.engine().dialogue().paneCount(), 2u);
+        MainWindow& window = *window_;
+        typeText(window.input_, QStringLiteral("привет"));
+        window.systemMenu_->menuAction()->setEnabled(false);
+        QTest::keyClick(window.input_, Qt::Key_Insert);
+        QCOMPARE(window.engine().dialogue().paneCount(), 0u);
+        window.systemMenu_->menuAction()->setEnabled(true);
+        QTest::keyClick(window.input_, Qt::Key_Insert);
+        QCOMPARE(window.engine().dialogue().paneCount(), 2u);
     }
 
     void ctrlZUndoesTheLastLineOfPaneAndTranscript() {
-        TForm1& form = *form_;
-        say(form, QStringLiteral("привет"));
-        say(form, QStringLiteral("как дела?"));
-        const int lines = form.RichEdit1->lineCount();
+        MainWindow& window = *window_;
+        say(window, QStringLiteral("привет"));
+        say(window, QStringLiteral("как дела?"));
+        const int lines = window.pane_->lineCount();
         QVERIFY(lines >= 4);
-        const QString lineBefore = toQString(form.engine().dialogue().paneLine(lines - 2));
-        const QStringList before = transcript(form);
+        const QString lineBefore = toQString(window.engine().dialogue().paneLine(lines - 2));
+        const QStringList before = transcript(window);
         QCOMPARE(before.size(), 4);
         const int shakes = fixture_->sound.count(Cue::Shake);
 
-        QTest::keyClick(form.Edit1, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(form.RichEdit1->lineCount(), lines - 1);
-        QCOMPARE(form.engine().dialogue().paneCount(), static_cast<std::size_t>(lines - 1));
-        QCOMPARE(form.RichEdit1->lineText(lines - 2), lineBefore);
-        QCOMPARE(transcript(form), before.mid(0, 3));
-        QVERIFY(form.Timer7->isActive());
-        QTRY_VERIFY(!form.Timer7->isActive());
+        QTest::keyClick(window.input_, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.pane_->lineCount(), lines - 1);
+        QCOMPARE(window.engine().dialogue().paneCount(), static_cast<std::size_t>(lines - 1));
+        QCOMPARE(window.pane_->lineText(lines - 2), lineBefore);
+        QCOMPARE(transcript(window), before.mid(0, 3));
+        QVERIFY(window.shakeTimer_->isActive());
+        QTRY_VERIFY(!window.shakeTimer_->isActive());
         QCOMPARE(fixture_->sound.count(Cue::Shake), shakes + 1);
     }
 
     // With an empty pane Ctrl+Z does nothing: neither the command nor the
     // field's own undo.
     void ctrlZWithAnEmptyPaneDoesNothing() {
-        TForm1& form = *form_;
-        typeText(form.Edit1, QStringLiteral("abc"));
-        QTest::keyClick(form.Edit1, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(form.Edit1->text(), QStringLiteral("abc"));
-        QVERIFY(!form.Timer7->isActive());
+        MainWindow& window = *window_;
+        typeText(window.input_, QStringLiteral("abc"));
+        QTest::keyClick(window.input_, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.input_->text(), QStringLiteral("abc"));
+        QVERIFY(!window.shakeTimer_->isActive());
     }
 
     void ctrlSRunsThroughItsItemEvenWithAnEmptyField() {
-        TForm1& form = *form_;
-        QVERIFY(!form.SpeedButton3->isEnabled());
-        QTest::keyClick(form.Edit1, Qt::Key_S, Qt::ControlModifier);
+        MainWindow& window = *window_;
+        QVERIFY(!window.layoutButton_->isEnabled());
+        QTest::keyClick(window.input_, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(fixture_->sound.count(Cue::Layout), 1);
-        QVERIFY(form.Edit1->text().isEmpty());
+        QVERIFY(window.input_->text().isEmpty());
         QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 0);
     }
 
@@ -204,63 +206,63 @@ class MainWindowTest : public QObject {
 
     void guardClearsReservedCharactersAndDisablesThePane() {
         QFETCH(QString, typed);
-        TForm1& form = *form_;
+        MainWindow& window = *window_;
         // A longer text sent first leaves the scan position behind.
-        say(form, QStringLiteral("длинная фраза без запретных знаков"));
-        QVERIFY(form.RichEdit1->isEnabled());
+        say(window, QStringLiteral("длинная фраза без запретных знаков"));
+        QVERIFY(window.pane_->isEnabled());
 
-        form.Edit1->setText(typed);
-        QVERIFY(form.Edit1->text().isEmpty());
-        QVERIFY(!form.RichEdit1->isEnabled());
+        window.input_->setText(typed);
+        QVERIFY(window.input_->text().isEmpty());
+        QVERIFY(!window.pane_->isEnabled());
 
         // The disabled pane still receives lines.
-        say(form, QStringLiteral("ещё"));
-        QCOMPARE(form.RichEdit1->lineCount(), 4);
-        QVERIFY(!form.RichEdit1->isEnabled());
+        say(window, QStringLiteral("ещё"));
+        QCOMPARE(window.pane_->lineCount(), 4);
+        QVERIFY(!window.pane_->isEnabled());
     }
 
     void newDialogueEmptiesPaneTranscriptAndInputButKeepsTheState() {
-        TForm1& form = *form_;
-        say(form, QStringLiteral("привет"));
-        typeText(form.Edit1, QStringLiteral("недописано"));
-        const EngineState before = form.engine().state();
-        QVERIFY(!before.LastReplyText.empty());
+        MainWindow& window = *window_;
+        say(window, QStringLiteral("привет"));
+        typeText(window.input_, QStringLiteral("недописано"));
+        const EngineState before = window.engine().state();
+        QVERIFY(!before.lastReplyText.empty());
 
-        form.N2->trigger();
-        QCOMPARE(form.RichEdit1->lineCount(), 0);
-        QVERIFY(form.RichEdit1->document()->isEmpty());
-        QVERIFY(form.engine().dialogue().transcript().empty());
-        QVERIFY(form.Edit1->text().isEmpty());
-        QCOMPARE(form.engine().state().LastReplyText, before.LastReplyText);
-        QCOMPARE(form.engine().state().LastReplyKey, before.LastReplyKey);
-        QCOMPARE(form.engine().state().BranchLevel, before.BranchLevel);
-        QCOMPARE(form.engine().state().IdleTicks, before.IdleTicks);
-        QVERIFY(!form.SpeedButton2->isEnabled());
-        QTRY_VERIFY(!form.Timer7->isActive());
+        window.newDialogueItem_->trigger();
+        QCOMPARE(window.pane_->lineCount(), 0);
+        QVERIFY(window.pane_->document()->isEmpty());
+        QVERIFY(window.engine().dialogue().transcript().empty());
+        QVERIFY(window.input_->text().isEmpty());
+        QCOMPARE(window.engine().state().lastReplyText, before.lastReplyText);
+        QCOMPARE(window.engine().state().lastReplyKey, before.lastReplyKey);
+        QCOMPARE(window.engine().state().branchLevel, before.branchLevel);
+        QCOMPARE(window.engine().state().idleTicks, before.idleTicks);
+        QVERIFY(!window.undoButton_->isEnabled());
+        QTRY_VERIFY(!window.shakeTimer_->isActive());
         QCOMPARE(fixture_->sound.count(Cue::Shake), 2);
     }
 
     void closeBoxEndsWithoutALog() {
-        TForm1& form = *form_;
-        say(form, QStringLiteral("привет"));
-        QSignalSpy closed(&form, &TForm1::closed);
-        QVERIFY(form.close());
+        MainWindow& window = *window_;
+        say(window, QStringLiteral("привет"));
+        QSignalSpy closed(&window, &MainWindow::closed);
+        QVERIFY(window.close());
         QCOMPARE(closed.count(), 1);
         QVERIFY(fixture_->fileLines(paths::kLog).empty());
     }
 
     // A click on a checkable item changes its mark only through its command.
     void checkMarksChangeOnlyThroughCommands() {
-        TForm1& form = *form_;
-        form.Cpu31->trigger();
-        form.Cpu31->trigger();
-        QVERIFY(form.Cpu31->isChecked());
-        QVERIFY(!form.CpuUser1->isChecked());
-        form.CpuUser1->trigger();
-        QVERIFY(form.CpuUser1->isChecked());
-        QVERIFY(!form.Cpu31->isChecked());
-        form.N13->trigger(); // restores, and the mark stays on
-        QVERIFY(form.N13->isChecked());
+        MainWindow& window = *window_;
+        window.cpuCpuItem_->trigger();
+        window.cpuCpuItem_->trigger();
+        QVERIFY(window.cpuCpuItem_->isChecked());
+        QVERIFY(!window.cpuUserItem_->isChecked());
+        window.cpuUserItem_->trigger();
+        QVERIFY(window.cpuUserItem_->isChecked());
+        QVERIFY(!window.cpuCpuItem_->isChecked());
+        window.restoreDefaultsItem_->trigger(); // restores, and the mark stays on
+        QVERIFY(window.restoreDefaultsItem_->isChecked());
     }
 
     void layoutConversionConvertsTheInput_data() {
@@ -276,11 +278,11 @@ class MainWindowTest : public QObject {
     void layoutConversionConvertsTheInput() {
         QFETCH(QString, typed);
         QFETCH(QString, converted);
-        TForm1& form = *form_;
-        typeText(form.Edit1, typed);
+        MainWindow& window = *window_;
+        typeText(window.input_, typed);
         fixture_->sound.played.clear();
-        QTest::keyClick(form.Edit1, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(form.Edit1->text(), converted);
+        QTest::keyClick(window.input_, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(window.input_->text(), converted);
         // The conversion cue first, then the keyboard cue of the changed text.
         QCOMPARE(fixture_->sound.played, (std::vector<Cue>{Cue::Layout, Cue::KeyBoard}));
     }
@@ -288,24 +290,24 @@ class MainWindowTest : public QObject {
     // Converting again goes on from the converted text: @ gives the double
     // quote and then Э, the vertical bar the slash and then the full stop.
     void layoutConversionIsNotIdempotentForSomeSigns() {
-        TForm1& form = *form_;
-        typeText(form.Edit1, QStringLiteral("@|"));
-        QVERIFY(form.SpeedButton3->isEnabled());
-        QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
-        QCOMPARE(form.Edit1->text(), QStringLiteral("\"/"));
-        QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
-        QCOMPARE(form.Edit1->text(), QStringLiteral("Э."));
+        MainWindow& window = *window_;
+        typeText(window.input_, QStringLiteral("@|"));
+        QVERIFY(window.layoutButton_->isEnabled());
+        QTest::mouseClick(window.layoutButton_, Qt::LeftButton);
+        QCOMPARE(window.input_->text(), QStringLiteral("\"/"));
+        QTest::mouseClick(window.layoutButton_, Qt::LeftButton);
+        QCOMPARE(window.input_->text(), QStringLiteral("Э."));
         QCOMPARE(fixture_->sound.count(Cue::Layout), 2);
     }
 
     // The dollar sign becomes the reserved semicolon, which the guard clears.
     void layoutConversionCanProduceAReservedCharacter() {
-        TForm1& form = *form_;
-        typeText(form.Edit1, QStringLiteral("a$"));
-        QCOMPARE(form.Edit1->text(), QStringLiteral("a$"));
-        form.N36Click();
-        QVERIFY(form.Edit1->text().isEmpty());
-        QVERIFY(!form.RichEdit1->isEnabled());
+        MainWindow& window = *window_;
+        typeText(window.input_, QStringLiteral("a$"));
+        QCOMPARE(window.input_->text(), QStringLiteral("a$"));
+        window.layoutShortcut_->trigger();
+        QVERIFY(window.input_->text().isEmpty());
+        QVERIFY(!window.pane_->isEnabled());
     }
 
     // The reserved signs cannot stay in the field, so their conversion is
@@ -319,35 +321,35 @@ class MainWindowTest : public QObject {
     }
 
     void layoutConversionWithoutAChangePlaysOnlyItsCue() {
-        TForm1& form = *form_;
-        typeText(form.Edit1, QStringLiteral("уже 123 ,.?'"));
+        MainWindow& window = *window_;
+        typeText(window.input_, QStringLiteral("уже 123 ,.?'"));
         fixture_->sound.played.clear();
-        QSignalSpy changes(form.Edit1, &QLineEdit::textChanged);
-        QTest::keyClick(form.Edit1, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(form.Edit1->text(), QStringLiteral("уже 123 ,.?'"));
+        QSignalSpy changes(window.input_, &QLineEdit::textChanged);
+        QTest::keyClick(window.input_, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(window.input_->text(), QStringLiteral("уже 123 ,.?'"));
         QCOMPARE(changes.count(), 0);
         QCOMPARE(fixture_->sound.played, std::vector<Cue>{Cue::Layout});
     }
 
     void selfTalkTimerFollowsTheCheckMark() {
-        TForm1& form = *form_;
-        form.Cpu31->setChecked(true);
-        QTRY_VERIFY(form.Timer6->isActive());
-        form.Cpu31->setChecked(false);
-        QTRY_VERIFY(!form.Timer6->isActive());
+        MainWindow& window = *window_;
+        window.cpuCpuItem_->setChecked(true);
+        QTRY_VERIFY(window.selfTalkTimer_->isActive());
+        window.cpuCpuItem_->setChecked(false);
+        QTRY_VERIFY(!window.selfTalkTimer_->isActive());
 
         // While the refresher is stopped, nothing follows the mark.
-        form.Timer1.stop();
-        form.Cpu31->setChecked(true);
+        window.stateRefresher_.stop();
+        window.cpuCpuItem_->setChecked(true);
         QTest::qWait(20);
-        QVERIFY(!form.Timer6->isActive());
-        form.Timer1.start();
-        QVERIFY(form.Timer6->isActive());
+        QVERIFY(!window.selfTalkTimer_->isActive());
+        window.stateRefresher_.start();
+        QVERIFY(window.selfTalkTimer_->isActive());
     }
 
   private:
     std::unique_ptr<WindowFixture> fixture_;
-    TForm1* form_ = nullptr;
+    MainWindow* window_ = nullptr;
 };
 
 } // namespace besedka

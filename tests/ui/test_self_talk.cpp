@@ -1,8 +1,8 @@
 // The two dialogue modes and self-talk through the exchange file, with the
 // editor dialog's path and interval in force.
-#include "Unit2.h"
 #include "cp1251.h"
 #include "dialogue_pane.h"
+#include "editor_dialog.h"
 #include "spin_edit.h"
 #include "text.h"
 #include "window_fixture.h"
@@ -30,8 +30,8 @@ std::string readBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-QString paneText(TForm1& form, int line) {
-    return form.RichEdit1->lineText(line);
+QString paneText(MainWindow& window, int line) {
+    return window.pane_->lineText(line);
 }
 
 } // namespace
@@ -42,50 +42,50 @@ class SelfTalkTest : public QObject {
   private slots:
     void init() {
         fixture_ = std::make_unique<WindowFixture>();
-        form_ = &fixture_->start();
+        window_ = &fixture_->start();
         exchangeFile_ = fixture_->workdir.path("D/Txt.Dat");
     }
 
     void cleanup() {
         fixture_.reset();
-        form_ = nullptr;
+        window_ = nullptr;
     }
 
     void modeCommandsAddTheirLinesEveryTime() {
-        TForm1& form = *form_;
-        form.Cpu31->trigger();
-        QCOMPARE(form.RichEdit1->lineCount(), 1);
-        QCOMPARE(paneText(form, 0), kCpuCpuLine);
-        QCOMPARE(form.RichEdit1->lineFormat(0).foreground().color(), QColor(0, 128, 128));
-        QCOMPARE(form.statusText(2), QStringLiteral("Режим Cpu\\Cpu"));
-        QVERIFY(form.Cpu31->isChecked() && !form.CpuUser1->isChecked());
-        QTRY_VERIFY(form.Timer6->isActive());
-        QCOMPARE(form.Timer6->interval(), 3000);
+        MainWindow& window = *window_;
+        window.cpuCpuItem_->trigger();
+        QCOMPARE(window.pane_->lineCount(), 1);
+        QCOMPARE(paneText(window, 0), kCpuCpuLine);
+        QCOMPARE(window.pane_->lineFormat(0).foreground().color(), QColor(0, 128, 128));
+        QCOMPARE(window.statusText(2), QStringLiteral("Режим Cpu\\Cpu"));
+        QVERIFY(window.cpuCpuItem_->isChecked() && !window.cpuUserItem_->isChecked());
+        QTRY_VERIFY(window.selfTalkTimer_->isActive());
+        QCOMPARE(window.selfTalkTimer_->interval(), 3000);
 
-        form.Cpu31->trigger(); // the mode that is on: its line again
-        QCOMPARE(form.RichEdit1->lineCount(), 2);
-        QVERIFY(form.Cpu31->isChecked() && !form.CpuUser1->isChecked());
+        window.cpuCpuItem_->trigger(); // the mode that is on: its line again
+        QCOMPARE(window.pane_->lineCount(), 2);
+        QVERIFY(window.cpuCpuItem_->isChecked() && !window.cpuUserItem_->isChecked());
 
-        form.CpuUser1->trigger();
-        QCOMPARE(form.RichEdit1->lineCount(), 4);
-        QCOMPARE(paneText(form, 2), kCpuUserLine);
-        QCOMPARE(paneText(form, 3), QString());
-        QCOMPARE(form.statusText(2), QStringLiteral("Режим Cpu\\User"));
-        QVERIFY(form.CpuUser1->isChecked() && !form.Cpu31->isChecked());
-        QTRY_VERIFY(!form.Timer6->isActive());
-        QVERIFY(form.engine().dialogue().transcript().empty()); // pane only
+        window.cpuUserItem_->trigger();
+        QCOMPARE(window.pane_->lineCount(), 4);
+        QCOMPARE(paneText(window, 2), kCpuUserLine);
+        QCOMPARE(paneText(window, 3), QString());
+        QCOMPARE(window.statusText(2), QStringLiteral("Режим Cpu\\User"));
+        QVERIFY(window.cpuUserItem_->isChecked() && !window.cpuCpuItem_->isChecked());
+        QTRY_VERIFY(!window.selfTalkTimer_->isActive());
+        QVERIFY(window.engine().dialogue().transcript().empty()); // pane only
         QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
     // With the default path each reply is read back as the next phrase, and
     // the file holds only the last reply.
     void selfTalkOverThreeTicksWithTheDefaultPath() {
-        TForm1& form = *form_;
-        form.Cpu31Click();
+        MainWindow& window = *window_;
+        window.switchToCpuCpu();
         for (int tick = 0; tick < 3; ++tick) {
             const std::string before = readBytes(exchangeFile_);
-            form.Timer6Timer();
-            const auto& transcript = form.engine().dialogue().transcript();
+            window.selfTalkTick();
+            const auto& transcript = window.engine().dialogue().transcript();
             QCOMPARE(transcript.size(), std::size_t(3 * (tick + 1)));
             // The phrase is the file's whole text: its final line break puts
             // the appended "." on a line of its own.
@@ -93,28 +93,28 @@ class SelfTalkTest : public QObject {
                      "USER:     " + toQString(before.substr(0, 1)).toUpper() +
                          toQString(before.substr(1, before.size() - 3)));
             QCOMPARE(transcript[3 * tick + 1], std::string("."));
-            const std::string reply = form.engine().state().LastReplyText;
+            const std::string reply = window.engine().state().lastReplyText;
             QVERIFY(!reply.empty());
             QCOMPARE(toQString(transcript[3 * tick + 2]), "CPU:     " + toQString(reply));
             QCOMPARE(readBytes(exchangeFile_), reply + "\r\n");
         }
-        QVERIFY(form.RichEdit1->lineCount() >= 10); // the mode line and three exchanges
+        QVERIFY(window.pane_->lineCount() >= 10); // the mode line and three exchanges
         QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
     void anotherPathLeavesTheFixedFileAlone() {
-        TForm1& form = *form_;
+        MainWindow& window = *window_;
         const std::string original = readBytes(exchangeFile_);
-        form.Form2->Edit1->setText(QStringLiteral("D:\\Ответ.Dat"));
-        QCOMPARE(form.engine().exchangeWritePath(), std::string("D:\\\xCE\xF2\xE2\xE5\xF2.Dat"));
-        form.Cpu31Click();
-        form.Timer6Timer();
-        form.Timer6Timer();
+        window.editor_->pathField_->setText(QStringLiteral("D:\\Ответ.Dat"));
+        QCOMPARE(window.engine().exchangeWritePath(), std::string("D:\\\xCE\xF2\xE2\xE5\xF2.Dat"));
+        window.switchToCpuCpu();
+        window.selfTalkTick();
+        window.selfTalkTick();
         QCOMPARE(readBytes(exchangeFile_), original);
-        const std::string reply = form.engine().state().LastReplyText;
+        const std::string reply = window.engine().state().lastReplyText;
         QCOMPARE(readBytes(fixture_->workdir.path("D/Ответ.Dat")), reply + "\r\n");
         // Both phrases came from the fixed file.
-        const auto& transcript = form.engine().dialogue().transcript();
+        const auto& transcript = window.engine().dialogue().transcript();
         QCOMPARE(transcript.size(), std::size_t(6));
         QCOMPARE(transcript[0], transcript[3]);
     }
@@ -122,75 +122,76 @@ class SelfTalkTest : public QObject {
     // The period follows the interval field at every tick; only a new value
     // restarts it.
     void intervalChangeTakesEffectFromTheNextTick() {
-        TForm1& form = *form_;
-        form.Cpu31Click();
-        QTRY_VERIFY(form.Timer6->isActive());
-        QCOMPARE(form.Timer6->interval(), 3000);
+        MainWindow& window = *window_;
+        window.switchToCpuCpu();
+        QTRY_VERIFY(window.selfTalkTimer_->isActive());
+        QCOMPARE(window.selfTalkTimer_->interval(), 3000);
 
-        form.Form2->SpinEdit1->setValue(250);
-        QCOMPARE(form.Timer6->interval(), 3000); // not before the next tick
-        form.Timer6Timer();
-        QCOMPARE(form.Timer6->interval(), 250);
+        window.editor_->intervalField_->setValue(250);
+        QCOMPARE(window.selfTalkTimer_->interval(), 3000); // not before the next tick
+        window.selfTalkTick();
+        QCOMPARE(window.selfTalkTimer_->interval(), 250);
 
         // The same value again: the running period goes on.
-        form.Form2->SpinEdit1->setValue(800);
-        form.Timer6Timer();
+        window.editor_->intervalField_->setValue(800);
+        window.selfTalkTick();
         QTest::qWait(300);
-        form.Timer6Timer();
-        QVERIFY2(form.Timer6->remainingTime() < 600, "an equal interval restarted the period");
+        window.selfTalkTick();
+        QVERIFY2(window.selfTalkTimer_->remainingTime() < 600,
+                 "an equal interval restarted the period");
         // A new value starts the period afresh.
-        form.Form2->SpinEdit1->setValue(5000);
-        form.Timer6Timer();
-        QVERIFY(form.Timer6->remainingTime() > 4000);
+        window.editor_->intervalField_->setValue(5000);
+        window.selfTalkTick();
+        QVERIFY(window.selfTalkTimer_->remainingTime() > 4000);
 
-        form.Form2->SpinEdit1->setText(QStringLiteral("-"));
-        form.Timer6Timer();
-        QCOMPARE(form.Timer6->interval(), 1); // not a number
+        window.editor_->intervalField_->setText(QStringLiteral("-"));
+        window.selfTalkTick();
+        QCOMPARE(window.selfTalkTimer_->interval(), 1); // not a number
     }
 
     void missingExchangeFileIsReportedOnceAndTriedAgain() {
-        TForm1& form = *form_;
+        MainWindow& window = *window_;
         fixture_->workdir.remove("D/Txt.Dat");
-        form.Cpu31Click();
-        form.Form2->SpinEdit1->setValue(250);
+        window.switchToCpuCpu();
+        window.editor_->intervalField_->setValue(250);
         for (int tick = 0; tick < 3; ++tick) {
-            form.Timer6Timer();
+            window.selfTalkTick();
         }
         QCOMPARE(fixture_->dialogs.errors,
                  QStringList{QStringLiteral("Cannot open file D:\\Txt.Dat")});
-        QCOMPARE(form.Timer6->interval(), 3000); // the period is left as it was
-        QCOMPARE(form.RichEdit1->lineCount(), 1);
-        QTRY_VERIFY(form.Timer6->isActive());
+        QCOMPARE(window.selfTalkTimer_->interval(), 3000); // the period is left as it was
+        QCOMPARE(window.pane_->lineCount(), 1);
+        QTRY_VERIFY(window.selfTalkTimer_->isActive());
 
         fixture_->workdir.restore("D/Txt.Dat");
-        form.Timer6Timer();
-        QCOMPARE(form.engine().dialogue().transcript().size(), std::size_t(3));
-        QCOMPARE(form.Timer6->interval(), 250);
+        window.selfTalkTick();
+        QCOMPARE(window.engine().dialogue().transcript().size(), std::size_t(3));
+        QCOMPARE(window.selfTalkTimer_->interval(), 250);
 
         // A new failure after a success is reported again.
         fixture_->workdir.remove("D/Txt.Dat");
-        form.Timer6Timer();
-        form.Timer6Timer();
+        window.selfTalkTick();
+        window.selfTalkTick();
         QCOMPARE(fixture_->dialogs.errors.size(), 2);
     }
 
     // A reply that cannot be written still leaves the new period set.
     void unwritablePathStopsTheExchangeAfterThePeriod() {
-        TForm1& form = *form_;
-        form.Form2->Edit1->setText(QStringLiteral("D:\\NoSuchDir\\Out.Dat"));
-        form.Form2->SpinEdit1->setValue(500);
-        form.Cpu31Click();
-        form.Timer6Timer();
+        MainWindow& window = *window_;
+        window.editor_->pathField_->setText(QStringLiteral("D:\\NoSuchDir\\Out.Dat"));
+        window.editor_->intervalField_->setValue(500);
+        window.switchToCpuCpu();
+        window.selfTalkTick();
         QCOMPARE(fixture_->dialogs.errors.size(), 1);
         QVERIFY(fixture_->dialogs.errors.first().startsWith(QStringLiteral("Cannot create file")));
-        QCOMPARE(form.Timer6->interval(), 500);
-        form.Timer6Timer();
+        QCOMPARE(window.selfTalkTimer_->interval(), 500);
+        window.selfTalkTick();
         QCOMPARE(fixture_->dialogs.errors.size(), 1);
     }
 
   private:
     std::unique_ptr<WindowFixture> fixture_;
-    TForm1* form_ = nullptr;
+    MainWindow* window_ = nullptr;
     std::filesystem::path exchangeFile_;
 };
 

@@ -29,29 +29,29 @@ namespace {
 
 // Ticks the idle timer by hand, a second of the fake clock apart, until a
 // remark comes; returns the ticks taken.
-int ticksUntilRemark(TForm1& form, int limit = 200) {
-    const std::size_t before = form.engine().dialogue().paneCount();
+int ticksUntilRemark(MainWindow& window, int limit = 200) {
+    const std::size_t before = window.engine().dialogue().paneCount();
     for (int tick = 1; tick <= limit; ++tick) {
         for (int ms = 0; ms < 1000; ++ms) {
-            form.engine().clock().millisecondsSinceMidnight();
+            window.engine().clock().millisecondsSinceMidnight();
         }
-        form.Timer2Timer();
-        if (form.engine().dialogue().paneCount() != before) {
+        window.idleTick();
+        if (window.engine().dialogue().paneCount() != before) {
             return tick;
         }
     }
     return -1;
 }
 
-void sayNow(TForm1& form, const QString& phrase) {
-    form.Edit1->setText(phrase);
-    form.SpeedButton1Click();
+void sayNow(MainWindow& window, const QString& phrase) {
+    window.input_->setText(phrase);
+    window.say();
 }
 
-QPoint centredPosition(const TForm1& form) {
-    const QRect desktop = form.screen()->geometry();
-    return {desktop.x() + (desktop.width() - form.frameGeometry().width()) / 2,
-            desktop.y() + (desktop.height() - form.frameGeometry().height()) / 2};
+QPoint centredPosition(const MainWindow& window) {
+    const QRect desktop = window.screen()->geometry();
+    return {desktop.x() + (desktop.width() - window.frameGeometry().width()) / 2,
+            desktop.y() + (desktop.height() - window.frameGeometry().height()) / 2};
 }
 
 } // namespace
@@ -62,43 +62,43 @@ class WindowTimersTest : public QObject {
   private slots:
     void idleRemarkComesBetweenThe60thAndThe90thTick() {
         WindowFixture fixture;
-        TForm1& form = fixture.start();
-        form.Timer2->stop();
+        MainWindow& window = fixture.start();
+        window.idleTimer_->stop();
         const auto remarks = fixture.fileLines(paths::kPause);
         for (int remark = 0; remark < 25; ++remark) {
-            const int ticks = ticksUntilRemark(form);
+            const int ticks = ticksUntilRemark(window);
             QVERIFY2(ticks >= 60 && ticks <= 90, qPrintable(QString::number(ticks)));
-            const std::string& line = form.engine().dialogue().pane().back().text;
+            const std::string& line = window.engine().dialogue().pane().back().text;
             QVERIFY(std::find(remarks.begin(), remarks.end(), line) != remarks.end());
-            QCOMPARE(form.engine().state().ReplyText, line);
-            QCOMPARE(form.engine().state().IdleTicks, 0);
+            QCOMPARE(window.engine().state().replyText, line);
+            QCOMPARE(window.engine().state().idleTicks, 0);
         }
-        QVERIFY(form.engine().dialogue().transcript().empty());
-        QVERIFY(form.engine().state().LastReplyText.empty());
+        QVERIFY(window.engine().dialogue().transcript().empty());
+        QVERIFY(window.engine().state().lastReplyText.empty());
         QCOMPARE(fixture.sound.count(Cue::Reply), 25);
-        QCOMPARE(form.RichEdit1->lineCount(), 25);
-        QCOMPARE(form.RichEdit1->lineFormat(24).foreground().color(),
+        QCOMPARE(window.pane_->lineCount(), 25);
+        QCOMPARE(window.pane_->lineFormat(24).foreground().color(),
                  QColor(Qt::black)); // the background colour dialog's colour
     }
 
     void exchangeRestartsTheIdleCountButNewDialogueDoesNot() {
         WindowFixture fixture;
-        TForm1& form = fixture.start();
-        form.Timer2->stop();
+        MainWindow& window = fixture.start();
+        window.idleTimer_->stop();
         for (int tick = 0; tick < 50; ++tick) {
-            form.Timer2Timer();
+            window.idleTick();
         }
-        form.N2Click();
-        QCOMPARE(form.engine().state().IdleTicks, 50);
-        const int more = ticksUntilRemark(form);
+        window.newDialogue();
+        QCOMPARE(window.engine().state().idleTicks, 50);
+        const int more = ticksUntilRemark(window);
         QVERIFY2(50 + more >= 60 && 50 + more <= 90, qPrintable(QString::number(more)));
 
         for (int tick = 0; tick < 50; ++tick) {
-            form.Timer2Timer();
+            window.idleTick();
         }
-        sayNow(form, QStringLiteral("привет"));
-        QCOMPARE(form.engine().state().IdleTicks, 0);
-        QVERIFY(ticksUntilRemark(form) >= 60);
+        sayNow(window, QStringLiteral("привет"));
+        QCOMPARE(window.engine().state().idleTicks, 0);
+        QVERIFY(ticksUntilRemark(window) >= 60);
     }
 
     void shakeDrawsItsMovesWithinTheirRanges() {
@@ -118,14 +118,14 @@ class WindowTimersTest : public QObject {
 
     void shakeEndsCentredAndGivesTheControlsBack() {
         WindowFixture fixture;
-        TForm1& form = fixture.start();
-        form.move(10, 10);
-        form.N2Click();
-        QVERIFY(form.Timer7->isActive());
-        QTRY_VERIFY(!form.Timer7->isActive());
-        QTRY_COMPARE(form.pos(), centredPosition(form));
-        QVERIFY(!form.Edit1->isReadOnly());
-        for (QMenu* menu : {form.N1, form.N5, form.N11}) {
+        MainWindow& window = fixture.start();
+        window.move(10, 10);
+        window.newDialogue();
+        QVERIFY(window.shakeTimer_->isActive());
+        QTRY_VERIFY(!window.shakeTimer_->isActive());
+        QTRY_COMPARE(window.pos(), centredPosition(window));
+        QVERIFY(!window.input_->isReadOnly());
+        for (QMenu* menu : {window.systemMenu_, window.settingsMenu_, window.helpMenu_}) {
             QVERIFY(menu->menuAction()->isEnabled());
         }
         QCOMPARE(fixture.sound.count(Cue::Shake), 2);
@@ -133,22 +133,22 @@ class WindowTimersTest : public QObject {
 
     void farewellClosesTheWindowAfterTheAnimationWithOneLogBlock() {
         WindowFixture fixture;
-        TForm1& form = fixture.start();
-        QSignalSpy closed(&form, &TForm1::closed);
-        typeText(form.Edit1, QStringLiteral("пока"));
-        QTest::keyClick(form.Edit1, Qt::Key_Insert);
-        QVERIFY(form.Timer4->isActive());
+        MainWindow& window = fixture.start();
+        QSignalSpy closed(&window, &MainWindow::closed);
+        typeText(window.input_, QStringLiteral("пока"));
+        QTest::keyClick(window.input_, Qt::Key_Insert);
+        QVERIFY(window.closingTimer_->isActive());
         QVERIFY(closed.wait(5000));
-        QCOMPARE(form.closingTicks(), 80);
-        QVERIFY(!form.Timer4->isActive());
+        QCOMPARE(window.closingTicks(), 80);
+        QVERIFY(!window.closingTimer_->isActive());
         QCOMPARE(fixture.sound.count(Cue::Close), 70);
 
         const auto log = fixture.fileLines(paths::kLog);
         const long learned = static_cast<long>(fixture.fileLines(paths::kWords).size()) - 1;
         std::vector<std::string> expected =
             logBlockHeader(fixture.clock.localNow(), learned); // the date is a fixed day
-        expected.push_back(form.engine().dialogue().transcript()[0]);
-        expected.push_back(form.engine().dialogue().transcript()[1]);
+        expected.push_back(window.engine().dialogue().transcript()[0]);
+        expected.push_back(window.engine().dialogue().transcript()[1]);
         expected.push_back(std::string(53, '='));
         QCOMPARE(log.size(), expected.size());
         for (std::size_t i = 0; i < log.size(); ++i) {
@@ -161,31 +161,31 @@ class WindowTimersTest : public QObject {
 
     void closingAnimationDriftsShrinksAndSoundsFromTheTenthTick() {
         WindowFixture fixture;
-        TForm1& form = fixture.start();
-        sayNow(form, QStringLiteral("ПОКА!"));
-        QVERIFY(form.Timer4->isActive());
-        form.Timer4->stop();
-        QSignalSpy closed(&form, &TForm1::closed);
-        const QPoint start = form.pos();
-        const QSize size = form.size();
+        MainWindow& window = fixture.start();
+        sayNow(window, QStringLiteral("ПОКА!"));
+        QVERIFY(window.closingTimer_->isActive());
+        window.closingTimer_->stop();
+        QSignalSpy closed(&window, &MainWindow::closed);
+        const QPoint start = window.pos();
+        const QSize size = window.size();
 
         for (int tick = 1; tick <= 9; ++tick) {
-            form.Timer4Timer();
+            window.closingTick();
         }
         QCOMPARE(fixture.sound.count(Cue::Close), 0);
-        QTRY_COMPARE(form.pos(), start - QPoint(27, 18));
-        QCOMPARE(form.size(), size - QSize(90, 72));
-        form.Timer4Timer();
+        QTRY_COMPARE(window.pos(), start - QPoint(27, 18));
+        QCOMPARE(window.size(), size - QSize(90, 72));
+        window.closingTick();
         QCOMPARE(fixture.sound.count(Cue::Close), 1);
         for (int tick = 11; tick <= 79; ++tick) {
-            form.Timer4Timer();
+            window.closingTick();
         }
         QCOMPARE(fixture.sound.count(Cue::Close), 70);
-        QVERIFY(form.width() >= 100 && form.height() >= 20);
+        QVERIFY(window.width() >= 100 && window.height() >= 20);
         QCOMPARE(closed.count(), 0);
         QVERIFY(fixture.fileLines(paths::kLog).empty());
 
-        form.Timer4Timer();
+        window.closingTick();
         QCOMPARE(closed.count(), 1);
         QCOMPARE(fixture.fileLines(paths::kLog).back(), std::string(53, '='));
     }
@@ -193,73 +193,73 @@ class WindowTimersTest : public QObject {
     void failedStartupLoadIsReportedOnceAndRetried() {
         WindowFixture fixture;
         fixture.workdir.remove("Base/Words.Dat");
-        TForm1& form = fixture.create();
+        MainWindow& window = fixture.create();
         QCOMPARE(fixture.dialogs.errors,
                  QStringList{QStringLiteral("Cannot open file Base\\Words.dat")});
-        form.showCentred();
+        window.showCentred();
         QTest::qWait(800); // several retries
         QCOMPARE(fixture.dialogs.errors.size(), 2);
         QCOMPARE(fixture.dialogs.errors.last(), QStringLiteral("Cannot open file Base\\Words.Dat"));
-        QVERIFY(form.Timer3->isActive());
-        QVERIFY(form.Edit1->isReadOnly());
-        QCOMPARE(form.statusText(0), QStringLiteral("Идёт загрузка подождите..."));
+        QVERIFY(window.startupLoadTimer_->isActive());
+        QVERIFY(window.input_->isReadOnly());
+        QCOMPARE(window.statusText(0), QStringLiteral("Идёт загрузка подождите..."));
 
         fixture.workdir.restore("Base/Words.Dat");
-        QTRY_VERIFY(!form.Timer3->isActive());
-        QCOMPARE(form.statusText(0), QStringLiteral("Загрузка окончена"));
-        QVERIFY(!form.Edit1->isReadOnly());
-        QVERIFY(!form.SpeedButton1->isEnabled()); // the field is empty
+        QTRY_VERIFY(!window.startupLoadTimer_->isActive());
+        QCOMPARE(window.statusText(0), QStringLiteral("Загрузка окончена"));
+        QVERIFY(!window.input_->isReadOnly());
+        QVERIFY(!window.sayButton_->isEnabled()); // the field is empty
         QCOMPARE(fixture.dialogs.errors.size(), 2);
     }
 
     void failedIdleRemarkIsReportedOnceUntilOneSucceeds() {
         WindowFixture fixture;
-        TForm1& form = fixture.start();
-        form.Timer2->stop();
+        MainWindow& window = fixture.start();
+        window.idleTimer_->stop();
         fixture.workdir.remove("Base/Pause.Dat");
-        QCOMPARE(ticksUntilRemark(form, 200), -1);
+        QCOMPARE(ticksUntilRemark(window, 200), -1);
         QCOMPARE(fixture.dialogs.errors,
                  QStringList{QStringLiteral("Cannot open file Base\\Pause.Dat")});
-        QVERIFY(form.engine().state().IdleTicks >= 90); // not reset: tried again each tick
+        QVERIFY(window.engine().state().idleTicks >= 90); // not reset: tried again each tick
 
         fixture.workdir.restore("Base/Pause.Dat");
-        QCOMPARE(ticksUntilRemark(form, 1), 1);
+        QCOMPARE(ticksUntilRemark(window, 1), 1);
         fixture.workdir.remove("Base/Pause.Dat");
-        QCOMPARE(ticksUntilRemark(form, 200), -1);
+        QCOMPARE(ticksUntilRemark(window, 200), -1);
         QCOMPARE(fixture.dialogs.errors.size(), 2);
     }
 
     void failedExitAfterFarewellIsReportedOnceAndNotRetried() {
         WindowFixture fixture;
-        TForm1& form = fixture.start();
+        MainWindow& window = fixture.start();
         fixture.workdir.remove("Base/Log.Halden");
-        QSignalSpy closed(&form, &TForm1::closed);
-        sayNow(form, QStringLiteral("пока"));
-        QTRY_VERIFY(!form.Timer4->isActive());
+        QSignalSpy closed(&window, &MainWindow::closed);
+        sayNow(window, QStringLiteral("пока"));
+        QTRY_VERIFY(!window.closingTimer_->isActive());
         QTest::qWait(50);
         QCOMPARE(fixture.dialogs.errors,
                  QStringList{QStringLiteral("Cannot open file Base\\Log.Halden")});
         QCOMPARE(closed.count(), 0);
-        QVERIFY(form.isVisible());
+        QVERIFY(window.isVisible());
 
         // The menu command reports each time it is chosen.
-        form.N4->trigger();
+        window.exitItem_->trigger();
         QCOMPARE(fixture.dialogs.errors.size(), 2);
         fixture.workdir.restore("Base/Log.Halden");
-        form.N4->trigger();
+        window.exitItem_->trigger();
         QCOMPARE(closed.count(), 1);
         QCOMPARE(fixture.dialogs.errors.size(), 2);
     }
 
     void failedExchangeKeepsTheInput() {
         WindowFixture fixture;
-        TForm1& form = fixture.start();
+        MainWindow& window = fixture.start();
         fixture.workdir.remove("Base/Words.Dat");
-        typeText(form.Edit1, QStringLiteral("совсем новая фраза"));
-        QTest::keyClick(form.Edit1, Qt::Key_Insert);
+        typeText(window.input_, QStringLiteral("совсем новая фраза"));
+        QTest::keyClick(window.input_, Qt::Key_Insert);
         QCOMPARE(fixture.dialogs.errors.size(), 1);
-        QCOMPARE(form.Edit1->text(), QStringLiteral("совсем новая фраза"));
-        QCOMPARE(form.RichEdit1->lineCount(), 0);
+        QCOMPARE(window.input_->text(), QStringLiteral("совсем новая фраза"));
+        QCOMPARE(window.pane_->lineCount(), 0);
     }
 };
 

@@ -69,19 +69,20 @@ void WorkDir::restore(const std::string& relative) const {
 WindowFixture::WindowFixture(std::uint32_t clockStart)
     : files(PathMap(workdir.root())), clock(clockStart) {}
 
-TForm1& WindowFixture::create() {
-    form_ = std::make_unique<TForm1>(files, clock, sound, dialogs);
-    return *form_;
+MainWindow& WindowFixture::create() {
+    window_ = std::make_unique<MainWindow>(files, clock, sound, dialogs);
+    return *window_;
 }
 
-TForm1& WindowFixture::start() {
-    TForm1& window = create();
+MainWindow& WindowFixture::start() {
+    MainWindow& window = create();
     window.showCentred();
     if (!QTest::qWaitForWindowActive(&window)) {
         qWarning("the window did not become active");
     }
     const bool settled = QTest::qWaitFor(
-        [&] { return !window.Timer3->isActive() && !window.Timer7->isActive(); }, 5000);
+        [&] { return !window.startupLoadTimer_->isActive() && !window.shakeTimer_->isActive(); },
+        5000);
     if (!settled) {
         qWarning("the start-up load or the first shake did not finish");
     }

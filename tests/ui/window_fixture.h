@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Unit1.h"
 #include "clock.h"
 #include "dialogs.h"
 #include "file_store.h"
+#include "main_window.h"
 #include "sound_player.h"
 
 #include <QStringList>
@@ -73,11 +73,11 @@ class WindowFixture {
     explicit WindowFixture(std::uint32_t clockStart = 36'000'000);
 
     // Creates the window without showing it.
-    TForm1& create();
+    MainWindow& create();
     // Creates, shows and activates the window and lets the start-up load and
     // the first shake run.
-    TForm1& start();
-    TForm1& form() { return *form_; }
+    MainWindow& start();
+    MainWindow& window() { return *window_; }
 
     // The lines of a knowledge-base file of the working directory.
     std::vector<std::string> fileLines(const char* windowsPath) const;
@@ -89,7 +89,7 @@ class WindowFixture {
     FakeDialogs dialogs;
 
   private:
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 // Types text into a widget one character at a time (Qt Test's keyClicks

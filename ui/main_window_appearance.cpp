@@ -1,12 +1,12 @@
 // Appearance settings: the colours of the window, the pane, the input field
 // and the button texts, the colours and fonts of the dialogue lines, the input
 // font, and restoring the design values.
-#include "Unit1.h"
+#include "main_window.h"
 
-#include "Unit2.h"
-#include "Unit3.h"
+#include "about_box.h"
 #include "dialogs.h"
 #include "dialogue_pane.h"
+#include "editor_dialog.h"
 #include "font_dialog.h"
 #include "input_field.h"
 #include "widget_colours.h"
@@ -21,11 +21,11 @@ constexpr int kInputFontSize = 8;
 
 } // namespace
 
-void TForm1::clearDefaultsMark() {
-    N13->setChecked(false);
+void MainWindow::clearDefaultsMark() {
+    restoreDefaultsItem_->setChecked(false);
 }
 
-std::optional<Color> TForm1::chooseBackgroundColour() {
+std::optional<Color> MainWindow::chooseBackgroundColour() {
     Color& dialogColour = engine_.appearance().backgroundColor;
     const auto chosen = dialogs_.chooseColor(this, dialogColour);
     if (chosen) {
@@ -34,60 +34,60 @@ std::optional<Color> TForm1::chooseBackgroundColour() {
     return chosen;
 }
 
-void TForm1::setWindowColour(Color color) {
+void MainWindow::setWindowColour(Color color) {
     setColour(this, QPalette::Window, toQColor(color));
 }
 
-void TForm1::setPaneBackground(Color color) {
-    setColour(RichEdit1, QPalette::Base, toQColor(color));
+void MainWindow::setPaneBackground(Color color) {
+    setColour(pane_, QPalette::Base, toQColor(color));
 }
 
-void TForm1::setInputBackground(Color color) {
-    setColour(Edit1, QPalette::Base, toQColor(color));
+void MainWindow::setInputBackground(Color color) {
+    setColour(input_, QPalette::Base, toQColor(color));
 }
 
-void TForm1::setInputTextColour(Color color) {
-    setTextColour(Edit1, QPalette::Text, toQColor(color));
+void MainWindow::setInputTextColour(Color color) {
+    setTextColour(input_, QPalette::Text, toQColor(color));
 }
 
-void TForm1::setInputFont(const FontSpec& font) {
+void MainWindow::setInputFont(const FontSpec& font) {
     FontSpec shown = font;
     shown.size = kInputFontSize;
-    Edit1->setFont(toQFont(shown));
+    input_->setFont(toQFont(shown));
 }
 
-void TForm1::setButtonTextColour(QToolButton* button, Color color) {
+void MainWindow::setButtonTextColour(QToolButton* button, Color color) {
     setTextColour(button, QPalette::ButtonText, toQColor(color));
 }
 
 // Each command clears the defaults mark before its dialog opens, whether the
 // dialog is then confirmed or cancelled; a cancelled dialog changes nothing.
 
-void TForm1::N6Click() {
+void MainWindow::chooseWindowColour() {
     clearDefaultsMark();
     if (const auto colour = chooseBackgroundColour()) {
         setWindowColour(*colour);
     }
 }
 
-void TForm1::N21Click() {
+void MainWindow::choosePaneColour() {
     clearDefaultsMark();
     if (const auto colour = chooseBackgroundColour()) {
         setPaneBackground(*colour);
     }
 }
 
-void TForm1::N16Click() {
+void MainWindow::chooseInputColour() {
     clearDefaultsMark();
     if (const auto colour = chooseBackgroundColour()) {
         setInputBackground(*colour);
     }
 }
 
-void TForm1::N9Click() {
+void MainWindow::chooseButtonTextColours() {
     clearDefaultsMark();
     // Three dialogs in a row, one per button, each whatever the one before.
-    for (QToolButton* button : {SpeedButton1, SpeedButton2, SpeedButton3}) {
+    for (QToolButton* button : {sayButton_, undoButton_, layoutButton_}) {
         if (const auto colour = chooseBackgroundColour()) {
             setButtonTextColour(button, *colour);
         }
@@ -96,7 +96,7 @@ void TForm1::N9Click() {
 
 // A line colour chosen for user lines or replies also becomes the pane's
 // current colour at once.
-void TForm1::chooseLineColour(Color& dialogColour) {
+void MainWindow::chooseLineColour(Color& dialogColour) {
     clearDefaultsMark();
     if (const auto colour = dialogs_.chooseColor(this, dialogColour)) {
         dialogColour = *colour;
@@ -104,15 +104,15 @@ void TForm1::chooseLineColour(Color& dialogColour) {
     }
 }
 
-void TForm1::User1Click() {
+void MainWindow::chooseUserLineColour() {
     chooseLineColour(engine_.appearance().userColor);
 }
 
-void TForm1::Cpu1Click() {
+void MainWindow::chooseReplyLineColour() {
     chooseLineColour(engine_.appearance().replyColor);
 }
 
-void TForm1::Mystring2Click() {
+void MainWindow::chooseInputTextColour() {
     clearDefaultsMark();
     if (const auto colour = chooseBackgroundColour()) {
         setInputTextColour(*colour);
@@ -120,7 +120,7 @@ void TForm1::Mystring2Click() {
 }
 
 // Likewise a line font: the pane's current face, size and style.
-void TForm1::chooseLineFont(FontSpec& dialogFont) {
+void MainWindow::chooseLineFont(FontSpec& dialogFont) {
     clearDefaultsMark();
     if (const auto font = dialogs_.chooseFont(this, dialogFont, false)) {
         dialogFont = *font;
@@ -130,15 +130,15 @@ void TForm1::chooseLineFont(FontSpec& dialogFont) {
     }
 }
 
-void TForm1::User2Click() {
+void MainWindow::chooseUserLineFont() {
     chooseLineFont(engine_.appearance().userFont);
 }
 
-void TForm1::Cpu2Click() {
+void MainWindow::chooseReplyLineFont() {
     chooseLineFont(engine_.appearance().replyFont);
 }
 
-void TForm1::Mystring1Click() {
+void MainWindow::chooseInputFont() {
     clearDefaultsMark();
     if (const auto font = dialogs_.chooseFont(this, inputFont_, true)) {
         inputFont_ = *font;
@@ -147,18 +147,18 @@ void TForm1::Mystring1Click() {
     }
 }
 
-void TForm1::N13Click() {
-    N13->setChecked(true);
+void MainWindow::restoreDefaults() {
+    restoreDefaultsItem_->setChecked(true);
     setWindowColour(kSilver);
     setPaneBackground(kSilver);
     setInputBackground(kSilver);
     // The input text turns bold in the face last chosen for it.
     setInputTextColour(kBlack);
-    FontSpec inputShown = toFontSpec(Edit1->font());
+    FontSpec inputShown = toFontSpec(input_->font());
     inputShown.bold = true;
     inputShown.italic = false;
     setInputFont(inputShown);
-    for (QToolButton* button : {SpeedButton1, SpeedButton2, SpeedButton3}) {
+    for (QToolButton* button : {sayButton_, undoButton_, layoutButton_}) {
         setButtonTextColour(button, kBlack);
     }
     Appearance& dialogs = engine_.appearance();
@@ -170,8 +170,8 @@ void TForm1::N13Click() {
     // The input font dialog keeps its style.
     inputFont_.face = FontSpec{}.face;
     inputFont_.size = kInputFontSize;
-    Form2->restoreDefaults(); // leaves the mark on
-    Form3->setOuterHeight(TForm3::kFoldedHeight);
+    editor_->restoreDefaults(); // leaves the mark on
+    aboutBox_->setOuterHeight(AboutBox::kFoldedHeight);
 }
 
 } // namespace besedka

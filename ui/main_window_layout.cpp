@@ -1,5 +1,5 @@
 // The normal and the full-screen layout: fixed sizes, whatever the screen.
-#include "Unit1.h"
+#include "main_window.h"
 
 #include "dialogue_pane.h"
 #include "input_field.h"
@@ -34,20 +34,20 @@ void setLeft(QWidget* widget, int left) {
 
 } // namespace
 
-void TForm1::applyLayout(const LayoutSizes& sizes) {
-    TabControl1->resize(sizes.upperPanel);
-    RichEdit1->resize(sizes.pane);
-    TabControl2->setGeometry(TabControl2->x(), sizes.barTop, sizes.barWidth, TabControl2->height());
-    setLeft(SpeedButton1, sizes.sayLeft);
-    setLeft(SpeedButton3, sizes.layoutLeft);
-    setLeft(SpeedButton2, sizes.undoLeft);
-    Edit1->resize(sizes.inputWidth, Edit1->height());
+void MainWindow::applyLayout(const LayoutSizes& sizes) {
+    panePanel_->resize(sizes.upperPanel);
+    pane_->resize(sizes.pane);
+    inputBar_->setGeometry(inputBar_->x(), sizes.barTop, sizes.barWidth, inputBar_->height());
+    setLeft(sayButton_, sizes.sayLeft);
+    setLeft(layoutButton_, sizes.layoutLeft);
+    setLeft(undoButton_, sizes.undoLeft);
+    input_->resize(sizes.inputWidth, input_->height());
 }
 
-void TForm1::N40Click() {
-    if (!N40->isChecked()) {
-        N40->setChecked(true);
-        N40->setText(QStringLiteral("Normal"));
+void MainWindow::toggleFullScreen() {
+    if (!fullScreenItem_->isChecked()) {
+        fullScreenItem_->setChecked(true);
+        fullScreenItem_->setText(QStringLiteral("Normal"));
         normalPosition_ = pos();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -59,8 +59,9 @@ void TForm1::N40Click() {
         showMaximized();
         applyLayout(kFullScreen);
     } else {
-        N40->setChecked(false);
-        N40->setText(QStringLiteral("Full Screen")); // the accelerator does not come back
+        fullScreenItem_->setChecked(false);
+        fullScreenItem_->setText(
+            QStringLiteral("Full Screen")); // the accelerator does not come back
         showNormal();
         fixDesignSize();
         move(normalPosition_);

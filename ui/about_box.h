@@ -16,7 +16,7 @@ class FileStore;
 // The about box "О программе": the version, a picture, and a history panel
 // that unfolds below with the text of "ReadMe.Txt". The main window is held
 // inactive while it is open (opened() and closed()).
-class TForm3 final : public ToolDialog {
+class AboutBox final : public ToolDialog {
     Q_OBJECT
 
   public:
@@ -26,7 +26,7 @@ class TForm3 final : public ToolDialog {
     static constexpr int kUnfoldedHeight = 327;
 
     // "ReadMe.Txt" is read through `files`; a failure is shown through `dialogs`.
-    TForm3(const FileStore& files, Dialogs& dialogs, QWidget* parent = nullptr);
+    AboutBox(const FileStore& files, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Folds the box and shows it (centred on the desktop the first time),
     // enabled and active. Emits opened() first.
@@ -37,17 +37,17 @@ class TForm3 final : public ToolDialog {
     void setOuterHeight(int height);
 
     // Handlers.
-    void SpeedButton1Click();
-    void Button1Click();
+    void closeAbout();
+    void toggleHistory();
 
     // Controls.
-    QFrame* TabControl1 = nullptr;
-    QFrame* Bevel1 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QLabel* QRImage1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QFrame* TabControl2 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    QFrame* upperPanel_ = nullptr;
+    QFrame* bevel_ = nullptr;
+    QToolButton* versionButton_ = nullptr;
+    QLabel* picture_ = nullptr;
+    QPushButton* historyButton_ = nullptr;
+    QFrame* historyPanel_ = nullptr;
+    QPlainTextEdit* history_ = nullptr;
 
   signals:
     // The box is about to show: the main window stops its state refresher
@@ -61,7 +61,6 @@ class TForm3 final : public ToolDialog {
     void closeFromFrame() override;
     void createUpperPanel();
     void createHistoryPanel();
-    void closeAbout();
     // Replaces the history with the file's text; false when it cannot be read.
     bool loadHistory();
 

@@ -20,7 +20,7 @@ class SpinEdit;
 // to and the self-talk period. It keeps no copy of its fields: what is typed
 // is in force at once. The main window is held inactive while it is open
 // (opened() and closed()).
-class TForm2 final : public ToolDialog {
+class EditorDialog final : public ToolDialog {
     Q_OBJECT
 
   public:
@@ -31,7 +31,7 @@ class TForm2 final : public ToolDialog {
 
     // `random` and `clock` are the program's generator and clock, which the
     // focus timer re-seeds from.
-    TForm2(Random& random, Clock& clock, QWidget* parent = nullptr);
+    EditorDialog(Random& random, Clock& clock, QWidget* parent = nullptr);
 
     // Shows the dialog (centred on the desktop the first time), enabled and
     // active, and starts its focus timer. Emits opened() first.
@@ -47,21 +47,21 @@ class TForm2 final : public ToolDialog {
     int interval() const;
 
     // Handlers.
-    void Button1Click();
-    void Button2Click();
-    void Timer1Timer();
-    void Edit1Change();
-    void SpinEdit1Change();
+    void confirm();
+    void cancel();
+    void moveFocus();
+    void pathChanged();
+    void intervalChanged();
 
     // Controls.
-    QFrame* Bevel1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    SpinEdit* SpinEdit1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QFrame* bevel_ = nullptr;
+    QGroupBox* pathGroup_ = nullptr;
+    QLineEdit* pathField_ = nullptr;
+    QGroupBox* intervalGroup_ = nullptr;
+    SpinEdit* intervalField_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QTimer* focusTimer_ = nullptr;
 
   signals:
     // The dialog is about to show: the main window stops its state refresher

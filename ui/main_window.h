@@ -28,20 +28,19 @@ class FileError;
 class FileStore;
 class InputField;
 class SoundPlayer;
-class TForm2;
-class TForm3;
+class EditorDialog;
+class AboutBox;
 struct LayoutSizes;
 
 // The main window: the input field, the button bar, the dialogue pane, the
 // status bar, the menu and the timers, as a thin layer over the engine.
-// Controls, menu items, timers and handlers keep their names from the form.
-class TForm1 final : public QMainWindow, private Host {
+class MainWindow final : public QMainWindow, private Host {
     Q_OBJECT
 
   public:
-    TForm1(const FileStore& files, Clock& clock, SoundPlayer& sound, Dialogs& dialogs,
-           QWidget* parent = nullptr);
-    ~TForm1() override;
+    MainWindow(const FileStore& files, Clock& clock, SoundPlayer& sound, Dialogs& dialogs,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     Engine& engine() { return engine_; }
     QString statusText(int panel) const;
@@ -51,95 +50,92 @@ class TForm1 final : public QMainWindow, private Host {
     void centreOnDesktop();
 
     // Handlers.
-    void FormCreate();
-    void Edit1Change();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void SpeedButton3Click();
-    void N2Click();
-    void N3Click();
-    void N4Click();
-    void N15Click();
-    void N36Click();
-    void CpuUser1Click();
-    void Cpu31Click();
-    void N38Click();
-    void N12Click();
-    void N6Click();
-    void N21Click();
-    void N16Click();
-    void N9Click();
-    void User1Click();
-    void Cpu1Click();
-    void Mystring2Click();
-    void User2Click();
-    void Cpu2Click();
-    void Mystring1Click();
-    void N13Click();
-    void N40Click();
-    void Timer1Timer();
-    void Timer2Timer();
-    void Timer3Timer();
-    void Timer4Timer();
-    void Timer5Timer();
-    void Timer6Timer();
-    void Timer7Timer();
+    void loadTreeOnCreation();
+    void inputChanged();
+    void say();
+    void undo();
+    void convertLayout();
+    void newDialogue();
+    void exitProgram();
+    void switchToCpuUser();
+    void switchToCpuCpu();
+    void openEditor();
+    void openAbout();
+    void chooseWindowColour();
+    void choosePaneColour();
+    void chooseInputColour();
+    void chooseButtonTextColours();
+    void chooseUserLineColour();
+    void chooseReplyLineColour();
+    void chooseInputTextColour();
+    void chooseUserLineFont();
+    void chooseReplyLineFont();
+    void chooseInputFont();
+    void restoreDefaults();
+    void toggleFullScreen();
+    void refreshState();
+    void idleTick();
+    void startupLoadTick();
+    void closingTick();
+    void guardTick();
+    void selfTalkTick();
+    void shake();
 
     // Controls.
-    QFrame* TabControl1 = nullptr;
-    DialoguePane* RichEdit1 = nullptr;
-    QFrame* TabControl2 = nullptr;
-    InputField* Edit1 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QToolButton* SpeedButton2 = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
+    QFrame* panePanel_ = nullptr;
+    DialoguePane* pane_ = nullptr;
+    QFrame* inputBar_ = nullptr;
+    InputField* input_ = nullptr;
+    QToolButton* sayButton_ = nullptr;
+    QToolButton* undoButton_ = nullptr;
+    QToolButton* layoutButton_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
 
     // Menu: top-level menus and submenus are QMenus, items QActions.
-    QMenu* N1 = nullptr;
-    QAction* N2 = nullptr;
-    QAction* N3 = nullptr;
-    QAction* N4 = nullptr;
-    QMenu* N5 = nullptr;
-    QAction* N6 = nullptr;
-    QAction* N21 = nullptr;
-    QAction* N16 = nullptr;
-    QAction* N9 = nullptr;
-    QAction* N15 = nullptr;
-    QMenu* N7 = nullptr;
-    QAction* User1 = nullptr;
-    QAction* Cpu1 = nullptr;
-    QAction* Mystring2 = nullptr;
-    QAction* N36 = nullptr;
-    QMenu* N10 = nullptr;
-    QAction* User2 = nullptr;
-    QAction* Cpu2 = nullptr;
-    QAction* Mystring1 = nullptr;
-    QAction* N8 = nullptr;
-    QAction* N13 = nullptr;
-    QAction* N14 = nullptr;
-    QMenu* N37 = nullptr;
-    QAction* CpuUser1 = nullptr;
-    QAction* Cpu31 = nullptr;
-    QAction* N38 = nullptr;
-    QAction* N39 = nullptr;
-    QAction* N40 = nullptr;
-    QMenu* N11 = nullptr;
-    QAction* N12 = nullptr;
+    QMenu* systemMenu_ = nullptr;
+    QAction* newDialogueItem_ = nullptr;
+    QAction* sayShortcut_ = nullptr;
+    QAction* exitItem_ = nullptr;
+    QMenu* settingsMenu_ = nullptr;
+    QAction* windowColourItem_ = nullptr;
+    QAction* paneColourItem_ = nullptr;
+    QAction* inputColourItem_ = nullptr;
+    QAction* buttonTextColourItem_ = nullptr;
+    QAction* undoShortcut_ = nullptr;
+    QMenu* lineColourMenu_ = nullptr;
+    QAction* userColourItem_ = nullptr;
+    QAction* replyColourItem_ = nullptr;
+    QAction* inputTextColourItem_ = nullptr;
+    QAction* layoutShortcut_ = nullptr;
+    QMenu* lineFontMenu_ = nullptr;
+    QAction* userFontItem_ = nullptr;
+    QAction* replyFontItem_ = nullptr;
+    QAction* inputFontItem_ = nullptr;
+    QAction* fontSeparator_ = nullptr;
+    QAction* restoreDefaultsItem_ = nullptr;
+    QAction* defaultsSeparator_ = nullptr;
+    QMenu* modeMenu_ = nullptr;
+    QAction* cpuUserItem_ = nullptr;
+    QAction* cpuCpuItem_ = nullptr;
+    QAction* editorItem_ = nullptr;
+    QAction* editorSeparator_ = nullptr;
+    QAction* fullScreenItem_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* aboutItem_ = nullptr;
 
     // Timers. The state refresher and the reserved-character guard tick when
     // what they look at changes; the others are Qt timers.
-    EventTimer Timer1;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer3 = nullptr;
-    QTimer* Timer4 = nullptr;
-    EventTimer Timer5;
-    QTimer* Timer6 = nullptr;
-    QTimer* Timer7 = nullptr;
+    EventTimer stateRefresher_;
+    QTimer* idleTimer_ = nullptr;
+    QTimer* startupLoadTimer_ = nullptr;
+    QTimer* closingTimer_ = nullptr;
+    EventTimer reservedGuard_;
+    QTimer* selfTalkTimer_ = nullptr;
+    QTimer* shakeTimer_ = nullptr;
 
     // The editor dialog and the about box, created hidden after the window.
-    TForm2* Form2 = nullptr;
-    TForm3* Form3 = nullptr;
+    EditorDialog* editor_ = nullptr;
+    AboutBox* aboutBox_ = nullptr;
 
     // The input font dialog's font: face and style of the input field.
     const FontSpec& inputFontChoice() const { return inputFont_; }

@@ -1,6 +1,6 @@
 // The window's controls with their sizes, positions, colours, fonts, pointers
 // and hints.
-#include "Unit1.h"
+#include "main_window.h"
 
 #include "colors.h"
 #include "dialogue_pane.h"
@@ -54,7 +54,7 @@ QToolButton* flatButton(QWidget* parent, const QString& caption, const QRect& ge
 
 } // namespace
 
-void TForm1::createControls() {
+void MainWindow::createControls() {
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Разработчик: Halden. v1.926"));
@@ -65,62 +65,62 @@ void TForm1::createControls() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    TabControl1 = framedPanel(client, QRect(0, 0, 588, 313));
-    TabControl1->setObjectName(QStringLiteral("TabControl1"));
-    TabControl1->setCursor(Qt::ArrowCursor);
+    panePanel_ = framedPanel(client, QRect(0, 0, 588, 313));
+    panePanel_->setObjectName(QStringLiteral("panePanel"));
+    panePanel_->setCursor(Qt::ArrowCursor);
 
-    RichEdit1 = new DialoguePane(TabControl1);
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setGeometry(3, 5, 581, 305);
-    setColour(RichEdit1, QPalette::Base, toQColor(kSilver));
-    RichEdit1->viewport()->setCursor(Qt::ForbiddenCursor);
-    RichEdit1->setToolTip(QStringLiteral("Поле для отображения диалога"));
-    RichEdit1->setAccessibleName(QStringLiteral("Диалог"));
+    pane_ = new DialoguePane(panePanel_);
+    pane_->setObjectName(QStringLiteral("pane"));
+    pane_->setGeometry(3, 5, 581, 305);
+    setColour(pane_, QPalette::Base, toQColor(kSilver));
+    pane_->viewport()->setCursor(Qt::ForbiddenCursor);
+    pane_->setToolTip(QStringLiteral("Поле для отображения диалога"));
+    pane_->setAccessibleName(QStringLiteral("Диалог"));
 
-    TabControl2 = framedPanel(client, QRect(0, 312, 585, 30));
-    TabControl2->setObjectName(QStringLiteral("TabControl2"));
-    TabControl2->setCursor(Qt::ForbiddenCursor);
+    inputBar_ = framedPanel(client, QRect(0, 312, 585, 30));
+    inputBar_->setObjectName(QStringLiteral("inputBar"));
+    inputBar_->setCursor(Qt::ForbiddenCursor);
 
-    Edit1 = new InputField(TabControl2);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(3, 5, 422, 21);
-    Edit1->setMaxLength(kInputLimit);
-    Edit1->setFont(designFont());
-    setColour(Edit1, QPalette::Base, toQColor(kSilver));
-    setTextColour(Edit1, QPalette::Text, toQColor(kBlack));
-    Edit1->setCursor(Qt::IBeamCursor);
-    Edit1->setToolTip(QStringLiteral("Поле для ввода фразы пользователя"));
-    Edit1->setAccessibleName(QStringLiteral("Фраза"));
+    input_ = new InputField(inputBar_);
+    input_->setObjectName(QStringLiteral("input"));
+    input_->setGeometry(3, 5, 422, 21);
+    input_->setMaxLength(kInputLimit);
+    input_->setFont(designFont());
+    setColour(input_, QPalette::Base, toQColor(kSilver));
+    setTextColour(input_, QPalette::Text, toQColor(kBlack));
+    input_->setCursor(Qt::IBeamCursor);
+    input_->setToolTip(QStringLiteral("Поле для ввода фразы пользователя"));
+    input_->setAccessibleName(QStringLiteral("Фраза"));
 
-    SpeedButton2 = flatButton(TabControl2, QStringLiteral("<"), QRect(426, 5, 27, 22),
-                              QStringLiteral("Отмена (Альтернатива клавиша: <Ctrl + Z>)"));
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    SpeedButton2->setFont(designFont());
-    SpeedButton3 = flatButton(TabControl2, QStringLiteral("E/R"), QRect(453, 5, 43, 22),
-                              QStringLiteral("Раскладка (Альтернатива клавиша: <Ctrl + S>)"));
-    SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));
-    SpeedButton1 =
-        flatButton(TabControl2, QStringLiteral("Сказать"), QRect(496, 5, 86, 22),
+    undoButton_ = flatButton(inputBar_, QStringLiteral("<"), QRect(426, 5, 27, 22),
+                             QStringLiteral("Отмена (Альтернатива клавиша: <Ctrl + Z>)"));
+    undoButton_->setObjectName(QStringLiteral("undoButton"));
+    undoButton_->setFont(designFont());
+    layoutButton_ = flatButton(inputBar_, QStringLiteral("E/R"), QRect(453, 5, 43, 22),
+                               QStringLiteral("Раскладка (Альтернатива клавиша: <Ctrl + S>)"));
+    layoutButton_->setObjectName(QStringLiteral("layoutButton"));
+    sayButton_ =
+        flatButton(inputBar_, QStringLiteral("Сказать"), QRect(496, 5, 86, 22),
                    QStringLiteral("Кнопка отправки текста (Альтернатива клавиша: <INSERT>)"));
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    sayButton_->setObjectName(QStringLiteral("sayButton"));
 }
 
-void TForm1::createStatusBar() {
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->setFixedHeight(kStatusBarHeight);
+void MainWindow::createStatusBar() {
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("statusBar"));
+    statusBar_->setSizeGripEnabled(false);
+    statusBar_->setFixedHeight(kStatusBarHeight);
     // The platform's status-bar font is the small 8-point one.
     QFont statusFont = QApplication::font();
     statusFont.setPointSize(8);
-    StatusBar1->setFont(statusFont);
-    StatusBar1->setCursor(Qt::WhatsThisCursor);
-    StatusBar1->setToolTip(QStringLiteral("Индикатор"));
-    setOwnBackground(StatusBar1, toQColor(kSilver));
-    keepDisabledTextReadable(StatusBar1);
+    statusBar_->setFont(statusFont);
+    statusBar_->setCursor(Qt::WhatsThisCursor);
+    statusBar_->setToolTip(QStringLiteral("Индикатор"));
+    setOwnBackground(statusBar_, toQColor(kSilver));
+    keepDisabledTextReadable(statusBar_);
     const std::array<int, 3> widths{150, 280, 50};
     for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
-        auto* panel = new QLabel(StatusBar1);
+        auto* panel = new QLabel(statusBar_);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(widths[i]);
         const bool last = i + 1 == statusPanels_.size();
@@ -128,25 +128,25 @@ void TForm1::createStatusBar() {
             panel->setFixedWidth(widths[i]);
         }
         // The last panel runs to the right edge.
-        StatusBar1->addWidget(panel, last ? 1 : 0);
+        statusBar_->addWidget(panel, last ? 1 : 0);
         statusPanels_[i] = panel;
     }
-    setStatusBar(StatusBar1);
+    setStatusBar(statusBar_);
     setStatusText(2, QStringLiteral("Режим Cpu\\User"));
 }
 
-void TForm1::fixDesignSize() {
+void MainWindow::fixDesignSize() {
     // The client area holds the design size below the menu bar.
     setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
 }
 
-void TForm1::showCentred() {
+void MainWindow::showCentred() {
     show();
     centreOnDesktop();
     activateWindow();
 }
 
-void TForm1::centreOnDesktop() {
+void MainWindow::centreOnDesktop() {
     besedka::centreOnDesktop(*this);
 }
 

@@ -1,10 +1,10 @@
 // The timers: state refresher, idle remark, start-up load, closing animation,
 // reserved-character guard, self-talk and window shake.
-#include "Unit1.h"
+#include "main_window.h"
 
-#include "Unit2.h"
 #include "clock.h"
 #include "dialogue_pane.h"
+#include "editor_dialog.h"
 #include "input_field.h"
 #include "sound_player.h"
 #include "window_shake.h"
@@ -45,75 +45,76 @@ bool isReserved(QChar c) {
 
 } // namespace
 
-void TForm1::createTimers() {
-    Timer2 = makeTimer(this, "Timer2", kIdleInterval, true);
-    Timer3 = makeTimer(this, "Timer3", kEveryTick, true);
-    Timer4 = makeTimer(this, "Timer4", kEveryTick, false);
-    Timer6 = makeTimer(this, "Timer6", kSelfTalkInterval, false);
-    Timer7 = makeTimer(this, "Timer7", kEveryTick, true);
-    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
-    connect(Timer3, &QTimer::timeout, this, [this] { Timer3Timer(); });
-    connect(Timer4, &QTimer::timeout, this, [this] { Timer4Timer(); });
-    connect(Timer6, &QTimer::timeout, this, [this] { Timer6Timer(); });
-    connect(Timer7, &QTimer::timeout, this, [this] { Timer7Timer(); });
+void MainWindow::createTimers() {
+    idleTimer_ = makeTimer(this, "idleTimer", kIdleInterval, true);
+    startupLoadTimer_ = makeTimer(this, "startupLoadTimer", kEveryTick, true);
+    closingTimer_ = makeTimer(this, "closingTimer", kEveryTick, false);
+    selfTalkTimer_ = makeTimer(this, "selfTalkTimer", kSelfTalkInterval, false);
+    shakeTimer_ = makeTimer(this, "shakeTimer", kEveryTick, true);
+    connect(idleTimer_, &QTimer::timeout, this, [this] { idleTick(); });
+    connect(startupLoadTimer_, &QTimer::timeout, this, [this] { startupLoadTick(); });
+    connect(closingTimer_, &QTimer::timeout, this, [this] { closingTick(); });
+    connect(selfTalkTimer_, &QTimer::timeout, this, [this] { selfTalkTick(); });
+    connect(shakeTimer_, &QTimer::timeout, this, [this] { shake(); });
 }
 
-void TForm1::startIfStopped(QTimer* timer) {
+void MainWindow::startIfStopped(QTimer* timer) {
     if (!timer->isActive()) {
         timer->start();
     }
 }
 
-void TForm1::Timer1Timer() {
-    const bool hasText = !Edit1->text().isEmpty();
-    SpeedButton1->setEnabled(hasText);
-    SpeedButton3->setEnabled(hasText);
-    N3->setEnabled(hasText);
+void MainWindow::refreshState() {
+    const bool hasText = !input_->text().isEmpty();
+    sayButton_->setEnabled(hasText);
+    layoutButton_->setEnabled(hasText);
+    sayShortcut_->setEnabled(hasText);
     const bool hasLines = engine_.dialogue().paneCount() > 0;
-    SpeedButton2->setEnabled(hasLines);
-    N15->setEnabled(hasLines);
-    if (Cpu31->isChecked()) {
-        startIfStopped(Timer6);
+    undoButton_->setEnabled(hasLines);
+    undoShortcut_->setEnabled(hasLines);
+    if (cpuCpuItem_->isChecked()) {
+        startIfStopped(selfTalkTimer_);
     } else {
-        Timer6->stop();
+        selfTalkTimer_->stop();
     }
     // Only the focus within this window: neither raised nor activated.
-    if (focusWidget() != Edit1) {
-        Edit1->setFocus();
+    if (focusWidget() != input_) {
+        input_->setFocus();
     }
 }
 
-void TForm1::Timer2Timer() {
+void MainWindow::idleTick() {
     bool remarked = false;
     if (runStep([&] { remarked = engine_.idleTick(); }, &idleRemarkFailure_) && remarked) {
         idleRemarkFailure_.succeeded();
     }
 }
 
-void TForm1::Timer3Timer() {
-    Timer3->setInterval(kStartupRetryInterval);
+void MainWindow::startupLoadTick() {
+    startupLoadTimer_->setInterval(kStartupRetryInterval);
     setStatusText(0, QStringLiteral("Идёт загрузка подождите..."));
-    Edit1->setReadOnly(true);
-    SpeedButton1->setEnabled(false);
+    input_->setReadOnly(true);
+    sayButton_->setEnabled(false);
     long learned = 0;
     if (!runStep([&] { learned = engine_.learnedPhraseCount(); }, &startupLoadFailure_)) {
         return;
     }
     startupLoadFailure_.succeeded();
     setStatusText(1, QStringLiteral("Загружено фраз выученных программой: %1").arg(learned));
-    Edit1->setReadOnly(false);
-    SpeedButton1->setEnabled(true);
+    input_->setReadOnly(false);
+    sayButton_->setEnabled(true);
     setStatusText(0, QStringLiteral("Загрузка окончена"));
-    Timer3->stop();
-    Timer1.poke(); // the refresher sets the Say button by the input, as its next tick would
+    startupLoadTimer_->stop();
+    stateRefresher_
+        .poke(); // the refresher sets the Say button by the input, as its next tick would
 }
 
-void TForm1::Timer4Timer() {
+void MainWindow::closingTick() {
     ++closingTicks_;
     if (closingTicks_ >= kClosingTicks) {
         // Stopped first: a failed exit is reported once, not retried every tick.
-        Timer4->stop();
-        N4Click();
+        closingTimer_->stop();
+        exitProgram();
         return;
     }
     shrinkForClosing();
@@ -122,15 +123,15 @@ void TForm1::Timer4Timer() {
     }
 }
 
-void TForm1::shrinkForClosing() {
+void MainWindow::shrinkForClosing() {
     const QSize size(std::max(width() - 10, kSmallestWindow.width()),
                      std::max(height() - 8, kSmallestWindow.height()));
     move(x() - 3, y() - 2);
     setFixedSize(size);
 }
 
-void TForm1::Timer5Timer() {
-    const QString text = Edit1->text();
+void MainWindow::guardTick() {
+    const QString text = input_->text();
     if (text.isEmpty()) {
         return;
     }
@@ -138,8 +139,8 @@ void TForm1::Timer5Timer() {
         scanPosition_ = 1;
     }
     if (isReserved(text.at(scanPosition_ - 1))) {
-        RichEdit1->setEnabled(false);
-        Edit1->clear();
+        pane_->setEnabled(false);
+        input_->clear();
         return;
     }
     if (scanPosition_ == text.size()) {
@@ -147,21 +148,21 @@ void TForm1::Timer5Timer() {
     }
 }
 
-void TForm1::scanWholeInput() {
+void MainWindow::scanWholeInput() {
     // As many guard ticks as the text has characters examine each of them once,
     // wherever the scan position stood.
-    for (qsizetype ticks = Edit1->text().size(); ticks > 0 && !Edit1->text().isEmpty(); --ticks) {
-        Timer5Timer();
+    for (qsizetype ticks = input_->text().size(); ticks > 0 && !input_->text().isEmpty(); --ticks) {
+        guardTick();
     }
 }
 
-void TForm1::Timer6Timer() {
+void MainWindow::selfTalkTick() {
     // A failing step (say the exchange file is missing) is reported once;
     // the timer runs on and the next tick tries again.
     const bool done = runStep(
         [this] {
             engine_.readExchangeFile();
-            setSelfTalkPeriod(Form2->interval());
+            setSelfTalkPeriod(editor_->interval());
             engine_.selfTalkExchange();
         },
         &selfTalkFailure_);
@@ -170,28 +171,28 @@ void TForm1::Timer6Timer() {
     }
 }
 
-void TForm1::setSelfTalkPeriod(int milliseconds) {
+void MainWindow::setSelfTalkPeriod(int milliseconds) {
     // Setting the interval of a running QTimer restarts its period even when
     // the value is the same: only a new value may do that.
-    if (Timer6->interval() != milliseconds) {
-        Timer6->setInterval(milliseconds);
+    if (selfTalkTimer_->interval() != milliseconds) {
+        selfTalkTimer_->setInterval(milliseconds);
     }
 }
 
-void TForm1::Timer7Timer() {
+void MainWindow::shake() {
     Random& random = engine_.random();
     random.reseed(engine_.clock());
     sound_.play(Cue::Shake);
-    Edit1->setReadOnly(true);
+    input_->setReadOnly(true);
     setTopMenusEnabled(false);
     for (const QPoint& position : drawShakePositions(random)) {
         move(x(), position.y());
         move(position);
     }
     centreOnDesktop();
-    Edit1->setReadOnly(false);
+    input_->setReadOnly(false);
     setTopMenusEnabled(true);
-    Timer7->stop();
+    shakeTimer_->stop();
 }
 
 } // namespace besedka
