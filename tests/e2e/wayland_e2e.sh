@@ -58,7 +58,7 @@ weston --backend=headless-backend.so --xwayland --socket="$socket" --width=1024 
 weston_pid=$!
 display=
 for _ in $(seq 100); do
-    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" 2>/dev/null)
+    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" 2>/dev/null || true)
     [ -n "$display" ] && [ -S "$XDG_RUNTIME_DIR/$socket" ] && break
     kill -0 "$weston_pid" 2>/dev/null || break
     sleep 0.1
