@@ -4,6 +4,7 @@
 #include "cp1251.h"
 #include "file_error.h"
 #include "file_store.h"
+#include "kb_paths.h"
 #include "path_map.h"
 #include "plain_text.h"
 #include "rtf.h"
@@ -26,26 +27,7 @@ constexpr int kUsageError = 2;
 
 using Args = std::vector<std::string>;
 
-constexpr std::string_view kTreeFile = "Base\\Words.Dat";
-
-// Every file the program opens from its working directory; it creates none.
-constexpr std::array<std::string_view, 15> kRequiredFiles{
-    kTreeFile,
-    "Base\\Pause.Dat",
-    "Base\\Povtor.Dat",
-    "Base\\X.Dat",
-    "Base\\BigString.Dat",
-    "Base\\W1.Dat",
-    "Base\\W2.Dat",
-    "Base\\Log.Halden",
-    "Sound\\KeyBoard.wav",
-    "Sound\\Button1.wav",
-    "Sound\\Button2.wav",
-    "Sound\\Button3.wav",
-    "Sound\\CpuSound.wav",
-    "Sound\\Close.wav",
-    "ReadMe.Txt",
-};
+constexpr std::string_view kTreeFile = paths::kWords;
 
 int fail(std::ostream& err, std::string_view message) {
     err << "besedka kb: " << message << '\n';
@@ -116,7 +98,7 @@ std::optional<std::size_t> checkTree(const FileStore& files, std::size_t& proble
 
 std::size_t checkFilesPresent(const PathMap& paths, std::ostream& out) {
     std::size_t absent = 0;
-    for (const std::string_view name : kRequiredFiles) {
+    for (const std::string_view name : paths::kWorkingDirectoryFiles) {
         const fs::path path = paths.resolve(name);
         std::error_code error;
         if (!fs::is_regular_file(path, error)) {
@@ -144,8 +126,8 @@ int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
     if (absent == 0 && problems == 0) {
         const std::size_t lines = treeLines.value_or(0);
         const std::size_t phrases = lines > 0 ? lines - 1 : 0;
-        out << "kb check: OK: all " << kRequiredFiles.size() << " files present, " << kTreeFile
-            << " holds " << phrases << " phrases\n";
+        out << "kb check: OK: all " << paths::kWorkingDirectoryFiles.size() << " files present, "
+            << kTreeFile << " holds " << phrases << " phrases\n";
         return kSuccess;
     }
     out << "kb check: FAILED: " << absent << " files missing or unreadable, " << problems

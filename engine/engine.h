@@ -3,6 +3,7 @@
 #include "appearance.h"
 #include "dialogue.h"
 #include "engine_state.h"
+#include "kb_paths.h"
 #include "random.h"
 #include "string_list.h"
 
@@ -100,7 +101,7 @@ class Engine {
     Dialogue dialogue_;
     Appearance appearance_;
     Mode mode_ = Mode::CpuUser;
-    std::string exchangeWritePath_ = "D:\\Txt.Dat";
+    std::string exchangeWritePath_ = paths::kExchange;
     std::string exchangeBuffer_;
     StringList scratch2_; // reply lists, the tree, the log
     StringList scratch3_; // question and statement lists

@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "file_error.h"
 #include "file_store.h"
+#include "kb_paths.h"
 #include "plain_text.h"
 #include "text.h"
 #include "widget_colours.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr int kClientWidth = 377;
 constexpr int kNonClientHeight = 27;
 constexpr Color kVersionColour = 0x00FFFF; // yellow
-constexpr const char* kHistoryFile = "ReadMe.Txt";
 
 QFrame* framedPanel(QWidget* parent, const QRect& geometry) {
     auto* panel = new QFrame(parent);
@@ -139,7 +139,7 @@ void AboutBox::setOuterHeight(int height) {
 
 bool AboutBox::loadHistory() {
     try {
-        history_->setPlainText(historyText(files_.read(kHistoryFile)));
+        history_->setPlainText(historyText(files_.read(paths::kReadMe)));
         return true;
     } catch (const FileError& error) {
         dialogs_.showError(this, toQString(error.what()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kb_paths.h"
 #include "tool_dialog.h"
 
 #include <string>
@@ -24,7 +25,7 @@ class EditorDialog final : public ToolDialog {
     Q_OBJECT
 
   public:
-    static constexpr const char* kDefaultPath = "D:\\Txt.Dat";
+    static constexpr const char* kDefaultPath = paths::kExchange;
     static constexpr int kDefaultInterval = 1000;
     static constexpr int kMinInterval = 1;
     static constexpr int kMaxInterval = 60000;

@@ -1,5 +1,6 @@
 #include "sound_files.h"
 
+#include "kb_paths.h"
 #include "path_map.h"
 
 #include <array>
@@ -49,17 +50,17 @@ QString reason(WaveCheck check) {
 const char* cueFile(Cue cue) {
     switch (cue) {
     case Cue::KeyBoard:
-        return "Sound\\KeyBoard.wav";
+        return paths::kKeystrokeSound;
     case Cue::UserLine:
-        return "Sound\\Button3.wav";
+        return paths::kUserLineSound;
     case Cue::Layout:
-        return "Sound\\Button2.wav";
+        return paths::kLayoutSound;
     case Cue::Shake:
-        return "Sound\\Button1.wav";
+        return paths::kShakeSound;
     case Cue::Reply:
-        return "Sound\\CpuSound.wav";
+        return paths::kReplySound;
     case Cue::Close:
-        return "Sound\\Close.wav";
+        return paths::kCloseSound;
     }
     return "";
 }
