@@ -16,8 +16,10 @@ class Dialogs {
     virtual ~Dialogs() = default;
     // The platform's standard error box with the framework's message.
     virtual void showError(QWidget* parent, const QString& message) = 0;
-    // The common colour dialog, opened on `initial`; nothing when cancelled.
-    virtual std::optional<Color> chooseColor(QWidget* parent, Color initial) = 0;
+    // The common colour dialog, opened on `initial`, titled `title` (empty:
+    // the dialog's own title); nothing when cancelled.
+    virtual std::optional<Color> chooseColor(QWidget* parent, Color initial,
+                                             const QString& title) = 0;
     // The common font dialog (face, style and size), opened on `initial`;
     // with `sizeFixedAt8` it offers size 8 only. Nothing when cancelled.
     virtual std::optional<FontSpec> chooseFont(QWidget* parent, const FontSpec& initial,

@@ -102,6 +102,7 @@ void DialoguePane::scrollToEnd() {
     end.movePosition(QTextCursor::End);
     setTextCursor(end);
     ensureCursorVisible();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum()); // the bottom margin too
 }
 
 } // namespace besedka

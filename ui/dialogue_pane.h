@@ -21,16 +21,15 @@ class DialoguePane final : public QTextEdit, public PaneObserver {
 
     // Counted here: an empty document still has one block.
     int lineCount() const { return lineCount_; }
-    // The shown text of line i (line breaks inside a line as U+2028).
     QString lineText(int i) const;
     QTextCharFormat lineFormat(int i) const;
+    // Shows the newest line.
+    void scrollToEnd();
 
   signals:
     void linesChanged();
 
   private:
-    void scrollToEnd();
-
     int lineCount_ = 0;
 };
 

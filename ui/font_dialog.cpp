@@ -5,7 +5,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
+#include <QIntValidator>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QStringListModel>
 
 #include <cmath>
 
@@ -35,6 +39,33 @@ void hideExtras(QFontDialog& dialog) {
     }
 }
 
+// The dialog has no option to limit its sizes either: its size list (which it
+// fills anew for every face and style) keeps only 8, and its size field, the
+// one with a number validator, takes no typing.
+void offerOnly8(QFontDialog& dialog) {
+    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+        if (qobject_cast<const QIntValidator*>(edit->validator()) != nullptr) {
+            edit->setReadOnly(true);
+        }
+    }
+    const QStringList only8{QString::number(kFixedSize)};
+    for (QListView* list : dialog.findChildren<QListView*>()) {
+        auto* sizes = qobject_cast<QStringListModel*>(list->model());
+        bool isNumber = false;
+        if (sizes == nullptr || sizes->stringList().isEmpty() ||
+            (sizes->stringList().first().toInt(&isNumber), !isNumber)) {
+            continue;
+        }
+        const auto keepOnly8 = [sizes, only8] {
+            if (sizes->stringList() != only8) {
+                sizes->setStringList(only8);
+            }
+        };
+        QObject::connect(sizes, &QStringListModel::modelReset, &dialog, keepOnly8);
+        keepOnly8();
+    }
+}
+
 } // namespace
 
 QFont toQFont(const FontSpec& wanted) {
@@ -60,6 +91,7 @@ void setUpFontDialog(QFontDialog& dialog, bool sizeFixedAt8) {
     if (!sizeFixedAt8) {
         return;
     }
+    offerOnly8(dialog);
     // Queued: the dialog finishes its own update before the size is put back.
     QObject::connect(
         &dialog, &QFontDialog::currentFontChanged, &dialog,

@@ -25,6 +25,10 @@ void InputField::keyPressEvent(QKeyEvent* event) {
         event->ignore(); // its item is disabled: the key does nothing
         return;
     }
+    if (event->matches(QKeySequence::Copy) && !hasSelectedText() && copyElsewhere_) {
+        copyElsewhere_();
+        return;
+    }
     QLineEdit::keyPressEvent(event);
 }
 

@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 
+#include <functional>
 #include <vector>
 
 namespace besedka {
@@ -15,6 +16,9 @@ class InputField final : public QLineEdit {
     explicit InputField(QWidget* parent = nullptr) : QLineEdit(parent) {}
 
     void setWindowKeys(std::vector<QKeySequence> keys) { windowKeys_ = std::move(keys); }
+    // Copy with nothing selected here runs this instead: the focus always
+    // comes back to this field, so a selection elsewhere is copied from here.
+    void setCopyElsewhere(std::function<void()> copy) { copyElsewhere_ = std::move(copy); }
 
   protected:
     bool event(QEvent* event) override;
@@ -24,6 +28,7 @@ class InputField final : public QLineEdit {
     bool isWindowKey(const QKeyEvent& event) const;
 
     std::vector<QKeySequence> windowKeys_;
+    std::function<void()> copyElsewhere_;
 };
 
 } // namespace besedka

@@ -184,7 +184,7 @@ class MainWindow final : public QMainWindow, private Host {
     // engine's Appearance and inputFont_); the controls show it.
     void clearDefaultsMark();
     // The background colour dialog; a confirmed colour becomes its colour.
-    std::optional<Color> chooseBackgroundColour();
+    std::optional<Color> chooseBackgroundColour(const QString& title = QString());
     void chooseLineColour(Color& dialogColour);
     void chooseLineFont(FontSpec& dialogFont);
     void setWindowColour(Color color);

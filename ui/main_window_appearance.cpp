@@ -25,9 +25,9 @@ void MainWindow::clearDefaultsMark() {
     restoreDefaultsItem_->setChecked(false);
 }
 
-std::optional<Color> MainWindow::chooseBackgroundColour() {
+std::optional<Color> MainWindow::chooseBackgroundColour(const QString& title) {
     Color& dialogColour = engine_.appearance().backgroundColor;
-    const auto chosen = dialogs_.chooseColor(this, dialogColour);
+    const auto chosen = dialogs_.chooseColor(this, dialogColour, title);
     if (chosen) {
         dialogColour = *chosen;
     }
@@ -86,9 +86,12 @@ void MainWindow::chooseInputColour() {
 
 void MainWindow::chooseButtonTextColours() {
     clearDefaultsMark();
-    // Three dialogs in a row, one per button, each whatever the one before.
+    // Three dialogs in a row, one per button, each whatever the one before;
+    // each title names its button, since the dialogs look alike.
     for (QToolButton* button : {sayButton_, undoButton_, layoutButton_}) {
-        if (const auto colour = chooseBackgroundColour()) {
+        const QString title =
+            QStringLiteral("Цвет шрифтов кнопок на панели: «%1»").arg(button->text());
+        if (const auto colour = chooseBackgroundColour(title)) {
             setButtonTextColour(button, *colour);
         }
     }
@@ -98,7 +101,7 @@ void MainWindow::chooseButtonTextColours() {
 // current colour at once.
 void MainWindow::chooseLineColour(Color& dialogColour) {
     clearDefaultsMark();
-    if (const auto colour = dialogs_.chooseColor(this, dialogColour)) {
+    if (const auto colour = dialogs_.chooseColor(this, dialogColour, QString())) {
         dialogColour = *colour;
         engine_.dialogue().setInsertionColor(*colour);
     }

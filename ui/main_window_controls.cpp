@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include "colors.h"
+#include "design_font.h"
 #include "dialogue_pane.h"
 #include "input_field.h"
 #include "widget_colours.h"
@@ -22,10 +23,6 @@ constexpr int kClientWidth = 587;
 constexpr int kClientHeight = 361;
 constexpr int kStatusBarHeight = 19;
 constexpr int kInputLimit = 255;
-
-QFont designFont() {
-    return QFont(QStringLiteral("MS Sans Serif"), 8);
-}
 
 QFrame* framedPanel(QWidget* parent, const QRect& geometry) {
     auto* panel = new QFrame(parent);
@@ -110,10 +107,7 @@ void MainWindow::createStatusBar() {
     statusBar_->setObjectName(QStringLiteral("statusBar"));
     statusBar_->setSizeGripEnabled(false);
     statusBar_->setFixedHeight(kStatusBarHeight);
-    // The platform's status-bar font is the small 8-point one.
-    QFont statusFont = QApplication::font();
-    statusFont.setPointSize(8);
-    statusBar_->setFont(statusFont);
+    statusBar_->setFont(designFont());
     statusBar_->setCursor(Qt::WhatsThisCursor);
     statusBar_->setToolTip(QStringLiteral("Индикатор"));
     setOwnBackground(statusBar_, toQColor(kSilver));

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 namespace besedka {
@@ -42,6 +43,10 @@ void MainWindow::applyLayout(const LayoutSizes& sizes) {
     setLeft(layoutButton_, sizes.layoutLeft);
     setLeft(undoButton_, sizes.undoLeft);
     input_->resize(sizes.inputWidth, input_->height());
+    // The pane's new size wraps its lines anew; the newest stays in sight,
+    // also once a window manager has finished resizing the window.
+    pane_->scrollToEnd();
+    QTimer::singleShot(0, pane_, &DialoguePane::scrollToEnd);
 }
 
 void MainWindow::toggleFullScreen() {

@@ -1,6 +1,7 @@
 // The main menu: captions, accelerators, shortcut items and check marks.
 #include "main_window.h"
 
+#include "dialogue_pane.h"
 #include "input_field.h"
 #include "widget_colours.h"
 #include "window_menu.h"
@@ -125,6 +126,7 @@ void MainWindow::createMenu() {
 
     input_->setWindowKeys(
         {sayShortcut_->shortcut(), undoShortcut_->shortcut(), layoutShortcut_->shortcut()});
+    input_->setCopyElsewhere([this] { pane_->copy(); });
 }
 
 void MainWindow::connectItem(QAction* item, std::function<void()> handler) {

@@ -1,6 +1,7 @@
 #include "run_window.h"
 
 #include "clock.h"
+#include "design_font.h"
 #include "file_store.h"
 #include "main_window.h"
 #include "qt_sound_player.h"
@@ -19,6 +20,7 @@ int runWindow(int& argc, char** argv, const PathMap& paths) {
     // that the last window has closed; the program ends when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
     installRussianTranslations(app);
+    installDesignFontSubstitute();
 
     StandardDialogs dialogs;
     if (const auto problem = soundFileProblem(paths)) {

@@ -14,8 +14,9 @@ void StandardDialogs::showError(QWidget* parent, const QString& message) {
     QMessageBox::critical(parent, QApplication::applicationName(), message);
 }
 
-std::optional<Color> StandardDialogs::chooseColor(QWidget* parent, Color initial) {
-    const QColor chosen = QColorDialog::getColor(toQColor(initial), parent);
+std::optional<Color> StandardDialogs::chooseColor(QWidget* parent, Color initial,
+                                                  const QString& title) {
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), parent, title);
     if (!chosen.isValid()) {
         return std::nullopt;
     }

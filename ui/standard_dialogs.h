@@ -8,7 +8,7 @@ namespace besedka {
 class StandardDialogs final : public Dialogs {
   public:
     void showError(QWidget* parent, const QString& message) override;
-    std::optional<Color> chooseColor(QWidget* parent, Color initial) override;
+    std::optional<Color> chooseColor(QWidget* parent, Color initial, const QString& title) override;
     std::optional<FontSpec> chooseFont(QWidget* parent, const FontSpec& initial,
                                        bool sizeFixedAt8) override;
 };

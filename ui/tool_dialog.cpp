@@ -1,4 +1,6 @@
 #include "tool_dialog.h"
+
+#include "design_font.h"
 #include "window_placement.h"
 
 #include <QKeyEvent>
@@ -13,7 +15,7 @@ ToolDialog::ToolDialog(const QString& caption, QSize clientSize, QWidget* parent
                    Qt::WindowCloseButtonHint);
     setWindowTitle(caption);
     setAccessibleName(caption);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(designFont());
     setSizeGripEnabled(false);
     setClientSize(clientSize);
 }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Starts the chat window under Xvfb in a temporary copy of the starter working
-# directory and drives it with xdotool as a user would: a phrase typed on the
-# Latin layout, converted with Ctrl+S and sent with Insert; the editor dialog
-# and the about box opened from the menus and closed again; two self-talk
-# ticks in Cpu\Cpu mode; then a farewell. Checks that the closing animation
-# ended the program, that the dialogue log holds the dialogue and that the
-# exchange file holds the last reply.
+# Starts the chat window under Xvfb with a window manager (openbox) in a
+# temporary copy of the starter working directory and drives it with xdotool
+# as a user would: a phrase typed on the Latin layout, converted with Ctrl+S
+# and sent with Insert, its reply taken back with Ctrl+Z (the window shakes
+# and must stand where it stood); the editor dialog and the about box opened
+# from the menus and closed again; two self-talk ticks in Cpu\Cpu mode; then a
+# farewell. Checks that the closing animation ended the program after a
+# drift the user can see, that the dialogue log holds the dialogue and that
+# the exchange file holds the last reply.
 #
 # Usage: window_e2e.sh BESEDKA_BINARY DATA_DIR
 set -euo pipefail
@@ -15,10 +17,14 @@ data=$2
 
 work=$(mktemp -d)
 xvfb_pid=
+wm_pid=
 program_pid=
 cleanup() {
     if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
         kill "$program_pid" 2>/dev/null || true
+    fi
+    if [ -n "$wm_pid" ]; then
+        kill "$wm_pid" 2>/dev/null || true
     fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
@@ -56,6 +62,14 @@ for _ in $(seq 100); do
 done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+    fail "the window manager did not start"
 # The menu accelerators used below: Н(астройки), Ре(д)актор, С(п)равка, (О) программе.
 "$(dirname "$0")/map_cyrillic_keys.sh" en de pe o || fail "cannot map the Cyrillic keys"
 
@@ -84,12 +98,23 @@ alive() {
     kill -0 "$program_pid" 2>/dev/null || fail "the program ended early"
 }
 
+position() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "$X,$Y"
+}
+centred=$(position)
+
 # "ghbdtn" typed on the Latin layout becomes "привет" with Ctrl+S.
 xdotool type --delay 40 "ghbdtn"
 xdotool key ctrl+s
 sleep 0.3
 xdotool key Insert
 sleep 0.5
+# Undo takes the reply back and shakes the window, which comes back to the
+# place it was centred at start, frame included.
+xdotool key ctrl+z
+sleep 1
+[ "$(position)" = "$centred" ] || fail "after the shake the window stands at $(position), not $centred"
 
 # The editor: opened from the menu, the self-talk interval set to 3000 ms,
 # closed with "Хорошо" (Tab to the interval, Tab to the button). Its focus
@@ -155,14 +180,18 @@ alive
 
 xdotool type --delay 40 "BY"
 xdotool key Insert
+farewell_at=$(date +%s%N)
 
 # The farewell runs the closing animation, which writes the log and ends the
-# program.
-for _ in $(seq 300); do
+# program after a drift of about 1.25 s.
+for _ in $(seq 600); do
     kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.1
+    sleep 0.01
 done
 kill -0 "$program_pid" 2>/dev/null && fail "the program did not end after the farewell"
+closing_ms=$((($(date +%s%N) - farewell_at) / 1000000))
+[ "$closing_ms" -ge 800 ] && [ "$closing_ms" -le 3000 ] ||
+    fail "the program ended $closing_ms ms after the farewell, not 0.8 to 3 s"
 status=0
 wait "$program_pid" || status=$?
 program_pid=
@@ -179,15 +208,15 @@ expect_line() {
 expect_line "USER:     Привет."
 expect_line "USER:     BY."
 cpu_lines=$(grep -c '^CPU:     ' "$work/log.txt")
-[ "$cpu_lines" -eq 4 ] || fail "the log should hold four replies, not $cpu_lines"
+[ "$cpu_lines" -eq 3 ] || fail "the log should hold three replies (one was undone), not $cpu_lines"
 [ "$(grep -cx '=\{53\}' "$work/log.txt")" -eq 1 ] || fail "the log should hold one block"
 
 # Self-talk read the starter exchange file and wrote each reply back: the file
-# holds the last self-talk reply (the third of the four) and CR LF.
-third_reply=$(grep '^CPU:     ' "$work/log.txt" | sed -n 3p | cut -c10-)
+# holds the last self-talk reply (the second of the three) and CR LF.
+last_self_talk_reply=$(grep '^CPU:     ' "$work/log.txt" | sed -n 2p | cut -c10-)
 exchange=$("$besedka" kb lines "$work/dir/D/Txt.Dat") || fail "cannot read D/Txt.Dat"
-[ "$exchange" = "$third_reply" ] ||
-    fail "D/Txt.Dat holds '$exchange', not the last self-talk reply '$third_reply'"
+[ "$exchange" = "$last_self_talk_reply" ] ||
+    fail "D/Txt.Dat holds '$exchange', not the last self-talk reply '$last_self_talk_reply'"
 [ "$(wc -l <"$work/dir/D/Txt.Dat")" -eq 1 ] || fail "D/Txt.Dat should hold one line"
 [ "$(tail -c 2 "$work/dir/D/Txt.Dat" | od -An -tx1 | tr -d ' ')" = "0d0a" ] ||
     fail "D/Txt.Dat should end in CR LF"

@@ -16,7 +16,9 @@
 #include <QComboBox>
 #include <QFontDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QScreen>
+#include <QStringListModel>
 #include <QTest>
 #include <QToolButton>
 
@@ -197,6 +199,10 @@ class AppearanceTest : public QObject {
             }
         }
         QCOMPARE(fixture_->dialogs.colourRequests, requests);
+        QCOMPARE(fixture_->dialogs.colourTitles,
+                 (QStringList{QStringLiteral("Цвет шрифтов кнопок на панели: «Сказать»"),
+                              QStringLiteral("Цвет шрифтов кнопок на панели: «<»"),
+                              QStringLiteral("Цвет шрифтов кнопок на панели: «E/R»")}));
         QCOMPARE(window.engine().appearance().backgroundColor, dialogColour);
         QCOMPARE(windowColour(window), QColor(192, 192, 192));
     }
@@ -384,6 +390,20 @@ class AppearanceTest : public QObject {
         setUpFontDialog(fixed, true);
         fixed.setCurrentFont(toQFont(font("DejaVu Sans", 14, false, true)));
         QTRY_COMPARE(fixed.currentFont().pointSize(), 8);
+        // The size list offers only what the dialog keeps, also after the face
+        // changed and the dialog filled it anew.
+        const auto listsOfOnly8 = [](const QFontDialog& dialog) {
+            int lists = 0;
+            for (const QListView* list : dialog.findChildren<QListView*>()) {
+                const auto* model = qobject_cast<const QStringListModel*>(list->model());
+                lists += model != nullptr && model->stringList() == QStringList{QStringLiteral("8")}
+                             ? 1
+                             : 0;
+            }
+            return lists;
+        };
+        QCOMPARE(listsOfOnly8(fixed), 1);
+        QCOMPARE(listsOfOnly8(free), 0);
         const FontSpec chosen = chosenFont(fixed, true);
         QCOMPARE(chosen.size, 8);
         QVERIFY(chosen.italic && !chosen.bold);

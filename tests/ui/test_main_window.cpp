@@ -6,11 +6,19 @@
 #include "text.h"
 #include "window_fixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolButton>
@@ -195,6 +203,71 @@ class MainWindowTest : public QObject {
         QCOMPARE(fixture_->sound.count(Cue::Layout), 1);
         QVERIFY(window.input_->text().isEmpty());
         QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 0);
+    }
+
+    // Ctrl+C copies the input field's selection, else the pane's: the focus
+    // always comes back to the input field.
+    void ctrlCCopiesTheInputsElseThePanesSelection() {
+        MainWindow& window = *window_;
+        say(window, QStringLiteral("привет"));
+        window.pane_->selectAll();
+        typeText(window.input_, QStringLiteral("abc"));
+        QTest::keyClick(window.input_, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), window.pane_->toPlainText());
+        window.input_->selectAll();
+        QTest::keyClick(window.input_, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("abc"));
+    }
+
+    void paneShowsTheNewestLineAfterEitherLayout() {
+        MainWindow& window = *window_;
+        for (int i = 0; i < 60; ++i) {
+            window.engine().dialogue().appendToPane("line");
+        }
+        const QScrollBar* bar = window.pane_->verticalScrollBar();
+        for (int layout = 0; layout < 2; ++layout) {
+            window.fullScreenItem_->trigger();
+            QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+        }
+    }
+
+    // Every caption, label and status text fits its fixed size in the face
+    // shown for "MS Sans Serif", a learned-phrase count of 7 digits included.
+    void fixedTextsFitTheirControls() {
+        MainWindow& window = *window_;
+        window.setStatusText(0, QStringLiteral("Идёт загрузка подождите..."));
+        window.setStatusText(1, QStringLiteral("Загружено фраз выученных программой: 9999999"));
+        const auto fits = [](const QWidget* control, const QString& text, int room) {
+            int widest = 0;
+            for (const QString& line : QString(text).remove(QLatin1Char('&')).split('\n')) {
+                widest = std::max(widest, control->fontMetrics().horizontalAdvance(line));
+            }
+            return widest <= room;
+        };
+        int checked = 0;
+        for (const QLabel* label : window.findChildren<QLabel*>()) {
+            if (!label->text().isEmpty() && !label->wordWrap()) {
+                QVERIFY2(fits(label, label->text(), label->contentsRect().width()),
+                         qPrintable(label->text()));
+                ++checked;
+            }
+        }
+        for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+            QVERIFY2(fits(button, button->text(), button->width() - 6), qPrintable(button->text()));
+            ++checked;
+        }
+        for (const QGroupBox* group : window.findChildren<QGroupBox*>()) {
+            QStyleOptionGroupBox option;
+            option.initFrom(group);
+            option.text = group->title();
+            option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+            const QRect label = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                               QStyle::SC_GroupBoxLabel, group);
+            QVERIFY2(fits(group, group->title(), group->width() - 2 - label.left()),
+                     qPrintable(group->title()));
+            ++checked;
+        }
+        QVERIFY(checked >= 10); // status panels, buttons, the editor's and the about box's
     }
 
     void guardClearsReservedCharactersAndDisablesThePane_data() {

@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include "design_font.h"
 #include "path_map.h"
 #include "string_list.h"
 
@@ -32,11 +33,12 @@ template <typename T> std::optional<T> nextAnswer(std::deque<std::optional<T>>& 
 
 } // namespace
 
-std::optional<Color> FakeDialogs::chooseColor(QWidget*, Color initial) {
+std::optional<Color> FakeDialogs::chooseColor(QWidget*, Color initial, const QString& title) {
     if (onOpen) {
         onOpen();
     }
     colourRequests.push_back(initial);
+    colourTitles.push_back(title);
     return nextAnswer(colourAnswers);
 }
 
@@ -67,7 +69,9 @@ void WorkDir::restore(const std::string& relative) const {
 }
 
 WindowFixture::WindowFixture(std::uint32_t clockStart)
-    : files(PathMap(workdir.root())), clock(clockStart) {}
+    : files(PathMap(workdir.root())), clock(clockStart) {
+    installDesignFontSubstitute();
+}
 
 MainWindow& WindowFixture::create() {
     window_ = std::make_unique<MainWindow>(files, clock, sound, dialogs);

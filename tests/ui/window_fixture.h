@@ -39,7 +39,7 @@ class FakeDialogs final : public Dialogs {
     };
 
     void showError(QWidget* parent, const QString& message) override;
-    std::optional<Color> chooseColor(QWidget* parent, Color initial) override;
+    std::optional<Color> chooseColor(QWidget* parent, Color initial, const QString& title) override;
     std::optional<FontSpec> chooseFont(QWidget* parent, const FontSpec& initial,
                                        bool sizeFixedAt8) override;
 
@@ -47,6 +47,7 @@ class FakeDialogs final : public Dialogs {
     std::deque<std::optional<Color>> colourAnswers;
     std::deque<std::optional<FontSpec>> fontAnswers;
     std::vector<Color> colourRequests; // the colour each colour dialog opened on
+    QStringList colourTitles;
     std::vector<FontRequest> fontRequests;
     // Runs as each colour or font dialog opens.
     std::function<void()> onOpen;
