@@ -8,26 +8,58 @@
 #include "host.h"
 #include "start_options.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 
 namespace besedka {
 namespace {
 
 constexpr std::size_t kInputLimit = 255; // the input field's limit
 
-// Writes every line the engine adds to the dialogue pane, as UTF-8.
+// Writes every line the engine adds to the dialogue pane, as UTF-8, and
+// remembers why the output failed, if it did.
 class PanePrinter final : public PaneObserver {
   public:
     explicit PanePrinter(std::ostream& out) : out_(out) {}
     void paneLineAppended(const PaneLine& line) override {
+        if (failed_) {
+            return;
+        }
+        errno = 0;
         out_ << cp1251ToUtf8(line.text) << '\n' << std::flush;
+        if (!out_) {
+            failed_ = true;
+            error_ = errno;
+        }
     }
     void paneLastLineRemoved() override {}
     void paneCleared() override {}
 
+    // Checks the output once more at the end of the session.
+    bool failed() {
+        if (!failed_) {
+            errno = 0;
+            out_.flush();
+            if (!out_) {
+                failed_ = true;
+                error_ = errno;
+            }
+        }
+        return failed_;
+    }
+    std::string failure() const {
+        return error_ == 0 ? "cannot write the output"
+                           : std::string("cannot write the output: ") + std::strerror(error_);
+    }
+
   private:
     std::ostream& out_;
+    bool failed_ = false;
+    int error_ = 0;
 };
 
 class ChatHost final : public Host {
@@ -40,6 +72,20 @@ class ChatHost final : public Host {
 
 bool hasReservedCharacter(std::string_view text) {
     return text.find_first_of("^_;") != std::string_view::npos;
+}
+
+// What a one-line input field can hold of an input line: the text up to its
+// first CR, without the control characters that typing cannot enter (TAB can).
+std::string_view firstLine(std::string_view line) {
+    return line.substr(0, line.find('\r'));
+}
+
+std::string withoutControlCharacters(std::string_view text) {
+    std::string kept;
+    kept.reserve(text.size());
+    std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
+                 [](char c) { return static_cast<unsigned char>(c) >= 0x20 || c == '\t'; });
+    return kept;
 }
 
 // One chat session over an engine; reports file errors and remembers them.
@@ -145,16 +191,26 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
 
     std::string line;
     bool running = true;
-    while (running && std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    std::size_t number = 0;
+    // Once the replies cannot be written, the session ends as at the end of
+    // input.
+    while (running && !printer.failed() && std::getline(in, line)) {
+        ++number;
+        const std::string_view typed = firstLine(line);
+        if (firstInvalidUtf8(typed)) {
+            err << "besedka chat: input line " << number
+                << " is not valid UTF-8; nothing was sent\n";
+            continue;
         }
-        running = session.handle(line);
+        running = session.handle(withoutControlCharacters(typed));
     }
     if (running) {
         session.exitWithLog(); // end of input ends the session as /exit does
     }
-    out.flush();
+    if (printer.failed()) {
+        err << "besedka chat: " << printer.failure() << '\n';
+        return 1;
+    }
     return session.failed() ? 1 : 0;
 }
 

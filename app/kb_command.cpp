@@ -12,6 +12,8 @@
 #include "tree_line.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -112,6 +114,35 @@ std::size_t checkFilesPresent(const PathMap& paths, std::ostream& out) {
     return absent;
 }
 
+// Names the knowledge-base files read as UTF-8 and reports each "}" that
+// closed an RTF document before its end. Returns the number of such braces.
+std::size_t checkFileForms(const FileStore& files, std::ostream& out) {
+    std::size_t strayBraces = 0;
+    for (const std::string_view name : paths::kWorkingDirectoryFiles) {
+        if (!name.starts_with("Base\\")) {
+            continue;
+        }
+        KnowledgeText text;
+        try {
+            text = readKnowledgeText(files.read(name));
+        } catch (const FileError&) {
+            continue; // reported as missing or unreadable
+        }
+        if (text.form == KnowledgeForm::PlainUtf8) {
+            out << name << ": read as UTF-8 plain text\n";
+        }
+        for (const std::size_t line : text.strayBraces) {
+            const std::string_view found =
+                line < text.lines.size() ? std::string_view(text.lines[line]) : "";
+            out << name << ':' << line + 1
+                << ": stray \"}\" before the end of the RTF document: " << cp1251ToUtf8(found)
+                << '\n';
+        }
+        strayBraces += text.strayBraces.size();
+    }
+    return strayBraces;
+}
+
 int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
     const fs::path workdir = args.empty() ? fs::path(".") : fs::path(args[0]);
     std::error_code error;
@@ -120,10 +151,11 @@ int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
     }
     const FileStore files{PathMap(workdir)};
     const std::size_t absent = checkFilesPresent(files.paths(), out);
+    const std::size_t strayBraces = checkFileForms(files, out);
     std::size_t problems = 0;
     const auto treeLines = checkTree(files, problems, out);
 
-    if (absent == 0 && problems == 0) {
+    if (absent == 0 && problems == 0 && strayBraces == 0) {
         const std::size_t lines = treeLines.value_or(0);
         const std::size_t phrases = lines > 0 ? lines - 1 : 0;
         out << "kb check: OK: all " << paths::kWorkingDirectoryFiles.size() << " files present, "
@@ -131,7 +163,11 @@ int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
         return kSuccess;
     }
     out << "kb check: FAILED: " << absent << " files missing or unreadable, " << problems
-        << " broken lines in " << kTreeFile << '\n';
+        << " broken lines in " << kTreeFile;
+    if (strayBraces > 0) {
+        out << ", " << strayBraces << " stray \"}\" in RTF files";
+    }
+    out << '\n';
     return kFailure;
 }
 
@@ -161,6 +197,18 @@ std::string usageLine() {
     return usage;
 }
 
+// A listing cut short by a full disk must not pass for a whole one.
+bool outputWritten(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out) {
+        return true;
+    }
+    const int error = errno;
+    fail(err, error == 0 ? std::string("cannot write the output")
+                         : std::string("cannot write the output: ") + std::strerror(error));
+    return false;
+}
+
 int usageError(std::ostream& err, std::string_view problem) {
     err << "besedka kb: " << problem << "; " << usageLine() << '\n';
     return kUsageError;
@@ -184,7 +232,9 @@ int runKbCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         if (rest.size() < command.minArgs || rest.size() > command.maxArgs) {
             return usageError(err, "wrong number of arguments for " + args[0]);
         }
-        return command.run(rest, out, err);
+        errno = 0;
+        const int status = command.run(rest, out, err);
+        return outputWritten(out, err) ? status : kFailure;
     }
     return usageError(err, "unknown subcommand \"" + args[0] + "\"");
 }

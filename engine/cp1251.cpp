@@ -1,6 +1,8 @@
 #include "cp1251.h"
 
 #include <array>
+#include <cstdint>
+#include <optional>
 
 namespace besedka {
 namespace {
@@ -30,32 +32,56 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at text[i]; advances i. Returns U+FFFD for
-// malformed input so that the caller turns it into '?'.
-char32_t decodeUtf8(std::string_view text, std::size_t& i) {
+// The range the second byte of a sequence must lie in, by its lead byte: the
+// narrower ranges after E0, ED, F0 and F4 shut out overlong forms, surrogates
+// and code points beyond U+10FFFF. The third and fourth bytes are 80..BF.
+struct LeadByte {
+    int length = 0; // 0: not a lead byte
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+};
+
+constexpr LeadByte leadByte(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return {2};
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return {3, lead == 0xE0 ? std::uint8_t{0xA0} : std::uint8_t{0x80},
+                lead == 0xED ? std::uint8_t{0x9F} : std::uint8_t{0xBF}};
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        return {4, lead == 0xF0 ? std::uint8_t{0x90} : std::uint8_t{0x80},
+                lead == 0xF4 ? std::uint8_t{0x8F} : std::uint8_t{0xBF}};
+    }
+    return {};
+}
+
+// Decodes one UTF-8 sequence at text[i] and advances i past it. An invalid,
+// overlong, surrogate or truncated sequence gives nothing, and i then moves
+// past its longest valid beginning (at least one byte), so that each broken
+// sequence counts once.
+std::optional<char32_t> decodeUtf8(std::string_view text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i++]);
     if (lead < 0x80) {
         return lead;
     }
-    int extra = 0;
-    char32_t cp = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = lead & 0x07;
-    } else {
-        return 0xFFFD;
+    const LeadByte form = leadByte(lead);
+    if (form.length == 0) {
+        return std::nullopt;
     }
-    for (int k = 0; k < extra; ++k) {
-        if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            return 0xFFFD;
+    char32_t cp = lead & (0xFFu >> (form.length + 1));
+    for (int k = 1; k < form.length; ++k) {
+        if (i >= text.size()) {
+            return std::nullopt;
         }
-        cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+        const auto next = static_cast<unsigned char>(text[i]);
+        const unsigned char low = k == 1 ? form.low : 0x80;
+        const unsigned char high = k == 1 ? form.high : 0xBF;
+        if (next < low || next > high) {
+            return std::nullopt;
+        }
+        cp = (cp << 6) | (next & 0x3Fu);
+        ++i;
     }
     return cp;
 }
@@ -101,9 +127,21 @@ std::string utf8ToCp1251(std::string_view text) {
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        out += unicodeToCp1251(decodeUtf8(text, i));
+        const std::optional<char32_t> cp = decodeUtf8(text, i);
+        out += cp ? unicodeToCp1251(*cp) : '?';
     }
     return out;
+}
+
+std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t start = i;
+        if (!decodeUtf8(text, i)) {
+            return start;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace besedka

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,12 @@ char unicodeToCp1251(char32_t codePoint);
 
 std::string cp1251ToUtf8(std::string_view text);
 
-// Malformed UTF-8 sequences become '?' like unrepresentable characters.
+// Invalid UTF-8 (malformed, overlong, surrogate or beyond U+10FFFF) becomes
+// '?' like unrepresentable characters: one '?' per broken sequence.
 std::string utf8ToCp1251(std::string_view text);
+
+// Where the first byte that does not begin a valid UTF-8 sequence lies, or
+// nothing when all of the text is valid UTF-8. Stops at that byte.
+std::optional<std::size_t> firstInvalidUtf8(std::string_view text);
 
 } // namespace besedka

@@ -1,5 +1,9 @@
 #include "plain_text.h"
 
+#include "cp1251.h"
+
+#include <algorithm>
+
 namespace besedka {
 
 std::vector<std::string> splitAtLineBreaks(std::string_view text) {
@@ -46,6 +50,21 @@ std::string joinCrLf(const std::vector<std::string>& lines) {
         text += "\r\n";
     }
     return text;
+}
+
+std::optional<std::string> utf8TextAsCp1251(std::string_view text) {
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(byteOrderMark)) {
+        return utf8ToCp1251(text.substr(byteOrderMark.size()));
+    }
+    // Plain ASCII reads the same either way.
+    const auto firstHigh = std::find_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
+    if (firstHigh == text.end() ||
+        firstInvalidUtf8(text.substr(static_cast<std::size_t>(firstHigh - text.begin())))) {
+        return std::nullopt;
+    }
+    return utf8ToCp1251(text);
 }
 
 } // namespace besedka

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,5 +17,12 @@ std::string joinCrLf(const std::vector<std::string>& lines);
 // Splits at every line break, a final one included ("a\r\n" gives "a" and ""),
 // as a rich-text list does when a text with line breaks is added to it.
 std::vector<std::string> splitAtLineBreaks(std::string_view text);
+
+// A plain text that was saved as UTF-8, converted to Windows-1251 ('?' for
+// what that has no form for): one that starts with a UTF-8 byte order mark,
+// or is valid UTF-8 and holds a multi-byte sequence. Nothing for any other
+// text. Windows-1251 Cyrillic is practically never valid UTF-8, and the check
+// stops at the first byte that is not.
+std::optional<std::string> utf8TextAsCp1251(std::string_view text);
 
 } // namespace besedka

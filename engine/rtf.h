@@ -12,6 +12,15 @@ namespace besedka {
 // whatever the bytes.
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes);
 
+// The paragraphs of an RTF document, and the lines (counted from 0) in which
+// a "}" closed the document while text still followed. Such a brace is
+// dropped and the text after it is read as further lines.
+struct RtfText {
+    std::vector<std::string> lines;
+    std::vector<std::size_t> strayBraces;
+};
+std::optional<RtfText> readRtfText(std::string_view bytes);
+
 // An RTF document whose paragraphs are `lines` (Windows-1251); readRtf gives
 // the same lines back.
 std::string writeRtf(const std::vector<std::string>& lines);

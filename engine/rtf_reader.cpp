@@ -261,7 +261,7 @@ class RtfReader {
   public:
     explicit RtfReader(std::string_view bytes) : bytes_(bytes) { stack_.emplace_back(); }
 
-    std::vector<std::string> read() {
+    RtfText read() {
         while (pos_ < bytes_.size()) {
             switch (bytes_[pos_]) {
             case '{':
@@ -270,7 +270,7 @@ class RtfReader {
                 break;
             case '}':
                 ++pos_;
-                if (!closeGroup()) {
+                if (!closeGroup() && endOfDocument()) {
                     return finish();
                 }
                 break;
@@ -314,6 +314,19 @@ class RtfReader {
             stack_.pop_back();
             return true;
         }
+        return false;
+    }
+
+    // The outermost group has closed: the document ends here unless more than
+    // white space follows. No writer puts text after the end, so such a "}" is
+    // a slip of hand-editing: it is noted and dropped, and the text after it
+    // is read on as part of the document.
+    bool endOfDocument() {
+        constexpr std::string_view kTrailingSpace(" \t\r\n\0", 5);
+        if (bytes_.find_first_not_of(kTrailingSpace, pos_) == std::string_view::npos) {
+            return true;
+        }
+        strayBraces_.push_back(lines_.size());
         return false;
     }
 
@@ -600,11 +613,11 @@ class RtfReader {
         return codepageCache_->second;
     }
 
-    std::vector<std::string> finish() {
+    RtfText finish() {
         if (!current_.empty()) {
             lines_.push_back(std::move(current_));
         }
-        return std::move(lines_);
+        return {std::move(lines_), std::move(strayBraces_)};
     }
 
     std::string_view bytes_;
@@ -614,6 +627,7 @@ class RtfReader {
     std::uint32_t pendingSkip_ = 0;
     std::string current_;
     std::vector<std::string> lines_;
+    std::vector<std::size_t> strayBraces_;
     std::unordered_map<std::int32_t, int> fontCodepages_;
     std::int32_t definedFont_ = 0;
     std::int32_t defaultFont_ = 0;
@@ -632,12 +646,20 @@ std::string_view withoutLeadingSpace(std::string_view bytes) {
 
 } // namespace
 
-std::optional<std::vector<std::string>> readRtf(std::string_view bytes) {
+std::optional<RtfText> readRtfText(std::string_view bytes) {
     bytes = withoutLeadingSpace(bytes);
     if (!bytes.starts_with("{\\rtf")) {
         return std::nullopt;
     }
     return RtfReader(bytes).read();
+}
+
+std::optional<std::vector<std::string>> readRtf(std::string_view bytes) {
+    auto text = readRtfText(bytes);
+    if (!text) {
+        return std::nullopt;
+    }
+    return std::move(text->lines);
 }
 
 } // namespace besedka

@@ -6,11 +6,18 @@
 
 namespace besedka {
 
-std::vector<std::string> parseKnowledgeFile(std::string_view bytes) {
-    if (auto paragraphs = readRtf(bytes)) {
-        return std::move(*paragraphs);
+KnowledgeText readKnowledgeText(std::string_view bytes) {
+    if (auto rtf = readRtfText(bytes)) {
+        return {std::move(rtf->lines), KnowledgeForm::Rtf, std::move(rtf->strayBraces)};
     }
-    return splitPlainLines(bytes);
+    if (const auto text = utf8TextAsCp1251(bytes)) {
+        return {splitPlainLines(*text), KnowledgeForm::PlainUtf8, {}};
+    }
+    return {splitPlainLines(bytes), KnowledgeForm::Plain, {}};
+}
+
+std::vector<std::string> parseKnowledgeFile(std::string_view bytes) {
+    return std::move(readKnowledgeText(bytes).lines);
 }
 
 void StringList::load(const FileStore& files, std::string_view windowsPath) {

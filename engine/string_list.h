@@ -35,7 +35,18 @@ class StringList {
     std::vector<std::string> lines_;
 };
 
-// The lines of a knowledge-base file's bytes: RTF paragraphs, else plain lines.
+// The lines of a knowledge-base file's bytes: RTF paragraphs, else plain lines
+// in UTF-8 or Windows-1251.
 std::vector<std::string> parseKnowledgeFile(std::string_view bytes);
+
+enum class KnowledgeForm { Rtf, Plain, PlainUtf8 };
+
+// The lines of a knowledge-base file, with how they were read: for a checker.
+struct KnowledgeText {
+    std::vector<std::string> lines;
+    KnowledgeForm form = KnowledgeForm::Plain;
+    std::vector<std::size_t> strayBraces; // see RtfText
+};
+KnowledgeText readKnowledgeText(std::string_view bytes);
 
 } // namespace besedka

@@ -1,11 +1,14 @@
 // Reads any bytes as a knowledge-base file. RTF must read without crashing,
 // its lines must survive being written and read again, and plain text must
-// survive being joined and split again.
+// survive being joined and split again. A plain text is read as UTF-8 exactly
+// when it starts with a byte order mark or is valid UTF-8 beyond ASCII.
 
+#include "cp1251.h"
 #include "plain_text.h"
 #include "rtf.h"
 #include "string_list.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -26,19 +29,38 @@ std::size_t totalSize(const std::vector<std::string>& lines) {
     return total;
 }
 
+bool readAsUtf8(std::string_view bytes) {
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return bytes.starts_with("\xEF\xBB\xBF") || (!ascii && !besedka::firstInvalidUtf8(bytes));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using besedka::KnowledgeForm;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const std::vector<std::string> lines = besedka::parseKnowledgeFile(bytes);
+    const besedka::KnowledgeText text = besedka::readKnowledgeText(bytes);
+    const std::vector<std::string>& lines = text.lines;
+    check(besedka::parseKnowledgeFile(bytes) == lines);
+    // Every byte of a line comes from at least one byte of the file.
+    check(totalSize(lines) <= size);
     if (const auto rtf = besedka::readRtf(bytes)) {
-        check(*rtf == lines);
-        // Every byte of a line comes from at least one byte of the document.
-        check(totalSize(lines) <= size);
+        check(text.form == KnowledgeForm::Rtf && *rtf == lines);
+        check(std::is_sorted(text.strayBraces.begin(), text.strayBraces.end()));
+        check(text.strayBraces.empty() || text.strayBraces.back() <= lines.size());
         check(besedka::readRtf(besedka::writeRtf(lines)) == lines);
-    } else {
-        check(lines == besedka::splitPlainLines(bytes));
-        check(besedka::splitPlainLines(besedka::joinCrLf(lines)) == lines);
+        return 0;
     }
+    check(text.strayBraces.empty());
+    if (readAsUtf8(bytes)) {
+        check(text.form == KnowledgeForm::PlainUtf8);
+        const std::string_view utf8 = bytes.substr(bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0);
+        check(lines == besedka::splitPlainLines(besedka::utf8ToCp1251(utf8)));
+    } else {
+        check(text.form == KnowledgeForm::Plain);
+        check(lines == besedka::splitPlainLines(bytes));
+    }
+    check(besedka::splitPlainLines(besedka::joinCrLf(lines)) == lines);
     return 0;
 }

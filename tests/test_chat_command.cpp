@@ -8,6 +8,8 @@
 namespace besedka::test {
 namespace {
 
+using namespace std::string_literals;
+
 struct Session {
     int status = 0;
     std::string out;
@@ -89,6 +91,31 @@ TEST_F(Chat, ReservedCharactersAndEmptyLinesSendNothing) {
     EXPECT_EQ(s.out, "");
     EXPECT_NE(s.err.find("reserved"), std::string::npos);
     EXPECT_EQ(s.status, 0);
+}
+
+// Input as a one-line field holds it, UTF-8 or refused, on knowledge files as
+// users edit them: a tree saved as UTF-8, a statement list in RTF with a "}"
+// typed by hand in its second line.
+TEST_F(Chat, InputLinesAndHandEditedFilesLoseNothing) {
+    std::ofstream(dir_.path() / "Base/Words.Dat", std::ios::binary)
+        << "\xEF\xBB\xBF" + joinCrLf({"Фразы", "ПОГОД^Солнечно.;", "ПРИВЕТ^Здравствуй!;"});
+    std::filesystem::copy_file(std::string(BESEDKA_FIXTURES) + "/rtf/stray-brace.rtf",
+                               dir_.path() / "Base/W2.Dat",
+                               std::filesystem::copy_options::overwrite_existing);
+    const auto statements = readLines("Base/W2.Dat");
+    ASSERT_EQ(statements.size(), 8u);
+    const Session s = run("при\x01вет\rпогода\n\xC0\xAF\n\xED\xA0\x80\nвот\0 так\n"s);
+    EXPECT_EQ(s.err, "besedka chat: input line 2 is not valid UTF-8; nothing was sent\n"
+                     "besedka chat: input line 3 is not valid UTF-8; nothing was sent\n");
+    EXPECT_EQ(s.status, 0);
+    EXPECT_EQ(s.out.substr(0, s.out.find("NomerRazryada")), "Привет.\nЗдравствуй!\n");
+    EXPECT_NE(s.out.find("\nВот так.\n"), std::string::npos) << s.out;
+    auto learned = statements;
+    learned.push_back("Вот так.");
+    EXPECT_EQ(readLines("Base/W2.Dat"), learned);
+    EXPECT_EQ(readLines("Base/Words.Dat"),
+              (std::vector<std::string>{"Фразы", "ПОГОД^Солнечно.;", "ПРИВЕТ^Здравствуй!;",
+                                        "_ВОТ ТАК.^"}));
 }
 
 TEST_F(Chat, PhrasesAreCutTo255Characters) {

@@ -5,6 +5,8 @@
 #include <iconv.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace besedka {
 namespace {
@@ -62,6 +64,27 @@ TEST(Cp1251, MalformedUtf8NeverReadsPastTheEnd) {
     EXPECT_EQ(utf8ToCp1251("\xD0"), "?");
     EXPECT_EQ(utf8ToCp1251("a\xE2\x82"), "a?");
     EXPECT_EQ(utf8ToCp1251("\xFF\xFE"), "??");
+}
+
+TEST(Cp1251, OverlongSurrogateAndOutOfRangeFormsAreInvalid) {
+    // Each invalid sequence, with where it starts: an overlong "/", overlong
+    // NUL and "Я", a surrogate, a code point above U+10FFFF, a lone
+    // continuation byte, a sequence cut short by another character.
+    const std::vector<std::pair<std::string, std::size_t>> invalid = {
+        {"a\xC0\xAF", 1},        {"\xC1\x80", 0},     {"\xE0\x80\x80", 0},
+        {"ab\xE0\x90\xAF", 2},   {"\xED\xA0\x80", 0}, {"\xF4\x90\x80\x80", 0},
+        {"\xF0\x8F\xBF\xBF", 0}, {"\xD0\x9F\x9F", 2}, {"\xE2\x82x", 0},
+    };
+    for (const auto& [text, where] : invalid) {
+        EXPECT_EQ(firstInvalidUtf8(text), where) << ::testing::PrintToString(text);
+        EXPECT_EQ(utf8ToCp1251(text).find('/'), std::string::npos);
+    }
+    EXPECT_EQ(utf8ToCp1251("\xC0\xAF"), "??");
+    // The edges of what is valid.
+    for (const std::string text : {"", "\x7F", "\xC2\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
+                                   "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF", "Привет"}) {
+        EXPECT_FALSE(firstInvalidUtf8(text).has_value()) << ::testing::PrintToString(text);
+    }
 }
 
 } // namespace

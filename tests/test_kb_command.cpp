@@ -86,9 +86,10 @@ TEST(KbLines, PrintsRtfAndPlainFilesAsTheSameUtf8Lines) {
     const std::vector<std::string> lines = {"ПРИВЕТ^Привет!;", "", "Ёлка, «кавычки» — тире"};
     writeBytes(dir.path() / "tree.rtf", writeRtf(toCp1251(lines)));
     writeBytes(dir.path() / "tree.txt", joinCrLf(toCp1251(lines)));
+    writeBytes(dir.path() / "tree.utf8", joinCrLf(lines));
     const std::string expected = "ПРИВЕТ^Привет!;\n\nЁлка, «кавычки» — тире\n";
 
-    for (const char* name : {"tree.rtf", "tree.txt"}) {
+    for (const char* name : {"tree.rtf", "tree.txt", "tree.utf8"}) {
         const KbRun run = kb({"lines", (dir.path() / name).string()});
         EXPECT_EQ(run.status, 0) << name;
         EXPECT_EQ(run.out, expected) << name;
@@ -190,6 +191,21 @@ TEST(KbCheck, ReportsMissingAndUnreadableFiles) {
     EXPECT_NE(run.out.find("Base\\X.Dat: missing\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Sound\\Close.wav: missing\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("2 files missing"), std::string::npos) << run.out;
+}
+
+TEST(KbCheck, NamesFilesReadAsUtf8AndStrayBraces) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), kGoodTree);
+    writeBytes(dir.path() / "base" / "Pause.Dat", "Эй, ты где?\r\n");
+    fs::copy_file(fs::path(BESEDKA_FIXTURES) / "rtf" / "stray-brace.rtf",
+                  dir.path() / "base" / "W2.Dat", fs::copy_options::overwrite_existing);
+    const KbRun run = kb({"check", dir.path().string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Base\\Pause.Dat: read as UTF-8 plain text\n"
+                       "Base\\W2.Dat:2: stray \"}\" before the end of the RTF document: "
+                       "«Хорошо» — ответил он.\n"
+                       "kb check: FAILED: 0 files missing or unreadable, 0 broken lines in "
+                       "Base\\Words.Dat, 1 stray \"}\" in RTF files\n");
 }
 
 TEST(KbCheck, ReportsAMissingTreeWithoutCrashing) {

@@ -83,6 +83,15 @@ TEST(RtfFixtures, RichEditFormWithLatinFontAndNoFinalParagraphMark) {
     EXPECT_EQ(read(readFixture("richedit-handwritten.rtf")), cp1251Lines(expected));
 }
 
+// The rich-edit fixture with a "}" typed by hand before the \par of its second
+// line: the brace is noted and every line after it is still read.
+TEST(RtfFixtures, HandTypedBraceBeforeTheEndHidesNothing) {
+    const auto text = readRtfText(readFixture("stray-brace.rtf"));
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->lines, read(readFixture("richedit-handwritten.rtf")));
+    EXPECT_EQ(text->strayBraces, std::vector<std::size_t>{1});
+}
+
 TEST(RtfRoundTrip, EmptyListsAndEmptyLines) {
     for (const Lines& lines : {Lines{}, Lines{""}, Lines{"", "", ""}, Lines{"a", "", "b", ""}}) {
         EXPECT_EQ(read(writeRtf(lines)), lines);
@@ -216,8 +225,8 @@ TEST(RtfReader, BrokenDocumentsKeepWhatWasRead) {
     EXPECT_EQ(read("{\\rtf1 abc\\'c"), Lines{"abc"});
     EXPECT_EQ(read("{\\rtf1 a\\'zzb}"), Lines{"azzb"});
     EXPECT_EQ(read("{\\rtf1 {{{a\\par b"), (Lines{"a", "b"}));
-    // The document ends with its outermost group; what follows is not read.
-    EXPECT_EQ(read("{\\rtf1 a\\par} b\\par}}}"), Lines{"a"});
+    // The document ends with its outermost group unless text follows it.
+    EXPECT_EQ(read("{\\rtf1 a\\par} b\\par}}}"), (Lines{"a", " b"}));
     EXPECT_EQ(read(std::string("{\\rtf1 a}\r\n\0", 12)), Lines{"a"});
 }
 

@@ -2,6 +2,7 @@
 #include "file_error.h"
 #include "file_store.h"
 #include "path_map.h"
+#include "plain_text.h"
 #include "rtf.h"
 #include "string_list.h"
 
@@ -88,6 +89,25 @@ TEST_F(StringListFiles, PlainAndRtfFormsLoadAlike) {
     // A text that merely mentions RTF further on is plain.
     writeRaw("Mention.Dat", "see {\\rtf1}\r\n");
     EXPECT_EQ(load("Base\\Mention.Dat"), Lines{"see {\\rtf1}"});
+}
+
+TEST_F(StringListFiles, PlainUtf8FilesAreReadAsWhatTheySay) {
+    const Lines lines = toCp1251({"Привет, ёжик!", "", "Смайлик ?"});
+    for (const std::string_view bytes :
+         {"Привет, ёжик!\r\n\r\nСмайлик 😀\r\n", "\xEF\xBB\xBFПривет, ёжик!\n\nСмайлик 😀"}) {
+        writeRaw("Utf8.Dat", bytes);
+        EXPECT_EQ(load("Base\\Utf8.Dat"), lines);
+    }
+    // Windows-1251 text, even one that starts like UTF-8, and ASCII read as
+    // they are; a file read as UTF-8 is saved as RTF like any other.
+    const Lines cp1251 = {"\xD0\x9F\xF0\xE8", "plain ASCII"};
+    writeRaw("Cp1251.Dat", joinCrLf(cp1251));
+    EXPECT_EQ(load("Base\\Cp1251.Dat"), cp1251);
+    StringList list;
+    list.load(files_, "Base\\Utf8.Dat");
+    list.save(files_, "Base\\Utf8.Dat");
+    EXPECT_TRUE(readRaw("Utf8.Dat").starts_with("{\\rtf1"));
+    EXPECT_EQ(load("Base\\Utf8.Dat"), lines);
 }
 
 TEST_F(StringListFiles, SaveWritesRtfThatLoadsBack) {

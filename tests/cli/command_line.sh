@@ -26,5 +26,17 @@ check "kb: unknown subcommand exits 2" test "$(status_of "$besedka" kb bogus)" =
 check "window: missing workdir exits 2" test "$(status_of "$besedka" --workdir /no/such/dir)" = 2
 check "--drive needs LETTER=DIR" test "$(status_of "$besedka" chat --drive D)" = 2
 
+# Output that cannot be written is a failure, said on stderr.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$(dirname "$0")/../../data/." "$work"
+status_to_full_disk() { "$@" >/dev/full 2>"$work/err"; echo $?; }
+check "kb lines: a full disk exits 1" \
+    test "$(status_to_full_disk "$besedka" kb lines "$work/Base/Words.Dat")" = 1
+check "kb lines: a full disk is named" grep -q "No space left on device" "$work/err"
+check "chat: a full disk exits 1" \
+    test "$(status_to_full_disk "$besedka" chat --workdir "$work" <<<"привет")" = 1
+check "chat: a full disk is named" grep -q "No space left on device" "$work/err"
+
 [ "$failures" -eq 0 ] && echo "command line: all checks passed"
 exit "$failures"
