@@ -36,6 +36,15 @@ class AboutBox final : public ToolDialog {
     // The restore-defaults command sets the folded height this way too.
     void setOuterHeight(int height);
 
+  signals:
+    // The box is about to show: the main window stops its state refresher
+    // and disables itself.
+    void opened();
+    // The box has closed, by the version button or its close box: the main
+    // window starts its state refresher again and enables itself.
+    void closed();
+
+  private:
     // Handlers.
     void closeAbout();
     void toggleHistory();
@@ -49,15 +58,6 @@ class AboutBox final : public ToolDialog {
     QFrame* historyPanel_ = nullptr;
     QPlainTextEdit* history_ = nullptr;
 
-  signals:
-    // The box is about to show: the main window stops its state refresher
-    // and disables itself.
-    void opened();
-    // The box has closed, by the version button or its close box: the main
-    // window starts its state refresher again and enables itself.
-    void closed();
-
-  private:
     void closeFromFrame() override;
     void createUpperPanel();
     void createHistoryPanel();

@@ -51,6 +51,7 @@ void EditorDialog::createControls() {
     bevel_->setGeometry(0, 1, 305, 104);
 
     pathGroup_ = new QGroupBox(QStringLiteral("Путь файла:"), this);
+    pathGroup_->setObjectName(QStringLiteral("pathGroup"));
     pathGroup_->setGeometry(8, 8, 185, 57);
     pathField_ = new AutoSelectEdit(pathGroup_);
     pathField_->setObjectName(QStringLiteral("pathField"));
@@ -60,6 +61,7 @@ void EditorDialog::createControls() {
     setFieldBackground(pathField_);
 
     intervalGroup_ = new QGroupBox(QStringLiteral("Интервал (сек.):"), this);
+    intervalGroup_->setObjectName(QStringLiteral("intervalGroup"));
     intervalGroup_->setGeometry(200, 8, 97, 57);
     intervalField_ = new SpinEdit(kMinInterval, kMaxInterval, intervalGroup_);
     intervalField_->setObjectName(QStringLiteral("intervalField"));
@@ -78,12 +80,16 @@ void EditorDialog::createControls() {
     setTabOrder(okButton_, cancelButton_);
 
     focusTimer_ = new QTimer(this);
+    focusTimer_->setObjectName(QStringLiteral("focusTimer"));
     focusTimer_->setInterval(kFocusPeriod);
 }
 
 void EditorDialog::connectControls() {
-    connect(pathField_, &QLineEdit::textChanged, this, [this] { pathChanged(); });
-    connect(intervalField_, &SpinEdit::textChanged, this, [this] { intervalChanged(); });
+    connect(pathField_, &QLineEdit::textChanged, this, [this] {
+        emit pathChanged();
+        fieldEdited();
+    });
+    connect(intervalField_, &SpinEdit::textChanged, this, [this] { fieldEdited(); });
     connect(okButton_, &QPushButton::clicked, this, [this] { confirm(); });
     connect(cancelButton_, &QPushButton::clicked, this, [this] { cancel(); });
     connect(focusTimer_, &QTimer::timeout, this, [this] { moveFocus(); });
@@ -138,13 +144,7 @@ void EditorDialog::moveFocus() {
     field->setFocus(Qt::OtherFocusReason);
 }
 
-void EditorDialog::pathChanged() {
-    if (!restoringDefaults_) {
-        emit defaultsMarkCleared();
-    }
-}
-
-void EditorDialog::intervalChanged() {
+void EditorDialog::fieldEdited() {
     if (!restoringDefaults_) {
         emit defaultsMarkCleared();
     }

@@ -47,12 +47,25 @@ class EditorDialog final : public ToolDialog {
     // that is not a number counts as 1.
     int interval() const;
 
+  signals:
+    // The dialog is about to show: the main window stops its state refresher
+    // and disables itself.
+    void opened();
+    // The dialog has closed, by either button or its close box: the main
+    // window starts its state refresher again and enables itself.
+    void closed();
+    // A field changed other than by restoreDefaults(): the defaults mark
+    // goes off.
+    void defaultsMarkCleared();
+    // The path field changed, by any means.
+    void pathChanged();
+
+  private:
     // Handlers.
     void confirm();
     void cancel();
     void moveFocus();
-    void pathChanged();
-    void intervalChanged();
+    void fieldEdited();
 
     // Controls.
     QFrame* bevel_ = nullptr;
@@ -64,18 +77,6 @@ class EditorDialog final : public ToolDialog {
     QPushButton* cancelButton_ = nullptr;
     QTimer* focusTimer_ = nullptr;
 
-  signals:
-    // The dialog is about to show: the main window stops its state refresher
-    // and disables itself.
-    void opened();
-    // The dialog has closed, by either button or its close box: the main
-    // window starts its state refresher again and enables itself.
-    void closed();
-    // A field changed other than by restoreDefaults(): the defaults mark
-    // goes off.
-    void defaultsMarkCleared();
-
-  private:
     void closeFromFrame() override;
     void createControls();
     void connectControls();

@@ -44,9 +44,26 @@ class MainWindow final : public QMainWindow, private Host {
 
     Engine& engine() { return engine_; }
     QString statusText(int panel) const;
-    void setStatusText(int panel, const QString& text);
     // Shows the window centred on the desktop and gives it the keyboard.
     void showCentred();
+
+    // The input font dialog's font: face and style of the input field.
+    const FontSpec& inputFontChoice() const { return inputFont_; }
+
+    // The closing animation's tick counter; never reset.
+    int closingTicks() const { return closingTicks_; }
+    // The 1-based input position the guard examined last.
+    int scanPosition() const { return scanPosition_; }
+
+  signals:
+    // The window has closed: the program ends.
+    void closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void setStatusText(int panel, const QString& text);
     void centreOnDesktop();
 
     // Handlers.
@@ -137,22 +154,6 @@ class MainWindow final : public QMainWindow, private Host {
     EditorDialog* editor_ = nullptr;
     AboutBox* aboutBox_ = nullptr;
 
-    // The input font dialog's font: face and style of the input field.
-    const FontSpec& inputFontChoice() const { return inputFont_; }
-
-    // The closing animation's tick counter; never reset.
-    int closingTicks() const { return closingTicks_; }
-    // The 1-based input position the guard examined last.
-    int scanPosition() const { return scanPosition_; }
-
-  signals:
-    // The window has closed: the program ends.
-    void closed();
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
     void createDialogs(const FileStore& files, Clock& clock);
     // While the editor or the about box is open, the window takes no input
     // and its state refresher rests.

@@ -19,7 +19,7 @@ void MainWindow::createDialogs(const FileStore& files, Clock& clock) {
     connect(editor_, &EditorDialog::closed, this, [this] { releaseFromDialog(); });
     connect(editor_, &EditorDialog::defaultsMarkCleared, this, [this] { clearDefaultsMark(); });
     // The path field is in force as it changes, restore-defaults included.
-    connect(editor_->pathField_, &QLineEdit::textChanged, this,
+    connect(editor_, &EditorDialog::pathChanged, this,
             [this] { engine_.setExchangeWritePath(editor_->path()); });
     engine_.setExchangeWritePath(editor_->path());
 

@@ -21,6 +21,7 @@
 namespace besedka {
 
 using testing::FakeDialogs;
+using testing::part;
 using testing::WorkDir;
 
 class AboutBoxTest : public QObject {
@@ -48,14 +49,15 @@ class AboutBoxTest : public QObject {
         QVERIFY(box.windowFlags().testFlag(Qt::Tool));
         QCOMPARE(box.size(), QSize(377, 152));
         QCOMPARE(box.outerHeight(), 179);
-        QCOMPARE(box.versionButton_->text(), QString(26, u' ') + QStringLiteral("ВЕРСИЯ: 1.9.2.6"));
-        QCOMPARE(box.versionButton_->geometry(), QRect(4, 6, 369, 142));
-        QCOMPARE(box.picture_->geometry(), QRect(7, 8, 178, 137));
-        QCOMPARE(box.historyButton_->text(), QStringLiteral("История"));
-        QCOMPARE(box.historyButton_->geometry(), QRect(190, 120, 179, 25));
-        QVERIFY(box.history_->isReadOnly());
-        QCOMPARE(box.history_->lineWrapMode(), QPlainTextEdit::NoWrap);
-        QVERIFY(box.history_->toPlainText().isEmpty());
+        QCOMPARE(part<QToolButton>(box, "versionButton")->text(),
+                 QString(26, u' ') + QStringLiteral("ВЕРСИЯ: 1.9.2.6"));
+        QCOMPARE(part<QToolButton>(box, "versionButton")->geometry(), QRect(4, 6, 369, 142));
+        QCOMPARE(part<QLabel>(box, "picture")->geometry(), QRect(7, 8, 178, 137));
+        QCOMPARE(part<QPushButton>(box, "historyButton")->text(), QStringLiteral("История"));
+        QCOMPARE(part<QPushButton>(box, "historyButton")->geometry(), QRect(190, 120, 179, 25));
+        QVERIFY(part<QPlainTextEdit>(box, "history")->isReadOnly());
+        QCOMPARE(part<QPlainTextEdit>(box, "history")->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QVERIFY(part<QPlainTextEdit>(box, "history")->toPlainText().isEmpty());
     }
 
     void pictureIsOurOwnSizeAndDepth() {
@@ -69,49 +71,53 @@ class AboutBoxTest : public QObject {
             }
         }
         QVERIFY2(colours.size() > 50, "the picture is drawn, not a flat fill");
-        QCOMPARE(box_->picture_->pixmap().size(), QSize(179, 132));
+        QCOMPARE(part<QLabel>(*box_, "picture")->pixmap().size(), QSize(179, 132));
     }
 
     void historyUnfoldsFoldsAndUnfoldsAgain() {
         open();
         const QList<int> heights{327, 179, 327};
         for (const int height : heights) {
-            QTest::mouseClick(box_->historyButton_, Qt::LeftButton);
+            QTest::mouseClick(part<QPushButton>(*box_, "historyButton"), Qt::LeftButton);
             QCOMPARE(box_->outerHeight(), height);
             QCOMPARE(box_->height(), height - 27);
         }
-        QVERIFY(box_->history_->toPlainText().startsWith(QStringLiteral("Беседка")));
+        QVERIFY(part<QPlainTextEdit>(*box_, "history")
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("Беседка")));
         QVERIFY(dialogs_->errors.isEmpty());
     }
 
     void historyIsReadAgainAtEveryPress() {
         open();
         writeHistory("один\r\nдва\r\n");
-        box_->toggleHistory();
-        QCOMPARE(box_->history_->toPlainText(), QStringLiteral("один\nдва"));
+        part<QPushButton>(*box_, "historyButton")->click();
+        QCOMPARE(part<QPlainTextEdit>(*box_, "history")->toPlainText(),
+                 QStringLiteral("один\nдва"));
         writeHistory("три\rчетыре\nпять");
-        box_->toggleHistory(); // folding reads it too
-        QCOMPARE(box_->history_->toPlainText(), QStringLiteral("три\nчетыре\nпять"));
+        part<QPushButton>(*box_, "historyButton")->click(); // folding reads it too
+        QCOMPARE(part<QPlainTextEdit>(*box_, "history")->toPlainText(),
+                 QStringLiteral("три\nчетыре\nпять"));
         QCOMPARE(box_->outerHeight(), 179);
     }
 
     void missingHistoryIsReportedOncePerPress() {
         open();
-        box_->toggleHistory();
-        const QString shown = box_->history_->toPlainText();
+        part<QPushButton>(*box_, "historyButton")->click();
+        const QString shown = part<QPlainTextEdit>(*box_, "history")->toPlainText();
         QCOMPARE(box_->outerHeight(), 327);
 
         workdir_->remove("ReadMe.Txt");
-        box_->toggleHistory();
+        part<QPushButton>(*box_, "historyButton")->click();
         QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot open file ReadMe.Txt")});
         QCOMPARE(box_->outerHeight(), 327); // stays unfolded
-        QCOMPARE(box_->history_->toPlainText(), shown);
-        box_->toggleHistory();
+        QCOMPARE(part<QPlainTextEdit>(*box_, "history")->toPlainText(), shown);
+        part<QPushButton>(*box_, "historyButton")->click();
         QCOMPARE(dialogs_->errors.size(), 2);
         QCOMPARE(box_->outerHeight(), 327);
 
         workdir_->restore("ReadMe.Txt");
-        box_->toggleHistory();
+        part<QPushButton>(*box_, "historyButton")->click();
         QCOMPARE(dialogs_->errors.size(), 2);
         QCOMPARE(box_->outerHeight(), 179);
     }
@@ -119,7 +125,7 @@ class AboutBoxTest : public QObject {
     void missingHistoryKeepsAFoldedBoxFolded() {
         workdir_->remove("ReadMe.Txt");
         open();
-        QTest::mouseClick(box_->historyButton_, Qt::LeftButton);
+        QTest::mouseClick(part<QPushButton>(*box_, "historyButton"), Qt::LeftButton);
         QCOMPARE(dialogs_->errors.size(), 1);
         QCOMPARE(box_->outerHeight(), 179);
     }
@@ -127,11 +133,12 @@ class AboutBoxTest : public QObject {
     void versionButtonClosesButThePictureDoesNot() {
         QSignalSpy closed(box_.get(), &AboutBox::closed);
         open();
-        QTest::mouseClick(box_->picture_, Qt::LeftButton, {}, QPoint(80, 60));
+        QTest::mouseClick(part<QLabel>(*box_, "picture"), Qt::LeftButton, {}, QPoint(80, 60));
         QCOMPARE(closed.count(), 0);
         QVERIFY(box_->isVisible());
         // The part of the version button right of the picture, above "История".
-        QTest::mouseClick(box_->versionButton_, Qt::LeftButton, {}, QPoint(300, 40));
+        QTest::mouseClick(part<QToolButton>(*box_, "versionButton"), Qt::LeftButton, {},
+                          QPoint(300, 40));
         QCOMPARE(closed.count(), 1);
         QVERIFY(!box_->isVisible());
     }
@@ -141,8 +148,8 @@ class AboutBoxTest : public QObject {
         QSignalSpy closed(box_.get(), &AboutBox::closed);
         open();
         QCOMPARE(opened.count(), 1);
-        box_->historyButton_->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(box_->historyButton_, Qt::Key_Escape);
+        part<QPushButton>(*box_, "historyButton")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(part<QPushButton>(*box_, "historyButton"), Qt::Key_Escape);
         QCOMPARE(closed.count(), 0);
         QVERIFY(box_->close());
         QCOMPARE(closed.count(), 1);
@@ -151,9 +158,9 @@ class AboutBoxTest : public QObject {
 
     void reopeningAnUnfoldedBoxShowsItFolded() {
         open();
-        box_->toggleHistory();
+        part<QPushButton>(*box_, "historyButton")->click();
         QCOMPARE(box_->outerHeight(), 327);
-        box_->closeAbout();
+        part<QToolButton>(*box_, "versionButton")->click();
         open();
         QCOMPARE(box_->outerHeight(), 179);
     }
@@ -165,9 +172,9 @@ class AboutBoxTest : public QObject {
         box.openAbout();
         QVERIFY(box.isVisible());
         QVERIFY(box.isEnabled());
-        QTest::mouseClick(box.historyButton_, Qt::LeftButton);
+        QTest::mouseClick(part<QPushButton>(box, "historyButton"), Qt::LeftButton);
         QCOMPARE(box.outerHeight(), 327);
-        box.closeAbout();
+        part<QToolButton>(box, "versionButton")->click();
     }
 
   private:

@@ -24,7 +24,11 @@
 
 namespace besedka {
 
+using testing::aboutBoxOf;
+using testing::editorOf;
+using testing::part;
 using testing::WindowFixture;
+using testing::WindowTest;
 
 namespace {
 
@@ -37,13 +41,13 @@ QColor windowColour(const MainWindow& window) {
     return window.palette().color(QPalette::Window);
 }
 QColor paneBackground(const MainWindow& window) {
-    return window.pane_->palette().color(QPalette::Base);
+    return part<DialoguePane>(window, "pane")->palette().color(QPalette::Base);
 }
 QColor inputBackground(const MainWindow& window) {
-    return window.input_->palette().color(QPalette::Base);
+    return part<InputField>(window, "input")->palette().color(QPalette::Base);
 }
 QColor inputText(const MainWindow& window) {
-    return window.input_->palette().color(QPalette::Active, QPalette::Text);
+    return part<InputField>(window, "input")->palette().color(QPalette::Active, QPalette::Text);
 }
 QColor buttonText(const QToolButton* button) {
     return button->palette().color(QPalette::Active, QPalette::ButtonText);
@@ -60,9 +64,9 @@ Shown shown(const MainWindow& window) {
             paneBackground(window),
             inputBackground(window),
             inputText(window),
-            buttonText(window.sayButton_),
-            buttonText(window.undoButton_),
-            buttonText(window.layoutButton_)};
+            buttonText(part<QToolButton>(window, "sayButton")),
+            buttonText(part<QToolButton>(window, "undoButton")),
+            buttonText(part<QToolButton>(window, "layoutButton"))};
 }
 
 // The design geometry of the controls the layouts move.
@@ -72,10 +76,13 @@ struct Geometry {
 };
 
 Geometry geometry(const MainWindow& window) {
-    return {window.panePanel_->geometry(),    window.pane_->geometry(),
-            window.inputBar_->geometry(),     window.sayButton_->geometry(),
-            window.layoutButton_->geometry(), window.undoButton_->geometry(),
-            window.input_->geometry()};
+    return {part<QFrame>(window, "panePanel")->geometry(),
+            part<DialoguePane>(window, "pane")->geometry(),
+            part<QFrame>(window, "inputBar")->geometry(),
+            part<QToolButton>(window, "sayButton")->geometry(),
+            part<QToolButton>(window, "layoutButton")->geometry(),
+            part<QToolButton>(window, "undoButton")->geometry(),
+            part<InputField>(window, "input")->geometry()};
 }
 
 FontSpec font(const char* face, int size, bool bold, bool italic) {
@@ -84,25 +91,19 @@ FontSpec font(const char* face, int size, bool bold, bool italic) {
 
 } // namespace
 
-class AppearanceTest : public QObject {
+class AppearanceTest : public WindowTest {
     Q_OBJECT
 
-  private slots:
-    void init() {
-        fixture_ = std::make_unique<WindowFixture>();
-        window_ = &fixture_->start();
+  protected:
+    void started() override {
         // The mark as each dialog opens: cleared before, confirmed or not.
-        fixture_->dialogs.onOpen = [this] {
-            markAtOpen_.push_back(window_->restoreDefaultsItem_->isChecked());
+        fixture().dialogs.onOpen = [this] {
+            markAtOpen_.push_back(part<QAction>(mainWindow(), "restoreDefaultsItem")->isChecked());
         };
         markAtOpen_.clear();
     }
 
-    void cleanup() {
-        fixture_.reset();
-        window_ = nullptr;
-    }
-
+  private slots:
     void colourConversionIsExact() {
         // Every one of the 2^24 colours there and back.
         Color wrong = 0;
@@ -134,20 +135,20 @@ class AppearanceTest : public QObject {
     void backgroundColourCommands() {
         QFETCH(QString, item);
         QFETCH(int, changed);
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         QAction* action = window.findChild<QAction*>(item);
         QVERIFY(action != nullptr);
         const Shown before = shown(window);
 
         action->trigger(); // cancelled
         QCOMPARE(markAtOpen_, std::vector<bool>{false});
-        QVERIFY(!window.restoreDefaultsItem_->isChecked());
+        QVERIFY(!part<QAction>(window, "restoreDefaultsItem")->isChecked());
         QVERIFY(shown(window) == before);
         QCOMPARE(window.engine().appearance().backgroundColor, kBlack);
 
-        fixture_->dialogs.colourAnswers.push_back(kOdd);
+        fixture().dialogs.colourAnswers.push_back(kOdd);
         action->trigger();
-        QCOMPARE(fixture_->dialogs.colourRequests, (std::vector<Color>{kBlack, kBlack}));
+        QCOMPARE(fixture().dialogs.colourRequests, (std::vector<Color>{kBlack, kBlack}));
         QCOMPARE(window.engine().appearance().backgroundColor, kOdd); // the dialog keeps it
         Shown expected = before;
         QColor* fields[] = {&expected.window, &expected.pane, &expected.input, &expected.inputText};
@@ -155,18 +156,20 @@ class AppearanceTest : public QObject {
         QVERIFY(shown(window) == expected);
 
         action->trigger(); // opens on the colour last chosen
-        QCOMPARE(fixture_->dialogs.colourRequests.back(), kOdd);
+        QCOMPARE(fixture().dialogs.colourRequests.back(), kOdd);
     }
 
     // The panels keep their own colour: the window colour shows only where
     // they leave the window bare.
     void windowColourLeavesThePanelsAlone() {
-        MainWindow& window = *window_;
-        fixture_->dialogs.colourAnswers.push_back(kRed);
-        window.windowColourItem_->trigger();
+        MainWindow& window = mainWindow();
+        fixture().dialogs.colourAnswers.push_back(kRed);
+        part<QAction>(window, "windowColourItem")->trigger();
         QCOMPARE(windowColour(window), QColor(Qt::red));
-        QCOMPARE(window.panePanel_->palette().color(QPalette::Window), QColor(192, 192, 192));
-        QCOMPARE(window.inputBar_->palette().color(QPalette::Window), QColor(192, 192, 192));
+        QCOMPARE(part<QFrame>(window, "panePanel")->palette().color(QPalette::Window),
+                 QColor(192, 192, 192));
+        QCOMPARE(part<QFrame>(window, "inputBar")->palette().color(QPalette::Window),
+                 QColor(192, 192, 192));
     }
 
     void buttonTextCommandOpensThreeDialogs_data() {
@@ -177,17 +180,19 @@ class AppearanceTest : public QObject {
 
     void buttonTextCommandOpensThreeDialogs() {
         QFETCH(QList<int>, answers);
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         for (const int answer : answers) {
             if (answer < 0) {
-                fixture_->dialogs.colourAnswers.push_back(std::nullopt);
+                fixture().dialogs.colourAnswers.push_back(std::nullopt);
             } else {
-                fixture_->dialogs.colourAnswers.push_back(static_cast<Color>(answer));
+                fixture().dialogs.colourAnswers.push_back(static_cast<Color>(answer));
             }
         }
-        window.buttonTextColourItem_->trigger();
+        part<QAction>(window, "buttonTextColourItem")->trigger();
         QCOMPARE(markAtOpen_, (std::vector<bool>{false, false, false}));
-        QToolButton* buttons[] = {window.sayButton_, window.undoButton_, window.layoutButton_};
+        QToolButton* buttons[] = {part<QToolButton>(window, "sayButton"),
+                                  part<QToolButton>(window, "undoButton"),
+                                  part<QToolButton>(window, "layoutButton")};
         Color dialogColour = kBlack;
         std::vector<Color> requests;
         for (int i = 0; i < 3; ++i) {
@@ -198,8 +203,8 @@ class AppearanceTest : public QObject {
                 dialogColour = static_cast<Color>(answers[i]);
             }
         }
-        QCOMPARE(fixture_->dialogs.colourRequests, requests);
-        QCOMPARE(fixture_->dialogs.colourTitles,
+        QCOMPARE(fixture().dialogs.colourRequests, requests);
+        QCOMPARE(fixture().dialogs.colourTitles,
                  (QStringList{QStringLiteral("Цвет шрифтов кнопок на панели: «Сказать»"),
                               QStringLiteral("Цвет шрифтов кнопок на панели: «<»"),
                               QStringLiteral("Цвет шрифтов кнопок на панели: «E/R»")}));
@@ -210,112 +215,122 @@ class AppearanceTest : public QObject {
     // A new line colour goes to the pane at once and to every later line of
     // its kind; lines already shown keep theirs.
     void lineColourCommands() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         say(QStringLiteral("привет"));
-        fixture_->dialogs.colourAnswers = {kRed};
-        window.userColourItem_->trigger();
+        fixture().dialogs.colourAnswers = {kRed};
+        part<QAction>(window, "userColourItem")->trigger();
         QCOMPARE(window.engine().dialogue().insertionFormat().color, kRed);
-        fixture_->dialogs.colourAnswers = {kBlue};
-        window.replyColourItem_->trigger();
+        fixture().dialogs.colourAnswers = {kBlue};
+        part<QAction>(window, "replyColourItem")->trigger();
         QCOMPARE(window.engine().dialogue().insertionFormat().color, kBlue);
         QCOMPARE(window.engine().appearance().userColor, kRed);
         QCOMPARE(window.engine().appearance().replyColor, kBlue);
         QCOMPARE(markAtOpen_, (std::vector<bool>{false, false}));
 
-        window.userColourItem_->trigger(); // cancelled: nothing changes, opened on red
-        QCOMPARE(fixture_->dialogs.colourRequests.back(), kRed);
+        part<QAction>(window, "userColourItem")
+            ->trigger(); // cancelled: nothing changes, opened on red
+        QCOMPARE(fixture().dialogs.colourRequests.back(), kRed);
         QCOMPARE(window.engine().appearance().userColor, kRed);
 
         say(QStringLiteral("как дела"));
         const auto& pane = window.engine().dialogue().pane();
         QCOMPARE(pane[0].format.color, kBlack);
         QCOMPARE(pane[1].format.color, kBlack);
-        const int n = window.pane_->lineCount();
-        QCOMPARE(window.pane_->lineFormat(n - 2).foreground().color(), QColor(Qt::red));
-        QCOMPARE(window.pane_->lineFormat(n - 1).foreground().color(), QColor(Qt::blue));
+        const int n = part<DialoguePane>(window, "pane")->lineCount();
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineFormat(n - 2).foreground().color(),
+                 QColor(Qt::red));
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineFormat(n - 1).foreground().color(),
+                 QColor(Qt::blue));
     }
 
     void lineFontCommands() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         const FontSpec userFont = font("DejaVu Serif", 14, true, false);
         const FontSpec replyFont = font("DejaVu Sans Mono", 10, false, true);
-        fixture_->dialogs.fontAnswers = {userFont};
-        window.userFontItem_->trigger();
+        fixture().dialogs.fontAnswers = {userFont};
+        part<QAction>(window, "userFontItem")->trigger();
         QCOMPARE(window.engine().dialogue().insertionFormat().font, userFont);
-        fixture_->dialogs.fontAnswers = {replyFont};
-        window.replyFontItem_->trigger();
+        fixture().dialogs.fontAnswers = {replyFont};
+        part<QAction>(window, "replyFontItem")->trigger();
         QCOMPARE(window.engine().dialogue().insertionFormat().font, replyFont);
         QCOMPARE(markAtOpen_, (std::vector<bool>{false, false}));
-        QCOMPARE(fixture_->dialogs.fontRequests.size(), std::size_t(2));
-        QCOMPARE(fixture_->dialogs.fontRequests[0].initial, FontSpec{});
-        QVERIFY(!fixture_->dialogs.fontRequests[0].sizeFixedAt8);
+        QCOMPARE(fixture().dialogs.fontRequests.size(), std::size_t(2));
+        QCOMPARE(fixture().dialogs.fontRequests[0].initial, FontSpec{});
+        QVERIFY(!fixture().dialogs.fontRequests[0].sizeFixedAt8);
 
-        window.replyFontItem_->trigger(); // cancelled
-        QCOMPARE(fixture_->dialogs.fontRequests.back().initial, replyFont);
+        part<QAction>(window, "replyFontItem")->trigger(); // cancelled
+        QCOMPARE(fixture().dialogs.fontRequests.back().initial, replyFont);
         QCOMPARE(window.engine().appearance().replyFont, replyFont);
 
         say(QStringLiteral("привет"));
-        const int n = window.pane_->lineCount();
-        const QFont userShown = window.pane_->lineFormat(n - 2).font();
+        const int n = part<DialoguePane>(window, "pane")->lineCount();
+        const QFont userShown = part<DialoguePane>(window, "pane")->lineFormat(n - 2).font();
         QCOMPARE(userShown.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(userShown.pointSize(), 14);
         QVERIFY(userShown.bold() && !userShown.italic());
-        const QFont replyShown = window.pane_->lineFormat(n - 1).font();
+        const QFont replyShown = part<DialoguePane>(window, "pane")->lineFormat(n - 1).font();
         QCOMPARE(replyShown.pointSize(), 10);
         QVERIFY(replyShown.italic() && !replyShown.bold());
     }
 
     void inputFontKeepsSizeEight() {
-        MainWindow& window = *window_;
-        window.inputFontItem_->trigger(); // cancelled
-        QCOMPARE(window.input_->font().family(), QStringLiteral("MS Sans Serif"));
-        QVERIFY(!window.restoreDefaultsItem_->isChecked());
-        fixture_->dialogs.fontAnswers = {font("DejaVu Serif", 14, false, true)};
-        window.inputFontItem_->trigger();
-        QCOMPARE(fixture_->dialogs.fontRequests.size(), std::size_t(2));
-        QVERIFY(fixture_->dialogs.fontRequests[1].sizeFixedAt8);
-        QCOMPARE(fixture_->dialogs.fontRequests[1].initial, FontSpec{});
-        QCOMPARE(window.input_->font().family(), QStringLiteral("DejaVu Serif"));
-        QCOMPARE(window.input_->font().pointSize(), 8);
-        QVERIFY(window.input_->font().italic() && !window.input_->font().bold());
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "inputFontItem")->trigger(); // cancelled
+        QCOMPARE(part<InputField>(window, "input")->font().family(),
+                 QStringLiteral("MS Sans Serif"));
+        QVERIFY(!part<QAction>(window, "restoreDefaultsItem")->isChecked());
+        fixture().dialogs.fontAnswers = {font("DejaVu Serif", 14, false, true)};
+        part<QAction>(window, "inputFontItem")->trigger();
+        QCOMPARE(fixture().dialogs.fontRequests.size(), std::size_t(2));
+        QVERIFY(fixture().dialogs.fontRequests[1].sizeFixedAt8);
+        QCOMPARE(fixture().dialogs.fontRequests[1].initial, FontSpec{});
+        QCOMPARE(part<InputField>(window, "input")->font().family(),
+                 QStringLiteral("DejaVu Serif"));
+        QCOMPARE(part<InputField>(window, "input")->font().pointSize(), 8);
+        QVERIFY(part<InputField>(window, "input")->font().italic() &&
+                !part<InputField>(window, "input")->font().bold());
         QCOMPARE(window.inputFontChoice(), font("DejaVu Serif", 8, false, true));
         QCOMPARE(window.engine().dialogue().insertionFormat().font, FontSpec{}); // pane untouched
     }
 
     void restoreDefaultsAfterChanges() {
-        MainWindow& window = *window_;
-        window.fullScreenItem_->trigger(); // the layout is not the restore's
-        fixture_->dialogs.colourAnswers = {kRed, kGreen, kBlue, kOdd, kRed, kGreen, kBlue};
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "fullScreenItem")->trigger(); // the layout is not the restore's
+        fixture().dialogs.colourAnswers = {kRed, kGreen, kBlue, kOdd, kRed, kGreen, kBlue};
         for (QAction* item :
-             {window.windowColourItem_, window.paneColourItem_, window.inputColourItem_,
-              window.inputTextColourItem_, window.buttonTextColourItem_}) {
+             {part<QAction>(window, "windowColourItem"), part<QAction>(window, "paneColourItem"),
+              part<QAction>(window, "inputColourItem"),
+              part<QAction>(window, "inputTextColourItem"),
+              part<QAction>(window, "buttonTextColourItem")}) {
             item->trigger();
         }
-        fixture_->dialogs.colourAnswers = {kRed, kBlue};
-        window.userColourItem_->trigger();
-        window.replyColourItem_->trigger();
-        fixture_->dialogs.fontAnswers = {font("DejaVu Serif", 14, true, false),
+        fixture().dialogs.colourAnswers = {kRed, kBlue};
+        part<QAction>(window, "userColourItem")->trigger();
+        part<QAction>(window, "replyColourItem")->trigger();
+        fixture().dialogs.fontAnswers = {font("DejaVu Serif", 14, true, false),
                                          font("DejaVu Sans", 12, false, true),
                                          font("DejaVu Sans Mono", 8, false, true)};
-        window.userFontItem_->trigger();
-        window.replyFontItem_->trigger();
-        window.inputFontItem_->trigger();
-        window.editor_->pathField_->setText(QStringLiteral("D:\\Other.Dat"));
-        window.editor_->intervalField_->setValue(250);
-        window.aboutBox_->setOuterHeight(AboutBox::kUnfoldedHeight);
-        window.cpuCpuItem_->trigger();
+        part<QAction>(window, "userFontItem")->trigger();
+        part<QAction>(window, "replyFontItem")->trigger();
+        part<QAction>(window, "inputFontItem")->trigger();
+        part<QLineEdit>(editorOf(window), "pathField")->setText(QStringLiteral("D:\\Other.Dat"));
+        part<SpinEdit>(editorOf(window), "intervalField")->setValue(250);
+        aboutBoxOf(window).setOuterHeight(AboutBox::kUnfoldedHeight);
+        part<QAction>(window, "cpuCpuItem")->trigger();
         const TextFormat paneFormat = window.engine().dialogue().insertionFormat();
-        QVERIFY(!window.restoreDefaultsItem_->isChecked());
+        QVERIFY(!part<QAction>(window, "restoreDefaultsItem")->isChecked());
 
-        window.restoreDefaultsItem_->trigger();
-        QVERIFY(window.restoreDefaultsItem_->isChecked());
+        part<QAction>(window, "restoreDefaultsItem")->trigger();
+        QVERIFY(part<QAction>(window, "restoreDefaultsItem")->isChecked());
         const QColor silver(192, 192, 192);
         const QColor black(Qt::black);
         QVERIFY(shown(window) == (Shown{silver, silver, silver, black, black, black, black}));
         // Bold in the face last chosen for the input, at size 8.
-        QCOMPARE(window.input_->font().family(), QStringLiteral("DejaVu Sans Mono"));
-        QCOMPARE(window.input_->font().pointSize(), 8);
-        QVERIFY(window.input_->font().bold() && !window.input_->font().italic());
+        QCOMPARE(part<InputField>(window, "input")->font().family(),
+                 QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(part<InputField>(window, "input")->font().pointSize(), 8);
+        QVERIFY(part<InputField>(window, "input")->font().bold() &&
+                !part<InputField>(window, "input")->font().italic());
         const Appearance& dialogs = window.engine().appearance();
         QCOMPARE(dialogs.backgroundColor, kBlack);
         QCOMPARE(dialogs.userColor, kBlack);
@@ -323,30 +338,31 @@ class AppearanceTest : public QObject {
         QCOMPARE(dialogs.userFont, FontSpec{});
         QCOMPARE(dialogs.replyFont, FontSpec{});
         QCOMPARE(window.inputFontChoice(), font("MS Sans Serif", 8, false, true)); // style stays
-        QCOMPARE(window.editor_->pathField_->text(), QStringLiteral("D:\\Txt.Dat"));
-        QCOMPARE(window.editor_->interval(), 1000);
+        QCOMPARE(part<QLineEdit>(editorOf(window), "pathField")->text(),
+                 QStringLiteral("D:\\Txt.Dat"));
+        QCOMPARE(editorOf(window).interval(), 1000);
         QCOMPARE(window.engine().exchangeWritePath(), std::string("D:\\Txt.Dat"));
-        QCOMPARE(window.aboutBox_->outerHeight(), 179);
+        QCOMPARE(aboutBoxOf(window).outerHeight(), 179);
         // Left alone: the pane's current attributes, the layout, the mode.
         QCOMPARE(window.engine().dialogue().insertionFormat(), paneFormat);
-        QVERIFY(window.fullScreenItem_->isChecked());
-        QVERIFY(window.cpuCpuItem_->isChecked());
+        QVERIFY(part<QAction>(window, "fullScreenItem")->isChecked());
+        QVERIFY(part<QAction>(window, "cpuCpuItem")->isChecked());
 
         // Later edits in the editor clear the mark again.
-        window.editor_->intervalField_->setValue(300);
-        QVERIFY(!window.restoreDefaultsItem_->isChecked());
+        part<SpinEdit>(editorOf(window), "intervalField")->setValue(300);
+        QVERIFY(!part<QAction>(window, "restoreDefaultsItem")->isChecked());
     }
 
     void fullScreenThenNormalGivesBackTheDesignSizes() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         const Geometry design = geometry(window);
         const QSize windowSize = window.size();
         const QPoint windowPosition = window.pos();
-        window.restoreDefaultsItem_->setChecked(false);
+        part<QAction>(window, "restoreDefaultsItem")->setChecked(false);
 
-        window.fullScreenItem_->trigger();
-        QVERIFY(window.fullScreenItem_->isChecked());
-        QCOMPARE(window.fullScreenItem_->text(), QStringLiteral("Normal"));
+        part<QAction>(window, "fullScreenItem")->trigger();
+        QVERIFY(part<QAction>(window, "fullScreenItem")->isChecked());
+        QCOMPARE(part<QAction>(window, "fullScreenItem")->text(), QStringLiteral("Normal"));
         QVERIFY(window.windowState().testFlag(Qt::WindowMaximized));
         QTRY_COMPARE(window.geometry(), window.screen()->availableGeometry());
         const Geometry full = geometry(window);
@@ -357,17 +373,18 @@ class AppearanceTest : public QObject {
         QCOMPARE(full.layout, QRect(667, 5, 43, 22));
         QCOMPARE(full.undo, QRect(640, 5, 27, 22));
         QCOMPARE(full.input, QRect(3, 5, 635, 21));
-        QVERIFY(!window.restoreDefaultsItem_->isChecked()); // the mark is not the layout's
+        QVERIFY(!part<QAction>(window, "restoreDefaultsItem")
+                     ->isChecked()); // the mark is not the layout's
 
-        window.fullScreenItem_->trigger();
-        QVERIFY(!window.fullScreenItem_->isChecked());
-        QCOMPARE(window.fullScreenItem_->text(), QStringLiteral("Full Screen"));
+        part<QAction>(window, "fullScreenItem")->trigger();
+        QVERIFY(!part<QAction>(window, "fullScreenItem")->isChecked());
+        QCOMPARE(part<QAction>(window, "fullScreenItem")->text(), QStringLiteral("Full Screen"));
         QVERIFY(!window.windowState().testFlag(Qt::WindowMaximized));
         QVERIFY(geometry(window) == design);
         QTRY_COMPARE(window.size(), windowSize);
         QTRY_COMPARE(window.pos(), windowPosition);
         QCOMPARE(window.minimumSize(), window.maximumSize());
-        QVERIFY(!window.restoreDefaultsItem_->isChecked());
+        QVERIFY(!part<QAction>(window, "restoreDefaultsItem")->isChecked());
     }
 
     // Qt's font dialog as the window sets it up: no effects, and with the
@@ -411,12 +428,10 @@ class AppearanceTest : public QObject {
 
   private:
     void say(const QString& phrase) {
-        window_->input_->setText(phrase);
-        window_->say();
+        part<InputField>(mainWindow(), "input")->setText(phrase);
+        part<QToolButton>(mainWindow(), "sayButton")->click();
     }
 
-    std::unique_ptr<WindowFixture> fixture_;
-    MainWindow* window_ = nullptr;
     std::vector<bool> markAtOpen_;
 };
 

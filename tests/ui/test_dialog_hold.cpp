@@ -20,8 +20,13 @@
 
 namespace besedka {
 
+using testing::aboutBoxOf;
+using testing::editorOf;
+using testing::fire;
+using testing::part;
 using testing::typeText;
 using testing::WindowFixture;
+using testing::WindowTest;
 
 namespace {
 
@@ -34,20 +39,10 @@ void pressCloseBox(QWidget* window) {
 
 } // namespace
 
-class DialogHoldTest : public QObject {
+class DialogHoldTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    void init() {
-        fixture_ = std::make_unique<WindowFixture>();
-        window_ = &fixture_->start();
-    }
-
-    void cleanup() {
-        fixture_.reset();
-        window_ = nullptr;
-    }
-
     void everyWayOfClosingGivesTheWindowBack_data() {
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("route");
@@ -66,112 +61,117 @@ class DialogHoldTest : public QObject {
     void everyWayOfClosingGivesTheWindowBack() {
         QFETCH(QString, dialog);
         QFETCH(QString, route);
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         QSignalSpy windowClosed(&window, &MainWindow::closed);
-        typeText(window.input_, QStringLiteral("привет"));
+        typeText(part<InputField>(window, "input"), QStringLiteral("привет"));
         QDialog* box =
-            dialog == u"editor" ? static_cast<QDialog*>(window.editor_) : window.aboutBox_;
-        (dialog == u"editor" ? window.editorItem_ : window.aboutItem_)->trigger();
+            dialog == u"editor" ? static_cast<QDialog*>(&editorOf(window)) : &aboutBoxOf(window);
+        (dialog == u"editor" ? part<QAction>(window, "editorItem")
+                             : part<QAction>(window, "aboutItem"))
+            ->trigger();
         QVERIFY(box->isVisible());
         QTRY_COMPARE(QApplication::activeWindow(), box);
         QVERIFY(box->isEnabled());
         QVERIFY(!window.isEnabled());
-        QVERIFY(!window.stateRefresher_.isActive());
-        QVERIFY(window.idleTimer_->isActive()); // the other timers go on
+        // The state refresher rests: the self-talk mark is not followed.
+        QAction* selfTalkMark = part<QAction>(window, "cpuCpuItem");
+        selfTalkMark->setChecked(true);
+        QTest::qWait(20);
+        QVERIFY(!part<QTimer>(window, "selfTalkTimer")->isActive());
+        QVERIFY(part<QTimer>(window, "idleTimer")->isActive()); // the other timers go on
 
         // Keys, shortcuts and the close box of the window do nothing meanwhile.
-        QTest::keyClick(window.input_, Qt::Key_A);
-        QTest::keyClick(window.input_, Qt::Key_Insert);
-        QTest::keyClick(window.input_, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(window.input_->text(), QStringLiteral("привет"));
-        QCOMPARE(window.pane_->lineCount(), 0);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_A);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Insert);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("привет"));
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 0);
         pressCloseBox(&window);
         QVERIFY(window.isVisible());
         QCOMPARE(windowClosed.count(), 0);
 
         if (route == u"ok") {
-            QTest::mouseClick(window.editor_->okButton_, Qt::LeftButton);
+            QTest::mouseClick(part<QPushButton>(editorOf(window), "okButton"), Qt::LeftButton);
         } else if (route == u"cancel") {
-            QTest::mouseClick(window.editor_->cancelButton_, Qt::LeftButton);
+            QTest::mouseClick(part<QPushButton>(editorOf(window), "cancelButton"), Qt::LeftButton);
         } else if (route == u"version") {
-            QTest::mouseClick(window.aboutBox_->versionButton_, Qt::LeftButton, {},
-                              QPoint(300, 40));
+            QTest::mouseClick(part<QToolButton>(aboutBoxOf(window), "versionButton"),
+                              Qt::LeftButton, {}, QPoint(300, 40));
         } else {
             pressCloseBox(box);
         }
         QVERIFY(!box->isVisible());
         QVERIFY(window.isEnabled());
-        QVERIFY(window.stateRefresher_.isActive());
+        QVERIFY(part<QTimer>(window, "selfTalkTimer")->isActive()); // the refresher runs again
+        selfTalkMark->setChecked(false);
         QCOMPARE(windowClosed.count(), 0);
         QTRY_COMPARE(QApplication::activeWindow(), &window);
-        QCOMPARE(QApplication::focusWidget(), window.input_);
+        QCOMPARE(QApplication::focusWidget(), part<InputField>(window, "input"));
 
         // The buttons follow the input again and the keys work.
-        QVERIFY(window.sayButton_->isEnabled());
-        window.input_->clear();
-        QVERIFY(!window.sayButton_->isEnabled());
-        typeText(window.input_, QStringLiteral("как дела"));
-        QTest::keyClick(window.input_, Qt::Key_Insert);
+        QVERIFY(part<QToolButton>(window, "sayButton")->isEnabled());
+        part<InputField>(window, "input")->clear();
+        QVERIFY(!part<QToolButton>(window, "sayButton")->isEnabled());
+        typeText(part<InputField>(window, "input"), QStringLiteral("как дела"));
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Insert);
         QCOMPARE(window.engine().dialogue().transcript().size(), std::size_t(2));
     }
 
     // The exit command still closes the window behind a dialog, as the
     // closing animation does at its end.
     void exitBehindADialogStillCloses() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         QSignalSpy windowClosed(&window, &MainWindow::closed);
-        window.editorItem_->trigger();
-        window.exitProgram();
+        part<QAction>(window, "editorItem")->trigger();
+        part<QAction>(window, "exitItem")->trigger();
         QCOMPARE(windowClosed.count(), 1);
     }
 
     void editorEditsAreInForceAndCancelKeepsThem() {
-        MainWindow& window = *window_;
-        window.editorItem_->trigger();
-        QTRY_COMPARE(QApplication::activeWindow(), window.editor_);
-        QVERIFY(window.restoreDefaultsItem_->isChecked());
-        window.editor_->pathField_->selectAll();
-        typeText(window.editor_->pathField_, QStringLiteral("D:\\Другой.Dat"));
-        QVERIFY(!window.restoreDefaultsItem_->isChecked()); // the defaults mark goes off
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "editorItem")->trigger();
+        QTRY_COMPARE(QApplication::activeWindow(), &editorOf(window));
+        QVERIFY(part<QAction>(window, "restoreDefaultsItem")->isChecked());
+        part<QLineEdit>(editorOf(window), "pathField")->selectAll();
+        typeText(part<QLineEdit>(editorOf(window), "pathField"), QStringLiteral("D:\\Другой.Dat"));
+        QVERIFY(!part<QAction>(window, "restoreDefaultsItem")
+                     ->isChecked()); // the defaults mark goes off
         QCOMPARE(window.engine().exchangeWritePath(),
                  std::string("D:\\\xC4\xF0\xF3\xE3\xEE\xE9.Dat"));
-        window.editor_->intervalField_->setFocus(Qt::TabFocusReason); // selects the interval
-        typeText(window.editor_->intervalField_, QStringLiteral("250"));
-        QTest::mouseClick(window.editor_->cancelButton_, Qt::LeftButton);
+        part<SpinEdit>(editorOf(window), "intervalField")
+            ->setFocus(Qt::TabFocusReason); // selects the interval
+        typeText(part<SpinEdit>(editorOf(window), "intervalField"), QStringLiteral("250"));
+        QTest::mouseClick(part<QPushButton>(editorOf(window), "cancelButton"), Qt::LeftButton);
 
         QCOMPARE(window.engine().exchangeWritePath(),
                  std::string("D:\\\xC4\xF0\xF3\xE3\xEE\xE9.Dat"));
-        window.switchToCpuCpu();
-        window.selfTalkTick();
-        QCOMPARE(window.selfTalkTimer_->interval(), 250);
-        QVERIFY(std::filesystem::exists(fixture_->workdir.path("D/Другой.Dat")));
+        part<QAction>(window, "cpuCpuItem")->trigger();
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(), 250);
+        QVERIFY(std::filesystem::exists(fixture().workdir.path("D/Другой.Dat")));
     }
 
     void aboutBoxUnfoldsAndReportsAMissingHistoryThroughTheWindow() {
-        MainWindow& window = *window_;
-        window.aboutItem_->trigger();
-        QTRY_COMPARE(QApplication::activeWindow(), window.aboutBox_);
-        QCOMPARE(window.aboutBox_->outerHeight(), 179);
-        QTest::mouseClick(window.aboutBox_->historyButton_, Qt::LeftButton);
-        QCOMPARE(window.aboutBox_->outerHeight(), 327);
-        QVERIFY(!window.aboutBox_->history_->toPlainText().isEmpty());
-        window.aboutBox_->closeAbout();
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "aboutItem")->trigger();
+        QTRY_COMPARE(QApplication::activeWindow(), &aboutBoxOf(window));
+        QCOMPARE(aboutBoxOf(window).outerHeight(), 179);
+        QTest::mouseClick(part<QPushButton>(aboutBoxOf(window), "historyButton"), Qt::LeftButton);
+        QCOMPARE(aboutBoxOf(window).outerHeight(), 327);
+        QVERIFY(!part<QPlainTextEdit>(aboutBoxOf(window), "history")->toPlainText().isEmpty());
+        part<QToolButton>(aboutBoxOf(window), "versionButton")->click();
         QVERIFY(window.isEnabled());
 
-        window.aboutItem_->trigger(); // closed unfolded, opens folded
-        QCOMPARE(window.aboutBox_->outerHeight(), 179);
-        fixture_->workdir.remove("ReadMe.Txt");
-        QTest::mouseClick(window.aboutBox_->historyButton_, Qt::LeftButton);
-        QCOMPARE(fixture_->dialogs.errors,
+        part<QAction>(window, "aboutItem")->trigger(); // closed unfolded, opens folded
+        QCOMPARE(aboutBoxOf(window).outerHeight(), 179);
+        fixture().workdir.remove("ReadMe.Txt");
+        QTest::mouseClick(part<QPushButton>(aboutBoxOf(window), "historyButton"), Qt::LeftButton);
+        QCOMPARE(fixture().dialogs.errors,
                  QStringList{QStringLiteral("Cannot open file ReadMe.Txt")});
-        QCOMPARE(window.aboutBox_->outerHeight(), 179);
-        window.aboutBox_->closeAbout();
+        QCOMPARE(aboutBoxOf(window).outerHeight(), 179);
+        part<QToolButton>(aboutBoxOf(window), "versionButton")->click();
         QVERIFY(window.isEnabled());
     }
-
-  private:
-    std::unique_ptr<WindowFixture> fixture_;
-    MainWindow* window_ = nullptr;
 };
 
 } // namespace besedka

@@ -23,6 +23,8 @@
 
 namespace besedka {
 
+using testing::fire;
+using testing::part;
 using testing::typeText;
 
 namespace {
@@ -68,26 +70,28 @@ class EditorDialogTest : public QObject {
         QVERIFY(editor.windowFlags().testFlag(Qt::Tool));
         QCOMPARE(editor.size(), QSize(305, 105));
         QCOMPARE(editor.minimumSize(), editor.maximumSize());
-        QCOMPARE(editor.pathGroup_->title(), QStringLiteral("Путь файла:"));
-        QCOMPARE(editor.intervalGroup_->title(), QStringLiteral("Интервал (сек.):"));
-        QCOMPARE(editor.pathField_->text(), QStringLiteral("D:\\Txt.Dat"));
+        QCOMPARE(part<QGroupBox>(editor, "pathGroup")->title(), QStringLiteral("Путь файла:"));
+        QCOMPARE(part<QGroupBox>(editor, "intervalGroup")->title(),
+                 QStringLiteral("Интервал (сек.):"));
+        QCOMPARE(part<QLineEdit>(editor, "pathField")->text(), QStringLiteral("D:\\Txt.Dat"));
         QCOMPARE(editor.path(), std::string("D:\\Txt.Dat"));
-        QCOMPARE(editor.intervalField_->text(), QStringLiteral("1000"));
+        QCOMPARE(part<SpinEdit>(editor, "intervalField")->text(), QStringLiteral("1000"));
         QCOMPARE(editor.interval(), 1000);
-        QCOMPARE(editor.okButton_->text(), QStringLiteral("Хорошо"));
-        QCOMPARE(editor.cancelButton_->text(), QStringLiteral("Отмена"));
-        QCOMPARE(editor.okButton_->geometry(), QRect(72, 72, 75, 25));
-        QCOMPARE(editor.cancelButton_->geometry(), QRect(157, 72, 75, 25));
-        for (const QPushButton* button : {editor.okButton_, editor.cancelButton_}) {
+        QCOMPARE(part<QPushButton>(editor, "okButton")->text(), QStringLiteral("Хорошо"));
+        QCOMPARE(part<QPushButton>(editor, "cancelButton")->text(), QStringLiteral("Отмена"));
+        QCOMPARE(part<QPushButton>(editor, "okButton")->geometry(), QRect(72, 72, 75, 25));
+        QCOMPARE(part<QPushButton>(editor, "cancelButton")->geometry(), QRect(157, 72, 75, 25));
+        for (const QPushButton* button :
+             {part<QPushButton>(editor, "okButton"), part<QPushButton>(editor, "cancelButton")}) {
             QVERIFY(!button->isDefault());
             QVERIFY(!button->autoDefault());
         }
-        QCOMPARE(editor.focusTimer_->interval(), 2000);
-        QVERIFY(!editor.focusTimer_->isActive());
+        QCOMPARE(part<QTimer>(editor, "focusTimer")->interval(), 2000);
+        QVERIFY(!part<QTimer>(editor, "focusTimer")->isActive());
     }
 
     void pathIsWindows1251() {
-        editor_->pathField_->setText(QStringLiteral("D:\\Ответ.Dat"));
+        part<QLineEdit>(*editor_, "pathField")->setText(QStringLiteral("D:\\Ответ.Dat"));
         QCOMPARE(editor_->path(), std::string("D:\\\xCE\xF2\xE2\xE5\xF2.Dat"));
     }
 
@@ -110,16 +114,17 @@ class EditorDialogTest : public QObject {
     void intervalCountsTheText() {
         QFETCH(QString, text);
         QFETCH(int, interval);
-        editor_->intervalField_->setText(text);
-        QCOMPARE(editor_->intervalField_->text(), text); // what the user sees stays
+        part<SpinEdit>(*editor_, "intervalField")->setText(text);
+        QCOMPARE(part<SpinEdit>(*editor_, "intervalField")->text(),
+                 text); // what the user sees stays
         QCOMPARE(editor_->interval(), interval);
     }
 
     void typingTakesDigitsAndSignsOnly() {
         open();
-        editor_->intervalField_->setFocus(Qt::TabFocusReason);
-        typeText(editor_->intervalField_, QStringLiteral("7x5-"));
-        QCOMPARE(editor_->intervalField_->text(), QStringLiteral("75-"));
+        part<SpinEdit>(*editor_, "intervalField")->setFocus(Qt::TabFocusReason);
+        typeText(part<SpinEdit>(*editor_, "intervalField"), QStringLiteral("7x5-"));
+        QCOMPARE(part<SpinEdit>(*editor_, "intervalField")->text(), QStringLiteral("75-"));
         QCOMPARE(editor_->interval(), 1);
     }
 
@@ -144,12 +149,14 @@ class EditorDialogTest : public QObject {
         QFETCH(QString, typed);
         QFETCH(QString, left);
         open();
-        editor_->intervalField_->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(editor_->intervalField_, Qt::Key_Backspace); // the text was selected
-        typeText(editor_->intervalField_, typed);
-        QCOMPARE(editor_->intervalField_->text(), typed); // kept while it has the focus
-        editor_->pathField_->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(editor_->intervalField_->text(), left);
+        part<SpinEdit>(*editor_, "intervalField")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(part<SpinEdit>(*editor_, "intervalField"),
+                        Qt::Key_Backspace); // the text was selected
+        typeText(part<SpinEdit>(*editor_, "intervalField"), typed);
+        QCOMPARE(part<SpinEdit>(*editor_, "intervalField")->text(),
+                 typed); // kept while it has the focus
+        part<QLineEdit>(*editor_, "pathField")->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(part<SpinEdit>(*editor_, "intervalField")->text(), left);
     }
 
     void arrowsStepFromTheTypedNumber_data() {
@@ -169,16 +176,17 @@ class EditorDialogTest : public QObject {
         QFETCH(QString, text);
         QFETCH(int, key);
         QFETCH(QString, stepped);
-        editor_->intervalField_->setText(text);
-        QTest::keyClick(editor_->intervalField_, static_cast<Qt::Key>(key));
-        QCOMPARE(editor_->intervalField_->text(), stepped);
+        part<SpinEdit>(*editor_, "intervalField")->setText(text);
+        QTest::keyClick(part<SpinEdit>(*editor_, "intervalField"), static_cast<Qt::Key>(key));
+        QCOMPARE(part<SpinEdit>(*editor_, "intervalField")->text(), stepped);
     }
 
     void tabOrderRunsPathIntervalButtons() {
         open();
-        editor_->pathField_->setFocus(Qt::TabFocusReason);
-        const QList<QWidget*> expected{editor_->intervalField_, editor_->okButton_,
-                                       editor_->cancelButton_, editor_->pathField_};
+        part<QLineEdit>(*editor_, "pathField")->setFocus(Qt::TabFocusReason);
+        const QList<QWidget*> expected{
+            part<SpinEdit>(*editor_, "intervalField"), part<QPushButton>(*editor_, "okButton"),
+            part<QPushButton>(*editor_, "cancelButton"), part<QLineEdit>(*editor_, "pathField")};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(editor_->focusWidget(), next);
@@ -191,12 +199,14 @@ class EditorDialogTest : public QObject {
         bool reachedInterval = false;
         for (std::uint32_t tick = 0; tick < 24; ++tick) {
             const int r = drawOneToSix(kClockStart + tick);
-            editor_->moveFocus();
-            QWidget* expected =
-                r % 2 == 1 ? static_cast<QWidget*>(editor_->pathField_) : editor_->intervalField_;
+            fire(part<QTimer>(*editor_, "focusTimer"));
+            QWidget* expected = r % 2 == 1
+                                    ? static_cast<QWidget*>(part<QLineEdit>(*editor_, "pathField"))
+                                    : part<SpinEdit>(*editor_, "intervalField");
             QCOMPARE(QApplication::focusWidget(), expected);
-            reachedPath = reachedPath || expected == editor_->pathField_;
-            reachedInterval = reachedInterval || expected == editor_->intervalField_;
+            reachedPath = reachedPath || expected == part<QLineEdit>(*editor_, "pathField");
+            reachedInterval =
+                reachedInterval || expected == part<SpinEdit>(*editor_, "intervalField");
         }
         QVERIFY(reachedPath && reachedInterval);
         QCOMPARE(clock_->reads(), 24u); // one re-seed per tick
@@ -204,14 +214,15 @@ class EditorDialogTest : public QObject {
 
     void enteringAFieldByAMoveSelectsItsText() {
         open();
-        editor_->intervalField_->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(editor_->intervalField_->findChild<QLineEdit*>()->selectedText(),
+        part<SpinEdit>(*editor_, "intervalField")->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(part<SpinEdit>(*editor_, "intervalField")->findChild<QLineEdit*>()->selectedText(),
                  QStringLiteral("1000"));
-        editor_->pathField_->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(editor_->pathField_->selectedText(), QStringLiteral("D:\\Txt.Dat"));
+        part<QLineEdit>(*editor_, "pathField")->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(part<QLineEdit>(*editor_, "pathField")->selectedText(),
+                 QStringLiteral("D:\\Txt.Dat"));
         // Typing after the move replaces the whole path.
-        typeText(editor_->pathField_, QStringLiteral("E:\\Б.Txt"));
-        QCOMPARE(editor_->pathField_->text(), QStringLiteral("E:\\Б.Txt"));
+        typeText(part<QLineEdit>(*editor_, "pathField"), QStringLiteral("E:\\Б.Txt"));
+        QCOMPARE(part<QLineEdit>(*editor_, "pathField")->text(), QStringLiteral("E:\\Б.Txt"));
     }
 
     void openingShowsEnabledCentredAndStartsTheTimer() {
@@ -223,17 +234,17 @@ class EditorDialogTest : public QObject {
         QCOMPARE(opened.count(), 1);
         QVERIFY(editor.isVisible());
         QVERIFY(editor.isEnabled());
-        QVERIFY(editor.focusTimer_->isActive());
+        QVERIFY(part<QTimer>(editor, "focusTimer")->isActive());
         const QRect desktop = editor.screen()->geometry();
         QVERIFY((editor.frameGeometry().center() - desktop.center()).manhattanLength() <= 2);
 
         // Moved by the user, it comes back where it was left.
         editor.move(editor.pos() + QPoint(40, 30));
         const QPoint moved = editor.pos();
-        editor.confirm();
+        part<QPushButton>(editor, "okButton")->click();
         editor.openEditor();
         QCOMPARE(editor.pos(), moved);
-        editor.confirm();
+        part<QPushButton>(editor, "okButton")->click();
     }
 
     void everyWayOfClosingClosesAlike_data() {
@@ -248,26 +259,26 @@ class EditorDialogTest : public QObject {
         QSignalSpy closed(editor_.get(), &EditorDialog::closed);
         open();
         if (route == u"ok") {
-            QTest::mouseClick(editor_->okButton_, Qt::LeftButton);
+            QTest::mouseClick(part<QPushButton>(*editor_, "okButton"), Qt::LeftButton);
         } else if (route == u"cancel") {
-            QTest::mouseClick(editor_->cancelButton_, Qt::LeftButton);
+            QTest::mouseClick(part<QPushButton>(*editor_, "cancelButton"), Qt::LeftButton);
         } else {
             QVERIFY(editor_->close());
         }
         QCOMPARE(closed.count(), 1);
         QVERIFY(!editor_->isVisible());
-        QVERIFY(!editor_->focusTimer_->isActive());
+        QVERIFY(!part<QTimer>(*editor_, "focusTimer")->isActive());
 
         // And it opens again as before.
         open();
-        QVERIFY(editor_->focusTimer_->isActive());
+        QVERIFY(part<QTimer>(*editor_, "focusTimer")->isActive());
     }
 
     void enterAndEscapeCloseNothing() {
         QSignalSpy closed(editor_.get(), &EditorDialog::closed);
         open();
-        for (QWidget* focus : {static_cast<QWidget*>(editor_->pathField_),
-                               static_cast<QWidget*>(editor_->okButton_)}) {
+        for (QWidget* focus : {static_cast<QWidget*>(part<QLineEdit>(*editor_, "pathField")),
+                               static_cast<QWidget*>(part<QPushButton>(*editor_, "okButton"))}) {
             focus->setFocus(Qt::TabFocusReason);
             QTest::keyClick(focus, Qt::Key_Return);
             QTest::keyClick(focus, Qt::Key_Enter);
@@ -275,17 +286,17 @@ class EditorDialogTest : public QObject {
         }
         QCOMPARE(closed.count(), 0);
         QVERIFY(editor_->isVisible());
-        QVERIFY(editor_->focusTimer_->isActive());
+        QVERIFY(part<QTimer>(*editor_, "focusTimer")->isActive());
     }
 
     void cancelKeepsWhatWasTyped() {
         open();
-        editor_->intervalField_->setFocus(Qt::TabFocusReason);
-        typeText(editor_->intervalField_, QStringLiteral("250"));
-        QCOMPARE(accessibleValue(editor_->intervalField_), QVariant(250));
-        QTest::keyClick(editor_->intervalField_, Qt::Key_Backtab);
-        typeText(editor_->pathField_, QStringLiteral("D:\\Другой.Dat"));
-        QTest::mouseClick(editor_->cancelButton_, Qt::LeftButton);
+        part<SpinEdit>(*editor_, "intervalField")->setFocus(Qt::TabFocusReason);
+        typeText(part<SpinEdit>(*editor_, "intervalField"), QStringLiteral("250"));
+        QCOMPARE(accessibleValue(part<SpinEdit>(*editor_, "intervalField")), QVariant(250));
+        QTest::keyClick(part<SpinEdit>(*editor_, "intervalField"), Qt::Key_Backtab);
+        typeText(part<QLineEdit>(*editor_, "pathField"), QStringLiteral("D:\\Другой.Dat"));
+        QTest::mouseClick(part<QPushButton>(*editor_, "cancelButton"), Qt::LeftButton);
         QCOMPARE(editor_->path(), std::string("D:\\\xC4\xF0\xF3\xE3\xEE\xE9.Dat"));
         QCOMPARE(editor_->interval(), 250);
     }
@@ -293,26 +304,26 @@ class EditorDialogTest : public QObject {
     void editsClearTheDefaultsMarkButRestoringDoesNot() {
         QSignalSpy cleared(editor_.get(), &EditorDialog::defaultsMarkCleared);
         open();
-        editor_->pathField_->setFocus(Qt::TabFocusReason);
-        typeText(editor_->pathField_, QStringLiteral("ab"));
+        part<QLineEdit>(*editor_, "pathField")->setFocus(Qt::TabFocusReason);
+        typeText(part<QLineEdit>(*editor_, "pathField"), QStringLiteral("ab"));
         QCOMPARE(cleared.count(), 2); // each change of the text
-        QTest::keyClick(editor_->intervalField_, Qt::Key_Up);
+        QTest::keyClick(part<SpinEdit>(*editor_, "intervalField"), Qt::Key_Up);
         QCOMPARE(cleared.count(), 3);
-        editor_->intervalField_->setValue(250); // set by a command
+        part<SpinEdit>(*editor_, "intervalField")->setValue(250); // set by a command
         QCOMPARE(cleared.count(), 4);
-        editor_->intervalField_->setValue(250); // the same text is no change
+        part<SpinEdit>(*editor_, "intervalField")->setValue(250); // the same text is no change
         QCOMPARE(cleared.count(), 4);
 
-        QSignalSpy pathChanges(editor_->pathField_, &QLineEdit::textChanged);
+        QSignalSpy pathChanges(part<QLineEdit>(*editor_, "pathField"), &QLineEdit::textChanged);
         editor_->restoreDefaults();
         QCOMPARE(cleared.count(), 4);
         QCOMPARE(pathChanges.count(), 1); // others still see the change
-        QCOMPARE(editor_->pathField_->text(), QStringLiteral("D:\\Txt.Dat"));
+        QCOMPARE(part<QLineEdit>(*editor_, "pathField")->text(), QStringLiteral("D:\\Txt.Dat"));
         QCOMPARE(editor_->interval(), 1000);
-        QCOMPARE(accessibleValue(editor_->intervalField_), QVariant(1000));
+        QCOMPARE(accessibleValue(part<SpinEdit>(*editor_, "intervalField")), QVariant(1000));
 
         // Edits after a restore clear the mark again.
-        typeText(editor_->pathField_, QStringLiteral("x"));
+        typeText(part<QLineEdit>(*editor_, "pathField"), QStringLiteral("x"));
         QCOMPARE(cleared.count(), 5);
     }
 

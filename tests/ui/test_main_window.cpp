@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -25,8 +26,11 @@
 
 namespace besedka {
 
+using testing::editorOf;
+using testing::part;
 using testing::typeText;
 using testing::WindowFixture;
+using testing::WindowTest;
 
 namespace {
 
@@ -40,193 +44,196 @@ QStringList transcript(MainWindow& window) {
 
 // Types a phrase and sends it with the Insert key.
 void say(MainWindow& window, const QString& phrase) {
-    typeText(window.input_, phrase);
-    QTest::keyClick(window.input_, Qt::Key_Insert);
+    typeText(part<InputField>(window, "input"), phrase);
+    QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Insert);
 }
 
 } // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    void init() {
-        fixture_ = std::make_unique<WindowFixture>();
-        window_ = &fixture_->start();
-    }
-
-    void cleanup() {
-        fixture_.reset();
-        window_ = nullptr;
-    }
-
     void startsInTheDesignState() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         QCOMPARE(window.windowTitle(), QStringLiteral("Разработчик: Halden. v1.926"));
         QVERIFY(window.windowFlags().testFlag(Qt::Tool));
         QCOMPARE(window.centralWidget()->height() + window.statusBar()->height(), 361);
         QCOMPARE(window.width(), 587);
         QCOMPARE(window.minimumSize(), window.maximumSize());
-        QCOMPARE(window.pane_->geometry(), QRect(3, 5, 581, 305));
-        QCOMPARE(window.input_->geometry(), QRect(3, 5, 422, 21));
-        QCOMPARE(window.sayButton_->mapTo(&window, QPoint()) -
-                     window.input_->mapTo(&window, QPoint()),
+        QCOMPARE(part<DialoguePane>(window, "pane")->geometry(), QRect(3, 5, 581, 305));
+        QCOMPARE(part<InputField>(window, "input")->geometry(), QRect(3, 5, 422, 21));
+        QCOMPARE(part<QToolButton>(window, "sayButton")->mapTo(&window, QPoint()) -
+                     part<InputField>(window, "input")->mapTo(&window, QPoint()),
                  QPoint(493, 0));
-        QCOMPARE(window.input_->maxLength(), 255);
+        QCOMPARE(part<InputField>(window, "input")->maxLength(), 255);
 
-        for (QToolButton* button : {window.sayButton_, window.undoButton_, window.layoutButton_}) {
+        for (QToolButton* button :
+             {part<QToolButton>(window, "sayButton"), part<QToolButton>(window, "undoButton"),
+              part<QToolButton>(window, "layoutButton")}) {
             QVERIFY(!button->isEnabled());
             QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         }
-        QCOMPARE(window.focusWidget(), window.input_);
-        QVERIFY(!window.sayShortcut_->isEnabled());
-        QVERIFY(!window.undoShortcut_->isEnabled());
-        QVERIFY(window.layoutShortcut_->isEnabled());
-        QVERIFY(window.sayShortcut_->isSeparator() && window.undoShortcut_->isSeparator() &&
-                window.layoutShortcut_->isSeparator());
+        QCOMPARE(window.focusWidget(), part<InputField>(window, "input"));
+        QVERIFY(!part<QAction>(window, "sayShortcut")->isEnabled());
+        QVERIFY(!part<QAction>(window, "undoShortcut")->isEnabled());
+        QVERIFY(part<QAction>(window, "layoutShortcut")->isEnabled());
+        QVERIFY(part<QAction>(window, "sayShortcut")->isSeparator() &&
+                part<QAction>(window, "undoShortcut")->isSeparator() &&
+                part<QAction>(window, "layoutShortcut")->isSeparator());
         // Drawn as plain lines, without their shortcut texts.
-        const int line = window.settingsMenu_->actionGeometry(window.fontSeparator_).height();
-        QCOMPARE(window.settingsMenu_->actionGeometry(window.undoShortcut_).height(), line);
-        QCOMPARE(window.settingsMenu_->actionGeometry(window.layoutShortcut_).height(), line);
-        QVERIFY(window.restoreDefaultsItem_->isChecked());
-        QVERIFY(window.cpuUserItem_->isChecked());
-        QVERIFY(!window.cpuCpuItem_->isChecked());
-        QVERIFY(!window.fullScreenItem_->isChecked());
-        QCOMPARE(window.fullScreenItem_->text(), QStringLiteral("&Full Screen"));
-        QCOMPARE(window.windowColourItem_->text(), QStringLiteral("&Цвет основного фона "));
+        const int line = part<QMenu>(window, "settingsMenu")
+                             ->actionGeometry(part<QAction>(window, "fontSeparator"))
+                             .height();
+        QCOMPARE(part<QMenu>(window, "settingsMenu")
+                     ->actionGeometry(part<QAction>(window, "undoShortcut"))
+                     .height(),
+                 line);
+        QCOMPARE(part<QMenu>(window, "settingsMenu")
+                     ->actionGeometry(part<QAction>(window, "layoutShortcut"))
+                     .height(),
+                 line);
+        QVERIFY(part<QAction>(window, "restoreDefaultsItem")->isChecked());
+        QVERIFY(part<QAction>(window, "cpuUserItem")->isChecked());
+        QVERIFY(!part<QAction>(window, "cpuCpuItem")->isChecked());
+        QVERIFY(!part<QAction>(window, "fullScreenItem")->isChecked());
+        QCOMPARE(part<QAction>(window, "fullScreenItem")->text(), QStringLiteral("&Full Screen"));
+        QCOMPARE(part<QAction>(window, "windowColourItem")->text(),
+                 QStringLiteral("&Цвет основного фона "));
 
-        const long learned = static_cast<long>(fixture_->fileLines(paths::kWords).size()) - 1;
+        const long learned = static_cast<long>(fixture().fileLines(paths::kWords).size()) - 1;
         QCOMPARE(window.statusText(0), QStringLiteral("Загрузка окончена"));
         QCOMPARE(window.statusText(1),
                  QStringLiteral("Загружено фраз выученных программой: %1").arg(learned));
         QCOMPARE(window.statusText(2), QStringLiteral("Режим Cpu\\User"));
-        QVERIFY(!window.input_->isReadOnly());
-        QCOMPARE(fixture_->sound.count(Cue::Shake), 1); // the shake at start
-        QVERIFY(fixture_->dialogs.errors.isEmpty());
+        QVERIFY(!part<InputField>(window, "input")->isReadOnly());
+        QCOMPARE(fixture().sound.count(Cue::Shake), 1); // the shake at start
+        QVERIFY(fixture().dialogs.errors.isEmpty());
     }
 
     void typingEnablesTheButtonsAndPlaysTheKeyboardCue() {
-        MainWindow& window = *window_;
-        typeText(window.input_, QStringLiteral("д"));
-        QVERIFY(window.sayButton_->isEnabled());
-        QVERIFY(window.layoutButton_->isEnabled());
-        QVERIFY(window.sayShortcut_->isEnabled());
-        QVERIFY(!window.undoButton_->isEnabled());
-        QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 1);
+        MainWindow& window = mainWindow();
+        typeText(part<InputField>(window, "input"), QStringLiteral("д"));
+        QVERIFY(part<QToolButton>(window, "sayButton")->isEnabled());
+        QVERIFY(part<QToolButton>(window, "layoutButton")->isEnabled());
+        QVERIFY(part<QAction>(window, "sayShortcut")->isEnabled());
+        QVERIFY(!part<QToolButton>(window, "undoButton")->isEnabled());
+        QCOMPARE(fixture().sound.count(Cue::KeyBoard), 1);
 
-        QTest::keyClick(window.input_, Qt::Key_Backspace);
-        QVERIFY(!window.sayButton_->isEnabled());
-        QVERIFY(!window.layoutButton_->isEnabled());
-        QVERIFY(!window.sayShortcut_->isEnabled());
-        QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 2);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Backspace);
+        QVERIFY(!part<QToolButton>(window, "sayButton")->isEnabled());
+        QVERIFY(!part<QToolButton>(window, "layoutButton")->isEnabled());
+        QVERIFY(!part<QAction>(window, "sayShortcut")->isEnabled());
+        QCOMPARE(fixture().sound.count(Cue::KeyBoard), 2);
 
-        window.input_->setText(QString()); // no change: no cue
-        QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 2);
+        part<InputField>(window, "input")->setText(QString()); // no change: no cue
+        QCOMPARE(fixture().sound.count(Cue::KeyBoard), 2);
     }
 
     void enterSendsNothingAndInsertSends() {
-        MainWindow& window = *window_;
-        typeText(window.input_, QStringLiteral("привет"));
-        QTest::keyClick(window.input_, Qt::Key_Return);
-        QTest::keyClick(window.input_, Qt::Key_Enter);
-        QCOMPARE(window.pane_->lineCount(), 0);
-        QCOMPARE(window.input_->text(), QStringLiteral("привет"));
+        MainWindow& window = mainWindow();
+        typeText(part<InputField>(window, "input"), QStringLiteral("привет"));
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Return);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Enter);
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 0);
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("привет"));
 
-        fixture_->sound.played.clear();
-        QTest::keyClick(window.input_, Qt::Key_Insert);
-        QCOMPARE(window.pane_->lineCount(), 2);
-        QCOMPARE(window.pane_->lineText(0), QStringLiteral("Привет."));
+        fixture().sound.played.clear();
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Insert);
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 2);
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineText(0), QStringLiteral("Привет."));
         const QString reply = toQString(window.engine().state().replyText);
-        QCOMPARE(window.pane_->lineText(1), reply);
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineText(1), reply);
         QCOMPARE(transcript(window),
                  (QStringList{QStringLiteral("USER:     Привет."), "CPU:     " + reply}));
-        QVERIFY(window.input_->text().isEmpty());
-        QCOMPARE(fixture_->sound.played,
+        QVERIFY(part<InputField>(window, "input")->text().isEmpty());
+        QCOMPARE(fixture().sound.played,
                  (std::vector<Cue>{Cue::UserLine, Cue::Reply, Cue::KeyBoard}));
-        QVERIFY(window.undoButton_->isEnabled());
-        QVERIFY(window.undoShortcut_->isEnabled());
-        QVERIFY(!window.sayButton_->isEnabled());
+        QVERIFY(part<QToolButton>(window, "undoButton")->isEnabled());
+        QVERIFY(part<QAction>(window, "undoShortcut")->isEnabled());
+        QVERIFY(!part<QToolButton>(window, "sayButton")->isEnabled());
     }
 
     void insertWithAnEmptyFieldDoesNothing() {
-        QTest::keyClick(window_->input_, Qt::Key_Insert);
-        QCOMPARE(window_->engine().dialogue().paneCount(), 0u);
-        QCOMPARE(fixture_->sound.count(Cue::UserLine), 0);
+        QTest::keyClick(part<InputField>(mainWindow(), "input"), Qt::Key_Insert);
+        QCOMPARE(mainWindow().engine().dialogue().paneCount(), 0u);
+        QCOMPARE(fixture().sound.count(Cue::UserLine), 0);
     }
 
     void shortcutNeedsItsTopLevelMenu() {
-        MainWindow& window = *window_;
-        typeText(window.input_, QStringLiteral("привет"));
-        window.systemMenu_->menuAction()->setEnabled(false);
-        QTest::keyClick(window.input_, Qt::Key_Insert);
+        MainWindow& window = mainWindow();
+        typeText(part<InputField>(window, "input"), QStringLiteral("привет"));
+        part<QMenu>(window, "systemMenu")->menuAction()->setEnabled(false);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Insert);
         QCOMPARE(window.engine().dialogue().paneCount(), 0u);
-        window.systemMenu_->menuAction()->setEnabled(true);
-        QTest::keyClick(window.input_, Qt::Key_Insert);
+        part<QMenu>(window, "systemMenu")->menuAction()->setEnabled(true);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Insert);
         QCOMPARE(window.engine().dialogue().paneCount(), 2u);
     }
 
     void ctrlZUndoesTheLastLineOfPaneAndTranscript() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         say(window, QStringLiteral("привет"));
         say(window, QStringLiteral("как дела?"));
-        const int lines = window.pane_->lineCount();
+        const int lines = part<DialoguePane>(window, "pane")->lineCount();
         QVERIFY(lines >= 4);
         const QString lineBefore = toQString(window.engine().dialogue().paneLine(lines - 2));
         const QStringList before = transcript(window);
         QCOMPARE(before.size(), 4);
-        const int shakes = fixture_->sound.count(Cue::Shake);
+        const int shakes = fixture().sound.count(Cue::Shake);
 
-        QTest::keyClick(window.input_, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(window.pane_->lineCount(), lines - 1);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), lines - 1);
         QCOMPARE(window.engine().dialogue().paneCount(), static_cast<std::size_t>(lines - 1));
-        QCOMPARE(window.pane_->lineText(lines - 2), lineBefore);
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineText(lines - 2), lineBefore);
         QCOMPARE(transcript(window), before.mid(0, 3));
-        QVERIFY(window.shakeTimer_->isActive());
-        QTRY_VERIFY(!window.shakeTimer_->isActive());
-        QCOMPARE(fixture_->sound.count(Cue::Shake), shakes + 1);
+        QVERIFY(part<QTimer>(window, "shakeTimer")->isActive());
+        QTRY_VERIFY(!part<QTimer>(window, "shakeTimer")->isActive());
+        QCOMPARE(fixture().sound.count(Cue::Shake), shakes + 1);
     }
 
     // With an empty pane Ctrl+Z does nothing: neither the command nor the
     // field's own undo.
     void ctrlZWithAnEmptyPaneDoesNothing() {
-        MainWindow& window = *window_;
-        typeText(window.input_, QStringLiteral("abc"));
-        QTest::keyClick(window.input_, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(window.input_->text(), QStringLiteral("abc"));
-        QVERIFY(!window.shakeTimer_->isActive());
+        MainWindow& window = mainWindow();
+        typeText(part<InputField>(window, "input"), QStringLiteral("abc"));
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("abc"));
+        QVERIFY(!part<QTimer>(window, "shakeTimer")->isActive());
     }
 
     void ctrlSRunsThroughItsItemEvenWithAnEmptyField() {
-        MainWindow& window = *window_;
-        QVERIFY(!window.layoutButton_->isEnabled());
-        QTest::keyClick(window.input_, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(fixture_->sound.count(Cue::Layout), 1);
-        QVERIFY(window.input_->text().isEmpty());
-        QCOMPARE(fixture_->sound.count(Cue::KeyBoard), 0);
+        MainWindow& window = mainWindow();
+        QVERIFY(!part<QToolButton>(window, "layoutButton")->isEnabled());
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(fixture().sound.count(Cue::Layout), 1);
+        QVERIFY(part<InputField>(window, "input")->text().isEmpty());
+        QCOMPARE(fixture().sound.count(Cue::KeyBoard), 0);
     }
 
     // Ctrl+C copies the input field's selection, else the pane's: the focus
     // always comes back to the input field.
     void ctrlCCopiesTheInputsElseThePanesSelection() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         say(window, QStringLiteral("привет"));
-        window.pane_->selectAll();
-        typeText(window.input_, QStringLiteral("abc"));
-        QTest::keyClick(window.input_, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), window.pane_->toPlainText());
-        window.input_->selectAll();
-        QTest::keyClick(window.input_, Qt::Key_C, Qt::ControlModifier);
+        part<DialoguePane>(window, "pane")->selectAll();
+        typeText(part<InputField>(window, "input"), QStringLiteral("abc"));
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 part<DialoguePane>(window, "pane")->toPlainText());
+        part<InputField>(window, "input")->selectAll();
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("abc"));
     }
 
     void paneShowsTheNewestLineAfterEitherLayout() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         for (int i = 0; i < 60; ++i) {
             window.engine().dialogue().appendToPane("line");
         }
-        const QScrollBar* bar = window.pane_->verticalScrollBar();
+        const QScrollBar* bar = part<DialoguePane>(window, "pane")->verticalScrollBar();
         for (int layout = 0; layout < 2; ++layout) {
-            window.fullScreenItem_->trigger();
+            part<QAction>(window, "fullScreenItem")->trigger();
             QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
         }
     }
@@ -234,9 +241,10 @@ class MainWindowTest : public QObject {
     // Every caption, label and status text fits its fixed size in the face
     // shown for "MS Sans Serif", a learned-phrase count of 7 digits included.
     void fixedTextsFitTheirControls() {
-        MainWindow& window = *window_;
-        window.setStatusText(0, QStringLiteral("Идёт загрузка подождите..."));
-        window.setStatusText(1, QStringLiteral("Загружено фраз выученных программой: 9999999"));
+        MainWindow& window = mainWindow();
+        const auto panels = part<QStatusBar>(window, "statusBar")->findChildren<QLabel*>();
+        panels.at(0)->setText(QStringLiteral("Идёт загрузка подождите..."));
+        panels.at(1)->setText(QStringLiteral("Загружено фраз выученных программой: 9999999"));
         const auto fits = [](const QWidget* control, const QString& text, int room) {
             int widest = 0;
             for (const QString& line : QString(text).remove(QLatin1Char('&')).split('\n')) {
@@ -279,63 +287,63 @@ class MainWindowTest : public QObject {
 
     void guardClearsReservedCharactersAndDisablesThePane() {
         QFETCH(QString, typed);
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         // A longer text sent first leaves the scan position behind.
         say(window, QStringLiteral("длинная фраза без запретных знаков"));
-        QVERIFY(window.pane_->isEnabled());
+        QVERIFY(part<DialoguePane>(window, "pane")->isEnabled());
 
-        window.input_->setText(typed);
-        QVERIFY(window.input_->text().isEmpty());
-        QVERIFY(!window.pane_->isEnabled());
+        part<InputField>(window, "input")->setText(typed);
+        QVERIFY(part<InputField>(window, "input")->text().isEmpty());
+        QVERIFY(!part<DialoguePane>(window, "pane")->isEnabled());
 
         // The disabled pane still receives lines.
         say(window, QStringLiteral("ещё"));
-        QCOMPARE(window.pane_->lineCount(), 4);
-        QVERIFY(!window.pane_->isEnabled());
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 4);
+        QVERIFY(!part<DialoguePane>(window, "pane")->isEnabled());
     }
 
     void newDialogueEmptiesPaneTranscriptAndInputButKeepsTheState() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         say(window, QStringLiteral("привет"));
-        typeText(window.input_, QStringLiteral("недописано"));
+        typeText(part<InputField>(window, "input"), QStringLiteral("недописано"));
         const EngineState before = window.engine().state();
         QVERIFY(!before.lastReplyText.empty());
 
-        window.newDialogueItem_->trigger();
-        QCOMPARE(window.pane_->lineCount(), 0);
-        QVERIFY(window.pane_->document()->isEmpty());
+        part<QAction>(window, "newDialogueItem")->trigger();
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 0);
+        QVERIFY(part<DialoguePane>(window, "pane")->document()->isEmpty());
         QVERIFY(window.engine().dialogue().transcript().empty());
-        QVERIFY(window.input_->text().isEmpty());
+        QVERIFY(part<InputField>(window, "input")->text().isEmpty());
         QCOMPARE(window.engine().state().lastReplyText, before.lastReplyText);
         QCOMPARE(window.engine().state().lastReplyKey, before.lastReplyKey);
         QCOMPARE(window.engine().state().branchLevel, before.branchLevel);
         QCOMPARE(window.engine().state().idleTicks, before.idleTicks);
-        QVERIFY(!window.undoButton_->isEnabled());
-        QTRY_VERIFY(!window.shakeTimer_->isActive());
-        QCOMPARE(fixture_->sound.count(Cue::Shake), 2);
+        QVERIFY(!part<QToolButton>(window, "undoButton")->isEnabled());
+        QTRY_VERIFY(!part<QTimer>(window, "shakeTimer")->isActive());
+        QCOMPARE(fixture().sound.count(Cue::Shake), 2);
     }
 
     void closeBoxEndsWithoutALog() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         say(window, QStringLiteral("привет"));
         QSignalSpy closed(&window, &MainWindow::closed);
         QVERIFY(window.close());
         QCOMPARE(closed.count(), 1);
-        QVERIFY(fixture_->fileLines(paths::kLog).empty());
+        QVERIFY(fixture().fileLines(paths::kLog).empty());
     }
 
     // A click on a checkable item changes its mark only through its command.
     void checkMarksChangeOnlyThroughCommands() {
-        MainWindow& window = *window_;
-        window.cpuCpuItem_->trigger();
-        window.cpuCpuItem_->trigger();
-        QVERIFY(window.cpuCpuItem_->isChecked());
-        QVERIFY(!window.cpuUserItem_->isChecked());
-        window.cpuUserItem_->trigger();
-        QVERIFY(window.cpuUserItem_->isChecked());
-        QVERIFY(!window.cpuCpuItem_->isChecked());
-        window.restoreDefaultsItem_->trigger(); // restores, and the mark stays on
-        QVERIFY(window.restoreDefaultsItem_->isChecked());
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "cpuCpuItem")->trigger();
+        part<QAction>(window, "cpuCpuItem")->trigger();
+        QVERIFY(part<QAction>(window, "cpuCpuItem")->isChecked());
+        QVERIFY(!part<QAction>(window, "cpuUserItem")->isChecked());
+        part<QAction>(window, "cpuUserItem")->trigger();
+        QVERIFY(part<QAction>(window, "cpuUserItem")->isChecked());
+        QVERIFY(!part<QAction>(window, "cpuCpuItem")->isChecked());
+        part<QAction>(window, "restoreDefaultsItem")->trigger(); // restores, and the mark stays on
+        QVERIFY(part<QAction>(window, "restoreDefaultsItem")->isChecked());
     }
 
     void layoutConversionConvertsTheInput_data() {
@@ -351,36 +359,36 @@ class MainWindowTest : public QObject {
     void layoutConversionConvertsTheInput() {
         QFETCH(QString, typed);
         QFETCH(QString, converted);
-        MainWindow& window = *window_;
-        typeText(window.input_, typed);
-        fixture_->sound.played.clear();
-        QTest::keyClick(window.input_, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(window.input_->text(), converted);
+        MainWindow& window = mainWindow();
+        typeText(part<InputField>(window, "input"), typed);
+        fixture().sound.played.clear();
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(part<InputField>(window, "input")->text(), converted);
         // The conversion cue first, then the keyboard cue of the changed text.
-        QCOMPARE(fixture_->sound.played, (std::vector<Cue>{Cue::Layout, Cue::KeyBoard}));
+        QCOMPARE(fixture().sound.played, (std::vector<Cue>{Cue::Layout, Cue::KeyBoard}));
     }
 
     // Converting again goes on from the converted text: @ gives the double
     // quote and then Э, the vertical bar the slash and then the full stop.
     void layoutConversionIsNotIdempotentForSomeSigns() {
-        MainWindow& window = *window_;
-        typeText(window.input_, QStringLiteral("@|"));
-        QVERIFY(window.layoutButton_->isEnabled());
-        QTest::mouseClick(window.layoutButton_, Qt::LeftButton);
-        QCOMPARE(window.input_->text(), QStringLiteral("\"/"));
-        QTest::mouseClick(window.layoutButton_, Qt::LeftButton);
-        QCOMPARE(window.input_->text(), QStringLiteral("Э."));
-        QCOMPARE(fixture_->sound.count(Cue::Layout), 2);
+        MainWindow& window = mainWindow();
+        typeText(part<InputField>(window, "input"), QStringLiteral("@|"));
+        QVERIFY(part<QToolButton>(window, "layoutButton")->isEnabled());
+        QTest::mouseClick(part<QToolButton>(window, "layoutButton"), Qt::LeftButton);
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("\"/"));
+        QTest::mouseClick(part<QToolButton>(window, "layoutButton"), Qt::LeftButton);
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("Э."));
+        QCOMPARE(fixture().sound.count(Cue::Layout), 2);
     }
 
     // The dollar sign becomes the reserved semicolon, which the guard clears.
     void layoutConversionCanProduceAReservedCharacter() {
-        MainWindow& window = *window_;
-        typeText(window.input_, QStringLiteral("a$"));
-        QCOMPARE(window.input_->text(), QStringLiteral("a$"));
-        window.layoutShortcut_->trigger();
-        QVERIFY(window.input_->text().isEmpty());
-        QVERIFY(!window.pane_->isEnabled());
+        MainWindow& window = mainWindow();
+        typeText(part<InputField>(window, "input"), QStringLiteral("a$"));
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("a$"));
+        part<QAction>(window, "layoutShortcut")->trigger();
+        QVERIFY(part<InputField>(window, "input")->text().isEmpty());
+        QVERIFY(!part<DialoguePane>(window, "pane")->isEnabled());
     }
 
     // The reserved signs cannot stay in the field, so their conversion is
@@ -394,35 +402,32 @@ class MainWindowTest : public QObject {
     }
 
     void layoutConversionWithoutAChangePlaysOnlyItsCue() {
-        MainWindow& window = *window_;
-        typeText(window.input_, QStringLiteral("уже 123 ,.?'"));
-        fixture_->sound.played.clear();
-        QSignalSpy changes(window.input_, &QLineEdit::textChanged);
-        QTest::keyClick(window.input_, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(window.input_->text(), QStringLiteral("уже 123 ,.?'"));
+        MainWindow& window = mainWindow();
+        typeText(part<InputField>(window, "input"), QStringLiteral("уже 123 ,.?'"));
+        fixture().sound.played.clear();
+        QSignalSpy changes(part<InputField>(window, "input"), &QLineEdit::textChanged);
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("уже 123 ,.?'"));
         QCOMPARE(changes.count(), 0);
-        QCOMPARE(fixture_->sound.played, std::vector<Cue>{Cue::Layout});
+        QCOMPARE(fixture().sound.played, std::vector<Cue>{Cue::Layout});
     }
 
     void selfTalkTimerFollowsTheCheckMark() {
-        MainWindow& window = *window_;
-        window.cpuCpuItem_->setChecked(true);
-        QTRY_VERIFY(window.selfTalkTimer_->isActive());
-        window.cpuCpuItem_->setChecked(false);
-        QTRY_VERIFY(!window.selfTalkTimer_->isActive());
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "cpuCpuItem")->setChecked(true);
+        QTRY_VERIFY(part<QTimer>(window, "selfTalkTimer")->isActive());
+        part<QAction>(window, "cpuCpuItem")->setChecked(false);
+        QTRY_VERIFY(!part<QTimer>(window, "selfTalkTimer")->isActive());
 
-        // While the refresher is stopped, nothing follows the mark.
-        window.stateRefresher_.stop();
-        window.cpuCpuItem_->setChecked(true);
+        // While a dialog holds the window the refresher rests: nothing follows
+        // the mark until the dialog closes.
+        part<QAction>(window, "editorItem")->trigger();
+        part<QAction>(window, "cpuCpuItem")->setChecked(true);
         QTest::qWait(20);
-        QVERIFY(!window.selfTalkTimer_->isActive());
-        window.stateRefresher_.start();
-        QVERIFY(window.selfTalkTimer_->isActive());
+        QVERIFY(!part<QTimer>(window, "selfTalkTimer")->isActive());
+        part<QPushButton>(editorOf(window), "okButton")->click();
+        QVERIFY(part<QTimer>(window, "selfTalkTimer")->isActive());
     }
-
-  private:
-    std::unique_ptr<WindowFixture> fixture_;
-    MainWindow* window_ = nullptr;
 };
 
 } // namespace besedka

@@ -18,7 +18,11 @@
 
 namespace besedka {
 
+using testing::editorOf;
+using testing::fire;
+using testing::part;
 using testing::WindowFixture;
+using testing::WindowTest;
 
 namespace {
 
@@ -31,60 +35,56 @@ std::string readBytes(const std::filesystem::path& path) {
 }
 
 QString paneText(MainWindow& window, int line) {
-    return window.pane_->lineText(line);
+    return part<DialoguePane>(window, "pane")->lineText(line);
 }
 
 } // namespace
 
-class SelfTalkTest : public QObject {
+class SelfTalkTest : public WindowTest {
     Q_OBJECT
 
+  protected:
+    void started() override { exchangeFile_ = fixture().workdir.path("D/Txt.Dat"); }
+
   private slots:
-    void init() {
-        fixture_ = std::make_unique<WindowFixture>();
-        window_ = &fixture_->start();
-        exchangeFile_ = fixture_->workdir.path("D/Txt.Dat");
-    }
-
-    void cleanup() {
-        fixture_.reset();
-        window_ = nullptr;
-    }
-
     void modeCommandsAddTheirLinesEveryTime() {
-        MainWindow& window = *window_;
-        window.cpuCpuItem_->trigger();
-        QCOMPARE(window.pane_->lineCount(), 1);
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "cpuCpuItem")->trigger();
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 1);
         QCOMPARE(paneText(window, 0), kCpuCpuLine);
-        QCOMPARE(window.pane_->lineFormat(0).foreground().color(), QColor(0, 128, 128));
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineFormat(0).foreground().color(),
+                 QColor(0, 128, 128));
         QCOMPARE(window.statusText(2), QStringLiteral("Режим Cpu\\Cpu"));
-        QVERIFY(window.cpuCpuItem_->isChecked() && !window.cpuUserItem_->isChecked());
-        QTRY_VERIFY(window.selfTalkTimer_->isActive());
-        QCOMPARE(window.selfTalkTimer_->interval(), 3000);
+        QVERIFY(part<QAction>(window, "cpuCpuItem")->isChecked() &&
+                !part<QAction>(window, "cpuUserItem")->isChecked());
+        QTRY_VERIFY(part<QTimer>(window, "selfTalkTimer")->isActive());
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(), 3000);
 
-        window.cpuCpuItem_->trigger(); // the mode that is on: its line again
-        QCOMPARE(window.pane_->lineCount(), 2);
-        QVERIFY(window.cpuCpuItem_->isChecked() && !window.cpuUserItem_->isChecked());
+        part<QAction>(window, "cpuCpuItem")->trigger(); // the mode that is on: its line again
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 2);
+        QVERIFY(part<QAction>(window, "cpuCpuItem")->isChecked() &&
+                !part<QAction>(window, "cpuUserItem")->isChecked());
 
-        window.cpuUserItem_->trigger();
-        QCOMPARE(window.pane_->lineCount(), 4);
+        part<QAction>(window, "cpuUserItem")->trigger();
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 4);
         QCOMPARE(paneText(window, 2), kCpuUserLine);
         QCOMPARE(paneText(window, 3), QString());
         QCOMPARE(window.statusText(2), QStringLiteral("Режим Cpu\\User"));
-        QVERIFY(window.cpuUserItem_->isChecked() && !window.cpuCpuItem_->isChecked());
-        QTRY_VERIFY(!window.selfTalkTimer_->isActive());
+        QVERIFY(part<QAction>(window, "cpuUserItem")->isChecked() &&
+                !part<QAction>(window, "cpuCpuItem")->isChecked());
+        QTRY_VERIFY(!part<QTimer>(window, "selfTalkTimer")->isActive());
         QVERIFY(window.engine().dialogue().transcript().empty()); // pane only
-        QVERIFY(fixture_->dialogs.errors.isEmpty());
+        QVERIFY(fixture().dialogs.errors.isEmpty());
     }
 
     // With the default path each reply is read back as the next phrase, and
     // the file holds only the last reply.
     void selfTalkOverThreeTicksWithTheDefaultPath() {
-        MainWindow& window = *window_;
-        window.switchToCpuCpu();
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "cpuCpuItem")->trigger();
         for (int tick = 0; tick < 3; ++tick) {
             const std::string before = readBytes(exchangeFile_);
-            window.selfTalkTick();
+            fire(part<QTimer>(window, "selfTalkTimer"));
             const auto& transcript = window.engine().dialogue().transcript();
             QCOMPARE(transcript.size(), std::size_t(3 * (tick + 1)));
             // The phrase is the file's whole text: its final line break puts
@@ -98,21 +98,22 @@ class SelfTalkTest : public QObject {
             QCOMPARE(toQString(transcript[3 * tick + 2]), "CPU:     " + toQString(reply));
             QCOMPARE(readBytes(exchangeFile_), reply + "\r\n");
         }
-        QVERIFY(window.pane_->lineCount() >= 10); // the mode line and three exchanges
-        QVERIFY(fixture_->dialogs.errors.isEmpty());
+        QVERIFY(part<DialoguePane>(window, "pane")->lineCount() >=
+                10); // the mode line and three exchanges
+        QVERIFY(fixture().dialogs.errors.isEmpty());
     }
 
     void anotherPathLeavesTheFixedFileAlone() {
-        MainWindow& window = *window_;
+        MainWindow& window = mainWindow();
         const std::string original = readBytes(exchangeFile_);
-        window.editor_->pathField_->setText(QStringLiteral("D:\\Ответ.Dat"));
+        part<QLineEdit>(editorOf(window), "pathField")->setText(QStringLiteral("D:\\Ответ.Dat"));
         QCOMPARE(window.engine().exchangeWritePath(), std::string("D:\\\xCE\xF2\xE2\xE5\xF2.Dat"));
-        window.switchToCpuCpu();
-        window.selfTalkTick();
-        window.selfTalkTick();
+        part<QAction>(window, "cpuCpuItem")->trigger();
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        fire(part<QTimer>(window, "selfTalkTimer"));
         QCOMPARE(readBytes(exchangeFile_), original);
         const std::string reply = window.engine().state().lastReplyText;
-        QCOMPARE(readBytes(fixture_->workdir.path("D/Ответ.Dat")), reply + "\r\n");
+        QCOMPARE(readBytes(fixture().workdir.path("D/Ответ.Dat")), reply + "\r\n");
         // Both phrases came from the fixed file.
         const auto& transcript = window.engine().dialogue().transcript();
         QCOMPARE(transcript.size(), std::size_t(6));
@@ -122,76 +123,77 @@ class SelfTalkTest : public QObject {
     // The period follows the interval field at every tick; only a new value
     // restarts it.
     void intervalChangeTakesEffectFromTheNextTick() {
-        MainWindow& window = *window_;
-        window.switchToCpuCpu();
-        QTRY_VERIFY(window.selfTalkTimer_->isActive());
-        QCOMPARE(window.selfTalkTimer_->interval(), 3000);
+        MainWindow& window = mainWindow();
+        part<QAction>(window, "cpuCpuItem")->trigger();
+        QTRY_VERIFY(part<QTimer>(window, "selfTalkTimer")->isActive());
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(), 3000);
 
-        window.editor_->intervalField_->setValue(250);
-        QCOMPARE(window.selfTalkTimer_->interval(), 3000); // not before the next tick
-        window.selfTalkTick();
-        QCOMPARE(window.selfTalkTimer_->interval(), 250);
+        part<SpinEdit>(editorOf(window), "intervalField")->setValue(250);
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(),
+                 3000); // not before the next tick
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(), 250);
 
         // The same value again: the running period goes on.
-        window.editor_->intervalField_->setValue(800);
-        window.selfTalkTick();
+        part<SpinEdit>(editorOf(window), "intervalField")->setValue(800);
+        fire(part<QTimer>(window, "selfTalkTimer"));
         QTest::qWait(300);
-        window.selfTalkTick();
-        QVERIFY2(window.selfTalkTimer_->remainingTime() < 600,
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        QVERIFY2(part<QTimer>(window, "selfTalkTimer")->remainingTime() < 600,
                  "an equal interval restarted the period");
         // A new value starts the period afresh.
-        window.editor_->intervalField_->setValue(5000);
-        window.selfTalkTick();
-        QVERIFY(window.selfTalkTimer_->remainingTime() > 4000);
+        part<SpinEdit>(editorOf(window), "intervalField")->setValue(5000);
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        QVERIFY(part<QTimer>(window, "selfTalkTimer")->remainingTime() > 4000);
 
-        window.editor_->intervalField_->setText(QStringLiteral("-"));
-        window.selfTalkTick();
-        QCOMPARE(window.selfTalkTimer_->interval(), 1); // not a number
+        part<SpinEdit>(editorOf(window), "intervalField")->setText(QStringLiteral("-"));
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(), 1); // not a number
     }
 
     void missingExchangeFileIsReportedOnceAndTriedAgain() {
-        MainWindow& window = *window_;
-        fixture_->workdir.remove("D/Txt.Dat");
-        window.switchToCpuCpu();
-        window.editor_->intervalField_->setValue(250);
+        MainWindow& window = mainWindow();
+        fixture().workdir.remove("D/Txt.Dat");
+        part<QAction>(window, "cpuCpuItem")->trigger();
+        part<SpinEdit>(editorOf(window), "intervalField")->setValue(250);
         for (int tick = 0; tick < 3; ++tick) {
-            window.selfTalkTick();
+            fire(part<QTimer>(window, "selfTalkTimer"));
         }
-        QCOMPARE(fixture_->dialogs.errors,
+        QCOMPARE(fixture().dialogs.errors,
                  QStringList{QStringLiteral("Cannot open file D:\\Txt.Dat")});
-        QCOMPARE(window.selfTalkTimer_->interval(), 3000); // the period is left as it was
-        QCOMPARE(window.pane_->lineCount(), 1);
-        QTRY_VERIFY(window.selfTalkTimer_->isActive());
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(),
+                 3000); // the period is left as it was
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 1);
+        QTRY_VERIFY(part<QTimer>(window, "selfTalkTimer")->isActive());
 
-        fixture_->workdir.restore("D/Txt.Dat");
-        window.selfTalkTick();
+        fixture().workdir.restore("D/Txt.Dat");
+        fire(part<QTimer>(window, "selfTalkTimer"));
         QCOMPARE(window.engine().dialogue().transcript().size(), std::size_t(3));
-        QCOMPARE(window.selfTalkTimer_->interval(), 250);
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(), 250);
 
         // A new failure after a success is reported again.
-        fixture_->workdir.remove("D/Txt.Dat");
-        window.selfTalkTick();
-        window.selfTalkTick();
-        QCOMPARE(fixture_->dialogs.errors.size(), 2);
+        fixture().workdir.remove("D/Txt.Dat");
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        QCOMPARE(fixture().dialogs.errors.size(), 2);
     }
 
     // A reply that cannot be written still leaves the new period set.
     void unwritablePathStopsTheExchangeAfterThePeriod() {
-        MainWindow& window = *window_;
-        window.editor_->pathField_->setText(QStringLiteral("D:\\NoSuchDir\\Out.Dat"));
-        window.editor_->intervalField_->setValue(500);
-        window.switchToCpuCpu();
-        window.selfTalkTick();
-        QCOMPARE(fixture_->dialogs.errors.size(), 1);
-        QVERIFY(fixture_->dialogs.errors.first().startsWith(QStringLiteral("Cannot create file")));
-        QCOMPARE(window.selfTalkTimer_->interval(), 500);
-        window.selfTalkTick();
-        QCOMPARE(fixture_->dialogs.errors.size(), 1);
+        MainWindow& window = mainWindow();
+        part<QLineEdit>(editorOf(window), "pathField")
+            ->setText(QStringLiteral("D:\\NoSuchDir\\Out.Dat"));
+        part<SpinEdit>(editorOf(window), "intervalField")->setValue(500);
+        part<QAction>(window, "cpuCpuItem")->trigger();
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        QCOMPARE(fixture().dialogs.errors.size(), 1);
+        QVERIFY(fixture().dialogs.errors.first().startsWith(QStringLiteral("Cannot create file")));
+        QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(), 500);
+        fire(part<QTimer>(window, "selfTalkTimer"));
+        QCOMPARE(fixture().dialogs.errors.size(), 1);
     }
 
   private:
-    std::unique_ptr<WindowFixture> fixture_;
-    MainWindow* window_ = nullptr;
     std::filesystem::path exchangeFile_;
 };
 

@@ -22,6 +22,8 @@
 
 namespace besedka {
 
+using testing::fire;
+using testing::part;
 using testing::typeText;
 using testing::WindowFixture;
 
@@ -35,7 +37,7 @@ int ticksUntilRemark(MainWindow& window, int limit = 200) {
         for (int ms = 0; ms < 1000; ++ms) {
             window.engine().clock().millisecondsSinceMidnight();
         }
-        window.idleTick();
+        fire(part<QTimer>(window, "idleTimer"));
         if (window.engine().dialogue().paneCount() != before) {
             return tick;
         }
@@ -44,8 +46,8 @@ int ticksUntilRemark(MainWindow& window, int limit = 200) {
 }
 
 void sayNow(MainWindow& window, const QString& phrase) {
-    window.input_->setText(phrase);
-    window.say();
+    part<InputField>(window, "input")->setText(phrase);
+    part<QToolButton>(window, "sayButton")->click();
 }
 
 QPoint centredPosition(const MainWindow& window) {
@@ -63,7 +65,7 @@ class WindowTimersTest : public QObject {
     void idleRemarkComesBetweenThe60thAndThe90thTick() {
         WindowFixture fixture;
         MainWindow& window = fixture.start();
-        window.idleTimer_->stop();
+        part<QTimer>(window, "idleTimer")->stop();
         const auto remarks = fixture.fileLines(paths::kPause);
         for (int remark = 0; remark < 25; ++remark) {
             const int ticks = ticksUntilRemark(window);
@@ -76,25 +78,25 @@ class WindowTimersTest : public QObject {
         QVERIFY(window.engine().dialogue().transcript().empty());
         QVERIFY(window.engine().state().lastReplyText.empty());
         QCOMPARE(fixture.sound.count(Cue::Reply), 25);
-        QCOMPARE(window.pane_->lineCount(), 25);
-        QCOMPARE(window.pane_->lineFormat(24).foreground().color(),
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 25);
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineFormat(24).foreground().color(),
                  QColor(Qt::black)); // the background colour dialog's colour
     }
 
     void exchangeRestartsTheIdleCountButNewDialogueDoesNot() {
         WindowFixture fixture;
         MainWindow& window = fixture.start();
-        window.idleTimer_->stop();
+        part<QTimer>(window, "idleTimer")->stop();
         for (int tick = 0; tick < 50; ++tick) {
-            window.idleTick();
+            fire(part<QTimer>(window, "idleTimer"));
         }
-        window.newDialogue();
+        part<QAction>(window, "newDialogueItem")->trigger();
         QCOMPARE(window.engine().state().idleTicks, 50);
         const int more = ticksUntilRemark(window);
         QVERIFY2(50 + more >= 60 && 50 + more <= 90, qPrintable(QString::number(more)));
 
         for (int tick = 0; tick < 50; ++tick) {
-            window.idleTick();
+            fire(part<QTimer>(window, "idleTimer"));
         }
         sayNow(window, QStringLiteral("привет"));
         QCOMPARE(window.engine().state().idleTicks, 0);
@@ -120,12 +122,13 @@ class WindowTimersTest : public QObject {
         WindowFixture fixture;
         MainWindow& window = fixture.start();
         window.move(10, 10);
-        window.newDialogue();
-        QVERIFY(window.shakeTimer_->isActive());
-        QTRY_VERIFY(!window.shakeTimer_->isActive());
+        part<QAction>(window, "newDialogueItem")->trigger();
+        QVERIFY(part<QTimer>(window, "shakeTimer")->isActive());
+        QTRY_VERIFY(!part<QTimer>(window, "shakeTimer")->isActive());
         QTRY_COMPARE(window.pos(), centredPosition(window));
-        QVERIFY(!window.input_->isReadOnly());
-        for (QMenu* menu : {window.systemMenu_, window.settingsMenu_, window.helpMenu_}) {
+        QVERIFY(!part<InputField>(window, "input")->isReadOnly());
+        for (QMenu* menu : {part<QMenu>(window, "systemMenu"), part<QMenu>(window, "settingsMenu"),
+                            part<QMenu>(window, "helpMenu")}) {
             QVERIFY(menu->menuAction()->isEnabled());
         }
         QCOMPARE(fixture.sound.count(Cue::Shake), 2);
@@ -135,12 +138,12 @@ class WindowTimersTest : public QObject {
         WindowFixture fixture;
         MainWindow& window = fixture.start();
         QSignalSpy closed(&window, &MainWindow::closed);
-        typeText(window.input_, QStringLiteral("пока"));
-        QTest::keyClick(window.input_, Qt::Key_Insert);
-        QVERIFY(window.closingTimer_->isActive());
+        typeText(part<InputField>(window, "input"), QStringLiteral("пока"));
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Insert);
+        QVERIFY(part<QTimer>(window, "closingTimer")->isActive());
         QVERIFY(closed.wait(5000));
         QCOMPARE(window.closingTicks(), 80);
-        QVERIFY(!window.closingTimer_->isActive());
+        QVERIFY(!part<QTimer>(window, "closingTimer")->isActive());
         QCOMPARE(fixture.sound.count(Cue::Close), 70);
 
         const auto log = fixture.fileLines(paths::kLog);
@@ -163,29 +166,29 @@ class WindowTimersTest : public QObject {
         WindowFixture fixture;
         MainWindow& window = fixture.start();
         sayNow(window, QStringLiteral("ПОКА!"));
-        QVERIFY(window.closingTimer_->isActive());
-        window.closingTimer_->stop();
+        QVERIFY(part<QTimer>(window, "closingTimer")->isActive());
+        part<QTimer>(window, "closingTimer")->stop();
         QSignalSpy closed(&window, &MainWindow::closed);
         const QPoint start = window.pos();
         const QSize size = window.size();
 
         for (int tick = 1; tick <= 9; ++tick) {
-            window.closingTick();
+            fire(part<QTimer>(window, "closingTimer"));
         }
         QCOMPARE(fixture.sound.count(Cue::Close), 0);
         QTRY_COMPARE(window.pos(), start - QPoint(27, 18));
         QCOMPARE(window.size(), size - QSize(90, 72));
-        window.closingTick();
+        fire(part<QTimer>(window, "closingTimer"));
         QCOMPARE(fixture.sound.count(Cue::Close), 1);
         for (int tick = 11; tick <= 79; ++tick) {
-            window.closingTick();
+            fire(part<QTimer>(window, "closingTimer"));
         }
         QCOMPARE(fixture.sound.count(Cue::Close), 70);
         QVERIFY(window.width() >= 100 && window.height() >= 20);
         QCOMPARE(closed.count(), 0);
         QVERIFY(fixture.fileLines(paths::kLog).empty());
 
-        window.closingTick();
+        fire(part<QTimer>(window, "closingTimer"));
         QCOMPARE(closed.count(), 1);
         QCOMPARE(fixture.fileLines(paths::kLog).back(), std::string(53, '='));
     }
@@ -200,22 +203,22 @@ class WindowTimersTest : public QObject {
         QTest::qWait(800); // several retries
         QCOMPARE(fixture.dialogs.errors.size(), 2);
         QCOMPARE(fixture.dialogs.errors.last(), QStringLiteral("Cannot open file Base\\Words.Dat"));
-        QVERIFY(window.startupLoadTimer_->isActive());
-        QVERIFY(window.input_->isReadOnly());
+        QVERIFY(part<QTimer>(window, "startupLoadTimer")->isActive());
+        QVERIFY(part<InputField>(window, "input")->isReadOnly());
         QCOMPARE(window.statusText(0), QStringLiteral("Идёт загрузка подождите..."));
 
         fixture.workdir.restore("Base/Words.Dat");
-        QTRY_VERIFY(!window.startupLoadTimer_->isActive());
+        QTRY_VERIFY(!part<QTimer>(window, "startupLoadTimer")->isActive());
         QCOMPARE(window.statusText(0), QStringLiteral("Загрузка окончена"));
-        QVERIFY(!window.input_->isReadOnly());
-        QVERIFY(!window.sayButton_->isEnabled()); // the field is empty
+        QVERIFY(!part<InputField>(window, "input")->isReadOnly());
+        QVERIFY(!part<QToolButton>(window, "sayButton")->isEnabled()); // the field is empty
         QCOMPARE(fixture.dialogs.errors.size(), 2);
     }
 
     void failedIdleRemarkIsReportedOnceUntilOneSucceeds() {
         WindowFixture fixture;
         MainWindow& window = fixture.start();
-        window.idleTimer_->stop();
+        part<QTimer>(window, "idleTimer")->stop();
         fixture.workdir.remove("Base/Pause.Dat");
         QCOMPARE(ticksUntilRemark(window, 200), -1);
         QCOMPARE(fixture.dialogs.errors,
@@ -235,7 +238,7 @@ class WindowTimersTest : public QObject {
         fixture.workdir.remove("Base/Log.Halden");
         QSignalSpy closed(&window, &MainWindow::closed);
         sayNow(window, QStringLiteral("пока"));
-        QTRY_VERIFY(!window.closingTimer_->isActive());
+        QTRY_VERIFY(!part<QTimer>(window, "closingTimer")->isActive());
         QTest::qWait(50);
         QCOMPARE(fixture.dialogs.errors,
                  QStringList{QStringLiteral("Cannot open file Base\\Log.Halden")});
@@ -243,10 +246,10 @@ class WindowTimersTest : public QObject {
         QVERIFY(window.isVisible());
 
         // The menu command reports each time it is chosen.
-        window.exitItem_->trigger();
+        part<QAction>(window, "exitItem")->trigger();
         QCOMPARE(fixture.dialogs.errors.size(), 2);
         fixture.workdir.restore("Base/Log.Halden");
-        window.exitItem_->trigger();
+        part<QAction>(window, "exitItem")->trigger();
         QCOMPARE(closed.count(), 1);
         QCOMPARE(fixture.dialogs.errors.size(), 2);
     }
@@ -255,11 +258,11 @@ class WindowTimersTest : public QObject {
         WindowFixture fixture;
         MainWindow& window = fixture.start();
         fixture.workdir.remove("Base/Words.Dat");
-        typeText(window.input_, QStringLiteral("совсем новая фраза"));
-        QTest::keyClick(window.input_, Qt::Key_Insert);
+        typeText(part<InputField>(window, "input"), QStringLiteral("совсем новая фраза"));
+        QTest::keyClick(part<InputField>(window, "input"), Qt::Key_Insert);
         QCOMPARE(fixture.dialogs.errors.size(), 1);
-        QCOMPARE(window.input_->text(), QStringLiteral("совсем новая фраза"));
-        QCOMPARE(window.pane_->lineCount(), 0);
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("совсем новая фраза"));
+        QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 0);
     }
 };
 

@@ -4,7 +4,9 @@
 #include "path_map.h"
 #include "string_list.h"
 
+#include <QCoreApplication>
 #include <QTest>
+#include <QTimerEvent>
 
 #include <algorithm>
 
@@ -51,12 +53,12 @@ std::optional<FontSpec> FakeDialogs::chooseFont(QWidget*, const FontSpec& initia
     return nextAnswer(fontAnswers);
 }
 
-WorkDir::WorkDir() : root_(dir_.path().toStdString()) {
-    fs::copy(BESEDKA_DATA_DIR, root_, fs::copy_options::recursive);
+WorkDir::WorkDir() {
+    fs::copy(BESEDKA_DATA_DIR, root(), fs::copy_options::recursive);
 }
 
 fs::path WorkDir::path(const std::string& relative) const {
-    return root_ / relative;
+    return root() / relative;
 }
 
 // Moves a file aside so that the program cannot find it, and back.
@@ -85,7 +87,10 @@ MainWindow& WindowFixture::start() {
         qWarning("the window did not become active");
     }
     const bool settled = QTest::qWaitFor(
-        [&] { return !window.startupLoadTimer_->isActive() && !window.shakeTimer_->isActive(); },
+        [&] {
+            return !part<QTimer>(window, "startupLoadTimer")->isActive() &&
+                   !part<QTimer>(window, "shakeTimer")->isActive();
+        },
         5000);
     if (!settled) {
         qWarning("the start-up load or the first shake did not finish");
@@ -103,6 +108,36 @@ void typeText(QWidget* widget, const QString& text) {
     for (const QChar c : text) {
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+}
+
+EditorDialog& editorOf(const MainWindow& window) {
+    return *part<EditorDialog>(window, "editorDialog");
+}
+
+AboutBox& aboutBoxOf(const MainWindow& window) {
+    return *part<AboutBox>(window, "aboutBox");
+}
+
+void fire(QTimer* timer) {
+    const bool stopped = !timer->isActive();
+    if (stopped) {
+        timer->start();
+    }
+    QTimerEvent elapsed(timer->timerId());
+    QCoreApplication::sendEvent(timer, &elapsed);
+    if (stopped && timer->isActive()) {
+        timer->stop();
+    }
+}
+
+void WindowTest::init() {
+    fixture_ = std::make_unique<WindowFixture>();
+    fixture_->start();
+    started();
+}
+
+void WindowTest::cleanup() {
+    fixture_.reset();
 }
 
 } // namespace besedka::testing

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "about_box.h"
 #include "clock.h"
 #include "dialogs.h"
+#include "editor_dialog.h"
 #include "file_store.h"
 #include "main_window.h"
 #include "sound_player.h"
+#include "temp_dir.h"
 
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <deque>
@@ -60,11 +62,10 @@ class WorkDir {
     std::filesystem::path path(const std::string& relative) const;
     void remove(const std::string& relative) const;
     void restore(const std::string& relative) const;
-    const std::filesystem::path& root() const { return root_; }
+    const std::filesystem::path& root() const { return dir_.path(); }
 
   private:
-    QTemporaryDir dir_;
-    std::filesystem::path root_;
+    test::TempDir dir_;
 };
 
 // The main window over a temporary working directory, a fake clock, a fake
@@ -96,5 +97,41 @@ class WindowFixture {
 // Types text into a widget one character at a time (Qt Test's keyClicks
 // cannot take Cyrillic).
 void typeText(QWidget* widget, const QString& text);
+
+// A window's part by its object name, as a test tool finds it; the test
+// program stops when there is none.
+template <typename T> T* part(const QObject& owner, const char* name) {
+    T* found = owner.findChild<T*>(QLatin1String(name));
+    if (found == nullptr) {
+        qFatal("no part named %s", name);
+    }
+    return found;
+}
+
+// The main window's editor dialog and about box.
+EditorDialog& editorOf(const MainWindow& window);
+AboutBox& aboutBoxOf(const MainWindow& window);
+
+// Runs one period of a timer now, as if it had elapsed; a stopped timer stays
+// stopped unless the tick itself starts it.
+void fire(QTimer* timer);
+
+// A test class whose every test function gets a fresh main window, started.
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  protected:
+    WindowFixture& fixture() { return *fixture_; }
+    MainWindow& mainWindow() { return fixture_->window(); }
+    // Runs after the window has started, before each test function.
+    virtual void started() {}
+
+  private slots:
+    void init();
+    void cleanup();
+
+  private:
+    std::unique_ptr<WindowFixture> fixture_;
+};
 
 } // namespace besedka::testing
