@@ -226,6 +226,21 @@ class MainWindowTest : public WindowTest {
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("abc"));
     }
 
+    // Pasted text keeps its first line and no control characters, as a
+    // one-line field holds it; what was around the cursor stays.
+    void pasteKeepsTheFirstLineOfTheClipboard() {
+        MainWindow& window = mainWindow();
+        InputField* input = part<InputField>(window, "input");
+        typeText(input, QStringLiteral("ab"));
+        QTest::keyClick(input, Qt::Key_Left);
+        QGuiApplication::clipboard()->setText(QStringLiteral("\x02при\x01вет\r\nвторая\nтретья"));
+        QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(input->text(), QStringLiteral("aприветb"));
+        QCOMPARE(input->cursorPosition(), 7);
+        QTest::keyClick(input, Qt::Key_Insert);
+        QCOMPARE(window.engine().dialogue().paneCount(), 2u);
+    }
+
     void paneShowsTheNewestLineAfterEitherLayout() {
         MainWindow& window = mainWindow();
         for (int i = 0; i < 60; ++i) {
