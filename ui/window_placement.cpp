@@ -1,15 +1,22 @@
 #include "window_placement.h"
 
-#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace besedka {
 namespace {
 
-bool frameKnown(const QWidget& window) {
-    return window.frameGeometry().size() != window.size();
+// Checks for the frame this often, for at most this long after a centring
+// without it (a desktop without a window manager never gives one).
+constexpr int kFrameCheckInterval = 20;
+constexpr int kFrameChecks = 150;
+
+QMargins frameMargins(const QWidget& window) {
+    const QWindow* handle = window.windowHandle();
+    return handle != nullptr ? handle->frameMargins() : QMargins();
 }
 
 void centreFrame(QWidget& window) {
@@ -19,43 +26,50 @@ void centreFrame(QWidget& window) {
         return;
     }
     const QRect area = desktop->geometry();
-    const QSize frame = window.frameGeometry().size();
-    window.move(area.x() + (area.width() - frame.width()) / 2,
-                area.y() + (area.height() - frame.height()) / 2);
+    const QMargins margins = frameMargins(window);
+    const QSize frame = window.size().grownBy(margins);
+    const QPoint frameTopLeft(area.x() + (area.width() - frame.width()) / 2,
+                              area.y() + (area.height() - frame.height()) / 2);
+    // Placed by its client area: moving by the frame position lets Qt add the
+    // frame offset twice while the window manager is still catching up with
+    // earlier moves (the shake).
+    window.setGeometry(QRect(frameTopLeft + QPoint(margins.left(), margins.top()), window.size()));
 }
 
-// Watches a window centred without its frame and centres it again once, when
-// the frame arrives (the window manager moves the window into its frame).
-class CentreWhenFramed final : public QObject {
+// Centres a window centred without its frame once more when the window
+// manager's frame arrives; asks the window's platform window, which knows
+// the frame as soon as the window manager has put one around it.
+class CentreWhenFramed final : public QTimer {
   public:
-    explicit CentreWhenFramed(QWidget& window) : QObject(&window), window_(window) {
+    explicit CentreWhenFramed(QWidget& window) : QTimer(&window), window_(window) {
         setObjectName(QStringLiteral("centreWhenFramed"));
-        window.installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        const QEvent::Type type = event->type();
-        if (watched == &window_ && (type == QEvent::Move || type == QEvent::Resize) &&
-            frameKnown(window_)) {
-            window_.removeEventFilter(this);
-            centreFrame(window_);
-            deleteLater();
-        }
-        return false;
+        setInterval(kFrameCheckInterval);
+        connect(this, &QTimer::timeout, this, [this] { check(); });
+        start();
     }
 
   private:
+    void check() {
+        if (!frameMargins(window_).isNull()) {
+            centreFrame(window_);
+            deleteLater();
+        } else if (++checks_ >= kFrameChecks) {
+            deleteLater();
+        }
+    }
+
     QWidget& window_;
+    int checks_ = 0;
 };
 
 } // namespace
 
 void centreOnDesktop(QWidget& window) {
     centreFrame(window);
-    if (!frameKnown(window) &&
+    if (frameMargins(window).isNull() &&
         window.findChild<CentreWhenFramed*>(QStringLiteral("centreWhenFramed"),
                                             Qt::FindDirectChildrenOnly) == nullptr) {
-        new CentreWhenFramed(window); // owned by the window; gone once it has centred
+        new CentreWhenFramed(window); // owned by the window; gone once done
     }
 }
 

@@ -102,7 +102,23 @@ position() {
     eval "$(xdotool getwindowgeometry --shell "$window")"
     echo "$X,$Y"
 }
-centred=$(position)
+# Where the window stands once it has stopped moving (half a second alike).
+settled_position() {
+    local last= same=0 now
+    for _ in $(seq 100); do
+        now=$(position)
+        if [ "$now" = "$last" ]; then
+            same=$((same + 1))
+            [ "$same" -ge 5 ] && break
+        else
+            same=0
+            last=$now
+        fi
+        sleep 0.1
+    done
+    echo "$last"
+}
+centred=$(settled_position)
 
 # "ghbdtn" typed on the Latin layout becomes "привет" with Ctrl+S.
 xdotool type --delay 40 "ghbdtn"
@@ -113,8 +129,9 @@ sleep 0.5
 # Undo takes the reply back and shakes the window, which comes back to the
 # place it was centred at start, frame included.
 xdotool key ctrl+z
-sleep 1
-[ "$(position)" = "$centred" ] || fail "after the shake the window stands at $(position), not $centred"
+sleep 0.3
+after_shake=$(settled_position)
+[ "$after_shake" = "$centred" ] || fail "after the shake the window stands at $after_shake, not $centred"
 
 # The editor: opened from the menu, the self-talk interval set to 3000 ms,
 # closed with "Хорошо" (Tab to the interval, Tab to the button). Its focus
