@@ -171,7 +171,7 @@ class ChatSession {
 } // namespace
 
 int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, bool greet) {
     StartOptions options;
     if (const auto problem = parseStartOptions(args, options)) {
         err << "besedka chat: " << *problem << '\n';
@@ -192,9 +192,19 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
     std::string line;
     bool running = true;
     std::size_t number = 0;
+    const auto prompt = [&] {
+        if (greet) {
+            err << "> " << std::flush;
+        }
+        return true;
+    };
+    if (greet) {
+        err << "Type a phrase and press Enter. Commands: /new /undo /cpu /user /tick /exit "
+               "/quit\n";
+    }
     // Once the replies cannot be written, the session ends as at the end of
     // input.
-    while (running && !printer.failed() && std::getline(in, line)) {
+    while (running && !printer.failed() && prompt() && std::getline(in, line)) {
         ++number;
         const std::string_view typed = firstLine(line);
         if (firstInvalidUtf8(typed)) {

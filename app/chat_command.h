@@ -7,8 +7,10 @@
 namespace besedka {
 
 // `besedka chat [--workdir DIR] [--drive D=DIR]`: the terminal chat. `args`
-// are the words after "chat". Returns the process exit status.
+// are the words after "chat". With `greet` (a person at a terminal) it names
+// the commands and prompts for each phrase on `err`; `out` stays the pane's
+// lines alone. Returns the process exit status.
 int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                   std::ostream& err);
+                   std::ostream& err, bool greet = false);
 
 } // namespace besedka

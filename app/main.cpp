@@ -14,6 +14,7 @@
 
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
     }
     if (!args.empty() && args[0] == "chat") {
         return besedka::runChatCommand({args.begin() + 1, args.end()}, std::cin, std::cout,
-                                       std::cerr);
+                                       std::cerr, ::isatty(STDIN_FILENO) != 0);
     }
     if (!args.empty() && args[0] == "kb") {
         return besedka::runKbCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);

@@ -135,6 +135,17 @@ TEST_F(Chat, CommandsDriveTheDialogueAndSelfTalk) {
     EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("Здравствуй!\r\n"));
 }
 
+// A person at a terminal is told the commands and prompted; what the pane
+// shows on standard output stays the same.
+TEST_F(Chat, GreetsAPersonAtATerminalOnStandardError) {
+    std::istringstream in("привет\n/quit\n");
+    std::ostringstream out, err;
+    EXPECT_EQ(runChatCommand({"--workdir", dir_.path().string()}, in, out, err, true), 0);
+    EXPECT_EQ(out.str(), run("привет\n/quit\n").out);
+    EXPECT_EQ(err.str(), "Type a phrase and press Enter. Commands: /new /undo /cpu /user /tick "
+                         "/exit /quit\n> > ");
+}
+
 TEST_F(Chat, TypedPhraseInSelfTalkModeRunsOnTheExchangeBuffer) {
     const Session s = run("/cpu\nслова\n/tick\nслова\n/quit\n");
     EXPECT_EQ(s.out, "Сервис:   // Режим диалога Cpu\\Cpu.\n"
