@@ -1,5 +1,6 @@
 #include "chat_command.h"
 
+#include "backups.h"
 #include "clock.h"
 #include "cp1251.h"
 #include "engine.h"
@@ -64,10 +65,20 @@ class PanePrinter final : public PaneObserver {
 
 class ChatHost final : public Host {
   public:
+    explicit ChatHost(std::ostream& err) : err_(err) {}
     void playCue(Cue) override {}
     void clearInput() override {}
     void startClosing() override { farewell = true; }
+    void waitingForKnowledgeBase(bool waiting) override {
+        if (waiting) {
+            err_ << "besedka chat: waiting for another besedka to finish with Base...\n"
+                 << std::flush;
+        }
+    }
     bool farewell = false;
+
+  private:
+    std::ostream& err_;
 };
 
 bool hasReservedCharacter(std::string_view text) {
@@ -181,9 +192,11 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
         err << "besedka chat: no such directory: " << options.workdir->string() << '\n';
         return 2;
     }
-    const FileStore files(pathMapFor(options));
+    FileStore files(pathMapFor(options));
+    backUpBeforeFirstWrite(
+        files, [&err](const std::string& problem) { err << "besedka chat: " << problem << '\n'; });
     const auto clock = clockFromEnvironment();
-    ChatHost host;
+    ChatHost host(err);
     Engine engine(files, *clock, host);
     PanePrinter printer(out);
     engine.dialogue().setObserver(&printer);

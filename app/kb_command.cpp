@@ -1,7 +1,9 @@
 #include "kb_command.h"
 
 #include "atomic_file.h"
+#include "backups.h"
 #include "cp1251.h"
+#include "directory_lock.h"
 #include "file_error.h"
 #include "file_store.h"
 #include "kb_paths.h"
@@ -36,11 +38,38 @@ int fail(std::ostream& err, std::string_view message) {
     return kFailure;
 }
 
+fs::path directoryOf(const fs::path& file) {
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+bool isBaseDirectory(const fs::path& directory) {
+    std::error_code error;
+    const fs::path workdir = directory / "..";
+    return fs::equivalent(PathMap(workdir).resolve("Base"), directory, error);
+}
+
+ProblemReport problemReport(std::ostream& err) {
+    return [&err](const std::string& problem) { err << "besedka kb: " << problem << '\n'; };
+}
+
+LockWaitObserver waitingMessage(std::ostream& err) {
+    return [&err](bool waiting) {
+        if (waiting) {
+            err << "besedka kb: waiting for another besedka to finish with Base...\n" << std::flush;
+        }
+    };
+}
+
+std::string withReason(const std::string& what, const std::error_code& reason) {
+    return what + ": " + reasonText(reason);
+}
+
 int printLines(const Args& args, std::ostream& out, std::ostream& err) {
     const std::string& file = args[0];
-    const auto bytes = readWholeFile(file);
+    std::error_code reason;
+    const auto bytes = readWholeFile(file, reason);
     if (!bytes) {
-        return fail(err, "cannot read " + file);
+        return fail(err, withReason("cannot read " + file, reason));
     }
     for (const std::string& line : parseKnowledgeFile(*bytes)) {
         out << cp1251ToUtf8(line) << '\n';
@@ -56,9 +85,10 @@ std::string_view withoutByteOrderMark(std::string_view text) {
 int convertFromText(const Args& args, std::ostream& /*out*/, std::ostream& err) {
     const std::string& input = args[0];
     const std::string& output = args[1];
-    const auto text = readWholeFile(input);
+    std::error_code reason;
+    const auto text = readWholeFile(input, reason);
     if (!text) {
-        return fail(err, "cannot read " + input);
+        return fail(err, withReason("cannot read " + input, reason));
     }
     std::vector<std::string> lines;
     std::size_t number = 0;
@@ -71,8 +101,15 @@ int convertFromText(const Args& args, std::ostream& /*out*/, std::ostream& err) 
                 << ": characters without a Windows-1251 form became \"?\"\n";
         }
     }
-    if (!writeFileAtomically(output, writeRtf(lines))) {
-        return fail(err, "cannot write " + output);
+    // Under the lock of the directory written into; into a working
+    // directory's Base after a backup of it.
+    const fs::path directory = directoryOf(output);
+    const DirectoryLock lock(directory, kLockPatience, waitingMessage(err));
+    if (isBaseDirectory(directory)) {
+        backUpKnowledgeBase(directory / "..", directory, problemReport(err));
+    }
+    if (const auto reason = writeFileAtomically(output, writeRtf(lines))) {
+        return fail(err, withReason("cannot write " + output, reason));
     }
     return kSuccess;
 }
@@ -98,16 +135,25 @@ std::optional<std::size_t> checkTree(const FileStore& files, std::size_t& proble
     return lines.size();
 }
 
+std::string fileProblem(const std::error_code& reason) {
+    if (reason == std::errc::no_such_file_or_directory) {
+        return "missing";
+    }
+    if (reason == std::errc::is_a_directory) {
+        return "is a directory";
+    }
+    if (reason == notARegularFile()) {
+        return "not a regular file";
+    }
+    return "cannot be read: " + reasonText(reason);
+}
+
 std::size_t checkFilesPresent(const PathMap& paths, std::ostream& out) {
     std::size_t absent = 0;
     for (const std::string_view name : paths::kWorkingDirectoryFiles) {
-        const fs::path path = paths.resolve(name);
-        std::error_code error;
-        if (!fs::is_regular_file(path, error)) {
-            out << name << ": missing\n";
-            ++absent;
-        } else if (!readWholeFile(path)) {
-            out << name << ": cannot be read\n";
+        std::error_code reason;
+        if (!readWholeFile(paths.resolve(name), reason)) {
+            out << name << ": " << fileProblem(reason) << '\n';
             ++absent;
         }
     }

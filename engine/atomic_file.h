@@ -1,21 +1,34 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace besedka {
 
-// Whole file contents, or nothing when the file cannot be opened or read
-// (missing, a directory, no permission).
-std::optional<std::string> readWholeFile(const std::filesystem::path& path);
+// Whole contents of a regular file. Anything else (missing, a directory, a
+// FIFO, a device, no permission) gives nothing, with the reason in `reason`;
+// opening never waits for a writer.
+std::optional<std::string> readWholeFile(const std::filesystem::path& path,
+                                         std::error_code& reason);
 
 // Replaces the file with `bytes` so that a crash, a kill or a full disk at any
 // moment leaves either the old or the new file: the bytes go to a temporary
-// file in the same directory, are flushed to disk, and the temporary file is
-// renamed over the old one. Returns false, with the old file untouched, when
-// any step fails.
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// file ".NAME.XXXXXX" in the same directory, are flushed to disk, and the
+// temporary file is renamed over the old one. What is at the path is
+// respected: a symbolic link is followed and its target replaced (the link
+// stays), a FIFO or a device is written to in place, and a directory or a file
+// that the user may not write is refused. Returns the reason of a failure,
+// which leaves the old file untouched; an empty code on success.
+std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Removes the temporary files that killed saves left beside the files of
+// `directory` (or beside the targets of its symbolic links). Only safe while
+// no save into those files runs, that is under the knowledge base's lock.
+// Returns how many it removed.
+std::size_t removeLeftoverTemporaries(const std::filesystem::path& directory);
 
 } // namespace besedka

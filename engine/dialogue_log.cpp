@@ -39,6 +39,7 @@ std::string logBlockEnd() {
 }
 
 void Engine::appendDialogueLog(const LocalDateTime& now) {
+    const auto hold = holdKnowledgeBase();
     StringList& log = scratch2_;
     log.load(files_, paths::kLog);
     scratch3_.load(files_, paths::kWordsAtCreation);

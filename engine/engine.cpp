@@ -62,6 +62,7 @@ void Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
     if (phrase.empty()) {
         return; // nothing to say: nothing is shown, recorded, written or learned
     }
+    const auto hold = holdKnowledgeBase();
     random_.reseed(clock_);
     const std::string typed(phrase);
     const std::string previousPaneLine =
@@ -86,6 +87,11 @@ void Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
     host_.clearInput();
     state_.idleTicks = 0;
     checkFarewell();
+}
+
+KnowledgeBaseHold Engine::holdKnowledgeBase() {
+    return files_.holdKnowledgeBase(
+        [this](bool waiting) { host_.waitingForKnowledgeBase(waiting); });
 }
 
 bool Engine::findReply(const std::string& shown, const std::string& previousPaneLine,

@@ -3,6 +3,7 @@
 #include "appearance.h"
 #include "dialogue.h"
 #include "engine_state.h"
+#include "file_store.h"
 #include "kb_paths.h"
 #include "random.h"
 #include "string_list.h"
@@ -13,7 +14,6 @@
 namespace besedka {
 
 class Clock;
-class FileStore;
 class Host;
 struct LocalDateTime;
 
@@ -74,6 +74,8 @@ class Engine {
     void setExchangeBuffer(std::string text) { exchangeBuffer_ = std::move(text); }
 
   private:
+    // The knowledge base's lock for one step that reads and writes it.
+    KnowledgeBaseHold holdKnowledgeBase();
     void exchange(std::string_view phrase, bool writeExchangeFile);
     bool findReply(const std::string& shown, const std::string& previousPaneLine,
                    bool& personalTopic);

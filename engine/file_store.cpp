@@ -5,18 +5,44 @@
 
 namespace besedka {
 
+KnowledgeBaseHold::~KnowledgeBaseHold() {
+    if (--store_.holds_ == 0) {
+        store_.lock_.reset();
+    }
+}
+
 std::string FileStore::read(std::string_view windowsPath) const {
-    auto bytes = readWholeFile(paths_.resolve(windowsPath));
+    std::error_code reason;
+    auto bytes = readWholeFile(paths_.resolve(windowsPath), reason);
     if (!bytes) {
-        throw FileError(FileError::Kind::Open, std::string(windowsPath));
+        throw FileError(FileError::Kind::Open, std::string(windowsPath), reason);
     }
     return std::move(*bytes);
 }
 
 void FileStore::write(std::string_view windowsPath, std::string_view bytes) const {
-    if (!writeFileAtomically(paths_.resolve(windowsPath), bytes)) {
-        throw FileError(FileError::Kind::Create, std::string(windowsPath));
+    if (!written_) {
+        written_ = true;
+        if (beforeFirstWrite_) {
+            beforeFirstWrite_();
+        }
     }
+    if (const std::error_code reason = writeFileAtomically(paths_.resolve(windowsPath), bytes)) {
+        throw FileError(FileError::Kind::Create, std::string(windowsPath), reason);
+    }
+}
+
+KnowledgeBaseHold FileStore::holdKnowledgeBase(const LockWaitObserver& observer) const {
+    if (holds_ == 0) {
+        const auto base = paths_.resolve("Base");
+        lock_ = std::make_unique<DirectoryLock>(base, kLockPatience, observer);
+        if (!cleaned_) {
+            cleaned_ = true;
+            removeLeftoverTemporaries(base);
+        }
+    }
+    ++holds_;
+    return KnowledgeBaseHold(*this);
 }
 
 } // namespace besedka

@@ -21,6 +21,9 @@ class Host {
     virtual void clearInput() = 0;
     // The phrase was a farewell: start the closing.
     virtual void startClosing() = 0;
+    // Another process holds the knowledge base for long: `waiting` is true
+    // while this one waits for it, false once it goes on.
+    virtual void waitingForKnowledgeBase(bool /*waiting*/) {}
 };
 
 } // namespace besedka

@@ -2,8 +2,16 @@
 #include "chat_command.h"
 #include "engine_fixture.h"
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <map>
+#include <random>
 #include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace besedka::test {
 namespace {
@@ -19,7 +27,8 @@ struct Session {
 class Chat : public EngineTest {
   protected:
     Chat() {
-        ::setenv("BESEDKA_CLOCK", "36000000", 1); // 10:00:00.000
+        ::setenv("BESEDKA_CLOCK", "36000000", 1);             // 10:00:00.000
+        ::setenv("XDG_STATE_HOME", state_.path().c_str(), 1); // backups
         writeLines("Base/Words.Dat",
                    {"Фразы", "ПОГОД^Солнечно.;", "_ДОЖДЬ^Возьми зонт.;", "ПРИВЕТ^Здравствуй!;"});
         writeLines("Base/W1.Dat", {"Не знаю?"});
@@ -27,7 +36,10 @@ class Chat : public EngineTest {
         writeLines("Base/X.Dat", {"Не груби."});
         writeLines("D/Txt.Dat", {"привет"});
     }
-    ~Chat() override { ::unsetenv("BESEDKA_CLOCK"); }
+    ~Chat() override {
+        ::unsetenv("BESEDKA_CLOCK");
+        ::unsetenv("XDG_STATE_HOME");
+    }
 
     Session run(const std::string& input, std::vector<std::string> extra = {}) {
         std::vector<std::string> args{"--workdir", dir_.path().string()};
@@ -40,6 +52,14 @@ class Chat : public EngineTest {
         session.err = err.str();
         return session;
     }
+
+    std::size_t hiddenFilesInBase() const {
+        return static_cast<std::size_t>(std::count_if(
+            std::filesystem::directory_iterator(dir_.path() / "Base"), {},
+            [](const auto& entry) { return entry.path().filename().string().starts_with('.'); }));
+    }
+
+    TempDir state_;
 };
 
 TEST_F(Chat, DialogueFollowsABranchAndEndsWithTheLog) {
@@ -156,7 +176,7 @@ TEST_F(Chat, TypedPhraseInSelfTalkModeRunsOnTheExchangeBuffer) {
 TEST_F(Chat, FileErrorsAreReportedAndTheSessionGoesOn) {
     std::filesystem::remove(dir_.path() / "Base/X.Dat");
     const Session s = run("ты хам\nпривет\n/quit\n");
-    EXPECT_EQ(s.err, "Cannot open file Base\\X.Dat\n");
+    EXPECT_EQ(s.err, "Cannot open file Base\\X.Dat: No such file or directory\n");
     EXPECT_EQ(s.out, "Привет.\nЗдравствуй!\n");
     EXPECT_EQ(s.status, 1);
 }
@@ -164,7 +184,7 @@ TEST_F(Chat, FileErrorsAreReportedAndTheSessionGoesOn) {
 TEST_F(Chat, MissingLogIsAnErrorAtExit) {
     std::filesystem::remove(dir_.path() / "Base/Log.Halden");
     const Session s = run("/exit\n");
-    EXPECT_EQ(s.err, "Cannot open file Base\\Log.Halden\n");
+    EXPECT_EQ(s.err, "Cannot open file Base\\Log.Halden: No such file or directory\n");
     EXPECT_EQ(s.status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir_.path() / "Base/Log.Halden"));
 }
@@ -238,7 +258,7 @@ TEST_F(Chat, UnreadableListStopsTheExchangeAndLeavesTheOtherFiles) {
     std::filesystem::remove(dir_.path() / "Base/W2.Dat");
     std::filesystem::create_directory(dir_.path() / "Base/W2.Dat"); // cannot be read as a file
     const Session s = run("привет\nнечто новое\n/exit\n");
-    EXPECT_EQ(s.err, "Cannot open file Base\\W2.Dat\n");
+    EXPECT_EQ(s.err, "Cannot open file Base\\W2.Dat: Is a directory\n");
     EXPECT_EQ(s.out, "Привет.\nЗдравствуй!\nNomerRazryada = 1\n");
     EXPECT_EQ(readBytes("Base/Words.Dat"), words);
     EXPECT_EQ(readBytes("Base/W1.Dat"), w1);
@@ -250,8 +270,88 @@ TEST_F(Chat, MissingTreeAtExitWritesNoLog) {
     run("привет\n/quit\n");
     std::filesystem::remove(dir_.path() / "Base/Words.Dat");
     const Session s = run("/exit\n");
-    EXPECT_EQ(s.err, "Cannot open file Base\\Words.dat\n");
+    EXPECT_EQ(s.err, "Cannot open file Base\\Words.dat: No such file or directory\n");
     EXPECT_TRUE(readLines("Base/Log.Halden").empty());
+}
+
+// A whole learning exchange on a big tree, killed at any moment: each file
+// loads to its lines before or after each of its saves, and the next session
+// removes the temporary files that the kills left.
+TEST_F(Chat, KilledLearningExchangeLeavesWholeFilesAndNoTemporaries) {
+    std::vector<std::string> tree{"Фразы"};
+    for (int i = 0; i < 200000; ++i) {
+        tree.push_back(std::string(static_cast<std::size_t>(i % 3), '_') + "КЛЮЧ " +
+                       std::to_string(i) + "?^Ответ.;");
+    }
+    tree.push_back("ПРИВЕТ^Здравствуй!;");
+    tree.push_back("ЗДРАВСТВУЙ!^");
+    writeLines("Base/Words.Dat", tree);
+    const std::string input = "привет\nсовсем новое\n"; // two saves of the tree
+    const std::vector<std::string> files{"Base/Words.Dat", "Base/W2.Dat", "Base/Log.Halden"};
+    // Each file's whole states as lines, and as bytes already seen to load so.
+    std::map<std::string, std::vector<std::vector<std::string>>> whole;
+    std::map<std::string, std::vector<std::string>> wholeBytes;
+    for (const auto& file : files) {
+        wholeBytes[file].push_back(readBytes(file));
+        whole[file].push_back(parseKnowledgeFile(wholeBytes[file][0]));
+    }
+    const auto restore = [&] {
+        for (const auto& file : files) {
+            std::ofstream(dir_.path() / file, std::ios::binary) << wholeBytes[file][0];
+        }
+    };
+    const auto started = std::chrono::steady_clock::now();
+    run(input);
+    const auto duration = std::chrono::steady_clock::now() - started;
+    for (const auto& file : files) {
+        wholeBytes[file].push_back(readBytes(file));
+        whole[file].push_back(parseKnowledgeFile(wholeBytes[file][1]));
+    }
+    auto& trees = whole["Base/Words.Dat"];
+    ASSERT_EQ(trees[1].size(), tree.size() + 1);
+    ASSERT_EQ(cp1251ToUtf8(trees[1].back()), "ЗДРАВСТВУЙ!^Совсем новое.;");
+    // Between its two saves the tree holds the new line, the answer not yet.
+    trees.push_back(trees[0]);
+    trees.back().push_back(trees[1][trees[1].size() - 2]);
+    const auto loadsWhole = [&](const std::string& file) {
+        std::string bytes = readBytes(file);
+        auto& seen = wholeBytes[file];
+        if (std::find(seen.begin(), seen.end(), bytes) != seen.end()) {
+            return true;
+        }
+        const auto& states = whole[file];
+        if (std::find(states.begin(), states.end(), parseKnowledgeFile(bytes)) == states.end()) {
+            return false;
+        }
+        seen.push_back(std::move(bytes));
+        return true;
+    };
+
+    std::mt19937 random(2612);
+    std::uniform_int_distribution<std::int64_t> killMoment(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(duration).count());
+    for (int round = 0; round < 6; ++round) {
+        restore();
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::istringstream in(input);
+            std::ostringstream out, err;
+            ::_exit(runChatCommand({"--workdir", dir_.path().string()}, in, out, err));
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(killMoment(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        for (const auto& file : files) {
+            EXPECT_TRUE(loadsWhole(file)) << file << " is torn after kill " << round;
+        }
+    }
+    std::ofstream(dir_.path() / "Base/.W2.Dat.Kx9Pq2") << "torn"; // surely one leftover
+    restore();
+    run(input);
+    EXPECT_EQ(hiddenFilesInBase(), 0u);
+    EXPECT_EQ(readBytes("Base/Words.Dat"), wholeBytes["Base/Words.Dat"][1]);
 }
 
 } // namespace

@@ -71,7 +71,7 @@ TEST_F(Exchange, MissingReplyListStopsBeforeAnythingIsShown) {
         say("новое");
         FAIL() << "no error";
     } catch (const FileError& error) {
-        EXPECT_STREQ(error.what(), "Cannot open file Base\\W2.Dat");
+        EXPECT_STREQ(error.what(), "Cannot open file Base\\W2.Dat: No such file or directory");
     }
     EXPECT_TRUE(pane().empty());
     EXPECT_TRUE(transcript().empty());

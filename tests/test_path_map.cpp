@@ -76,14 +76,14 @@ TEST(FileStore, MissingFileAndDirectoryReportTheProgramsName) {
         files.read("Base\\X.Dat");
         FAIL() << "no error";
     } catch (const FileError& error) {
-        EXPECT_STREQ(error.what(), "Cannot open file Base\\X.Dat");
+        EXPECT_STREQ(error.what(), "Cannot open file Base\\X.Dat: No such file or directory");
     }
     EXPECT_THROW(files.read("Base\\Dir.Dat"), FileError);
     try {
         files.write("Base\\Dir.Dat", "x");
         FAIL() << "no error";
     } catch (const FileError& error) {
-        EXPECT_STREQ(error.what(), "Cannot create file Base\\Dir.Dat");
+        EXPECT_STREQ(error.what(), "Cannot create file Base\\Dir.Dat: Is a directory");
     }
 }
 

@@ -124,17 +124,17 @@ TEST_F(StringListFiles, MissingFileFailsToOpen) {
         load("Base\\Nope.Dat");
         FAIL() << "no error";
     } catch (const FileError& error) {
-        EXPECT_STREQ(error.what(), "Cannot open file Base\\Nope.Dat");
+        EXPECT_STREQ(error.what(), "Cannot open file Base\\Nope.Dat: No such file or directory");
     }
 }
 
-void expectCreateError(const FileStore& files, const std::string& path) {
+void expectCreateError(const FileStore& files, const std::string& path, const std::string& reason) {
     try {
         StringList(Lines{"new"}).save(files, path);
         FAIL() << "no error for " << path;
     } catch (const FileError& error) {
         EXPECT_EQ(error.kind(), FileError::Kind::Create);
-        EXPECT_EQ(std::string(error.what()), "Cannot create file " + path);
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + path + ": " + reason);
     }
 }
 
@@ -142,9 +142,9 @@ TEST_F(StringListFiles, SaveWhereNoFileCanBeFails) {
     // The parent is a regular file, or the path is a directory: both fail even
     // for root, which file permissions do not stop.
     writeRaw("Words.Dat", "old\r\n");
-    expectCreateError(files_, "Base\\Words.Dat\\Inner.Dat");
+    expectCreateError(files_, "Base\\Words.Dat\\Inner.Dat", "Not a directory");
     fs::create_directory(dir_.path() / "Base" / "Dir.Dat");
-    expectCreateError(files_, "Base\\Dir.Dat");
+    expectCreateError(files_, "Base\\Dir.Dat", "Is a directory");
     EXPECT_EQ(readRaw("Words.Dat"), "old\r\n");
     EXPECT_TRUE(fs::is_directory(dir_.path() / "Base" / "Dir.Dat"));
     EXPECT_EQ(entriesInBase(), 2u);

@@ -101,6 +101,17 @@ void MainWindow::startClosing() {
     startIfStopped(closingTimer_);
 }
 
+// The step waits on the event loop's thread: the panel is painted at once.
+void MainWindow::waitingForKnowledgeBase(bool waiting) {
+    if (waiting) {
+        statusBeforeWait_ = statusText(0);
+        setStatusText(0, QStringLiteral("База занята другой программой, ждём..."));
+    } else {
+        setStatusText(0, statusBeforeWait_);
+    }
+    statusPanels_[0]->repaint();
+}
+
 // Commands
 
 void MainWindow::inputChanged() {

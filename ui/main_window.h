@@ -163,6 +163,7 @@ class MainWindow final : public QMainWindow, private Host {
     void playCue(Cue cue) override;
     void clearInput() override;
     void startClosing() override;
+    void waitingForKnowledgeBase(bool waiting) override;
 
     void createControls();
     void createStatusBar();
@@ -206,6 +207,7 @@ class MainWindow final : public QMainWindow, private Host {
     Dialogs& dialogs_;
     Engine engine_;
     std::array<QLabel*, 3> statusPanels_{};
+    QString statusBeforeWait_; // panel 0 while another process holds the files
     int closingTicks_ = 0;
     int scanPosition_ = 0;
     RepeatedFailure startupLoadFailure_;

@@ -1,5 +1,6 @@
 #include "run_window.h"
 
+#include "backups.h"
 #include "clock.h"
 #include "design_font.h"
 #include "file_store.h"
@@ -28,7 +29,9 @@ int runWindow(int& argc, char** argv, const PathMap& paths) {
         return 1;
     }
     QtSoundPlayer sound(paths);
-    const FileStore files(paths);
+    FileStore files(paths);
+    backUpBeforeFirstWrite(
+        files, [](const std::string& problem) { qWarning("besedka: %s", problem.c_str()); });
     const auto clock = clockFromEnvironment();
 
     MainWindow window(files, *clock, sound, dialogs);

@@ -46,7 +46,7 @@ fail() {
 mkdir -p "$work/dir" "$work/runtime"
 chmod 700 "$work/runtime"
 cp -r "$data/." "$work/dir/"
-export XDG_RUNTIME_DIR="$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 

@@ -109,7 +109,8 @@ class AboutBoxTest : public QObject {
 
         workdir_->remove("ReadMe.Txt");
         part<QPushButton>(*box_, "historyButton")->click();
-        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral("Cannot open file ReadMe.Txt")});
+        QCOMPARE(dialogs_->errors, QStringList{QStringLiteral(
+                                       "Cannot open file ReadMe.Txt: No such file or directory")});
         QCOMPARE(box_->outerHeight(), 327); // stays unfolded
         QCOMPARE(part<QPlainTextEdit>(*box_, "history")->toPlainText(), shown);
         part<QPushButton>(*box_, "historyButton")->click();

@@ -166,8 +166,9 @@ class DialogHoldTest : public WindowTest {
         QCOMPARE(aboutBoxOf(window).outerHeight(), 179);
         fixture().workdir.remove("ReadMe.Txt");
         QTest::mouseClick(part<QPushButton>(aboutBoxOf(window), "historyButton"), Qt::LeftButton);
-        QCOMPARE(fixture().dialogs.errors,
-                 QStringList{QStringLiteral("Cannot open file ReadMe.Txt")});
+        QCOMPARE(
+            fixture().dialogs.errors,
+            QStringList{QStringLiteral("Cannot open file ReadMe.Txt: No such file or directory")});
         QCOMPARE(aboutBoxOf(window).outerHeight(), 179);
         part<QToolButton>(aboutBoxOf(window), "versionButton")->click();
         QVERIFY(window.isEnabled());

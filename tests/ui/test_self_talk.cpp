@@ -159,8 +159,9 @@ class SelfTalkTest : public WindowTest {
         for (int tick = 0; tick < 3; ++tick) {
             fire(part<QTimer>(window, "selfTalkTimer"));
         }
-        QCOMPARE(fixture().dialogs.errors,
-                 QStringList{QStringLiteral("Cannot open file D:\\Txt.Dat")});
+        QCOMPARE(
+            fixture().dialogs.errors,
+            QStringList{QStringLiteral("Cannot open file D:\\Txt.Dat: No such file or directory")});
         QCOMPARE(part<QTimer>(window, "selfTalkTimer")->interval(),
                  3000); // the period is left as it was
         QCOMPARE(part<DialoguePane>(window, "pane")->lineCount(), 1);

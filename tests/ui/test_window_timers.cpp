@@ -198,11 +198,13 @@ class WindowTimersTest : public QObject {
         fixture.workdir.remove("Base/Words.Dat");
         MainWindow& window = fixture.create();
         QCOMPARE(fixture.dialogs.errors,
-                 QStringList{QStringLiteral("Cannot open file Base\\Words.dat")});
+                 QStringList{QStringLiteral(
+                     "Cannot open file Base\\Words.dat: No such file or directory")});
         window.showCentred();
         QTest::qWait(800); // several retries
         QCOMPARE(fixture.dialogs.errors.size(), 2);
-        QCOMPARE(fixture.dialogs.errors.last(), QStringLiteral("Cannot open file Base\\Words.Dat"));
+        QCOMPARE(fixture.dialogs.errors.last(),
+                 QStringLiteral("Cannot open file Base\\Words.Dat: No such file or directory"));
         QVERIFY(part<QTimer>(window, "startupLoadTimer")->isActive());
         QVERIFY(part<InputField>(window, "input")->isReadOnly());
         QCOMPARE(window.statusText(0), QStringLiteral("Идёт загрузка подождите..."));
@@ -222,7 +224,8 @@ class WindowTimersTest : public QObject {
         fixture.workdir.remove("Base/Pause.Dat");
         QCOMPARE(ticksUntilRemark(window, 200), -1);
         QCOMPARE(fixture.dialogs.errors,
-                 QStringList{QStringLiteral("Cannot open file Base\\Pause.Dat")});
+                 QStringList{QStringLiteral(
+                     "Cannot open file Base\\Pause.Dat: No such file or directory")});
         QVERIFY(window.engine().state().idleTicks >= 90); // not reset: tried again each tick
 
         fixture.workdir.restore("Base/Pause.Dat");
@@ -241,7 +244,8 @@ class WindowTimersTest : public QObject {
         QTRY_VERIFY(!part<QTimer>(window, "closingTimer")->isActive());
         QTest::qWait(50);
         QCOMPARE(fixture.dialogs.errors,
-                 QStringList{QStringLiteral("Cannot open file Base\\Log.Halden")});
+                 QStringList{QStringLiteral(
+                     "Cannot open file Base\\Log.Halden: No such file or directory")});
         QCOMPARE(closed.count(), 0);
         QVERIFY(window.isVisible());
 

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# The knowledge base against what else touches its files: a second session at
+# the same time, read-only files, symbolic links, FIFOs and devices, leftovers
+# of killed saves. Runs the real program on real files.
+set -uo pipefail
+besedka=$1
+starter=$2
+failures=0
+check() { # description, then a command that must succeed
+    local what=$1
+    shift
+    if ! "$@"; then
+        echo "FAIL: $what"
+        failures=$((failures + 1))
+    fi
+}
+contains() { grep -qF -- "$2" <<<"$1"; }
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+chmod 755 "$scratch"
+export XDG_STATE_HOME=$scratch/state BESEDKA_CLOCK=36000000
+
+# A working directory whose tree holds only its header line.
+workdir() {
+    local dir=$scratch/$1
+    cp -r "$starter" "$dir"
+    printf 'Фразы\r\n' >"$dir/Base/Words.Dat"
+    : >"$dir/Base/Log.Halden"
+    echo "$dir"
+}
+tree_lines() { "$besedka" kb lines "$1/Base/Words.Dat" | wc -l; }
+# A session's first phrase follows no reply of the program and teaches nothing.
+phrases() { for i in $(seq 0 300); do echo "zq $1 $i"; done; }
+
+# Two sessions at once, each teaching 300 phrases: every line and log block stays.
+both=$(workdir both)
+phrases a | "$besedka" chat --workdir "$both" >/dev/null 2>"$scratch/a.err" &
+first=$!
+phrases b | "$besedka" chat --workdir "$both" >/dev/null 2>"$scratch/b.err"
+second=$?
+wait $first
+check "two sessions: the first ends well" test $? = 0
+check "two sessions: the second ends well" test $second = 0
+check "two sessions keep all 600 learned lines" test "$(tree_lines "$both")" = 601
+for who in a b; do
+    check "two sessions: every phrase of $who is in the tree" test \
+        "$("$besedka" kb lines "$both/Base/Words.Dat" | grep -c "^_*zq $who [1-9][0-9]*\.^")" = 300
+done
+check "two sessions keep both log blocks" test \
+    "$("$besedka" kb lines "$both/Base/Log.Halden" | grep -c '^=\{53\}$')" = 2
+
+# A session that waits long for the files says so, then goes on.
+busy=$(workdir busy)
+flock "$busy/Base" sleep 3.6 &
+holder=$!
+sleep 0.3
+waited=$(phrases ждёт | head -2 | "$besedka" chat --workdir "$busy" 2>&1 >/dev/null)
+check "a long wait for the lock is told" contains "$waited" "waiting for another besedka"
+check "after the wait the phrase is learned" test "$(tree_lines "$busy")" = 2
+wait $holder
+
+# Leftovers of killed saves go; other hidden files stay.
+left=$(workdir left)
+echo torn >"$left/Base/.Words.Dat.Ab12Cd"
+echo torn >"$left/Base/.W2.Dat.xY34zZ"
+echo mine >"$left/Base/.hidden"
+phrases уборка | head -2 | "$besedka" chat --workdir "$left" >/dev/null
+check "temporary files of killed saves are removed" \
+    test ! -e "$left/Base/.Words.Dat.Ab12Cd" -a ! -e "$left/Base/.W2.Dat.xY34zZ"
+check "other hidden files stay" test -e "$left/Base/.hidden"
+
+# A symbolic link is written through: the link stays, its target changes.
+linked=$(workdir linked)
+mkdir "$scratch/elsewhere"
+mv "$linked/Base/Words.Dat" "$scratch/elsewhere/tree.rtf"
+ln -s ../../elsewhere/tree.rtf "$linked/Base/Words.Dat"
+phrases ссылка | head -2 | "$besedka" chat --workdir "$linked" >/dev/null
+check "a symbolic link stays a link" test -L "$linked/Base/Words.Dat"
+check "its target holds the learned line" test "$(tree_lines "$linked")" = 2
+check "no temporary file beside the target" test "$(ls -A "$scratch/elsewhere")" = tree.rtf
+
+# A FIFO is neither waited on nor replaced.
+fifo=$(workdir fifo)
+rm "$fifo/Base/W2.Dat"
+mkfifo "$fifo/Base/W2.Dat"
+said=$(echo "zq труба" | timeout 20 "$besedka" chat --workdir "$fifo" 2>&1 >/dev/null)
+check "chat: a FIFO is no file to read" test $? = 1
+check "chat: the FIFO is named with the reason" \
+    contains "$said" 'Cannot open file Base\W2.Dat: Not a regular file'
+listed=$(timeout 20 "$besedka" kb lines "$fifo/Base/W2.Dat" 2>&1)
+check "kb lines: a FIFO fails at once" test $? = 1
+check "kb lines: names the reason" contains "$listed" "Not a regular file"
+checked=$(timeout 20 "$besedka" kb check "$fifo")
+check "kb check: a FIFO is not a regular file" contains "$checked" 'Base\W2.Dat: not a regular file'
+printf 'ПРИВЕТ^Привет!;\n' >"$scratch/in.txt"
+timeout 20 "$besedka" kb from-text "$scratch/in.txt" "$fifo/Base/W2.Dat" 2>/dev/null
+check "kb from-text: a FIFO without a reader is refused" test $? = 1
+check "kb from-text: the FIFO stays" test -p "$fifo/Base/W2.Dat"
+
+# Devices are written in place, never replaced.
+check "kb from-text into /dev/null succeeds" "$besedka" kb from-text "$scratch/in.txt" /dev/null
+check "/dev/null stays a device" test -c /dev/null
+full=$("$besedka" kb from-text "$scratch/in.txt" /dev/full 2>&1)
+check "a full device names the path and the reason" \
+    contains "$full" "/dev/full: No space left on device"
+check "/dev/full stays a device" test -c /dev/full
+
+# A read-only tree is not replaced: the save fails, the old file stays.
+if [ "$(id -u)" = 0 ]; then
+    readonly=$(workdir readonly)
+    chown -R 65534:65534 "$readonly"
+    chmod 444 "$readonly/Base/Words.Dat"
+    before=$(md5sum <"$readonly/Base/Words.Dat")
+    said=$(phrases чтение | head -2 | setpriv --reuid=65534 --regid=65534 --clear-groups \
+        "$besedka" chat --workdir "$readonly" 2>&1 >/dev/null)
+    check "read-only tree: exit status 1" test $? = 1
+    check "read-only tree: the reason is told" \
+        contains "$said" 'Cannot create file Base\Words.Dat: Permission denied'
+    check "read-only tree: the old file stays" test "$(md5sum <"$readonly/Base/Words.Dat")" = "$before"
+    check "read-only tree: still read-only" test "$(stat -c %a "$readonly/Base/Words.Dat")" = 444
+else
+    echo "read-only case skipped: it needs root to switch to an unprivileged user"
+fi
+
+[ "$failures" -eq 0 ] && echo "knowledge files: all checks passed"
+exit "$failures"
