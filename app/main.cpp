@@ -26,15 +26,12 @@ void printHelp(std::ostream& out) {
            "  besedka [--workdir DIR] [--drive D=DIR]       open the chat window\n"
            "  besedka chat [--workdir DIR] [--drive D=DIR]  chat in the terminal, one phrase a "
            "line\n"
-           "  besedka kb lines FILE                         print a knowledge-base file as UTF-8\n"
-           "  besedka kb from-text IN OUT                   write UTF-8 lines as a knowledge-base "
-           "file\n"
-           "  besedka kb check [WORKDIR]                    check a working directory's knowledge "
-           "base\n"
            "  besedka --help                                show this help\n"
            "  besedka --version                             show the version\n"
            "  besedka --has-window                          succeed when the window is built in\n"
-           "\n"
+           "\n";
+    besedka::printKbHelp(out);
+    out << "\n"
            "Options:\n"
            "  --workdir DIR   run in DIR; without it: the current directory when it holds Base,\n"
            "                  else ~/.local/share/besedka (or $XDG_DATA_HOME/besedka), filled\n"

@@ -1,5 +1,8 @@
 #include "kb_command.h"
 
+#include "backups.h"
+#include "chat_command.h"
+
 #include "chat_command.h"
 
 #include "cp1251.h"
@@ -15,8 +18,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -262,6 +268,176 @@ TEST(KbErrors, WrongUsageIsStatusTwo) {
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << run.err;
         EXPECT_EQ(countLines(run.err), 1u) << run.err;
     }
+}
+
+// The figures of a directory made for the test, in one aligned table.
+TEST(KbStats, CountsTheTreeTheListsTheLogAndTheSizes) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), {"Заголовок", "ПРИВЕТ^Привет!;Здравствуй.;", "_КАК ДЕЛА?^Хорошо.;",
+                             "__А У ТЕБЯ^Тоже.;", "___А ЕЩЁ?^", "ПОКА^", "сломанная строка"});
+    writeBytes(dir.path() / "base" / "W2.Dat", "a\r\nb\r\nc\r\n");
+    const std::string block = "\r\n" + std::string(53, '=') + "\r\n";
+    writeBytes(dir.path() / "base" / "Log.Halden", "x" + block + "y" + block);
+
+    const KbRun run = kb({"stats", dir.path().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::string, std::string> figures;
+    const std::vector<std::string> rows = splitPlainLines(run.out);
+    for (const std::string& row : rows) {
+        EXPECT_EQ(row.size(), rows.front().size()) << "not aligned: " << row;
+        const std::size_t gap = row.find("  ");
+        figures[row.substr(0, gap)] = row.substr(row.find_first_not_of(' ', gap));
+    }
+    const std::map<std::string, std::string> expected = {
+        {"tree lines", "7"},
+        {"learned phrases", "6"},
+        {"root lines", "3"},
+        {"branch lines at depth 1", "1"},
+        {"branch lines at depth 2", "1"},
+        {"branch lines at depth 3 and deeper", "1"},
+        {"lines with answers", "3"},
+        {"lines without answers", "3"},
+        {"answers in all", "4"},
+        {"lines that break the grammar", "1"},
+        {"Base\\W1.Dat lines", "1"},
+        {"Base\\W2.Dat lines", "3"},
+        {"dialogues in Base\\Log.Halden", "2"},
+        {"Base\\W2.Dat size", "9 bytes"},
+        {"Base\\Words.Dat size",
+         std::to_string(fs::file_size(dir.path() / "base" / "WORDS.DAT")) + " bytes"},
+    };
+    for (const auto& [label, value] : expected) {
+        EXPECT_EQ(figures[label], value) << label;
+    }
+    EXPECT_EQ(figures.size(), 25u) << run.out;
+}
+
+TEST(KbFind, FindsKeysAndAnswersInAnyCyrillicCase) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), kGoodTree);
+    const KbRun greeting = kb({"find", "привет", dir.path().string()});
+    EXPECT_EQ(greeting.status, 0);
+    EXPECT_EQ(greeting.out, "2: ПРИВЕТ^Привет!;Здравствуй.;\n");
+    EXPECT_EQ(kb({"find", "ХОРОШО", dir.path().string()}).out, "3: _КАК ДЕЛА?^Хорошо.;\n");
+    EXPECT_EQ(kb({"find", "а", dir.path().string()}).out,
+              "2: ПРИВЕТ^Привет!;Здравствуй.;\n3: _КАК ДЕЛА?^Хорошо.;\n"
+              "4: __А У ТЕБЯ^Тоже.;\n5: ПОКА^\n");
+
+    const KbRun missing = kb({"find", "нет такого", dir.path().string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(countLines(missing.err), 1u);
+    EXPECT_EQ(kb({"find", "", dir.path().string()}).status, 2);
+}
+
+TEST(KbCheck, ListsSuspiciousKeysWithoutFailing) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), {"Заголовок", ".^", "ПРИВЕТ^Привет!;", "_ ? !^Что?;", "Ё^Ёж.;"});
+    const KbRun run = kb({"check", dir.path().string()});
+    EXPECT_EQ(run.status, 0) << run.out;
+    const std::vector<std::string> lines = splitPlainLines(run.out);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    EXPECT_TRUE(lines[0].starts_with("Base\\Words.Dat:2: suspicious")) << lines[0];
+    EXPECT_TRUE(lines[1].starts_with("Base\\Words.Dat:4: suspicious")) << lines[1];
+    EXPECT_NE(lines[2].find("2 suspicious lines"), std::string::npos) << lines[2];
+}
+
+// A working directory with its own state home for the backups.
+class KbChanges : public ::testing::Test {
+  protected:
+    KbChanges() {
+        ::setenv("XDG_STATE_HOME", state_.path().c_str(), 1);
+        makeWorkdir(dir_.path(), {"Заголовок", "ПРИВЕТ^Привет!;", "_КАК ДЕЛА?^Хорошо.;",
+                                  "__А У ТЕБЯ^Тоже.;", "ПОКА^", "_ЧТО?^"});
+    }
+    ~KbChanges() override { ::unsetenv("XDG_STATE_HOME"); }
+
+    std::string tree() const { return readBytes(dir_.path() / "base" / "WORDS.DAT"); }
+    std::vector<std::string> treeLines() const {
+        return splitPlainLines(kb({"lines", treePath()}).out);
+    }
+    std::string treePath() const { return (dir_.path() / "base" / "WORDS.DAT").string(); }
+    std::vector<std::string> stamps() const { return listBackups(*backupFolder(dir_.path())); }
+    KbRun kbHere(std::vector<std::string> args) const {
+        args.push_back(dir_.path().string());
+        return kb(args);
+    }
+    void chat(const std::string& input) const {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        ASSERT_EQ(runChatCommand({"--workdir", dir_.path().string()}, in, out, err), 0)
+            << err.str();
+    }
+
+    TempDir state_;
+    TempDir dir_;
+};
+
+TEST_F(KbChanges, ForgetRemovesLinesWithTheirBranches) {
+    const std::string before = tree();
+    const KbRun dry = kbHere({"forget", "3", "--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, "3: _КАК ДЕЛА?^Хорошо.;\n4: __А У ТЕБЯ^Тоже.;\n");
+    EXPECT_EQ(tree(), before);
+
+    for (const std::vector<std::string>& refused : {std::vector<std::string>{"forget", "7"},
+                                                    {"forget", "0"},
+                                                    {"forget", "1"},
+                                                    {"forget", "2", "7"},
+                                                    {"forget", "99999999999999999999"}}) {
+        const KbRun run = kbHere(refused);
+        EXPECT_EQ(run.status, 1) << refused.back();
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(countLines(run.err), 1u) << run.err;
+    }
+    EXPECT_EQ(kbHere({"forget"}).status, 2);
+    EXPECT_EQ(kbHere({"forget", "2", "--bogus"}).status, 2);
+    EXPECT_EQ(tree(), before);
+    EXPECT_TRUE(stamps().empty()) << "nothing saved, nothing backed up";
+
+    const KbRun root = kbHere({"forget", "2"});
+    EXPECT_EQ(root.out, "2: ПРИВЕТ^Привет!;\n3: _КАК ДЕЛА?^Хорошо.;\n4: __А У ТЕБЯ^Тоже.;\n");
+    EXPECT_EQ(treeLines(), (std::vector<std::string>{"Заголовок", "ПОКА^", "_ЧТО?^"}));
+    const KbRun branch = kbHere({"forget", "3"});
+    EXPECT_EQ(branch.out, "3: _ЧТО?^\n");
+    EXPECT_EQ(treeLines(), (std::vector<std::string>{"Заголовок", "ПОКА^"}));
+    ASSERT_EQ(stamps().size(), 2u) << "each run backs up before its save";
+}
+
+TEST_F(KbChanges, BackupsComeBeforeTheFirstSaveAndRestoreGivesTheLinesBack) {
+    const std::string original = tree();
+    const auto entries = [&] {
+        std::set<fs::path> names;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
+            names.insert(entry.path());
+        }
+        return names;
+    };
+    const auto before = entries();
+    chat("привет\nзапомни это\n");
+    ASSERT_EQ(stamps().size(), 1u);
+    EXPECT_EQ(readBytes(*backupFolder(dir_.path()) / stamps().front() / "WORDS.DAT"), original);
+    EXPECT_NE(tree(), original);
+    EXPECT_EQ(entries(), before) << "backups live outside the working directory";
+
+    std::vector<std::vector<std::string>> after{treeLines()}; // after each run
+    for (int run = 0; run < 11; ++run) {
+        chat("привет\nещё " + std::to_string(run) + "\n");
+        after.push_back(treeLines());
+    }
+    const std::vector<std::string> kept = stamps();
+    ASSERT_EQ(kept.size(), 10u);
+    EXPECT_EQ(countLines(kbHere({"backups"}).out), 12u) << "two heading lines and ten backups";
+
+    // The oldest kept backup was taken before the third run.
+    const KbRun restored = kbHere({"restore", kept.front()});
+    ASSERT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(treeLines(), after[1]);
+    ASSERT_EQ(stamps().size(), 10u);
+    EXPECT_GT(stamps().back(), kept.back()) << "the state before the restore was backed up";
+    EXPECT_EQ(kbHere({"restore", stamps().back()}).status, 0);
+    EXPECT_EQ(treeLines(), after.back());
+    EXPECT_EQ(kbHere({"restore", "1999-01-01_00-00-00.000"}).status, 1);
 }
 
 TEST(StarterData, PassesTheCheck) {

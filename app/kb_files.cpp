@@ -1,0 +1,78 @@
+// kb lines and kb from-text: one knowledge-base file to UTF-8 lines and back.
+#include "kb_subcommands.h"
+
+#include "atomic_file.h"
+#include "cp1251.h"
+#include "path_map.h"
+#include "plain_text.h"
+#include "rtf.h"
+#include "string_list.h"
+
+#include <ostream>
+
+namespace besedka::kb {
+namespace fs = std::filesystem;
+namespace {
+
+fs::path directoryOf(const fs::path& file) {
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+bool isBaseDirectory(const fs::path& directory) {
+    std::error_code error;
+    return fs::equivalent(PathMap(directory / "..").resolve("Base"), directory, error);
+}
+
+std::string_view withoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    return text.substr(0, mark.size()) == mark ? text.substr(mark.size()) : text;
+}
+
+} // namespace
+
+int printLines(const Args& args, std::ostream& out, std::ostream& err) {
+    const std::string& file = args[0];
+    std::error_code reason;
+    const auto bytes = readWholeFile(file, reason);
+    if (!bytes) {
+        return fail(err, withReason("cannot read " + file, reason));
+    }
+    for (const std::string& line : parseKnowledgeFile(*bytes)) {
+        out << cp1251ToUtf8(line) << '\n';
+    }
+    return kSuccess;
+}
+
+int fromText(const Args& args, std::ostream& /*out*/, std::ostream& err) {
+    const std::string& input = args[0];
+    const std::string& output = args[1];
+    std::error_code reason;
+    const auto text = readWholeFile(input, reason);
+    if (!text) {
+        return fail(err, withReason("cannot read " + input, reason));
+    }
+    std::vector<std::string> lines;
+    std::size_t number = 0;
+    for (const std::string& utf8 : splitPlainLines(withoutByteOrderMark(*text))) {
+        ++number;
+        lines.push_back(utf8ToCp1251(utf8));
+        // Written anyway: the rest of the file is good, and "?" shows where.
+        if (cp1251ToUtf8(lines.back()) != utf8) {
+            err << "besedka kb: " << input << ':' << number
+                << ": characters without a Windows-1251 form became \"?\"\n";
+        }
+    }
+    // Under the lock of the directory written into; into a working
+    // directory's Base after a backup of it.
+    const fs::path directory = directoryOf(output);
+    const DirectoryLock lock(directory, kLockPatience, waitingMessage(err));
+    if (isBaseDirectory(directory)) {
+        backUpKnowledgeBase(directory / "..", directory, problemReport(err));
+    }
+    if (const auto failure = writeFileAtomically(output, writeRtf(lines))) {
+        return fail(err, withReason("cannot write " + output, failure));
+    }
+    return kSuccess;
+}
+
+} // namespace besedka::kb
