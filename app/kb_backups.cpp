@@ -89,13 +89,18 @@ int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
     const auto hold = files.holdKnowledgeBase(waitingMessage(err));
     // Read first: the backup of the current state may retire the oldest one.
     std::map<std::string, std::string> saved;
-    for (const auto& entry : fs::directory_iterator(*folder / stamp)) {
+    std::error_code listed;
+    for (fs::directory_iterator it(*folder / stamp, listed), end; !listed && it != end;
+         it.increment(listed)) {
         std::error_code reason;
-        const auto bytes = readWholeFile(entry.path(), reason);
+        const auto bytes = readWholeFile(it->path(), reason);
         if (!bytes) {
-            return fail(err, withReason("cannot read " + entry.path().string(), reason));
+            return fail(err, withReason("cannot read " + it->path().string(), reason));
         }
-        saved[entry.path().filename().string()] = *bytes;
+        saved[it->path().filename().string()] = *bytes;
+    }
+    if (listed) {
+        return fail(err, withReason("cannot read " + (*folder / stamp).string(), listed));
     }
     bool backedUp = true;
     backUpKnowledgeBase(*workdir, base, [&](const std::string& problem) {
