@@ -93,7 +93,7 @@ char32_t cp1251ToUnicode(unsigned char byte) {
         return byte;
     }
     if (byte >= 0xC0) {
-        return 0x0410 + (byte - 0xC0);
+        return static_cast<char32_t>(0x0410 + (byte - 0xC0));
     }
     return kHigh[byte - 0x80];
 }

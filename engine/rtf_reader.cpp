@@ -222,10 +222,10 @@ int codepageOfCharset(std::int64_t charset) {
 constexpr std::array<std::int8_t, 256> kHexValue = [] {
     std::array<std::int8_t, 256> table{};
     table.fill(-1);
-    for (int i = 0; i < 10; ++i) {
+    for (std::size_t i = 0; i < 10; ++i) {
         table['0' + i] = static_cast<std::int8_t>(i);
     }
-    for (int i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < 6; ++i) {
         table['a' + i] = static_cast<std::int8_t>(10 + i);
         table['A' + i] = static_cast<std::int8_t>(10 + i);
     }
@@ -246,8 +246,8 @@ bool isDigit(char c) {
 // Bytes that end a run of plain text.
 constexpr std::array<bool, 256> kSpecial = [] {
     std::array<bool, 256> table{};
-    for (const unsigned char c : {'\\', '{', '}', '\r', '\n'}) {
-        table[c] = true;
+    for (const char c : {'\\', '{', '}', '\r', '\n'}) {
+        table[static_cast<unsigned char>(c)] = true;
     }
     return table;
 }();

@@ -28,7 +28,7 @@ struct Escape {
 constexpr std::array<Escape, 256> kEscapes = [] {
     constexpr std::string_view hex = "0123456789abcdef";
     std::array<Escape, 256> table{};
-    for (int byte = 0; byte < 256; ++byte) {
+    for (std::size_t byte = 0; byte < 256; ++byte) {
         Escape& escape = table[byte];
         const char c = static_cast<char>(byte);
         if (c == '\\' || c == '{' || c == '}') {

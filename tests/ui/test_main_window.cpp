@@ -144,8 +144,8 @@ class MainWindowTest : public WindowTest {
         QCOMPARE(part<DialoguePane>(window, "pane")->lineText(0), QStringLiteral("Привет."));
         const QString reply = toQString(window.engine().state().replyText);
         QCOMPARE(part<DialoguePane>(window, "pane")->lineText(1), reply);
-        QCOMPARE(transcript(window),
-                 (QStringList{QStringLiteral("USER:     Привет."), "CPU:     " + reply}));
+        QCOMPARE(transcript(window), (QStringList{QStringLiteral("USER:     Привет."),
+                                                  QStringLiteral("CPU:     ") + reply}));
         QVERIFY(part<InputField>(window, "input")->text().isEmpty());
         QCOMPARE(fixture().sound.played,
                  (std::vector<Cue>{Cue::UserLine, Cue::Reply, Cue::KeyBoard}));
@@ -177,7 +177,8 @@ class MainWindowTest : public WindowTest {
         say(window, QStringLiteral("как дела?"));
         const int lines = part<DialoguePane>(window, "pane")->lineCount();
         QVERIFY(lines >= 4);
-        const QString lineBefore = toQString(window.engine().dialogue().paneLine(lines - 2));
+        const QString lineBefore =
+            toQString(window.engine().dialogue().paneLine(static_cast<std::size_t>(lines - 2)));
         const QStringList before = transcript(window);
         QCOMPARE(before.size(), 4);
         const int shakes = fixture().sound.count(Cue::Shake);
@@ -262,7 +263,7 @@ class MainWindowTest : public WindowTest {
         panels.at(1)->setText(QStringLiteral("Загружено фраз выученных программой: 9999999"));
         const auto fits = [](const QWidget* control, const QString& text, int room) {
             int widest = 0;
-            for (const QString& line : QString(text).remove(QLatin1Char('&')).split('\n')) {
+            for (const QString& line : QString(text).remove(QLatin1Char('&')).split(u'\n')) {
                 widest = std::max(widest, control->fontMetrics().horizontalAdvance(line));
             }
             return widest <= room;

@@ -82,7 +82,7 @@ class SelfTalkTest : public WindowTest {
     void selfTalkOverThreeTicksWithTheDefaultPath() {
         MainWindow& window = mainWindow();
         part<QAction>(window, "cpuCpuItem")->trigger();
-        for (int tick = 0; tick < 3; ++tick) {
+        for (std::size_t tick = 0; tick < 3; ++tick) {
             const std::string before = readBytes(exchangeFile_);
             fire(part<QTimer>(window, "selfTalkTimer"));
             const auto& transcript = window.engine().dialogue().transcript();
@@ -90,12 +90,13 @@ class SelfTalkTest : public WindowTest {
             // The phrase is the file's whole text: its final line break puts
             // the appended "." on a line of its own.
             QCOMPARE(toQString(transcript[3 * tick]),
-                     "USER:     " + toQString(before.substr(0, 1)).toUpper() +
+                     QStringLiteral("USER:     ") + toQString(before.substr(0, 1)).toUpper() +
                          toQString(before.substr(1, before.size() - 3)));
             QCOMPARE(transcript[3 * tick + 1], std::string("."));
             const std::string reply = window.engine().state().lastReplyText;
             QVERIFY(!reply.empty());
-            QCOMPARE(toQString(transcript[3 * tick + 2]), "CPU:     " + toQString(reply));
+            QCOMPARE(toQString(transcript[3 * tick + 2]),
+                     QStringLiteral("CPU:     ") + toQString(reply));
             QCOMPARE(readBytes(exchangeFile_), reply + "\r\n");
         }
         QVERIFY(part<DialoguePane>(window, "pane")->lineCount() >=
