@@ -39,9 +39,9 @@ TreeFigures treeFigures(const StringList& tree) {
         } else {
             ++figures.branches[std::min<std::size_t>(line.depth(), 3) - 1];
         }
-        figures.withAnswers += line.answerCount() > 0 ? 1 : 0;
+        figures.withAnswers += line.answerCount() > 0 ? 1u : 0u;
         figures.answers += line.answerCount();
-        figures.broken += treeLineProblem(tree.line(i)) ? 1 : 0;
+        figures.broken += treeLineProblem(tree.line(i)) ? 1u : 0u;
     }
     return figures;
 }
@@ -77,7 +77,7 @@ std::string dialogueCount(const StringList& log) {
     const std::string end = logBlockEnd();
     std::size_t count = 0;
     for (std::size_t i = 0; i < log.count(); ++i) {
-        count += log.line(i) == end ? 1 : 0;
+        count += log.line(i) == end ? 1u : 0u;
     }
     return std::to_string(count);
 }
