@@ -362,24 +362,14 @@ class MainWindowTest : public WindowTest {
         QVERIFY(part<QAction>(window, "restoreDefaultsItem")->isChecked());
     }
 
-    void layoutConversionConvertsTheInput_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("converted");
-        QTest::newRow("word") << "ghbdtn" << QStringLiteral("привет");
-        QTest::newRow("capital") << "Ghbdtn" << QStringLiteral("Привет");
-        QTest::newRow("blank kept") << "vjq lheu" << QStringLiteral("мой друг");
-        QTest::newRow("punctuation kept") << "k.,k." << QStringLiteral("л.,л.");
-        QTest::newRow("shifted comma and full stop") << "<>" << QStringLiteral("бю");
-    }
-
+    // The table itself is the engine's (test_layout_conversion); here, that
+    // Ctrl+S puts it to work on the field.
     void layoutConversionConvertsTheInput() {
-        QFETCH(QString, typed);
-        QFETCH(QString, converted);
         MainWindow& window = mainWindow();
-        typeText(part<InputField>(window, "input"), typed);
+        typeText(part<InputField>(window, "input"), QStringLiteral("Ghbdtn vjq"));
         fixture().sound.played.clear();
         QTest::keyClick(part<InputField>(window, "input"), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(part<InputField>(window, "input")->text(), converted);
+        QCOMPARE(part<InputField>(window, "input")->text(), QStringLiteral("Привет мой"));
         // The conversion cue first, then the keyboard cue of the changed text.
         QCOMPARE(fixture().sound.played, (std::vector<Cue>{Cue::Layout, Cue::KeyBoard}));
     }
