@@ -111,7 +111,12 @@ std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
 
 std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes) {
     const fs::path directory = directoryOf(path);
-    std::string temporary = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
+    // Appended piece by piece: "." + a temporary string trips a false overlap
+    // warning in GCC 12's optimised builds.
+    std::string name = path.filename().string();
+    name.insert(0, 1, '.');
+    name += ".XXXXXX";
+    std::string temporary = (directory / name).string();
     FileDescriptor fd(::mkstemp(temporary.data()));
     if (fd.get() < 0) {
         return lastError();
