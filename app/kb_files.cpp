@@ -8,6 +8,8 @@
 #include "rtf.h"
 #include "string_list.h"
 
+#include <algorithm>
+#include <memory>
 #include <ostream>
 
 namespace besedka::kb {
@@ -30,16 +32,31 @@ std::string_view withoutByteOrderMark(std::string_view text) {
 
 } // namespace
 
+// The lines go out as UTF-8, converted into one buffer that is written in
+// large blocks.
 int printLines(const Args& args, std::ostream& out, std::ostream& err) {
     const std::string& file = args[0];
     std::error_code reason;
-    const auto bytes = readWholeFile(file, reason);
+    auto bytes = readWholeFile(file, reason);
     if (!bytes) {
         return fail(err, withReason("cannot read " + file, reason));
     }
-    for (const std::string& line : parseKnowledgeFile(*bytes)) {
-        out << cp1251ToUtf8(line) << '\n';
+    const TextLines lines =
+        knowledgeFileLines(std::make_shared<const std::string>(std::move(*bytes)));
+    std::string buffer(std::size_t{1} << 20, '\0');
+    std::size_t used = 0;
+    for (const std::string_view line : lines) {
+        const std::size_t room = 3 * line.size() + 2; // the UTF-8 form and the line break
+        if (buffer.size() - used < room) {
+            out.write(buffer.data(), static_cast<std::streamsize>(used));
+            used = 0;
+            buffer.resize(std::max(buffer.size(), room));
+        }
+        char* end = cp1251ToUtf8(line, buffer.data() + used);
+        *end++ = '\n';
+        used = static_cast<std::size_t>(end - buffer.data());
     }
+    out.write(buffer.data(), static_cast<std::streamsize>(used));
     return kSuccess;
 }
 

@@ -141,7 +141,7 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
             if (removed.count(i) != 0) {
                 out << numberedLine(i, tree.line(i)) << '\n';
             } else {
-                kept.push_back(tree.line(i));
+                kept.emplace_back(tree.line(i));
             }
         }
         if (!request->dryRun) {

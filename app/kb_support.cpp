@@ -39,7 +39,7 @@ std::optional<fs::path> workdirArgument(const Args& args, std::size_t at, std::o
     return workdir;
 }
 
-std::string numberedLine(std::size_t index, const std::string& line) {
+std::string numberedLine(std::size_t index, std::string_view line) {
     return std::to_string(index + 1) + ": " + cp1251ToUtf8(line);
 }
 

@@ -47,6 +47,6 @@ std::optional<std::filesystem::path> workdirArgument(const Args& args, std::size
 
 // A tree line as `kb check` and `kb find` show it: its number as a text
 // editor counts (the program's line index plus one), then the line in UTF-8.
-std::string numberedLine(std::size_t index, const std::string& line);
+std::string numberedLine(std::size_t index, std::string_view line);
 
 } // namespace besedka::kb

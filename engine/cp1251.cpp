@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace besedka {
@@ -19,18 +20,36 @@ constexpr std::array<char16_t, 64> kHigh = {
     0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, // B8
 };
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+constexpr char32_t codePointOf(unsigned char byte) {
+    if (byte < 0x80) {
+        return byte;
     }
+    if (byte >= 0xC0) {
+        return static_cast<char32_t>(0x0410 + (byte - 0xC0));
+    }
+    return kHigh[byte - 0x80];
 }
+
+// The UTF-8 form of every byte: up to three bytes, then its length in the
+// fourth, so that one four-byte copy writes any of them.
+constexpr std::array<std::array<char, 4>, 256> kUtf8Forms = [] {
+    std::array<std::array<char, 4>, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        const char32_t cp = codePointOf(static_cast<unsigned char>(byte));
+        auto& form = table[byte];
+        if (cp < 0x80) {
+            form = {static_cast<char>(cp), 0, 0, 1};
+        } else if (cp < 0x800) {
+            form = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)), 0,
+                    2};
+        } else {
+            form = {static_cast<char>(0xE0 | (cp >> 12)),
+                    static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (cp & 0x3F)), 3};
+        }
+    }
+    return table;
+}();
 
 // The range the second byte of a sequence must lie in, by its lead byte: the
 // narrower ranges after E0, ED, F0 and F4 shut out overlong forms, surrogates
@@ -89,13 +108,7 @@ std::optional<char32_t> decodeUtf8(std::string_view text, std::size_t& i) {
 } // namespace
 
 char32_t cp1251ToUnicode(unsigned char byte) {
-    if (byte < 0x80) {
-        return byte;
-    }
-    if (byte >= 0xC0) {
-        return static_cast<char32_t>(0x0410 + (byte - 0xC0));
-    }
-    return kHigh[byte - 0x80];
+    return codePointOf(byte);
 }
 
 char unicodeToCp1251(char32_t cp) {
@@ -113,12 +126,18 @@ char unicodeToCp1251(char32_t cp) {
     return '?';
 }
 
-std::string cp1251ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
+char* cp1251ToUtf8(std::string_view text, char* out) {
     for (const char c : text) {
-        appendUtf8(out, cp1251ToUnicode(static_cast<unsigned char>(c)));
+        const auto& form = kUtf8Forms[static_cast<unsigned char>(c)];
+        std::memcpy(out, form.data(), 4);
+        out += form[3];
     }
+    return out;
+}
+
+std::string cp1251ToUtf8(std::string_view text) {
+    std::string out(text.size() * 3 + 1, '\0');
+    out.resize(static_cast<std::size_t>(cp1251ToUtf8(text, out.data()) - out.data()));
     return out;
 }
 

@@ -17,6 +17,9 @@ char32_t cp1251ToUnicode(unsigned char byte);
 char unicodeToCp1251(char32_t codePoint);
 
 std::string cp1251ToUtf8(std::string_view text);
+// Writes `text` as UTF-8 at `out`, which has room for 3 * text.size() + 1
+// bytes; returns the end of what it wrote.
+char* cp1251ToUtf8(std::string_view text, char* out);
 
 // Invalid UTF-8 (malformed, overlong, surrogate or beyond U+10FFFF) becomes
 // '?' like unrepresentable characters: one '?' per broken sequence.

@@ -40,17 +40,16 @@ std::string logBlockEnd() {
 
 void Engine::appendDialogueLog(const LocalDateTime& now) {
     const auto hold = holdKnowledgeBase();
-    StringList& log = scratch2_;
-    log.load(files_, paths::kLog);
-    scratch3_.load(files_, paths::kWordsAtCreation);
-    for (const auto& line : logBlockHeader(now, static_cast<long>(scratch3_.count()) - 1)) {
+    StringList log = knowledge_.load(paths::kLog);
+    const long learned = static_cast<long>(knowledge_.load(paths::kWordsAtCreation).count()) - 1;
+    for (const auto& line : logBlockHeader(now, learned)) {
         log.append(line);
     }
     for (const auto& line : dialogue_.transcript()) {
         log.append(line);
     }
     log.append(logBlockEnd());
-    log.save(files_, paths::kLog);
+    knowledge_.save(paths::kLog, log);
 }
 
 } // namespace besedka

@@ -104,9 +104,9 @@ bool Engine::findReply(const std::string& shown, const std::string& previousPane
 }
 
 void Engine::drawReply(const char* path) {
-    scratch2_.load(files_, path);
-    state_.replyText = scratch2_.line(
-        static_cast<std::size_t>(random_.below(static_cast<int>(scratch2_.count()))));
+    const StringList replies = knowledge_.load(path);
+    state_.replyText =
+        replies.line(static_cast<std::size_t>(random_.below(static_cast<int>(replies.count()))));
 }
 
 void Engine::showAndRecord(const std::string& shown) {
@@ -174,12 +174,11 @@ void Engine::undo() {
 }
 
 void Engine::loadTreeAtCreation() {
-    scratch2_.load(files_, paths::kWordsAtCreation);
+    knowledge_.load(paths::kWordsAtCreation);
 }
 
 long Engine::learnedPhraseCount() {
-    scratch2_.load(files_, paths::kWords);
-    return static_cast<long>(scratch2_.count()) - 1;
+    return static_cast<long>(knowledge_.load(paths::kWords).count()) - 1;
 }
 
 } // namespace besedka

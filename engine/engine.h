@@ -5,9 +5,11 @@
 #include "engine_state.h"
 #include "file_store.h"
 #include "kb_paths.h"
+#include "knowledge_files.h"
 #include "random.h"
 #include "string_list.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -85,12 +87,12 @@ class Engine {
     bool personalTopicResponder();
     bool longPhraseResponder(const std::string& shown);
     bool treeWalk();
-    bool branchContinuation(StringList& tree);
-    bool keywordLookup(StringList& tree);
+    bool branchContinuation();
+    bool keywordLookup(const StringList& tree);
     void chooseAnswer(std::string_view line);
     void learn(const std::string& shownLine);
-    bool learnNewTreeLine(const std::string& shown);
-    void learnAnswerForLastReply(const std::string& shown);
+    std::optional<StringList> learnNewTreeLine(const std::string& shown);
+    void learnAnswerForLastReply(const StringList& tree, const std::string& shown);
     void showAndRecord(const std::string& shown);
     void writeExchangeFile();
     void checkFarewell();
@@ -105,8 +107,7 @@ class Engine {
     Mode mode_ = Mode::CpuUser;
     std::string exchangeWritePath_ = paths::kExchange;
     std::string exchangeBuffer_;
-    StringList scratch2_; // reply lists, the tree, the log
-    StringList scratch3_; // question and statement lists
+    KnowledgeFiles knowledge_{files_};
 };
 
 } // namespace besedka

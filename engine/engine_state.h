@@ -15,11 +15,10 @@ struct EngineState {
     std::string depthMarks;    // depth marks of the next learned tree line
     int branchLevel = 0;       // depth the next line of the branch must have; 0: no branch
     int branchLine = 0;        // tree line that gave the last tree answer
-    int branchDepth = 0;       // depth of the candidate line
-    int charPos = 0;           // character cursor of line scans
-    int answerNumber = 0;      // 1-based number of the answer drawn
-    int lineIndex = 0;         // line cursor shared by the scans of an exchange
-    int idleTicks = 0;         // idle-timer ticks since the last exchange or remark
+    // Where the word-list scans of the exchange stopped; the branch
+    // continuation shows it in its "S = " diagnostic line, so it is state.
+    int lineIndex = 0;
+    int idleTicks = 0; // idle-timer ticks since the last exchange or remark
 };
 
 } // namespace besedka

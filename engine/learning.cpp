@@ -13,17 +13,13 @@ void Engine::learn(const std::string& shownLine) {
     const std::string shown = learnedText(shownLine);
     const char* replyList =
         !shown.empty() && shown.back() == '?' ? paths::kQuestions : paths::kStatements;
-    scratch3_.load(files_, replyList);
-    state_.replyText = scratch3_.line(
-        static_cast<std::size_t>(random_.below(static_cast<int>(scratch3_.count()))));
+    const StringList replies = knowledge_.load(replyList);
+    state_.replyText =
+        replies.line(static_cast<std::size_t>(random_.below(static_cast<int>(replies.count()))));
 
     bool known = false;
-    for (state_.lineIndex = 1; state_.lineIndex < static_cast<int>(scratch3_.count());
-         ++state_.lineIndex) {
-        if (scratch3_.line(static_cast<std::size_t>(state_.lineIndex)) == shown) {
-            known = true;
-            break;
-        }
+    for (std::size_t i = 1; i < replies.count() && !known; ++i) {
+        known = replies.line(i) == shown;
     }
     if (!known) {
         if (state_.lastReplyText.empty()) {
@@ -32,26 +28,24 @@ void Engine::learn(const std::string& shownLine) {
         const char* target = state_.lastReplyText.find('?') != std::string::npos
                                  ? paths::kQuestions
                                  : paths::kStatements;
-        scratch3_.load(files_, target);
-        scratch3_.append(shown);
-        scratch3_.save(files_, target);
+        StringList list = knowledge_.load(target);
+        list.append(shown);
+        knowledge_.save(target, list);
     }
-    if (learnNewTreeLine(shown)) {
-        learnAnswerForLastReply(shown);
+    if (const auto tree = learnNewTreeLine(shown)) {
+        learnAnswerForLastReply(*tree, shown);
     }
 }
 
 // Adds the phrase as a new tree line unless a root line has its key already.
-// Returns false when the phrase was known.
-bool Engine::learnNewTreeLine(const std::string& shown) {
-    StringList& tree = scratch2_;
-    tree.load(files_, paths::kWords);
+// Returns the tree as loaded again after the save, or nothing when the phrase
+// was known.
+std::optional<StringList> Engine::learnNewTreeLine(const std::string& shown) {
+    StringList tree = knowledge_.load(paths::kWords);
     const std::string newKey = cyrillicUpper(shown);
-    for (state_.lineIndex = 1; state_.lineIndex < static_cast<int>(tree.count());
-         ++state_.lineIndex) {
-        const TreeLine line(tree.line(static_cast<std::size_t>(state_.lineIndex)));
-        if (line.hasSeparator() && line.keyWithMarks() == state_.userPhraseKey) {
-            return false;
+    for (std::size_t i = 1; i < tree.count(); ++i) {
+        if (keyWithMarksIs(tree.line(i), state_.userPhraseKey)) {
+            return std::nullopt;
         }
     }
     if (dialogue_.paneCount() <= 2) {
@@ -60,27 +54,23 @@ bool Engine::learnNewTreeLine(const std::string& shown) {
         state_.depthMarks += '_';
     }
     tree.append(state_.depthMarks + newKey + "^");
-    tree.save(files_, paths::kWords);
-    tree.load(files_, paths::kWords);
-    return true;
+    knowledge_.save(paths::kWords, tree);
+    return knowledge_.load(paths::kWords);
 }
 
-// The phrase becomes an answer of the first line whose key is the previous
-// reply; that line moves to the end of the tree.
-void Engine::learnAnswerForLastReply(const std::string& shown) {
+// The phrase becomes an answer of the first line of `tree` whose key is the
+// previous reply; that line moves to the end of the tree.
+void Engine::learnAnswerForLastReply(const StringList& tree, const std::string& shown) {
     if (state_.lastReplyKey.empty()) {
         return;
     }
-    StringList& tree = scratch2_;
-    for (state_.lineIndex = 1; state_.lineIndex < static_cast<int>(tree.count());
-         ++state_.lineIndex) {
-        const TreeLine line(tree.line(static_cast<std::size_t>(state_.lineIndex)));
-        if (line.hasSeparator() && line.key() == state_.lastReplyKey) {
-            tree.load(files_, paths::kWords);
-            const std::string text = tree.line(static_cast<std::size_t>(state_.lineIndex));
-            tree.remove(static_cast<std::size_t>(state_.lineIndex));
-            tree.append(text + shown + ";");
-            tree.save(files_, paths::kWords);
+    for (std::size_t i = 1; i < tree.count(); ++i) {
+        if (keyIs(tree.line(i), state_.lastReplyKey)) {
+            StringList reloaded = knowledge_.load(paths::kWords);
+            const std::string text(reloaded.line(i));
+            reloaded.remove(i);
+            reloaded.append(text + shown + ";");
+            knowledge_.save(paths::kWords, reloaded);
             return;
         }
     }

@@ -3,8 +3,39 @@
 #include "cp1251.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace besedka {
+namespace {
+
+// Where the line that starts at `start` ends: at its CR or LF, or at the end.
+std::size_t lineBreakFrom(std::string_view text, std::size_t start) {
+    const char* const from = text.data() + start;
+    const std::size_t rest = text.size() - start;
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', rest));
+    const std::size_t upTo = lf != nullptr ? static_cast<std::size_t>(lf - from) : rest;
+    const auto* cr = static_cast<const char*>(std::memchr(from, '\r', upTo));
+    return start + (cr != nullptr ? static_cast<std::size_t>(cr - from) : upTo);
+}
+
+} // namespace
+
+TextLines plainTextLines(std::shared_ptr<const std::string> text) {
+    TextLines lines;
+    const std::string_view bytes = *text;
+    lines.keep(text, bytes.size());
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = lineBreakFrom(bytes, start);
+        lines.addView(bytes.substr(start, end - start));
+        start = end + 1;
+        if (end < bytes.size() && bytes[end] == '\r' && start < bytes.size() &&
+            bytes[start] == '\n') {
+            ++start;
+        }
+    }
+    return lines;
+}
 
 std::vector<std::string> splitAtLineBreaks(std::string_view text) {
     std::vector<std::string> lines;

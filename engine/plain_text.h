@@ -1,5 +1,8 @@
 #pragma once
 
+#include "text_lines.h"
+
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +13,8 @@ namespace besedka {
 // Lines of a plain text separated by CR LF, LF or CR; a line break at the very
 // end does not start a further, empty line. An empty text has no lines.
 std::vector<std::string> splitPlainLines(std::string_view text);
+// The same lines as views into `text`, which they keep alive.
+TextLines plainTextLines(std::shared_ptr<const std::string> text);
 
 // Every line followed by CR LF.
 std::string joinCrLf(const std::vector<std::string>& lines);

@@ -9,12 +9,17 @@
 #include <optional>
 #include <unordered_map>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // Reads the plain text of an RTF document paragraph by paragraph.
 //
 // The reader is one loop over the bytes with an explicit stack of group
 // states, so no input can make it recurse, and every step consumes at least
-// one byte, so no input can make it loop. Runs of plain text are copied in
-// bulk; only control words and escapes are looked at one by one.
+// one byte, so no input can make it loop. Runs of plain text are found 16
+// bytes at a time and copied in bulk; only control words and escapes are
+// looked at one by one. The text of all lines goes into one buffer.
 //
 // What becomes a line break: \par, a backslash before a raw line break (the
 // old spelling of \par), \row, and \line. In a rich-edit control \line is a
@@ -252,6 +257,40 @@ constexpr std::array<bool, 256> kSpecial = [] {
     return table;
 }();
 
+// Position of the first byte from `pos` on that ends a run of plain text, or
+// the size of `bytes` when there is none.
+std::size_t findRunEnd(std::string_view bytes, std::size_t pos) {
+#if defined(__SSE2__)
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i open = _mm_set1_epi8('{');
+    const __m128i close = _mm_set1_epi8('}');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (bytes.size() - pos >= 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + pos));
+        const __m128i found = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash), _mm_cmpeq_epi8(chunk, open)),
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, close),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+        if (mask != 0) {
+            return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+        }
+        pos += 16;
+    }
+#endif
+    while (pos < bytes.size() && !kSpecial[static_cast<unsigned char>(bytes[pos])]) {
+        ++pos;
+    }
+    return pos;
+}
+
+// The lines read, and where a stray "}" closed the document (see RtfText).
+struct ReadLines {
+    TextLines lines;
+    std::vector<std::size_t> strayBraces;
+};
+
 // Group states beyond this depth are not stored: deeper groups share the
 // state of the deepest stored one. Keeps memory bounded on hostile input.
 constexpr std::size_t kMaxStoredDepth = 1u << 16;
@@ -259,9 +298,12 @@ constexpr std::int64_t kParameterLimit = std::int64_t{1} << 40;
 
 class RtfReader {
   public:
-    explicit RtfReader(std::string_view bytes) : bytes_(bytes) { stack_.emplace_back(); }
+    explicit RtfReader(std::string_view bytes) : bytes_(bytes) {
+        stack_.emplace_back();
+        text_.reserve(bytes.size()); // a line's text is never longer than its RTF
+    }
 
-    RtfText read() {
+    ReadLines read() {
         while (pos_ < bytes_.size()) {
             switch (bytes_[pos_]) {
             case '{':
@@ -326,15 +368,13 @@ class RtfReader {
         if (bytes_.find_first_not_of(kTrailingSpace, pos_) == std::string_view::npos) {
             return true;
         }
-        strayBraces_.push_back(lines_.size());
+        strayBraces_.push_back(lineEnds_.size());
         return false;
     }
 
     void textRun() {
         const std::size_t start = pos_;
-        while (pos_ < bytes_.size() && !kSpecial[static_cast<unsigned char>(bytes_[pos_])]) {
-            ++pos_;
-        }
+        pos_ = findRunEnd(bytes_, pos_);
         if (!emitting()) {
             return;
         }
@@ -344,7 +384,7 @@ class RtfReader {
             pendingSkip_ -= static_cast<std::uint32_t>(skipped);
             run.remove_prefix(skipped);
         }
-        current_.append(run);
+        text_.append(run);
     }
 
     // A fallback character after \uN is dropped; any other goes into the line.
@@ -352,7 +392,7 @@ class RtfReader {
         if (pendingSkip_ > 0) {
             --pendingSkip_;
         } else if (emitting()) {
-            current_ += c;
+            text_ += c;
         }
     }
 
@@ -365,11 +405,13 @@ class RtfReader {
         return true;
     }
 
+    // Where the line being read starts in text_.
+    std::size_t lineStart() const { return lineEnds_.empty() ? 0 : lineEnds_.back(); }
+    bool lineHasText() const { return text_.size() > lineStart(); }
+
     void endParagraph() {
         if (state().destination == Destination::Text) {
-            // A copy of exact size; current_ keeps its buffer for the next line.
-            lines_.emplace_back(current_);
-            current_.clear();
+            lineEnds_.push_back(text_.size());
         }
     }
 
@@ -417,7 +459,7 @@ class RtfReader {
             if (high < 0 || low < 0) {
                 return;
             }
-            current_ += static_cast<char>(high * 16 + low);
+            text_ += static_cast<char>(high * 16 + low);
             pos_ += 4;
         }
     }
@@ -504,13 +546,13 @@ class RtfReader {
             endParagraph();
             break;
         case Action::Row:
-            if (!current_.empty() && current_.back() == '\t') {
-                current_.pop_back(); // the tab of the row's last \cell
+            if (lineHasText() && text_.back() == '\t') {
+                text_.pop_back(); // the tab of the row's last \cell
             }
             endParagraph();
             break;
         case Action::Section:
-            if (!current_.empty()) {
+            if (lineHasText()) {
                 endParagraph();
             }
             break;
@@ -613,11 +655,21 @@ class RtfReader {
         return codepageCache_->second;
     }
 
-    RtfText finish() {
-        if (!current_.empty()) {
-            lines_.push_back(std::move(current_));
+    ReadLines finish() {
+        if (lineHasText()) {
+            lineEnds_.push_back(text_.size());
         }
-        return {std::move(lines_), std::move(strayBraces_)};
+        TextLines lines;
+        const std::size_t size = text_.size();
+        const auto text = std::make_shared<const std::string>(std::move(text_));
+        lines.keep(text, size);
+        lines.reserve(lineEnds_.size());
+        std::size_t start = 0;
+        for (const std::size_t end : lineEnds_) {
+            lines.addView(std::string_view(*text).substr(start, end - start));
+            start = end;
+        }
+        return {std::move(lines), std::move(strayBraces_)};
     }
 
     std::string_view bytes_;
@@ -625,8 +677,8 @@ class RtfReader {
     std::vector<GroupState> stack_;
     std::size_t unstoredDepth_ = 0;
     std::uint32_t pendingSkip_ = 0;
-    std::string current_;
-    std::vector<std::string> lines_;
+    std::string text_;                  // the text of every line, one after another
+    std::vector<std::size_t> lineEnds_; // where each line ends in text_
     std::vector<std::size_t> strayBraces_;
     std::unordered_map<std::int32_t, int> fontCodepages_;
     std::int32_t definedFont_ = 0;
@@ -644,9 +696,7 @@ std::string_view withoutLeadingSpace(std::string_view bytes) {
     return start == std::string_view::npos ? std::string_view() : bytes.substr(start);
 }
 
-} // namespace
-
-std::optional<RtfText> readRtfText(std::string_view bytes) {
+std::optional<ReadLines> readDocument(std::string_view bytes) {
     bytes = withoutLeadingSpace(bytes);
     if (!bytes.starts_with("{\\rtf")) {
         return std::nullopt;
@@ -654,12 +704,30 @@ std::optional<RtfText> readRtfText(std::string_view bytes) {
     return RtfReader(bytes).read();
 }
 
-std::optional<std::vector<std::string>> readRtf(std::string_view bytes) {
-    auto text = readRtfText(bytes);
-    if (!text) {
+} // namespace
+
+std::optional<TextLines> readRtfLines(std::string_view bytes) {
+    auto read = readDocument(bytes);
+    if (!read) {
         return std::nullopt;
     }
-    return std::move(text->lines);
+    return std::move(read->lines);
+}
+
+std::optional<RtfText> readRtfText(std::string_view bytes) {
+    auto read = readDocument(bytes);
+    if (!read) {
+        return std::nullopt;
+    }
+    return RtfText{read->lines.toStrings(), std::move(read->strayBraces)};
+}
+
+std::optional<std::vector<std::string>> readRtf(std::string_view bytes) {
+    auto lines = readRtfLines(bytes);
+    if (!lines) {
+        return std::nullopt;
+    }
+    return lines->toStrings();
 }
 
 } // namespace besedka

@@ -3,8 +3,15 @@
 #include "file_store.h"
 #include "plain_text.h"
 #include "rtf.h"
+#include "tree_keys.h"
 
 namespace besedka {
+
+struct StringList::Content {
+    TextLines lines;
+    // Made on demand from `lines`, which it follows; shared copies see it too.
+    mutable std::unique_ptr<TreeKeys> keys;
+};
 
 KnowledgeText readKnowledgeText(std::string_view bytes) {
     if (auto rtf = readRtfText(bytes)) {
@@ -16,32 +23,90 @@ KnowledgeText readKnowledgeText(std::string_view bytes) {
     return {splitPlainLines(bytes), KnowledgeForm::Plain, {}};
 }
 
+TextLines knowledgeFileLines(std::shared_ptr<const std::string> bytes) {
+    if (auto paragraphs = readRtfLines(*bytes)) {
+        return std::move(*paragraphs);
+    }
+    if (auto text = utf8TextAsCp1251(*bytes)) {
+        return plainTextLines(std::make_shared<const std::string>(std::move(*text)));
+    }
+    return plainTextLines(std::move(bytes));
+}
+
 std::vector<std::string> parseKnowledgeFile(std::string_view bytes) {
-    return std::move(readKnowledgeText(bytes).lines);
+    return knowledgeFileLines(std::make_shared<const std::string>(bytes)).toStrings();
+}
+
+StringList::StringList() : content_(std::make_shared<Content>()) {}
+
+StringList::StringList(const std::vector<std::string>& lines) : StringList() {
+    for (const std::string& line : lines) {
+        content_->lines.push_back(line);
+    }
+}
+
+StringList::StringList(TextLines lines) : content_(std::make_shared<Content>()) {
+    content_->lines = std::move(lines);
 }
 
 void StringList::load(const FileStore& files, std::string_view windowsPath) {
-    lines_ = parseKnowledgeFile(files.read(windowsPath));
+    *this = StringList(
+        knowledgeFileLines(std::make_shared<const std::string>(files.read(windowsPath))));
 }
 
 void StringList::save(const FileStore& files, std::string_view windowsPath) const {
-    files.write(windowsPath, writeRtf(lines_));
+    files.write(windowsPath, writeRtf(content_->lines));
 }
 
-const std::string& StringList::line(std::size_t i) const {
-    static const std::string empty;
-    return i < lines_.size() ? lines_[i] : empty;
+std::size_t StringList::count() const {
+    return content_->lines.size();
+}
+
+const TextLines& StringList::textLines() const {
+    return content_->lines;
+}
+
+std::string_view StringList::line(std::size_t i) const {
+    return i < count() ? content_->lines[i] : std::string_view();
+}
+
+const TreeKeys& StringList::treeKeys() const {
+    if (!content_->keys) {
+        content_->keys = std::make_unique<TreeKeys>(content_->lines);
+    }
+    return *content_->keys;
+}
+
+StringList::Content& StringList::editable() {
+    if (content_.use_count() > 1) {
+        auto copy = std::make_shared<Content>();
+        copy->lines = content_->lines;
+        if (content_->keys) {
+            copy->keys = std::make_unique<TreeKeys>(*content_->keys);
+        }
+        content_ = std::move(copy);
+    }
+    return *content_;
 }
 
 void StringList::append(std::string_view text) {
-    for (auto& part : splitAtLineBreaks(text)) {
-        lines_.push_back(std::move(part));
+    Content& content = editable();
+    for (const auto& part : splitAtLineBreaks(text)) {
+        content.lines.push_back(part);
+        if (content.keys) {
+            content.keys->append(content.lines[content.lines.size() - 1]);
+        }
     }
 }
 
 void StringList::remove(std::size_t i) {
-    if (i < lines_.size()) {
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+    if (i >= count()) {
+        return;
+    }
+    Content& content = editable();
+    content.lines.erase(i);
+    if (content.keys) {
+        content.keys->erase(i);
     }
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "text_lines.h"
+
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,36 +10,47 @@
 namespace besedka {
 
 class FileStore;
+class TreeKeys;
 
 // An ordered list of Windows-1251 lines loaded from and saved to a
 // knowledge-base file. Loading reads RTF or, failing that, plain lines;
-// saving always writes RTF.
+// saving always writes RTF. Copies share their lines until one of them
+// changes.
 class StringList {
   public:
-    StringList() = default;
-    explicit StringList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+    StringList();
+    explicit StringList(const std::vector<std::string>& lines);
+    explicit StringList(TextLines lines);
 
     // Replaces the content with the file's lines; throws FileError.
     void load(const FileStore& files, std::string_view windowsPath);
     // Writes the whole list as RTF, replacing the file; throws FileError.
     void save(const FileStore& files, std::string_view windowsPath) const;
 
-    std::size_t count() const { return lines_.size(); }
+    std::size_t count() const;
     // Line i, or the empty text when there is no such line.
-    const std::string& line(std::size_t i) const;
+    std::string_view line(std::size_t i) const;
     // Adds a line; a text with line breaks becomes one line per part.
     void append(std::string_view text);
     void remove(std::size_t i);
-    void clear() { lines_.clear(); }
 
-    const std::vector<std::string>& lines() const { return lines_; }
+    const TextLines& textLines() const;
+    std::vector<std::string> lines() const { return textLines().toStrings(); }
+    // The keys of the lines read as a knowledge tree; made at the first call
+    // and kept up to date by append and remove.
+    const TreeKeys& treeKeys() const;
 
   private:
-    std::vector<std::string> lines_;
+    struct Content;
+    Content& editable();
+
+    std::shared_ptr<Content> content_;
 };
 
 // The lines of a knowledge-base file's bytes: RTF paragraphs, else plain lines
-// in UTF-8 or Windows-1251.
+// in UTF-8 or Windows-1251 (which view into `bytes` when they need no
+// conversion).
+TextLines knowledgeFileLines(std::shared_ptr<const std::string> bytes);
 std::vector<std::string> parseKnowledgeFile(std::string_view bytes);
 
 enum class KnowledgeForm { Rtf, Plain, PlainUtf8 };

@@ -32,6 +32,26 @@ std::string_view TreeLine::answer(std::size_t number) const {
     return line_.substr(start, line_.find(';', start) - start);
 }
 
+// A line whose "^" follows `end` characters of key (marks included) has the
+// same depth and key as its first end + 1 characters.
+bool keyWithMarksIs(std::string_view line, std::string_view key) {
+    if (line.size() <= key.size() || line[key.size()] != '^' || !line.starts_with(key)) {
+        return false;
+    }
+    const TreeLine head(line.substr(0, key.size() + 1));
+    return head.hasSeparator() && head.keyWithMarks().size() == key.size();
+}
+
+bool keyIs(std::string_view line, std::string_view key) {
+    const std::size_t depth = std::min(line.find_first_not_of('_'), line.size());
+    const std::size_t end = depth + key.size();
+    if (line.size() <= end || line[end] != '^' || line.substr(depth, key.size()) != key) {
+        return false;
+    }
+    const TreeLine head(line.substr(0, end + 1));
+    return head.hasSeparator() && head.key() == key;
+}
+
 std::optional<std::string> treeLineProblem(std::string_view line) {
     if (line.empty()) {
         return "empty line";

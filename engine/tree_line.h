@@ -36,6 +36,12 @@ class TreeLine {
     std::size_t answerCount_ = 0;
 };
 
+// Whether the line's key with its depth marks, or without them, is `key`.
+// They look at the line only up to the key's end, so a scan over the tree
+// reads its keys and not its answers.
+bool keyWithMarksIs(std::string_view line, std::string_view key);
+bool keyIs(std::string_view line, std::string_view key);
+
 // What is wrong with a tree line (line 1 or later), or nothing when it keeps
 // the grammar.
 std::optional<std::string> treeLineProblem(std::string_view line);

@@ -3,6 +3,7 @@
 
 #include "kb_paths.h"
 #include "key_match.h"
+#include "tree_keys.h"
 #include "tree_line.h"
 
 #include <string>
@@ -10,79 +11,69 @@
 namespace besedka {
 
 bool Engine::treeWalk() {
-    // The tree does not change during a walk, so one load serves it whole.
-    StringList& tree = scratch2_;
     if (state_.branchLevel >= 1) {
-        return branchContinuation(tree);
+        return branchContinuation();
     }
-    tree.load(files_, paths::kWords);
-    return keywordLookup(tree);
+    return keywordLookup(knowledge_.load(paths::kWords));
 }
 
-bool Engine::branchContinuation(StringList& tree) {
-    bool loaded = false;
+bool Engine::branchContinuation() {
+    // The tree does not change during a walk, so one load serves it whole.
+    std::optional<StringList> tree;
     for (;;) {
         // The diagnostic lines in the pane are intended; held by
         // TreeWalk.BranchContinuationFollowsTheOutlineWithDiagnostics.
         dialogue_.appendToPane("NomerRazryada = " + std::to_string(state_.branchLevel));
-        if (!loaded) {
-            tree.load(files_, paths::kWords);
-            loaded = true;
+        if (!tree) {
+            tree = knowledge_.load(paths::kWords);
         }
-        state_.charPos = 0;
-        state_.branchDepth = 0;
         state_.branchText.clear();
         ++state_.branchLine;
         // Running past the last line ends the branch as a root line does, so
         // the tree can answer again.
-        if (state_.branchLine >= static_cast<int>(tree.count())) {
+        if (state_.branchLine >= static_cast<int>(tree->count())) {
             state_.branchLevel = 0;
-            return keywordLookup(tree);
+            return keywordLookup(*tree);
         }
-        const TreeLine line(tree.line(static_cast<std::size_t>(state_.branchLine)));
+        const std::string_view text = tree->line(static_cast<std::size_t>(state_.branchLine));
+        const TreeLine line(text);
         if (line.depth() == 0) {
             state_.branchLevel = 0;
-            return keywordLookup(tree);
+            return keywordLookup(*tree);
         }
         if (static_cast<int>(line.depth()) != state_.branchLevel || line.key().empty() ||
             line.answerCount() == 0) {
             continue;
         }
-        state_.branchDepth = static_cast<int>(line.depth());
         state_.branchText = std::string(line.key());
         dialogue_.appendToPane("Vetochka = " + state_.branchText);
         dialogue_.appendToPane("S = " + std::to_string(state_.lineIndex));
         dialogue_.appendToPane("SS = " + std::to_string(state_.branchLine));
         if (keyOccurs(state_.branchText, state_.userPhraseKey)) {
-            chooseAnswer(tree.line(static_cast<std::size_t>(state_.branchLine)));
+            chooseAnswer(text);
             ++state_.branchLevel;
             return true;
         }
     }
 }
 
-bool Engine::keywordLookup(StringList& tree) {
-    for (state_.lineIndex = 1; state_.lineIndex < static_cast<int>(tree.count());
-         ++state_.lineIndex) {
-        const std::string& text = tree.line(static_cast<std::size_t>(state_.lineIndex));
-        const TreeLine line(text);
-        if (line.answerCount() == 0) {
-            continue; // no key, or no answer yet
-        }
-        if (keyOccurs(line.keyWithMarks(), state_.userPhraseKey)) {
-            chooseAnswer(text);
-            ++state_.branchLevel;
-            state_.branchLine = state_.lineIndex;
-            return true;
-        }
+// The first line from line 1 on with an answer whose key, depth marks
+// included, occurs in the phrase.
+bool Engine::keywordLookup(const StringList& tree) {
+    const auto found = tree.treeKeys().firstFoundIn(tree.textLines(), state_.userPhraseKey);
+    if (!found) {
+        return false;
     }
-    return false;
+    chooseAnswer(tree.line(*found));
+    ++state_.branchLevel;
+    state_.branchLine = static_cast<int>(*found);
+    return true;
 }
 
 void Engine::chooseAnswer(std::string_view text) {
     const TreeLine line(text);
-    state_.answerNumber = random_.below(static_cast<int>(line.answerCount())) + 1;
-    state_.replyText = std::string(line.answer(static_cast<std::size_t>(state_.answerNumber)));
+    const int answerNumber = random_.below(static_cast<int>(line.answerCount())) + 1;
+    state_.replyText = std::string(line.answer(static_cast<std::size_t>(answerNumber)));
 }
 
 } // namespace besedka
