@@ -1,5 +1,6 @@
 // Program start: the window by default, or one of the command-line tools.
 #include "chat_command.h"
+#include "heap_policy.h"
 #include "kb_command.h"
 
 #ifdef BESEDKA_WITH_GUI
@@ -77,6 +78,7 @@ int startWindow(int& argc, char** argv, const std::vector<std::string>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    besedka::keepLargeBlocksForReuse();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         printHelp(std::cout);

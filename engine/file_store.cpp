@@ -1,6 +1,7 @@
 #include "file_store.h"
 
 #include "atomic_file.h"
+#include "file_compare.h"
 #include "file_error.h"
 
 namespace besedka {
@@ -18,6 +19,10 @@ std::string FileStore::read(std::string_view windowsPath) const {
         throw FileError(FileError::Kind::Open, std::string(windowsPath), reason);
     }
     return std::move(*bytes);
+}
+
+bool FileStore::holds(std::string_view windowsPath, std::string_view bytes) const {
+    return fileHoldsExactly(paths_.resolve(windowsPath), bytes);
 }
 
 void FileStore::write(std::string_view windowsPath, std::string_view bytes) const {

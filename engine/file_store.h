@@ -36,6 +36,8 @@ class FileStore {
     virtual std::string read(std::string_view windowsPath) const;
     // Replaces the whole file; the old file survives any failure.
     virtual void write(std::string_view windowsPath, std::string_view bytes) const;
+    // Whether the file can be read and holds exactly `bytes`; never throws.
+    virtual bool holds(std::string_view windowsPath, std::string_view bytes) const;
 
     // Takes the knowledge base's lock (on the Base directory) for a
     // read-modify-write of its files, so that another process's changes are

@@ -18,8 +18,11 @@ KnowledgeFiles::Held& KnowledgeFiles::heldFor(std::string_view windowsPath) {
 }
 
 StringList KnowledgeFiles::load(std::string_view windowsPath) {
-    auto bytes = std::make_shared<const std::string>(files_.read(windowsPath));
     Held& held = heldFor(windowsPath);
+    if (held.bytes && files_.holds(windowsPath, *held.bytes)) {
+        return held.lines;
+    }
+    auto bytes = std::make_shared<const std::string>(files_.read(windowsPath));
     if (!held.bytes || *held.bytes != *bytes) {
         held.lines = StringList(knowledgeFileLines(bytes));
         held.bytes = std::move(bytes);

@@ -13,10 +13,10 @@ class FileStore;
 
 // The knowledge-base files as the engine loads and saves them. Every load
 // reads the file afresh, so a change made on disk between two steps is always
-// seen. When the bytes read are the very bytes behind the lines held from the
-// last load or save of that file (compared in full), those lines are used
-// again instead of being parsed anew: after a save, the next load is a read
-// and a compare.
+// seen. When the file holds the very bytes behind the lines held from the
+// last load or save of that file (compared in full, as they are read), those
+// lines are used again instead of being parsed anew: after a save, the next
+// load is a read and a compare.
 class KnowledgeFiles {
   public:
     explicit KnowledgeFiles(const FileStore& files) : files_(files) {}

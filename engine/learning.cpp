@@ -4,7 +4,7 @@
 
 #include "kb_paths.h"
 #include "phrase.h"
-#include "tree_line.h"
+#include "tree_keys.h"
 
 namespace besedka {
 
@@ -43,10 +43,8 @@ void Engine::learn(const std::string& shownLine) {
 std::optional<StringList> Engine::learnNewTreeLine(const std::string& shown) {
     StringList tree = knowledge_.load(paths::kWords);
     const std::string newKey = cyrillicUpper(shown);
-    for (std::size_t i = 1; i < tree.count(); ++i) {
-        if (keyWithMarksIs(tree.line(i), state_.userPhraseKey)) {
-            return std::nullopt;
-        }
+    if (tree.treeKeys().firstWithMarkedKey(tree.textLines(), state_.userPhraseKey)) {
+        return std::nullopt;
     }
     if (dialogue_.paneCount() <= 2) {
         state_.depthMarks.clear();
@@ -64,16 +62,15 @@ void Engine::learnAnswerForLastReply(const StringList& tree, const std::string& 
     if (state_.lastReplyKey.empty()) {
         return;
     }
-    for (std::size_t i = 1; i < tree.count(); ++i) {
-        if (keyIs(tree.line(i), state_.lastReplyKey)) {
-            StringList reloaded = knowledge_.load(paths::kWords);
-            const std::string text(reloaded.line(i));
-            reloaded.remove(i);
-            reloaded.append(text + shown + ";");
-            knowledge_.save(paths::kWords, reloaded);
-            return;
-        }
+    const auto found = tree.treeKeys().firstWithKey(tree.textLines(), state_.lastReplyKey);
+    if (!found) {
+        return;
     }
+    StringList reloaded = knowledge_.load(paths::kWords);
+    const std::string text(reloaded.line(*found));
+    reloaded.remove(*found);
+    reloaded.append(text + shown + ";");
+    knowledge_.save(paths::kWords, reloaded);
 }
 
 } // namespace besedka

@@ -58,25 +58,33 @@ bool needsEscape(char c) {
 
 // Position of the first byte from `pos` on that needs an escape, or the size
 // of `line`. Looks at 16 bytes at a time: control bytes, DEL, "\", "{", "}".
+#if defined(__SSE2__)
+// One bit for each of the 16 bytes at `at` that needs an escape.
+unsigned escapesAt(const char* at) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(chunk, _mm_set1_epi8(0x1F)), chunk);
+    const __m128i found =
+        _mm_or_si128(_mm_or_si128(control, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(0x7F))),
+                     _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\')),
+                                  _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('{')),
+                                               _mm_cmpeq_epi8(chunk, _mm_set1_epi8('}')))));
+    return static_cast<unsigned>(_mm_movemask_epi8(found));
+}
+#endif
+
 std::size_t findEscape(std::string_view line, std::size_t pos) {
 #if defined(__SSE2__)
-    const __m128i lastControl = _mm_set1_epi8(0x1F);
-    const __m128i del = _mm_set1_epi8(0x7F);
-    const __m128i backslash = _mm_set1_epi8('\\');
-    const __m128i open = _mm_set1_epi8('{');
-    const __m128i close = _mm_set1_epi8('}');
     while (line.size() - pos >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + pos));
-        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(chunk, lastControl), chunk);
-        const __m128i found = _mm_or_si128(
-            _mm_or_si128(control, _mm_cmpeq_epi8(chunk, del)),
-            _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash),
-                         _mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close))));
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
-        if (mask != 0) {
+        if (const unsigned mask = escapesAt(line.data() + pos); mask != 0) {
             return pos + static_cast<std::size_t>(__builtin_ctz(mask));
         }
         pos += 16;
+    }
+    if (pos < line.size() && line.size() >= 16) {
+        // The last 16 bytes, of which those before `pos` are already known.
+        const std::size_t last = line.size() - 16;
+        const unsigned mask = escapesAt(line.data() + last) >> (pos - last);
+        return mask != 0 ? pos + static_cast<std::size_t>(__builtin_ctz(mask)) : line.size();
     }
 #endif
     while (pos < line.size() && !needsEscape(line[pos])) {

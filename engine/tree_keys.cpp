@@ -16,6 +16,17 @@ std::uint32_t hashStep(std::uint32_t hash, char c) {
     return (hash ^ static_cast<unsigned char>(c)) * 16777619u;
 }
 
+std::uint32_t hashOf(std::string_view text) {
+    std::uint32_t hash = kHashStart;
+    for (const char c : text) {
+        hash = hashStep(hash, c);
+    }
+    return hash;
+}
+
+// Lengths beyond 32 bits are left to the direct scans.
+constexpr std::size_t kLongest = std::numeric_limits<std::uint32_t>::max();
+
 // Which bit of a filter of 2^bits bits stands for `hash`.
 std::size_t filterBit(std::uint32_t hash, int bits) {
     return static_cast<std::size_t>((hash * 2654435761u) >> (32 - bits));
@@ -32,20 +43,18 @@ TreeKeys::TreeKeys(const TextLines& lines) {
 
 TreeKeys::Key TreeKeys::keyOf(std::string_view line) {
     const TreeLine tree(line);
-    const std::string_view key = tree.keyWithMarks();
-    if (tree.answerCount() == 0 || key.size() >= std::numeric_limits<std::uint32_t>::max()) {
-        return {0, 0};
+    const std::string_view marked = tree.keyWithMarks();
+    const std::string_view key = tree.key();
+    if (!tree.hasSeparator() || marked.size() >= kLongest) {
+        return {0, 0, 0, 0, false};
     }
-    std::uint32_t hash = kHashStart;
-    for (const char c : key) {
-        hash = hashStep(hash, c);
-    }
-    return {static_cast<std::uint32_t>(key.size()), hash};
+    return {static_cast<std::uint32_t>(marked.size()), hashOf(marked),
+            static_cast<std::uint32_t>(key.size()), hashOf(key), tree.answerCount() > 0};
 }
 
 void TreeKeys::append(std::string_view line) {
     keys_.push_back(keyOf(line));
-    longest_ = std::max<std::size_t>(longest_, keys_.back().length);
+    longest_ = std::max<std::size_t>(longest_, keys_.back().markedLength);
 }
 
 void TreeKeys::erase(std::size_t i) {
@@ -77,14 +86,16 @@ std::optional<std::size_t> TreeKeys::firstFoundIn(const TextLines& lines,
             filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
         }
     }
+    // Without branches but for the rare hit: a length of 0 wraps to the
+    // largest value and so never fits.
+    const auto fits = static_cast<std::uint32_t>(
+        std::min<std::size_t>(phrase.size(), std::numeric_limits<std::uint32_t>::max()));
     for (std::size_t i = 1; i < keys_.size(); ++i) {
-        const Key key = keys_[i];
-        if (key.length == 0 || key.length > phrase.size()) {
-            continue;
-        }
-        const std::size_t bit = filterBit(key.hash, bits);
-        if ((filter[bit / 64] >> (bit % 64) & 1) != 0 &&
-            keyOccurs(lines[i].substr(0, key.length), phrase)) {
+        const Key& key = keys_[i];
+        const std::size_t bit = filterBit(key.markedHash, bits);
+        const bool maybe =
+            key.answered & (key.markedLength - 1u < fits) & ((filter[bit / 64] >> (bit % 64)) & 1u);
+        if (maybe && keyOccurs(lines[i].substr(0, key.markedLength), phrase)) {
             return i;
         }
     }
@@ -96,9 +107,53 @@ std::optional<std::size_t> TreeKeys::firstFoundIn(const TextLines& lines,
 std::optional<std::size_t> TreeKeys::scanLines(const TextLines& lines,
                                                std::string_view phrase) const {
     for (std::size_t i = 1; i < keys_.size(); ++i) {
-        const Key key = keys_[i];
-        if (key.length != 0 && key.length <= phrase.size() &&
-            keyOccurs(lines[i].substr(0, key.length), phrase)) {
+        const Key& key = keys_[i];
+        if (key.answered && key.markedLength <= phrase.size() &&
+            keyOccurs(lines[i].substr(0, key.markedLength), phrase)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> TreeKeys::firstWithMarkedKey(const TextLines& lines,
+                                                        std::string_view key) const {
+    if (key.empty() || key.size() >= kLongest) {
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            if (keyWithMarksIs(lines[i], key)) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    }
+    const auto length = static_cast<std::uint32_t>(key.size());
+    const std::uint32_t hash = hashOf(key);
+    for (std::size_t i = 1; i < keys_.size(); ++i) {
+        const Key& entry = keys_[i];
+        if (entry.markedLength == length && entry.markedHash == hash &&
+            keyWithMarksIs(lines[i], key)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> TreeKeys::firstWithKey(const TextLines& lines,
+                                                  std::string_view key) const {
+    if (key.size() >= kLongest) {
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            if (keyIs(lines[i], key)) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    }
+    const auto length = static_cast<std::uint32_t>(key.size());
+    const std::uint32_t hash = hashOf(key);
+    for (std::size_t i = 1; i < keys_.size(); ++i) {
+        const Key& entry = keys_[i];
+        if (entry.markedLength != 0 && entry.keyLength == length && entry.keyHash == hash &&
+            keyIs(lines[i], key)) {
             return i;
         }
     }

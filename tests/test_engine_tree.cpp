@@ -1,6 +1,7 @@
 // The knowledge-tree walk: keyword lookup and branch continuation.
 #include "engine_fixture.h"
 #include "file_error.h"
+#include "rtf.h"
 
 #include <set>
 
@@ -34,6 +35,26 @@ TEST_F(TreeWalk, KeywordLookupTakesTheFirstRootLineWhoseKeyOccurs) {
     EXPECT_EQ(reply(), "Первая.");
     EXPECT_EQ(engine_.state().branchLevel, 1);
     EXPECT_EQ(engine_.state().branchLine, 2);
+}
+
+// Each exchange reads the tree afresh: a change on disk of the same size, in
+// plain text or in RTF, answers at once.
+TEST_F(TreeWalk, TreeChangedOnDiskAnswersAtTheNextExchange) {
+    for (const bool rtf : {false, true}) {
+        for (const char* answer : {"Один.", "Пять.", "Один."}) {
+            const std::vector<std::string> tree{"header", std::string("АБ^") + answer + ";"};
+            if (rtf) {
+                std::ofstream(dir_.path() / "Base/Words.Dat", std::ios::binary)
+                    << writeRtf(toCp1251(tree));
+            } else {
+                writeLines("Base/Words.Dat", tree);
+            }
+            engine_.newDialogue();
+            engine_.state().branchLevel = 0;
+            say("аб");
+            EXPECT_EQ(reply(), answer);
+        }
+    }
 }
 
 TEST_F(TreeWalk, KeyMatchRestartsWithoutRetryingTheBreakingCharacter) {
