@@ -21,7 +21,7 @@ std::string FileStore::read(std::string_view windowsPath) const {
     return std::move(*bytes);
 }
 
-bool FileStore::holds(std::string_view windowsPath, std::string_view bytes) const {
+bool FileStore::hasContent(std::string_view windowsPath, std::string_view bytes) const {
     return fileHoldsExactly(paths_.resolve(windowsPath), bytes);
 }
 

@@ -37,7 +37,7 @@ class FileStore {
     // Replaces the whole file; the old file survives any failure.
     virtual void write(std::string_view windowsPath, std::string_view bytes) const;
     // Whether the file can be read and holds exactly `bytes`; never throws.
-    virtual bool holds(std::string_view windowsPath, std::string_view bytes) const;
+    virtual bool hasContent(std::string_view windowsPath, std::string_view bytes) const;
 
     // Takes the knowledge base's lock (on the Base directory) for a
     // read-modify-write of its files, so that another process's changes are

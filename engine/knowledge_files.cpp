@@ -19,7 +19,7 @@ KnowledgeFiles::Held& KnowledgeFiles::heldFor(std::string_view windowsPath) {
 
 StringList KnowledgeFiles::load(std::string_view windowsPath) {
     Held& held = heldFor(windowsPath);
-    if (held.bytes && files_.holds(windowsPath, *held.bytes)) {
+    if (held.bytes && files_.hasContent(windowsPath, *held.bytes)) {
         return held.lines;
     }
     auto bytes = std::make_shared<const std::string>(files_.read(windowsPath));
