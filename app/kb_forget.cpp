@@ -95,12 +95,11 @@ int findLines(const Args& args, std::ostream& out, std::ostream& err) {
         return kFailure;
     }
     const FileStore files{PathMap(*workdir)};
-    StringList tree;
-    try {
-        tree.load(files, kTreeFile);
-    } catch (const FileError& error) {
-        return fail(err, cp1251ToUtf8(error.what()));
+    const std::optional<StringList> loadedTree = loadTreeOrReport(files, err);
+    if (!loadedTree) {
+        return kFailure;
     }
+    const StringList& tree = *loadedTree;
     const std::string wanted = cyrillicUpper(utf8ToCp1251(args[0]));
     std::size_t found = 0;
     for (std::size_t i = 1; i < tree.count(); ++i) {

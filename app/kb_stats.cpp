@@ -109,12 +109,11 @@ int showStats(const Args& args, std::ostream& out, std::ostream& err) {
         return kFailure;
     }
     const FileStore files{PathMap(*workdir)};
-    StringList tree;
-    try {
-        tree.load(files, kTreeFile);
-    } catch (const FileError& error) {
-        return fail(err, cp1251ToUtf8(error.what()));
+    const std::optional<StringList> loadedTree = loadTreeOrReport(files, err);
+    if (!loadedTree) {
+        return kFailure;
     }
+    const StringList& tree = *loadedTree;
     std::vector<Row> rows = treeRows(treeFigures(tree));
     for (const std::string_view list : kReplyLists) {
         const auto lines = loaded(files, list);

@@ -43,4 +43,15 @@ std::string numberedLine(std::size_t index, std::string_view line) {
     return std::to_string(index + 1) + ": " + cp1251ToUtf8(line);
 }
 
+std::optional<StringList> loadTreeOrReport(const FileStore& files, std::ostream& err) {
+    StringList tree;
+    try {
+        tree.load(files, kTreeFile);
+    } catch (const FileError& error) {
+        fail(err, cp1251ToUtf8(error.what()));
+        return std::nullopt;
+    }
+    return tree;
+}
+
 } // namespace besedka::kb

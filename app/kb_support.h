@@ -5,7 +5,9 @@
 
 #include "backups.h"
 #include "directory_lock.h"
+#include "file_store.h"
 #include "kb_paths.h"
+#include "string_list.h"
 
 #include <array>
 #include <filesystem>
@@ -44,6 +46,9 @@ LockWaitObserver waitingMessage(std::ostream& err);
 // message and nothing when it is no directory.
 std::optional<std::filesystem::path> workdirArgument(const Args& args, std::size_t at,
                                                      std::ostream& err);
+
+// The working directory's tree, or its file error on `err` and nothing.
+std::optional<StringList> loadTreeOrReport(const FileStore& files, std::ostream& err);
 
 // A tree line as `kb check` and `kb find` show it: its number as a text
 // editor counts (the program's line index plus one), then the line in UTF-8.
