@@ -6,7 +6,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace besedka {
 namespace fs = std::filesystem;
@@ -30,6 +33,7 @@ class FileDescriptor {
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
     bool close() {
         const int fd = fd_;
         fd_ = -1;
@@ -63,6 +67,17 @@ mode_t permissionsFor(const fs::path& path) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
+}
+
+// The last close of a replaced file frees its pages and blocks, about a
+// millisecond for every 6 MB; a thread of its own does that while the
+// exchange goes on.
+void closeInBackground(int fd) {
+    try {
+        std::thread([fd] { ::close(fd); }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+    }
 }
 
 void syncDirectory(const fs::path& directory) {
@@ -127,12 +142,17 @@ std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes)
     if (!fd.close() && !reason) {
         reason = lastError();
     }
+    // Held open over the rename, so that the file replaced is freed later.
+    FileDescriptor replaced(reason ? -1 : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!reason && ::rename(temporary.c_str(), path.c_str()) != 0) {
         reason = lastError();
     }
     if (reason) {
         ::unlink(temporary.c_str());
         return reason;
+    }
+    if (replaced.get() >= 0) {
+        closeInBackground(replaced.release());
     }
     syncDirectory(directory);
     return {};

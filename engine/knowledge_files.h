@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace besedka {
 
@@ -16,7 +17,8 @@ class FileStore;
 // seen. When the file holds the very bytes behind the lines held from the
 // last load or save of that file (compared in full, as they are read), those
 // lines are used again instead of being parsed anew: after a save, the next
-// load is a read and a compare.
+// load is a read and a compare. A save after a save rewrites the bytes held
+// where they stand, keeping the paragraphs of the lines both lists share.
 class KnowledgeFiles {
   public:
     explicit KnowledgeFiles(const FileStore& files) : files_(files) {}
@@ -27,8 +29,11 @@ class KnowledgeFiles {
 
   private:
     struct Held {
-        std::shared_ptr<const std::string> bytes;
+        std::shared_ptr<std::string> bytes;
         StringList lines;
+        // Where each line's paragraph starts in `bytes` when this program
+        // wrote them for `lines`; empty for bytes read from elsewhere.
+        std::vector<std::size_t> paragraphStarts;
     };
     Held& heldFor(std::string_view windowsPath);
 

@@ -29,4 +29,17 @@ std::optional<RtfText> readRtfText(std::string_view bytes);
 std::string writeRtf(const TextLines& lines);
 std::string writeRtf(const std::vector<std::string>& lines);
 
+// What writeRtf writes, with the offset at which each line's paragraph starts
+// and, after the last, the offset of the closing brace.
+struct RtfDocument {
+    std::string bytes;
+    std::vector<std::size_t> paragraphStarts;
+};
+RtfDocument writeRtfDocument(const TextLines& lines);
+// Turns `document`, written for `written`, into the document for `lines`
+// (which share views with `written`) where it stands: the paragraphs of the
+// lines that are the very views of `written` are kept rather than written
+// again. `written` must be alive and unchanged since it was written.
+void rewriteRtfDocument(RtfDocument& document, const TextLines& written, const TextLines& lines);
+
 } // namespace besedka

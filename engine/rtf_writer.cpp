@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -105,20 +106,34 @@ void appendEscaped(std::string& out, std::string_view line) {
     out.append(line.data() + runStart, line.size() - runStart);
 }
 
-template <typename Lines> std::string writeLines(const Lines& lines) {
+std::size_t documentSize(const auto& lines) {
     std::size_t size = kHeader.size() + kTrailer.size();
     for (const std::string_view line : lines) {
         size += line.size() + kLineEnd.size();
     }
+    return size + size / 16; // room for a few escapes
+}
+
+void appendParagraph(std::string& out, std::string_view line) {
+    appendEscaped(out, line);
+    out += kLineEnd;
+}
+
+template <typename Lines> std::string writeLines(const Lines& lines) {
     std::string out;
-    out.reserve(size + size / 16); // room for a few escapes
+    out.reserve(documentSize(lines));
     out += kHeader;
     for (const std::string_view line : lines) {
-        appendEscaped(out, line);
-        out += kLineEnd;
+        appendParagraph(out, line);
     }
     out += kTrailer;
     return out;
+}
+
+// The same bytes of the same buffer: lists keep the bytes under their views
+// alive and unchanged, so such lines are equal without a look at the bytes.
+bool sameView(std::string_view a, std::string_view b) {
+    return a.data() == b.data() && a.size() == b.size();
 }
 
 } // namespace
@@ -129,6 +144,67 @@ std::string writeRtf(const TextLines& lines) {
 
 std::string writeRtf(const std::vector<std::string>& lines) {
     return writeLines(lines);
+}
+
+RtfDocument writeRtfDocument(const TextLines& lines) {
+    RtfDocument out;
+    out.bytes.reserve(documentSize(lines));
+    out.paragraphStarts.reserve(lines.size() + 1);
+    out.bytes += kHeader;
+    for (const std::string_view line : lines) {
+        out.paragraphStarts.push_back(out.bytes.size());
+        appendParagraph(out.bytes, line);
+    }
+    out.paragraphStarts.push_back(out.bytes.size());
+    out.bytes += kTrailer;
+    return out;
+}
+
+// Takes the written lines in order: each that is the next of `lines` keeps
+// its paragraph, moved forward over those of the lines left out; the lines
+// that remain are written anew at the end. Any change gives the right
+// document; the program's changes (lines added, removed or moved to the end)
+// move only the paragraphs after the first line removed.
+void rewriteRtfDocument(RtfDocument& document, const TextLines& written, const TextLines& lines) {
+    std::string& bytes = document.bytes;
+    std::vector<std::size_t>& starts = document.paragraphStarts;
+    if (starts.size() != written.size() + 1 || starts.back() > bytes.size()) {
+        document = writeRtfDocument(lines);
+        return;
+    }
+    std::size_t out = starts.front();
+    std::size_t i = 0;
+    for (std::size_t j = 0; j < written.size() && i < lines.size(); ++j) {
+        if (!sameView(lines[i], written[j])) {
+            continue;
+        }
+        std::size_t run = 1;
+        while (i + run < lines.size() && j + run < written.size() &&
+               sameView(lines[i + run], written[j + run])) {
+            ++run;
+        }
+        // Kept paragraphs only move towards the front, so each is read
+        // before anything is written over it.
+        const std::size_t from = starts[j];
+        const std::size_t size = starts[j + run] - from;
+        for (std::size_t k = 0; k < run; ++k) {
+            starts[i + k] = starts[j + k] - from + out;
+        }
+        if (out != from) {
+            std::memmove(bytes.data() + out, bytes.data() + from, size);
+        }
+        out += size;
+        i += run;
+        j += run - 1;
+    }
+    bytes.resize(out);
+    starts.resize(i);
+    for (; i < lines.size(); ++i) {
+        starts.push_back(bytes.size());
+        appendParagraph(bytes, lines[i]);
+    }
+    starts.push_back(bytes.size());
+    bytes += kTrailer;
 }
 
 } // namespace besedka

@@ -78,11 +78,14 @@ const TreeKeys& StringList::treeKeys() const {
 }
 
 StringList::Content& StringList::editable() {
+    // Lists are changed a line or two at a time: room for a few more lines
+    // spares a second copy of every line at the first append.
+    constexpr std::size_t kRoom = 64;
     if (content_.use_count() > 1) {
         auto copy = std::make_shared<Content>();
-        copy->lines = content_->lines;
+        copy->lines = content_->lines.copyWithRoom(kRoom);
         if (content_->keys) {
-            copy->keys = std::make_unique<TreeKeys>(*content_->keys);
+            copy->keys = std::make_unique<TreeKeys>(*content_->keys, kRoom);
         }
         content_ = std::move(copy);
     }

@@ -65,6 +65,17 @@ void TextLines::erase(std::size_t i) {
     }
 }
 
+TextLines TextLines::copyWithRoom(std::size_t more) const {
+    TextLines copy;
+    copy.lines_.reserve(lines_.size() + more);
+    copy.lines_.assign(lines_.begin(), lines_.end());
+    copy.owners_ = owners_;
+    copy.block_ = block_;
+    copy.lineBytes_ = lineBytes_;
+    copy.ownedBytes_ = ownedBytes_;
+    return copy;
+}
+
 std::vector<std::string> TextLines::toStrings() const {
     return {lines_.begin(), lines_.end()};
 }

@@ -37,6 +37,8 @@ class TextLines {
     void reserve(std::size_t lines) { lines_.reserve(lines); }
 
     std::vector<std::string> toStrings() const;
+    // A copy with room for `more` lines, so that adding them moves no view.
+    TextLines copyWithRoom(std::size_t more) const;
 
   private:
     struct Block;

@@ -41,6 +41,11 @@ TreeKeys::TreeKeys(const TextLines& lines) {
     }
 }
 
+TreeKeys::TreeKeys(const TreeKeys& other, std::size_t more) : longest_(other.longest_) {
+    keys_.reserve(other.keys_.size() + more);
+    keys_.assign(other.keys_.begin(), other.keys_.end());
+}
+
 TreeKeys::Key TreeKeys::keyOf(std::string_view line) {
     const TreeLine tree(line);
     const std::string_view marked = tree.keyWithMarks();
@@ -75,7 +80,9 @@ std::optional<std::size_t> TreeKeys::firstFoundIn(const TextLines& lines,
     if (pieces > keys_.size()) {
         return scanLines(lines, phrase);
     }
-    const int bits = std::clamp(static_cast<int>(std::bit_width(pieces * 16)), 10, 30);
+    // Every false match costs a look at a line's text: at 256 bits a piece
+    // (8 KB at least, in the first-level cache) they are a few in a thousand.
+    const int bits = std::clamp(static_cast<int>(std::bit_width(pieces * 256)), 16, 24);
     std::vector<std::uint64_t> filter((std::size_t{1} << bits) / 64);
     for (std::size_t start = 0; start < phrase.size(); ++start) {
         std::uint32_t hash = kHashStart;

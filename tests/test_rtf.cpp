@@ -140,6 +140,41 @@ TEST(RtfRoundTrip, VeryLongLinesStayWhole) {
     EXPECT_EQ(read(writeRtf(lines)), lines);
 }
 
+// A save after a save keeps the paragraphs of the lines the two share: a
+// chain of appends, removals and moves to the end must give the very bytes
+// and paragraph offsets of a fresh write.
+TEST(RtfWriter, DocumentRewrittenWhereItStandsIsAFreshWrite) {
+    std::mt19937 random(6);
+    const auto randomLine = [&random] {
+        std::string line(random() % 12, ' ');
+        for (char& c : line) {
+            c = "ab\\{}\t\r\xCF^;_"[random() % 11];
+        }
+        return line;
+    };
+    TextLines written;
+    RtfDocument document = writeRtfDocument(written);
+    for (int round = 0; round < 400; ++round) {
+        TextLines lines = written;
+        for (int edit = static_cast<int>(random() % 4); edit >= 0; --edit) {
+            const std::size_t at = lines.empty() ? 0 : random() % lines.size();
+            if (random() % 3 == 0 && !lines.empty()) {
+                const std::string moved(lines[at]);
+                lines.erase(at);
+                if (random() % 2 == 0) {
+                    lines.push_back(moved);
+                }
+            } else {
+                lines.push_back(randomLine());
+            }
+        }
+        rewriteRtfDocument(document, written, lines);
+        ASSERT_EQ(document.bytes, writeRtf(lines)) << "round " << round;
+        ASSERT_EQ(document.paragraphStarts, writeRtfDocument(lines).paragraphStarts);
+        written = std::move(lines);
+    }
+}
+
 TEST(RtfWriter, WritesWindows1251TextUnderItsCodePage) {
     const std::string rtf = writeRtf({"\xCF\xF0\xE8\xE2\xE5\xF2\t{\\}\x01\r", ""});
     EXPECT_TRUE(rtf.starts_with("{\\rtf1\\ansi\\ansicpg1251"));
