@@ -84,9 +84,11 @@ StringList::Content& StringList::editable() {
     if (content_.use_count() > 1) {
         auto copy = std::make_shared<Content>();
         copy->lines = content_->lines.copyWithRoom(kRoom);
-        if (content_->keys) {
-            copy->keys = std::make_unique<TreeKeys>(*content_->keys, kRoom);
-        }
+        // The keys go with the copy that changes. The list it was copied
+        // from is, in this program, the one held for a file until the
+        // changed copy is saved in its place; asked again, it makes its keys
+        // anew.
+        copy->keys = std::move(content_->keys);
         content_ = std::move(copy);
     }
     return *content_;

@@ -24,6 +24,9 @@ std::uint32_t hashOf(std::string_view text) {
     return hash;
 }
 
+// Lines are added a few at a time: room for some spares moving every key.
+constexpr std::size_t kRoom = 64;
+
 // Lengths beyond 32 bits are left to the direct scans.
 constexpr std::size_t kLongest = std::numeric_limits<std::uint32_t>::max();
 
@@ -35,15 +38,10 @@ std::size_t filterBit(std::uint32_t hash, int bits) {
 } // namespace
 
 TreeKeys::TreeKeys(const TextLines& lines) {
-    keys_.reserve(lines.size());
+    keys_.reserve(lines.size() + kRoom);
     for (const std::string_view line : lines) {
         append(line);
     }
-}
-
-TreeKeys::TreeKeys(const TreeKeys& other, std::size_t more) : longest_(other.longest_) {
-    keys_.reserve(other.keys_.size() + more);
-    keys_.assign(other.keys_.begin(), other.keys_.end());
 }
 
 TreeKeys::Key TreeKeys::keyOf(std::string_view line) {

@@ -17,8 +17,6 @@ namespace besedka {
 class TreeKeys {
   public:
     explicit TreeKeys(const TextLines& lines);
-    // A copy with room for `more` keys, so that adding them moves no key.
-    TreeKeys(const TreeKeys& other, std::size_t more);
 
     // Keeps up with the same change of the lines.
     void append(std::string_view line);

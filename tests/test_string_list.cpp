@@ -215,7 +215,9 @@ TEST_F(StringListFiles, FailedWriteKeepsTheOldFile) {
 TEST_F(StringListFiles, SaveKilledAtAnyMomentLeavesOldOrNewLines) {
     const Lines first = bigList('a', 3000);
     const Lines second = bigList('b', 4500);
-    // Kill moments spread over about one save of each list.
+    // Kill moments spread over about one save of each list, counted from the
+    // end of a random number of saves, so that however slow the disk, the
+    // kills land both during and between saves of either list.
     const auto saveStart = std::chrono::steady_clock::now();
     StringList(second).save(files_, "Base\\Words.Dat");
     StringList(first).save(files_, "Base\\Words.Dat");
@@ -226,19 +228,28 @@ TEST_F(StringListFiles, SaveKilledAtAnyMomentLeavesOldOrNewLines) {
     int seenFirst = 0;
     int seenSecond = 0;
     for (int round = 0; round < 200; ++round) {
+        int saved[2];
+        ASSERT_EQ(::pipe(saved), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             const StringList lists[] = {StringList(second), StringList(first)};
             for (int i = 0;; i ^= 1) {
                 lists[i].save(files_, "Base\\Words.Dat");
+                (void)!::write(saved[1], "s", 1);
             }
+        }
+        ::close(saved[1]);
+        char byte = 0;
+        for (int saves = round % 3; saves > 0; --saves) {
+            ASSERT_EQ(::read(saved[0], &byte, 1), 1);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(killMoment(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status));
+        ::close(saved[0]);
         removeKilledTemporaries();
         const Lines loaded = load("Base\\Words.Dat");
         if (loaded == first) {
