@@ -1,79 +1,50 @@
 #include "file_compare.h"
 
-#include <csetjmp>
-#include <csignal>
+#include <array>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace besedka {
 namespace {
 
-// The file is compared through a mapping of its pages, which reads them
-// without a copy. A file that another program cuts short while it is
-// compared makes the mapping's missing pages raise SIGBUS; the handler then
-// ends the compare as "changed" instead of ending the program.
-struct MappedCompare {
-    sigjmp_buf jump;
-    const char* begin = nullptr;
-    const char* end = nullptr;
-};
-thread_local MappedCompare* activeCompare = nullptr;
-struct sigaction previousBusHandler {};
-
-void onBusError(int signal, siginfo_t* info, void* context) {
-    MappedCompare* const compare = activeCompare;
-    const auto* const address = static_cast<const char*>(info->si_addr);
-    if (compare != nullptr && address >= compare->begin && address < compare->end) {
-        activeCompare = nullptr;
-        siglongjmp(compare->jump, 1);
+// Reads up to `size` bytes; fewer only at the end of the file. -1 on error.
+ssize_t readFully(int fd, char* into, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, into + got, size - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
     }
-    // Not ours: whoever handled it before does, or the program ends as it
-    // would have.
-    if ((previousBusHandler.sa_flags & SA_SIGINFO) != 0 &&
-        previousBusHandler.sa_sigaction != nullptr) {
-        previousBusHandler.sa_sigaction(signal, info, context);
-        return;
-    }
-    ::sigaction(SIGBUS, &previousBusHandler, nullptr);
-    ::raise(signal);
+    return static_cast<ssize_t>(got);
 }
 
-bool catchBusErrors() {
-    static std::once_flag installed;
-    static bool ready = false;
-    std::call_once(installed, [] {
-        struct sigaction action {};
-        action.sa_sigaction = onBusError;
-        action.sa_flags = SA_SIGINFO | SA_NODEFER;
-        sigemptyset(&action.sa_mask);
-        ready = ::sigaction(SIGBUS, &action, &previousBusHandler) == 0;
-    });
-    return ready;
-}
-
-bool sameMappedContent(int fd, std::string_view bytes) {
-    if (bytes.empty()) {
-        return true;
+bool sameContent(int fd, std::string_view bytes) {
+    std::array<char, 128 * 1024> piece;
+    for (;;) {
+        const ssize_t got = readFully(fd, piece.data(), piece.size());
+        if (got < 0) {
+            return false;
+        }
+        const auto size = static_cast<std::size_t>(got);
+        if (size > bytes.size() || std::memcmp(piece.data(), bytes.data(), size) != 0) {
+            return false;
+        }
+        bytes.remove_prefix(size);
+        if (size < piece.size()) {
+            return bytes.empty(); // the end of the file
+        }
     }
-    void* const pages = ::mmap(nullptr, bytes.size(), PROT_READ, MAP_SHARED | MAP_POPULATE, fd, 0);
-    if (pages == MAP_FAILED) {
-        return false;
-    }
-    MappedCompare compare;
-    compare.begin = static_cast<const char*>(pages);
-    compare.end = compare.begin + bytes.size();
-    volatile bool same = false;
-    if (sigsetjmp(compare.jump, 1) == 0) {
-        activeCompare = &compare;
-        same = std::memcmp(pages, bytes.data(), bytes.size()) == 0;
-        activeCompare = nullptr;
-    }
-    ::munmap(pages, bytes.size());
-    return same;
 }
 
 } // namespace
@@ -84,14 +55,10 @@ bool fileHoldsExactly(const std::filesystem::path& path, std::string_view bytes)
     if (fd < 0) {
         return false;
     }
-    const auto holdsSize = [fd, &bytes] {
-        struct stat info {};
-        return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-               static_cast<std::size_t>(info.st_size) == bytes.size();
-    };
-    // Asked again afterwards: bytes added meanwhile lie beyond the mapping.
-    const bool same =
-        holdsSize() && catchBusErrors() && sameMappedContent(fd, bytes) && holdsSize();
+    struct stat info {};
+    const bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                      static_cast<std::size_t>(info.st_size) == bytes.size() &&
+                      sameContent(fd, bytes);
     ::close(fd);
     return same;
 }

@@ -78,9 +78,11 @@ std::optional<std::size_t> TreeKeys::firstFoundIn(const TextLines& lines,
     if (pieces > keys_.size()) {
         return scanLines(lines, phrase);
     }
-    // Every false match costs a look at a line's text: at 256 bits a piece
-    // (8 KB at least, in the first-level cache) they are a few in a thousand.
-    const int bits = std::clamp(static_cast<int>(std::bit_width(pieces * 256)), 16, 24);
+    // Every false match costs a look at a line's text: up to 256 bits a
+    // piece keep them to a few in a thousand lines, while a small tree needs
+    // no more than a small filter.
+    const std::size_t bitsPerPiece = std::clamp<std::size_t>(keys_.size() / 64, 16, 256);
+    const int bits = std::clamp(static_cast<int>(std::bit_width(pieces * bitsPerPiece)), 10, 24);
     std::vector<std::uint64_t> filter((std::size_t{1} << bits) / 64);
     for (std::size_t start = 0; start < phrase.size(); ++start) {
         std::uint32_t hash = kHashStart;

@@ -8,10 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -160,32 +158,6 @@ Lines bigList(char seed, std::size_t count) {
                         std::to_string(i) + "?^\xD5\xEE\xF0\xEE\xF8\xEE.;");
     }
     return lines;
-}
-
-// Another program may cut the file short in place while it is compared with
-// what the program holds: that is a changed file, not the program's end.
-TEST_F(StringListFiles, FileCutShortWhileComparedIsChangedNotACrash) {
-    const std::string bytes(8 << 20, 'x');
-    writeRaw("Words.Dat", bytes);
-    const fs::path path = dir_.path() / "Base" / "Words.Dat";
-    std::atomic<bool> done = false;
-    std::thread cutter([&] {
-        const int fd = ::open(path.c_str(), O_WRONLY);
-        while (!done) {
-            EXPECT_EQ(::ftruncate(fd, 0), 0);
-            EXPECT_EQ(::pwrite(fd, bytes.data(), bytes.size(), 0),
-                      static_cast<ssize_t>(bytes.size()));
-        }
-        ::close(fd);
-    });
-    int same = 0;
-    for (int i = 0; i < 300; ++i) {
-        same += files_.hasContent("Base\\Words.Dat", bytes) ? 1 : 0;
-    }
-    done = true;
-    cutter.join();
-    EXPECT_LT(same, 300);
-    EXPECT_TRUE(files_.hasContent("Base\\Words.Dat", bytes));
 }
 
 TEST_F(StringListFiles, FailedWriteKeepsTheOldFile) {
