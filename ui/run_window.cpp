@@ -14,7 +14,8 @@
 
 namespace besedka {
 
-int runWindow(int& argc, char** argv, const PathMap& paths) {
+int runWindow(int& argc, char** argv, const PathMap& paths,
+              const std::function<void(MainWindow&)>& shown) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("besedka"));
     // The main window is a tool window, which Qt does not count when deciding
@@ -37,6 +38,9 @@ int runWindow(int& argc, char** argv, const PathMap& paths) {
     MainWindow window(files, *clock, sound, dialogs);
     QObject::connect(&window, &MainWindow::closed, &app, &QCoreApplication::quit);
     window.showCentred();
+    if (shown) {
+        shown(window);
+    }
     return QApplication::exec();
 }
 
