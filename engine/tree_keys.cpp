@@ -125,31 +125,23 @@ std::optional<std::size_t> TreeKeys::scanLines(const TextLines& lines,
 
 std::optional<std::size_t> TreeKeys::firstWithMarkedKey(const TextLines& lines,
                                                         std::string_view key) const {
-    if (key.empty() || key.size() >= kLongest) {
-        for (std::size_t i = 1; i < lines.size(); ++i) {
-            if (keyWithMarksIs(lines[i], key)) {
-                return i;
-            }
-        }
-        return std::nullopt;
-    }
-    const auto length = static_cast<std::uint32_t>(key.size());
-    const std::uint32_t hash = hashOf(key);
-    for (std::size_t i = 1; i < keys_.size(); ++i) {
-        const Key& entry = keys_[i];
-        if (entry.markedLength == length && entry.markedHash == hash &&
-            keyWithMarksIs(lines[i], key)) {
-            return i;
-        }
-    }
-    return std::nullopt;
+    return firstWith(lines, key, true);
 }
 
 std::optional<std::size_t> TreeKeys::firstWithKey(const TextLines& lines,
                                                   std::string_view key) const {
-    if (key.size() >= kLongest) {
+    return firstWith(lines, key, false);
+}
+
+std::optional<std::size_t> TreeKeys::firstWith(const TextLines& lines, std::string_view key,
+                                               bool withMarks) const {
+    const auto textIs = [withMarks, key](std::string_view line) {
+        return withMarks ? keyWithMarksIs(line, key) : keyIs(line, key);
+    };
+    // An empty key with marks would match the numbers of lines without one.
+    if ((withMarks && key.empty()) || key.size() >= kLongest) {
         for (std::size_t i = 1; i < lines.size(); ++i) {
-            if (keyIs(lines[i], key)) {
+            if (textIs(lines[i])) {
                 return i;
             }
         }
@@ -159,8 +151,11 @@ std::optional<std::size_t> TreeKeys::firstWithKey(const TextLines& lines,
     const std::uint32_t hash = hashOf(key);
     for (std::size_t i = 1; i < keys_.size(); ++i) {
         const Key& entry = keys_[i];
-        if (entry.markedLength != 0 && entry.keyLength == length && entry.keyHash == hash &&
-            keyIs(lines[i], key)) {
+        const bool numbersMatch =
+            withMarks
+                ? entry.markedLength == length && entry.markedHash == hash
+                : entry.markedLength != 0 && entry.keyLength == length && entry.keyHash == hash;
+        if (numbersMatch && textIs(lines[i])) {
             return i;
         }
     }

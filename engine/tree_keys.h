@@ -41,6 +41,8 @@ class TreeKeys {
         bool answered;
     };
     static Key keyOf(std::string_view line);
+    std::optional<std::size_t> firstWith(const TextLines& lines, std::string_view key,
+                                         bool withMarks) const;
     std::optional<std::size_t> scanLines(const TextLines& lines, std::string_view phrase) const;
 
     std::vector<Key> keys_;
