@@ -19,17 +19,12 @@ build=build/soak
 scripts/install-deps
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBESEDKA_BENCH=ON \
     -DBESEDKA_TESTS=OFF >/dev/null
-ninja -C "$build" selftalk_soak >/dev/null
+ninja -C "$build" selftalk_soak besedka >/dev/null
 
+. scripts/x-session.sh
 work=$(mktemp -d)
-xvfb_pid=
-wm_pid=
 cleanup() {
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
+    stop_x_session
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,22 +35,7 @@ cp -r data/. "$work/dir/"
 export XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY BESEDKA_CLOCK
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "selftalk_soak: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+start_x_session "$work" 1024x768x24 || exit 1
 
 status=0
 timeout $((seconds + 120)) "$build/bench/soak/selftalk_soak" --workdir "$work/dir" \

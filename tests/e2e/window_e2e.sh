@@ -15,21 +15,16 @@ set -euo pipefail
 besedka=$1
 data=$2
 
+# shellcheck source=../../scripts/x-session.sh
+. "$(dirname "$0")/../../scripts/x-session.sh"
+
 work=$(mktemp -d)
-xvfb_pid=
-wm_pid=
 program_pid=
 cleanup() {
     if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
         kill "$program_pid" 2>/dev/null || true
     fi
-    if [ -n "$wm_pid" ]; then
-        kill "$wm_pid" 2>/dev/null || true
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stop_x_session
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -50,26 +45,7 @@ export XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-# Xvfb picks a free display and writes its number to fd 3; -noreset keeps
-# the keyboard map set below when a client (xmodmap) disconnects.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
-    fail "the window manager did not start"
+start_x_session "$work" 1024x768x24 || fail "the X session did not start"
 # The menu accelerators used below: Н(астройки), Ре(д)актор, С(п)равка, (О) программе.
 "$(dirname "$0")/map_cyrillic_keys.sh" en de pe o || fail "cannot map the Cyrillic keys"
 
