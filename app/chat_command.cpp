@@ -1,13 +1,13 @@
 #include "chat_command.h"
 
-#include "backups.h"
-#include "clock.h"
-#include "cp1251.h"
-#include "engine.h"
-#include "file_error.h"
-#include "file_store.h"
-#include "host.h"
+#include "files/backups.h"
+#include "files/file_error.h"
+#include "files/file_store.h"
 #include "start_options.h"
+#include "talk/clock.h"
+#include "talk/engine.h"
+#include "talk/host.h"
+#include "text/cp1251.h"
 
 #include <algorithm>
 #include <cerrno>

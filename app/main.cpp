@@ -1,10 +1,10 @@
 // Program start: the window by default, or one of the command-line tools.
 #include "chat_command.h"
-#include "heap_policy.h"
-#include "kb_command.h"
+#include "files/heap_policy.h"
+#include "kb/command.h"
 
 #ifdef BESEDKA_WITH_GUI
-#include "path_map.h"
+#include "files/path_map.h"
 #include "platform_choice.h"
 #include "run_window.h"
 #include "start_options.h"

@@ -1,6 +1,6 @@
 #include "start_options.h"
 
-#include "path_map.h"
+#include "files/path_map.h"
 #include "workdir.h"
 
 namespace besedka {

@@ -1,6 +1,6 @@
 #include "workdir.h"
 
-#include "path_map.h"
+#include "files/path_map.h"
 
 #include <cstdlib>
 #include <system_error>

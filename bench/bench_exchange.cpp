@@ -4,13 +4,13 @@
 // is learned with both tree saves. Beside each, in the same iterations, the
 // floor it is measured against: one plain read of the tree file, and two
 // passes of writing the file and flushing it to disk.
-#include "clock.h"
-#include "cp1251.h"
-#include "engine.h"
-#include "file_store.h"
-#include "heap_policy.h"
-#include "host.h"
-#include "rtf.h"
+#include "files/file_store.h"
+#include "files/heap_policy.h"
+#include "talk/clock.h"
+#include "talk/engine.h"
+#include "talk/host.h"
+#include "text/cp1251.h"
+#include "text/rtf.h"
 
 #include <benchmark/benchmark.h>
 

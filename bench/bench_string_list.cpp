@@ -2,12 +2,12 @@
 // in memory and through files, in the RTF form the program writes and in
 // plain CR LF form.
 
-#include "cp1251.h"
-#include "file_store.h"
-#include "path_map.h"
-#include "plain_text.h"
-#include "rtf.h"
-#include "string_list.h"
+#include "files/file_store.h"
+#include "files/path_map.h"
+#include "files/string_list.h"
+#include "text/cp1251.h"
+#include "text/plain_text.h"
+#include "text/rtf.h"
 
 #include <benchmark/benchmark.h>
 

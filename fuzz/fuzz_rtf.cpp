@@ -3,10 +3,10 @@
 // survive being joined and split again. A plain text is read as UTF-8 exactly
 // when it starts with a byte order mark or is valid UTF-8 beyond ASCII.
 
-#include "cp1251.h"
-#include "plain_text.h"
-#include "rtf.h"
-#include "string_list.h"
+#include "files/string_list.h"
+#include "text/cp1251.h"
+#include "text/plain_text.h"
+#include "text/rtf.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // reads it consistently and that treeLineProblem accepts only lines that
 // keep the grammar.
 
-#include "tree_line.h"
+#include "text/tree_line.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,14 +4,14 @@
 // engine tests. Texts are written and read as UTF-8 and stored as the program
 // stores them (Windows-1251).
 
-#include "clock.h"
-#include "cp1251.h"
-#include "engine.h"
-#include "file_store.h"
-#include "host.h"
-#include "plain_text.h"
-#include "string_list.h"
+#include "files/file_store.h"
+#include "files/string_list.h"
+#include "talk/clock.h"
+#include "talk/engine.h"
+#include "talk/host.h"
 #include "temp_dir.h"
+#include "text/cp1251.h"
+#include "text/plain_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // One exchange from phrase to shown and recorded reply: display, hand-over,
 // farewell, failures and the Cpu\Cpu exchange buffer.
 #include "engine_fixture.h"
-#include "file_error.h"
+#include "files/file_error.h"
 
 namespace besedka::test {
 namespace {

@@ -1,7 +1,7 @@
 // Learning: the fallback reply and what the phrase teaches the lists and the tree.
 #include "engine_fixture.h"
-#include "file_error.h"
-#include "phrase.h"
+#include "files/file_error.h"
+#include "talk/phrase.h"
 
 namespace besedka::test {
 namespace {

@@ -1,6 +1,6 @@
 // Repeat, insult, personal topic and the long phrase behind its random gate.
 #include "engine_fixture.h"
-#include "random.h"
+#include "talk/random.h"
 
 #include <set>
 

@@ -1,7 +1,7 @@
 // The knowledge-tree walk: keyword lookup and branch continuation.
 #include "engine_fixture.h"
-#include "file_error.h"
-#include "rtf.h"
+#include "files/file_error.h"
+#include "text/rtf.h"
 
 #include <set>
 

@@ -1,18 +1,18 @@
-#include "kb_command.h"
+#include "kb/command.h"
 
-#include "backups.h"
+#include "files/backups.h"
 #include "chat_command.h"
 
 #include "chat_command.h"
 
-#include "cp1251.h"
+#include "text/cp1251.h"
 #include "engine_fixture.h"
-#include "phrase.h"
-#include "plain_text.h"
-#include "rtf.h"
-#include "string_list.h"
-#include "tree_line.h"
-#include "word_lists.h"
+#include "talk/phrase.h"
+#include "text/plain_text.h"
+#include "text/rtf.h"
+#include "files/string_list.h"
+#include "text/tree_line.h"
+#include "talk/word_lists.h"
 
 #include <gtest/gtest.h>
 

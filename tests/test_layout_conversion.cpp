@@ -1,5 +1,5 @@
-#include "cp1251.h"
-#include "layout_conversion.h"
+#include "talk/layout_conversion.h"
+#include "text/cp1251.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "engine_fixture.h"
-#include "file_error.h"
-#include "path_map.h"
+#include "files/file_error.h"
+#include "files/path_map.h"
 
 #include <gtest/gtest.h>
 

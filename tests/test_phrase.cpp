@@ -1,5 +1,5 @@
-#include "cp1251.h"
-#include "phrase.h"
+#include "talk/phrase.h"
+#include "text/cp1251.h"
 
 #include <gtest/gtest.h>
 

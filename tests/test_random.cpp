@@ -1,5 +1,5 @@
-#include "clock.h"
-#include "random.h"
+#include "talk/clock.h"
+#include "talk/random.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "cp1251.h"
-#include "rtf.h"
+#include "text/cp1251.h"
+#include "text/rtf.h"
 
 #include <gtest/gtest.h>
 

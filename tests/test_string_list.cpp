@@ -1,10 +1,10 @@
 #include "engine_fixture.h"
-#include "file_error.h"
-#include "file_store.h"
-#include "path_map.h"
-#include "plain_text.h"
-#include "rtf.h"
-#include "string_list.h"
+#include "files/file_error.h"
+#include "files/file_store.h"
+#include "files/path_map.h"
+#include "files/string_list.h"
+#include "text/plain_text.h"
+#include "text/rtf.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "cp1251.h"
-#include "key_match.h"
-#include "string_list.h"
-#include "tree_keys.h"
-#include "tree_line.h"
+#include "files/string_list.h"
+#include "text/cp1251.h"
+#include "text/key_match.h"
+#include "text/tree_keys.h"
+#include "text/tree_line.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 #include "about_picture.h"
 #include "colors.h"
 #include "dialogs.h"
-#include "file_error.h"
-#include "file_store.h"
-#include "kb_paths.h"
-#include "plain_text.h"
+#include "files/file_error.h"
+#include "files/file_store.h"
+#include "files/kb_paths.h"
 #include "text.h"
+#include "text/plain_text.h"
 #include "widget_colours.h"
 
 #include <QFrame>

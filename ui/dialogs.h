@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text_format.h"
+#include "talk/text_format.h"
 
 #include <optional>
 

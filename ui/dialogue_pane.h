@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogue.h"
+#include "talk/dialogue.h"
 
 #include <QTextEdit>
 

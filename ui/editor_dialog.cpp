@@ -1,8 +1,8 @@
 #include "editor_dialog.h"
 
 #include "auto_select.h"
-#include "random.h"
 #include "spin_edit.h"
+#include "talk/random.h"
 #include "text.h"
 
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kb_paths.h"
+#include "files/kb_paths.h"
 #include "tool_dialog.h"
 
 #include <string>

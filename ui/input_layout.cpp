@@ -1,6 +1,6 @@
 #include "input_layout.h"
 
-#include "layout_conversion.h"
+#include "talk/layout_conversion.h"
 #include "text.h"
 
 #include <string>

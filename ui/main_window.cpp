@@ -1,12 +1,12 @@
 #include "main_window.h"
 
-#include "clock.h"
 #include "dialogs.h"
 #include "dialogue_pane.h"
-#include "file_error.h"
+#include "files/file_error.h"
 #include "input_field.h"
 #include "input_layout.h"
 #include "sound_player.h"
+#include "talk/clock.h"
 #include "text.h"
 
 #include <QAction>

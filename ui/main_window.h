@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine.h"
 #include "event_timer.h"
-#include "host.h"
 #include "repeated_failure.h"
+#include "talk/engine.h"
+#include "talk/host.h"
 
 #include <QMainWindow>
 

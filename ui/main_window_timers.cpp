@@ -2,11 +2,11 @@
 // reserved-character guard, self-talk and window shake.
 #include "main_window.h"
 
-#include "clock.h"
 #include "dialogue_pane.h"
 #include "editor_dialog.h"
 #include "input_field.h"
 #include "sound_player.h"
+#include "talk/clock.h"
 #include "window_shake.h"
 
 #include <QAction>

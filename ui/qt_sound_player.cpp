@@ -1,6 +1,6 @@
 #include "qt_sound_player.h"
 
-#include "path_map.h"
+#include "files/path_map.h"
 #include "sound_files.h"
 
 #include <QAudioDevice>

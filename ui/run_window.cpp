@@ -1,13 +1,13 @@
 #include "run_window.h"
 
-#include "backups.h"
-#include "clock.h"
 #include "design_font.h"
-#include "file_store.h"
+#include "files/backups.h"
+#include "files/file_store.h"
 #include "main_window.h"
 #include "qt_sound_player.h"
 #include "sound_files.h"
 #include "standard_dialogs.h"
+#include "talk/clock.h"
 #include "translations.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "sound_files.h"
 
-#include "kb_paths.h"
-#include "path_map.h"
+#include "files/kb_paths.h"
+#include "files/path_map.h"
 
 #include <array>
 #include <cstring>

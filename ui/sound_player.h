@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host.h"
+#include "talk/host.h"
 
 namespace besedka {
 

@@ -1,6 +1,6 @@
 #include "window_shake.h"
 
-#include "random.h"
+#include "talk/random.h"
 
 namespace besedka {
 

@@ -1,9 +1,9 @@
 // The long self-talk run: the real window under X, talking to itself every
 // millisecond, with real input sent while it talks. See bench/selftalk_soak.sh.
-#include "heap_policy.h"
-#include "kb_paths.h"
+#include "files/heap_policy.h"
+#include "files/kb_paths.h"
+#include "files/path_map.h"
 #include "main_window.h"
-#include "path_map.h"
 #include "run_window.h"
 #include "soak_run.h"
 

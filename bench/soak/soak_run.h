@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dialogue.h"
 #include "soak_report.h"
+#include "talk/dialogue.h"
 
 #include <QObject>
 #include <QPoint>

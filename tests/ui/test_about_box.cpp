@@ -2,9 +2,9 @@
 // panel that folds and unfolds, and the missing history file.
 #include "about_box.h"
 #include "about_picture.h"
-#include "cp1251.h"
-#include "file_store.h"
-#include "path_map.h"
+#include "files/file_store.h"
+#include "files/path_map.h"
+#include "text/cp1251.h"
 #include "window_fixture.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The dialogue pane mirrors the engine's pane lines: one centred paragraph per
 // added line, in the line's format, deleted and counted as whole lines.
-#include "dialogue.h"
 #include "dialogue_pane.h"
-#include "russian.h"
+#include "talk/dialogue.h"
+#include "text/russian.h"
 
 #include <QTest>
 #include <QTextBlock>

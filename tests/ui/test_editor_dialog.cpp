@@ -1,9 +1,9 @@
 // The editor dialog on its own: its fields, the random focus moves, the
 // defaults mark and every way of closing it.
-#include "clock.h"
 #include "editor_dialog.h"
-#include "random.h"
 #include "spin_edit.h"
+#include "talk/clock.h"
+#include "talk/random.h"
 #include "window_fixture.h"
 
 #include <QAccessible>

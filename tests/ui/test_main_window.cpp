@@ -1,8 +1,8 @@
 // The main window driven through its keys, buttons and menu items.
 #include "dialogue_pane.h"
+#include "files/kb_paths.h"
 #include "input_field.h"
 #include "input_layout.h"
-#include "kb_paths.h"
 #include "text.h"
 #include "window_fixture.h"
 

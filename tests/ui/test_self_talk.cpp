@@ -1,10 +1,10 @@
 // The two dialogue modes and self-talk through the exchange file, with the
 // editor dialog's path and interval in force.
-#include "cp1251.h"
 #include "dialogue_pane.h"
 #include "editor_dialog.h"
 #include "spin_edit.h"
 #include "text.h"
+#include "text/cp1251.h"
 #include "window_fixture.h"
 
 #include <QAction>

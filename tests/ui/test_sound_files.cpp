@@ -1,5 +1,5 @@
 // The start-up check of the six wave files, and playing without a sound device.
-#include "path_map.h"
+#include "files/path_map.h"
 #include "qt_sound_player.h"
 #include "sound_files.h"
 #include "window_fixture.h"

@@ -1,10 +1,10 @@
 // The timers of the main window, driven through their handlers and the fake
 // clock, and the reports of the failures they would repeat.
-#include "dialogue_log.h"
 #include "dialogue_pane.h"
+#include "files/kb_paths.h"
 #include "input_field.h"
-#include "kb_paths.h"
-#include "random.h"
+#include "talk/dialogue_log.h"
+#include "talk/random.h"
 #include "text.h"
 #include "window_fixture.h"
 #include "window_shake.h"

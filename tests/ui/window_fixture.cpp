@@ -1,8 +1,8 @@
 #include "window_fixture.h"
 
 #include "design_font.h"
-#include "path_map.h"
-#include "string_list.h"
+#include "files/path_map.h"
+#include "files/string_list.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "about_box.h"
-#include "clock.h"
 #include "dialogs.h"
 #include "editor_dialog.h"
-#include "file_store.h"
+#include "files/file_store.h"
 #include "main_window.h"
 #include "sound_player.h"
+#include "talk/clock.h"
 #include "temp_dir.h"
 
 #include <QStringList>

@@ -1,0 +1,291 @@
+#include "files/atomic_file.h"
+
+#include "files/file_error.h"
+
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+namespace besedka {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr int kMostLinksFollowed = 40; // as the kernel's own limit
+
+std::error_code lastError() {
+    return {errno, std::system_category()};
+}
+
+// Closes a file descriptor when it goes out of scope.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Writes in pieces and starts each piece on its way to the disk at once, so
+// the disk works while the rest is copied and the flush that follows has less
+// left to wait for.
+bool writeAllToDisk(int fd, std::string_view bytes) {
+    constexpr std::size_t kPiece = 1 << 20;
+    off_t offset = 0;
+    while (!bytes.empty()) {
+        const std::string_view piece = bytes.substr(0, kPiece);
+        if (!writeAll(fd, piece)) {
+            return false;
+        }
+        // Only a hint: where the system cannot, the flush does it all.
+        ::sync_file_range(fd, offset, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
+        offset += static_cast<off_t>(piece.size());
+        bytes.remove_prefix(piece.size());
+    }
+    return true;
+}
+
+// New files get the usual permissions; a replaced file keeps its own.
+mode_t permissionsFor(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        return info.st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The last close of a replaced file frees its pages and blocks, about a
+// millisecond for every 6 MB; a thread of its own does that while the
+// exchange goes on.
+void closeInBackground(int fd) {
+    try {
+        std::thread([fd] { ::close(fd); }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+    }
+}
+
+void syncDirectory(const fs::path& directory) {
+    const FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) {
+        ::fsync(dir.get());
+    }
+}
+
+fs::path directoryOf(const fs::path& path) {
+    return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+// The path that symbolic links at `path` finally lead to; the path itself
+// when it is no link (or does not exist yet).
+fs::path followLinks(fs::path path, std::error_code& reason) {
+    for (int links = 0; links < kMostLinksFollowed; ++links) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        const fs::path target = fs::read_symlink(path, reason);
+        if (reason) {
+            return path;
+        }
+        path = target.is_absolute() ? target : directoryOf(path) / target;
+    }
+    reason = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return path;
+}
+
+// A FIFO or a device takes the bytes as they are; it is never replaced. A FIFO
+// without a reader is refused rather than waited for.
+std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return lastError();
+    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+        !writeAll(fd.get(), bytes)) {
+        return lastError();
+    }
+    return fd.close() ? std::error_code() : lastError();
+}
+
+std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes) {
+    const fs::path directory = directoryOf(path);
+    // Appended piece by piece: "." + a temporary string trips a false overlap
+    // warning in GCC 12's optimised builds.
+    std::string name = path.filename().string();
+    name.insert(0, 1, '.');
+    name += ".XXXXXX";
+    std::string temporary = (directory / name).string();
+    FileDescriptor fd(::mkstemp(temporary.data()));
+    if (fd.get() < 0) {
+        return lastError();
+    }
+    const bool written = writeAllToDisk(fd.get(), bytes) &&
+                         ::fchmod(fd.get(), permissionsFor(path)) == 0 && ::fsync(fd.get()) == 0;
+    std::error_code reason = written ? std::error_code() : lastError();
+    if (!fd.close() && !reason) {
+        reason = lastError();
+    }
+    // Held open over the rename, so that the file replaced is freed later.
+    FileDescriptor replaced(reason ? -1 : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!reason && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        reason = lastError();
+    }
+    if (reason) {
+        ::unlink(temporary.c_str());
+        return reason;
+    }
+    if (replaced.get() >= 0) {
+        closeInBackground(replaced.release());
+    }
+    syncDirectory(directory);
+    return {};
+}
+
+bool isTemporaryName(const std::string& name, const std::string& of) {
+    constexpr std::size_t kSuffix = 7; // ".XXXXXX" of mkstemp
+    if (name.size() != 1 + of.size() + kSuffix || name[0] != '.' ||
+        name.compare(1, of.size(), of) != 0 || name[1 + of.size()] != '.') {
+        return false;
+    }
+    for (std::size_t i = name.size() - kSuffix + 1; i < name.size(); ++i) {
+        if (std::isalnum(static_cast<unsigned char>(name[i])) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t removeTemporariesOf(const fs::path& file) {
+    std::size_t removed = 0;
+    const std::string name = file.filename().string();
+    std::error_code error;
+    for (fs::directory_iterator it(directoryOf(file), error), end; !error && it != end;
+         it.increment(error)) {
+        if (isTemporaryName(it->path().filename().string(), name) && it->is_regular_file(error) &&
+            fs::remove(it->path(), error)) {
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+} // namespace
+
+std::optional<std::string> readWholeFile(const fs::path& path, std::error_code& reason) {
+    reason.clear();
+    // Non-blocking, so that a FIFO does not wait for a writer before its type
+    // is seen.
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        reason = lastError();
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        reason = lastError();
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                       : notARegularFile();
+        return std::nullopt;
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            reason = lastError();
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    return bytes;
+}
+
+std::error_code writeFileAtomically(const fs::path& path, std::string_view bytes) {
+    std::error_code reason;
+    const fs::path target = followLinks(path, reason);
+    if (reason) {
+        return reason;
+    }
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            return lastError();
+        }
+        return replaceRegularFile(target, bytes);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return writeInPlace(target, bytes);
+    }
+    // The rename would replace a read-only file too: only the directory's
+    // permission counts for it.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return lastError();
+    }
+    return replaceRegularFile(target, bytes);
+}
+
+std::size_t removeLeftoverTemporaries(const fs::path& directory) {
+    std::size_t removed = 0;
+    std::error_code error;
+    for (fs::directory_iterator it(directory, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.starts_with('.')) {
+            continue;
+        }
+        std::error_code ignored;
+        removed += removeTemporariesOf(followLinks(it->path(), ignored));
+    }
+    return removed;
+}
+
+} // namespace besedka

@@ -1,0 +1,58 @@
+#include "files/directory_lock.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+
+namespace besedka {
+namespace {
+
+constexpr std::chrono::milliseconds kFirstPause{1};
+constexpr std::chrono::milliseconds kLongestPause{50};
+
+bool tryLock(int fd) {
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+void waitForLock(int fd) {
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
+DirectoryLock::DirectoryLock(const std::filesystem::path& directory,
+                             std::chrono::milliseconds patience, const LockWaitObserver& observer)
+    : fd_(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ < 0 || tryLock(fd_)) {
+        return;
+    }
+    // Polled at first so that a long wait can be told; then simply waited for.
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    auto pause = kFirstPause;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(pause);
+        if (tryLock(fd_)) {
+            return;
+        }
+        pause = std::min(pause * 2, kLongestPause);
+    }
+    if (observer) {
+        observer(true);
+    }
+    waitForLock(fd_);
+    if (observer) {
+        observer(false);
+    }
+}
+
+DirectoryLock::~DirectoryLock() {
+    if (fd_ >= 0) {
+        ::close(fd_); // closing the last descriptor releases the lock
+    }
+}
+
+} // namespace besedka

@@ -1,0 +1,53 @@
+#include "files/file_store.h"
+
+#include "files/atomic_file.h"
+#include "files/file_compare.h"
+#include "files/file_error.h"
+
+namespace besedka {
+
+KnowledgeBaseHold::~KnowledgeBaseHold() {
+    if (--store_.holds_ == 0) {
+        store_.lock_.reset();
+    }
+}
+
+std::string FileStore::read(std::string_view windowsPath) const {
+    std::error_code reason;
+    auto bytes = readWholeFile(paths_.resolve(windowsPath), reason);
+    if (!bytes) {
+        throw FileError(FileError::Kind::Open, std::string(windowsPath), reason);
+    }
+    return std::move(*bytes);
+}
+
+bool FileStore::hasContent(std::string_view windowsPath, std::string_view bytes) const {
+    return fileHoldsExactly(paths_.resolve(windowsPath), bytes);
+}
+
+void FileStore::write(std::string_view windowsPath, std::string_view bytes) const {
+    if (!written_) {
+        written_ = true;
+        if (beforeFirstWrite_) {
+            beforeFirstWrite_();
+        }
+    }
+    if (const std::error_code reason = writeFileAtomically(paths_.resolve(windowsPath), bytes)) {
+        throw FileError(FileError::Kind::Create, std::string(windowsPath), reason);
+    }
+}
+
+KnowledgeBaseHold FileStore::holdKnowledgeBase(const LockWaitObserver& observer) const {
+    if (holds_ == 0) {
+        const auto base = paths_.resolve("Base");
+        lock_ = std::make_unique<DirectoryLock>(base, kLockPatience, observer);
+        if (!cleaned_) {
+            cleaned_ = true;
+            removeLeftoverTemporaries(base);
+        }
+    }
+    ++holds_;
+    return KnowledgeBaseHold(*this);
+}
+
+} // namespace besedka

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "files/directory_lock.h"
+#include "files/path_map.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace besedka {
+
+class FileStore;
+
+// The knowledge base's lock, held while this lives (see
+// FileStore::holdKnowledgeBase).
+class KnowledgeBaseHold {
+  public:
+    ~KnowledgeBaseHold();
+    KnowledgeBaseHold(const KnowledgeBaseHold&) = delete;
+    KnowledgeBaseHold& operator=(const KnowledgeBaseHold&) = delete;
+
+  private:
+    friend class FileStore;
+    explicit KnowledgeBaseHold(const FileStore& store) : store_(store) {}
+    const FileStore& store_;
+};
+
+// Reads and writes the program's files by their Windows names, for one run of
+// the program. Failures throw FileError naming the file as the program does.
+class FileStore {
+  public:
+    explicit FileStore(PathMap paths) : paths_(std::move(paths)) {}
+    virtual ~FileStore() = default;
+
+    virtual std::string read(std::string_view windowsPath) const;
+    // Replaces the whole file; the old file survives any failure.
+    virtual void write(std::string_view windowsPath, std::string_view bytes) const;
+    // Whether the file can be read and holds exactly `bytes`; never throws.
+    virtual bool hasContent(std::string_view windowsPath, std::string_view bytes) const;
+
+    // Takes the knowledge base's lock (on the Base directory) for a
+    // read-modify-write of its files, so that another process's changes are
+    // neither lost nor mixed in; waits while another process holds it, telling
+    // `observer` when that takes long. Holds taken inside a hold share its
+    // lock. The run's first hold removes the temporary files of killed saves.
+    [[nodiscard]] KnowledgeBaseHold holdKnowledgeBase(const LockWaitObserver& observer = {}) const;
+
+    // A step to run once, just before the run's first write (a backup of the
+    // knowledge base as it was).
+    void setBeforeFirstWrite(std::function<void()> step) { beforeFirstWrite_ = std::move(step); }
+
+    const PathMap& paths() const { return paths_; }
+    PathMap& paths() { return paths_; }
+
+  private:
+    friend class KnowledgeBaseHold;
+
+    PathMap paths_;
+    std::function<void()> beforeFirstWrite_;
+    // Reading and writing change no content of the store; these keep track of
+    // the run's lock and first write.
+    mutable bool written_ = false;
+    mutable bool cleaned_ = false;
+    mutable int holds_ = 0;
+    mutable std::unique_ptr<DirectoryLock> lock_;
+};
+
+} // namespace besedka

@@ -1,0 +1,76 @@
+// Learning: the fallback reply from the question or statement list, and what
+// the phrase teaches the reply lists and the knowledge tree.
+#include "talk/engine.h"
+
+#include "files/kb_paths.h"
+#include "talk/phrase.h"
+#include "text/tree_keys.h"
+
+namespace besedka {
+
+void Engine::learn(const std::string& shownLine) {
+    // What is stored never holds a line break, whatever the pane shows.
+    const std::string shown = learnedText(shownLine);
+    const char* replyList =
+        !shown.empty() && shown.back() == '?' ? paths::kQuestions : paths::kStatements;
+    const StringList replies = knowledge_.load(replyList);
+    state_.replyText =
+        replies.line(static_cast<std::size_t>(random_.below(static_cast<int>(replies.count()))));
+
+    bool known = false;
+    for (std::size_t i = 1; i < replies.count() && !known; ++i) {
+        known = replies.line(i) == shown;
+    }
+    if (!known) {
+        if (state_.lastReplyText.empty()) {
+            return;
+        }
+        const char* target = state_.lastReplyText.find('?') != std::string::npos
+                                 ? paths::kQuestions
+                                 : paths::kStatements;
+        StringList list = knowledge_.load(target);
+        list.append(shown);
+        knowledge_.save(target, list);
+    }
+    if (const auto tree = learnNewTreeLine(shown)) {
+        learnAnswerForLastReply(*tree, shown);
+    }
+}
+
+// Adds the phrase as a new tree line unless a root line has its key already.
+// Returns the tree as loaded again after the save, or nothing when the phrase
+// was known.
+std::optional<StringList> Engine::learnNewTreeLine(const std::string& shown) {
+    StringList tree = knowledge_.load(paths::kWords);
+    const std::string newKey = cyrillicUpper(shown);
+    if (tree.treeKeys().firstWithMarkedKey(tree.textLines(), state_.userPhraseKey)) {
+        return std::nullopt;
+    }
+    if (dialogue_.paneCount() <= 2) {
+        state_.depthMarks.clear();
+    } else {
+        state_.depthMarks += '_';
+    }
+    tree.append(state_.depthMarks + newKey + "^");
+    knowledge_.save(paths::kWords, tree);
+    return knowledge_.load(paths::kWords);
+}
+
+// The phrase becomes an answer of the first line of `tree` whose key is the
+// previous reply; that line moves to the end of the tree.
+void Engine::learnAnswerForLastReply(const StringList& tree, const std::string& shown) {
+    if (state_.lastReplyKey.empty()) {
+        return;
+    }
+    const auto found = tree.treeKeys().firstWithKey(tree.textLines(), state_.lastReplyKey);
+    if (!found) {
+        return;
+    }
+    StringList reloaded = knowledge_.load(paths::kWords);
+    const std::string text(reloaded.line(*found));
+    reloaded.remove(*found);
+    reloaded.append(text + shown + ";");
+    knowledge_.save(paths::kWords, reloaded);
+}
+
+} // namespace besedka
