@@ -1,18 +1,18 @@
 #include "kb/command.h"
 
+#include "chat_command.h"
+#include "curation/curation_error.h"
+#include "curation/forget.h"
 #include "files/backups.h"
-#include "chat_command.h"
 
-#include "chat_command.h"
-
-#include "text/cp1251.h"
 #include "engine_fixture.h"
+#include "files/string_list.h"
 #include "talk/phrase.h"
+#include "talk/word_lists.h"
+#include "text/cp1251.h"
 #include "text/plain_text.h"
 #include "text/rtf.h"
-#include "files/string_list.h"
 #include "text/tree_line.h"
-#include "talk/word_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -402,6 +402,18 @@ TEST_F(KbChanges, ForgetRemovesLinesWithTheirBranches) {
     EXPECT_EQ(branch.out, "3: _ЧТО?^\n");
     EXPECT_EQ(treeLines(), (std::vector<std::string>{"Заголовок", "ПОКА^"}));
     ASSERT_EQ(stamps().size(), 2u) << "each run backs up before its save";
+}
+
+// A line named by what the user saw there is removed only while it still is.
+TEST_F(KbChanges, ForgetRefusesALineThatIsNoLongerTheOneExpected) {
+    FileStore files{PathMap(dir_.path())};
+    const ForgetRequest stale{{3}, {utf8ToCp1251("ПОКА^")}, false};
+    EXPECT_THROW(forgetLines(files, stale, {}), CurationError);
+    EXPECT_EQ(treeLines().size(), 6u);
+    const ForgetRequest current{{5}, {utf8ToCp1251("ПОКА^")}, false};
+    EXPECT_EQ(forgetLines(files, current, {}).size(), 2u);
+    EXPECT_EQ(treeLines(), (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;",
+                                                     "_КАК ДЕЛА?^Хорошо.;", "__А У ТЕБЯ^Тоже.;"}));
 }
 
 TEST_F(KbChanges, BackupsComeBeforeTheFirstSaveAndRestoreGivesTheLinesBack) {

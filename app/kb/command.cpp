@@ -1,63 +1,22 @@
 #include "kb/command.h"
 
-#include "kb/subcommands.h"
+#include "kb/catalogue.h"
 
-#include <array>
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <ostream>
 
 namespace besedka {
 namespace {
 
 using kb::Args;
-
-struct Subcommand {
-    std::string_view name;
-    std::string_view arguments;
-    std::size_t minArgs;
-    std::size_t maxArgs;
-    int (*run)(const Args&, std::ostream&, std::ostream&);
-    std::string_view summary;
-    std::string_view example;
-};
-
-constexpr std::size_t kAnyNumber = std::numeric_limits<std::size_t>::max();
-
-constexpr std::array<Subcommand, 8> kSubcommands{{
-    {"lines", "FILE", 1, 1, kb::printLines, "print a knowledge-base file as UTF-8 lines",
-     "besedka kb lines Base/W2.Dat"},
-    {"from-text", "IN OUT", 2, 2, kb::fromText, "write UTF-8 lines as a knowledge-base file",
-     "besedka kb from-text replies.txt Base/W2.Dat"},
-    {"check", "[WORKDIR]", 0, 1, kb::checkWorkdir,
-     "check the files and the tree's grammar; list suspicious lines", "besedka kb check"},
-    {"stats", "[WORKDIR]", 0, 1, kb::showStats,
-     "count lines, depths, answers, dialogues and file sizes", "besedka kb stats"},
-    {"find", "TEXT [WORKDIR]", 1, 2, kb::findLines,
-     "print the tree lines holding TEXT (any case) as N: line", "besedka kb find привет"},
-    {"forget", "N... [--dry-run] [WORKDIR]", 1, kAnyNumber, kb::forgetLines,
-     "remove tree lines N with their branches", "besedka kb forget 12 40 --dry-run"},
-    {"backups", "[WORKDIR]", 0, 1, kb::showBackups,
-     "list the backups taken before each run's first save", "besedka kb backups"},
-    {"restore", "STAMP [WORKDIR]", 1, 2, kb::restoreBackup,
-     "put a backup back, after backing up the current state",
-     "besedka kb restore 2026-12-07_12-30-05.123"},
-}};
-
-std::string commandLine(const Subcommand& command) {
-    std::string line = "besedka kb ";
-    line += command.name;
-    line += ' ';
-    line += command.arguments;
-    return line;
-}
+using kb::Subcommand;
 
 std::string usageLine() {
     std::string usage = "usage:";
-    for (const Subcommand& command : kSubcommands) {
-        usage += &command == &kSubcommands.front() ? " " : " | ";
-        usage += commandLine(command);
+    for (const Subcommand& command : kb::subcommands()) {
+        usage += &command == &kb::subcommands().front() ? " " : " | ";
+        usage += kb::commandLine(command);
     }
     return usage;
 }
@@ -87,8 +46,8 @@ int usageError(std::ostream& err, std::string_view problem) {
 
 void printKbHelp(std::ostream& out) {
     constexpr std::size_t kColumn = 46;
-    for (const Subcommand& command : kSubcommands) {
-        const std::string line = "  " + commandLine(command);
+    for (const Subcommand& command : kb::subcommands()) {
+        const std::string line = "  " + kb::commandLine(command);
         out << line << std::string(line.size() < kColumn ? kColumn - line.size() : 1, ' ')
             << command.summary << '\n';
     }
@@ -98,7 +57,7 @@ void printKbHelp(std::ostream& out) {
            "$XDG_STATE_HOME/besedka/backups (~/.local/state/besedka/backups), which keeps the\n"
            "10 newest runs. Errors are one line on stderr with exit status 1, wrong usage 2.\n"
            "\nExamples:\n";
-    for (const Subcommand& command : kSubcommands) {
+    for (const Subcommand& command : kb::subcommands()) {
         out << "  " << command.example << '\n';
     }
 }
@@ -112,7 +71,7 @@ int runKbCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         return kb::kSuccess;
     }
     const Args rest(args.begin() + 1, args.end());
-    for (const Subcommand& command : kSubcommands) {
+    for (const Subcommand& command : kb::subcommands()) {
         if (args[0] != command.name) {
             continue;
         }

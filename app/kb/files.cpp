@@ -1,37 +1,16 @@
 // kb lines and kb from-text: one knowledge-base file to UTF-8 lines and back.
 #include "kb/subcommands.h"
 
+#include "curation/text_file.h"
 #include "files/atomic_file.h"
-#include "text/cp1251.h"
-#include "files/path_map.h"
-#include "text/plain_text.h"
-#include "text/rtf.h"
 #include "files/string_list.h"
+#include "text/cp1251.h"
 
 #include <algorithm>
 #include <memory>
 #include <ostream>
 
 namespace besedka::kb {
-namespace fs = std::filesystem;
-namespace {
-
-fs::path directoryOf(const fs::path& file) {
-    return file.has_parent_path() ? file.parent_path() : fs::path(".");
-}
-
-bool isBaseDirectory(const fs::path& directory) {
-    std::error_code error;
-    return fs::equivalent(PathMap(directory / "..").resolve("Base"), directory, error);
-}
-
-std::string_view withoutByteOrderMark(std::string_view text) {
-    constexpr std::string_view mark = "\xEF\xBB\xBF";
-    return text.substr(0, mark.size()) == mark ? text.substr(mark.size()) : text;
-}
-
-} // namespace
-
 // The lines go out as UTF-8, converted into one buffer that is written in
 // large blocks.
 int printLines(const Args& args, std::ostream& out, std::ostream& err) {
@@ -39,7 +18,7 @@ int printLines(const Args& args, std::ostream& out, std::ostream& err) {
     std::error_code reason;
     auto bytes = readWholeFile(file, reason);
     if (!bytes) {
-        return fail(err, withReason("cannot read " + file, reason));
+        return fail(err, "cannot read " + file + ": " + reasonText(reason));
     }
     const TextLines lines =
         knowledgeFileLines(std::make_shared<const std::string>(std::move(*bytes)));
@@ -62,34 +41,21 @@ int printLines(const Args& args, std::ostream& out, std::ostream& err) {
 
 int fromText(const Args& args, std::ostream& /*out*/, std::ostream& err) {
     const std::string& input = args[0];
-    const std::string& output = args[1];
     std::error_code reason;
     const auto text = readWholeFile(input, reason);
     if (!text) {
-        return fail(err, withReason("cannot read " + input, reason));
+        return fail(err, "cannot read " + input + ": " + reasonText(reason));
     }
-    std::vector<std::string> lines;
-    std::size_t number = 0;
-    for (const std::string& utf8 : splitPlainLines(withoutByteOrderMark(*text))) {
-        ++number;
-        lines.push_back(utf8ToCp1251(utf8));
-        // Written anyway: the rest of the file is good, and "?" shows where.
-        if (cp1251ToUtf8(lines.back()) != utf8) {
-            err << "besedka kb: " << input << ':' << number
-                << ": characters without a Windows-1251 form became \"?\"\n";
-        }
+    const ConvertedText converted = linesFromUtf8(*text);
+    // Written anyway: the rest of the file is good, and "?" shows where.
+    for (const std::size_t line : converted.lossyLines) {
+        err << "besedka kb: " << input << ':' << line
+            << ": characters without a Windows-1251 form became \"?\"\n";
     }
-    // Under the lock of the directory written into; into a working
-    // directory's Base after a backup of it.
-    const fs::path directory = directoryOf(output);
-    const DirectoryLock lock(directory, kLockPatience, waitingMessage(err));
-    if (isBaseDirectory(directory)) {
-        backUpKnowledgeBase(directory / "..", directory, problemReport(err));
-    }
-    if (const auto failure = writeFileAtomically(output, writeRtf(lines))) {
-        return fail(err, withReason("cannot write " + output, failure));
-    }
-    return kSuccess;
+    return guarded(err, [&] {
+        writeKnowledgeFile(args[1], converted.lines, feedbackOn(err));
+        return kSuccess;
+    });
 }
 
 } // namespace besedka::kb

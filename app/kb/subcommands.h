@@ -13,7 +13,7 @@ int printLines(const Args& args, std::ostream& out, std::ostream& err);    // kb
 int fromText(const Args& args, std::ostream& out, std::ostream& err);      // kb/files.cpp
 int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err);  // kb/check.cpp
 int showStats(const Args& args, std::ostream& out, std::ostream& err);     // kb/stats.cpp
-int findLines(const Args& args, std::ostream& out, std::ostream& err);     // kb/forget.cpp
+int findLines(const Args& args, std::ostream& out, std::ostream& err);     // kb/find.cpp
 int forgetLines(const Args& args, std::ostream& out, std::ostream& err);   // kb/forget.cpp
 int showBackups(const Args& args, std::ostream& out, std::ostream& err);   // kb/backups.cpp
 int restoreBackup(const Args& args, std::ostream& out, std::ostream& err); // kb/backups.cpp

@@ -1,7 +1,6 @@
 #include "kb/support.h"
 
 #include "text/cp1251.h"
-#include "files/file_error.h"
 
 #include <ostream>
 
@@ -13,19 +12,15 @@ int fail(std::ostream& err, std::string_view message) {
     return kFailure;
 }
 
-std::string withReason(const std::string& what, const std::error_code& reason) {
-    return what + ": " + reasonText(reason);
-}
-
-ProblemReport problemReport(std::ostream& err) {
-    return [&err](const std::string& problem) { err << "besedka kb: " << problem << '\n'; };
-}
-
-LockWaitObserver waitingMessage(std::ostream& err) {
-    return [&err](bool waiting) {
-        if (waiting) {
-            err << "besedka kb: waiting for another besedka to finish with Base...\n" << std::flush;
-        }
+Feedback feedbackOn(std::ostream& err) {
+    return {
+        [&err](bool waiting) {
+            if (waiting) {
+                err << "besedka kb: waiting for another besedka to finish with Base...\n"
+                    << std::flush;
+            }
+        },
+        [&err](const std::string& problem) { err << "besedka kb: " << problem << '\n'; },
     };
 }
 
@@ -39,19 +34,8 @@ std::optional<fs::path> workdirArgument(const Args& args, std::size_t at, std::o
     return workdir;
 }
 
-std::string numberedLine(std::size_t index, std::string_view line) {
-    return std::to_string(index + 1) + ": " + cp1251ToUtf8(line);
-}
-
-std::optional<StringList> loadTreeOrReport(const FileStore& files, std::ostream& err) {
-    StringList tree;
-    try {
-        tree.load(files, kTreeFile);
-    } catch (const FileError& error) {
-        fail(err, cp1251ToUtf8(error.what()));
-        return std::nullopt;
-    }
-    return tree;
+std::string numberedLine(std::size_t number, std::string_view line) {
+    return std::to_string(number) + ": " + cp1251ToUtf8(line);
 }
 
 } // namespace besedka::kb

@@ -1,21 +1,18 @@
 #pragma once
 
 // What the `kb` subcommands share: exit statuses, messages, the working
-// directory argument and the knowledge files' names.
+// directory argument and the numbered form of a tree line.
 
-#include "files/backups.h"
-#include "files/directory_lock.h"
-#include "files/file_store.h"
-#include "files/kb_paths.h"
-#include "files/string_list.h"
+#include "curation/curation_error.h"
+#include "curation/feedback.h"
+#include "files/file_error.h"
+#include "text/cp1251.h"
 
-#include <array>
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace besedka::kb {
@@ -26,32 +23,32 @@ inline constexpr int kSuccess = 0;
 inline constexpr int kFailure = 1;
 inline constexpr int kUsageError = 2;
 
-inline constexpr std::string_view kTreeFile = paths::kWords;
-inline constexpr std::string_view kLogFile = paths::kLog;
-inline constexpr std::array<std::string_view, 6> kReplyLists{
-    paths::kPause,     paths::kPovtor,    paths::kInsultReplies,
-    paths::kBigString, paths::kQuestions, paths::kStatements,
-};
-
 // "besedka kb: MESSAGE" on `err`; returns kFailure.
 int fail(std::ostream& err, std::string_view message);
 // "besedka kb: PROBLEM; usage: ..." on `err`; returns kUsageError.
 int usageError(std::ostream& err, std::string_view problem);
 
-std::string withReason(const std::string& what, const std::error_code& reason);
-ProblemReport problemReport(std::ostream& err);
-LockWaitObserver waitingMessage(std::ostream& err);
+// Lock waits and backup problems told on `err`.
+Feedback feedbackOn(std::ostream& err);
 
 // The working directory named by `args[at]`, else the current directory; a
 // message and nothing when it is no directory.
 std::optional<std::filesystem::path> workdirArgument(const Args& args, std::size_t at,
                                                      std::ostream& err);
 
-// The working directory's tree, or its file error on `err` and nothing.
-std::optional<StringList> loadTreeOrReport(const FileStore& files, std::ostream& err);
+// A tree line as `kb find` and `kb forget` show it: "N: line" in UTF-8.
+std::string numberedLine(std::size_t number, std::string_view line);
 
-// A tree line as `kb check` and `kb find` show it: its number as a text
-// editor counts (the program's line index plus one), then the line in UTF-8.
-std::string numberedLine(std::size_t index, std::string_view line);
+// Runs a curation step; its refusal or file error becomes one line on `err`
+// and kFailure.
+template <typename Step> int guarded(std::ostream& err, Step step) {
+    try {
+        return step();
+    } catch (const CurationError& error) {
+        return fail(err, error.what());
+    } catch (const FileError& error) {
+        return fail(err, cp1251ToUtf8(error.what()));
+    }
+}
 
 } // namespace besedka::kb

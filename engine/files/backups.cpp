@@ -124,15 +124,20 @@ std::vector<std::string> listBackups(const fs::path& folder) {
 
 void backUpKnowledgeBase(const fs::path& workdir, const fs::path& base,
                          const ProblemReport& report) {
+    const auto tell = [&report](const std::string& problem) {
+        if (report) {
+            report(problem);
+        }
+    };
     const auto folder = backupFolder(workdir);
     if (!folder) {
-        report("no backup made: neither XDG_STATE_HOME nor HOME is set");
+        tell("no backup made: neither XDG_STATE_HOME nor HOME is set");
         return;
     }
     try {
         takeBackup(base, *folder);
     } catch (const fs::filesystem_error& error) {
-        report(std::string("no backup made: ") + error.what());
+        tell(std::string("no backup made: ") + error.what());
     }
 }
 

@@ -18,6 +18,11 @@ inline constexpr const char* kLog = "Base\\Log.Halden";
 inline constexpr const char* kExchange = "D:\\Txt.Dat"; // read; the default write path too
 inline constexpr const char* kReadMe = "ReadMe.Txt";    // the about box's history
 
+// The reply lists, beside the tree and the log in Base.
+inline constexpr std::array<const char*, 6> kReplyLists{
+    kPause, kPovtor, kInsultReplies, kBigString, kQuestions, kStatements,
+};
+
 // The sound cues' wave files.
 inline constexpr const char* kKeystrokeSound = "Sound\\KeyBoard.wav";
 inline constexpr const char* kUserLineSound = "Sound\\Button3.wav";

@@ -1,0 +1,47 @@
+#include "kb/catalogue.h"
+
+#include "kb/subcommands.h"
+
+#include <array>
+#include <limits>
+
+namespace besedka::kb {
+namespace {
+
+constexpr std::size_t kAnyNumber = std::numeric_limits<std::size_t>::max();
+
+constexpr std::array<Subcommand, 8> kSubcommands{{
+    {"lines", "FILE", 1, 1, printLines, "print a knowledge-base file as UTF-8 lines",
+     "besedka kb lines Base/W2.Dat"},
+    {"from-text", "IN OUT", 2, 2, fromText, "write UTF-8 lines as a knowledge-base file",
+     "besedka kb from-text replies.txt Base/W2.Dat"},
+    {"check", "[WORKDIR]", 0, 1, checkWorkdir,
+     "check the files and the tree's grammar; list suspicious lines", "besedka kb check"},
+    {"stats", "[WORKDIR]", 0, 1, showStats,
+     "count lines, depths, answers, dialogues and file sizes", "besedka kb stats"},
+    {"find", "TEXT [WORKDIR]", 1, 2, findLines,
+     "print the tree lines holding TEXT (any case) as N: line", "besedka kb find привет"},
+    {"forget", "N... [--dry-run] [WORKDIR]", 1, kAnyNumber, forgetLines,
+     "remove tree lines N with their branches", "besedka kb forget 12 40 --dry-run"},
+    {"backups", "[WORKDIR]", 0, 1, showBackups,
+     "list the backups taken before each run's first save", "besedka kb backups"},
+    {"restore", "STAMP [WORKDIR]", 1, 2, restoreBackup,
+     "put a backup back, after backing up the current state",
+     "besedka kb restore 2026-12-07_12-30-05.123"},
+}};
+
+} // namespace
+
+std::span<const Subcommand> subcommands() {
+    return kSubcommands;
+}
+
+std::string commandLine(const Subcommand& command) {
+    std::string line = "besedka kb ";
+    line += command.name;
+    line += ' ';
+    line += command.arguments;
+    return line;
+}
+
+} // namespace besedka::kb

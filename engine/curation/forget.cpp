@@ -1,0 +1,65 @@
+#include "curation/forget.h"
+
+#include "curation/curation_error.h"
+#include "curation/outline.h"
+#include "files/kb_paths.h"
+#include "text/cp1251.h"
+
+#include <vector>
+
+namespace besedka {
+namespace {
+
+void checkRequest(const StringList& tree, const ForgetRequest& request) {
+    for (std::size_t i = 0; i < request.numbers.size(); ++i) {
+        const std::size_t number = request.numbers[i];
+        if (number < 2 || number > tree.count()) {
+            throw CurationError("no learned line " + std::to_string(number) + " in " +
+                                paths::kWords + " (its lines are 2 to " +
+                                std::to_string(tree.count()) + "); nothing removed");
+        }
+        if (i < request.expected.size() && tree.line(number - 1) != request.expected[i]) {
+            throw CurationError("line " + std::to_string(number) + " of " + paths::kWords +
+                                " is now \"" + cp1251ToUtf8(tree.line(number - 1)) +
+                                "\", not the line expected; nothing removed");
+        }
+    }
+}
+
+// Marks the given lines and their branches.
+std::vector<bool> linesToRemove(const StringList& tree, const std::vector<std::size_t>& numbers) {
+    const Outline outline(tree.textLines());
+    std::vector<bool> removed(tree.count(), false);
+    for (const std::size_t number : numbers) {
+        for (std::size_t i = number - 1; i < outline.branchEnd(number - 1); ++i) {
+            removed[i] = true;
+        }
+    }
+    return removed;
+}
+
+} // namespace
+
+std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& request,
+                                      const Feedback& feedback) {
+    backUpBeforeFirstWrite(files, feedback.problem);
+    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    const StringList tree = loadTree(files);
+    checkRequest(tree, request);
+    const std::vector<bool> removed = linesToRemove(tree, request.numbers);
+    std::vector<NumberedLine> gone;
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < tree.count(); ++i) {
+        if (removed[i]) {
+            gone.push_back({i + 1, std::string(tree.line(i))});
+        } else {
+            kept.emplace_back(tree.line(i));
+        }
+    }
+    if (!request.dryRun) {
+        StringList(kept).save(files, paths::kWords);
+    }
+    return gone;
+}
+
+} // namespace besedka

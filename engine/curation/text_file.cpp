@@ -1,0 +1,57 @@
+#include "curation/text_file.h"
+
+#include "curation/curation_error.h"
+#include "files/atomic_file.h"
+#include "files/backups.h"
+#include "files/file_error.h"
+#include "files/path_map.h"
+#include "text/cp1251.h"
+#include "text/plain_text.h"
+#include "text/rtf.h"
+
+namespace besedka {
+namespace fs = std::filesystem;
+namespace {
+
+fs::path directoryOf(const fs::path& file) {
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+bool isBaseDirectory(const fs::path& directory) {
+    std::error_code error;
+    return fs::equivalent(PathMap(directory / "..").resolve("Base"), directory, error);
+}
+
+std::string_view withoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    return text.substr(0, mark.size()) == mark ? text.substr(mark.size()) : text;
+}
+
+} // namespace
+
+ConvertedText linesFromUtf8(std::string_view text) {
+    ConvertedText converted;
+    std::size_t number = 0;
+    for (const std::string& utf8 : splitPlainLines(withoutByteOrderMark(text))) {
+        ++number;
+        converted.lines.push_back(utf8ToCp1251(utf8));
+        if (cp1251ToUtf8(converted.lines.back()) != utf8) {
+            converted.lossyLines.push_back(number);
+        }
+    }
+    return converted;
+}
+
+void writeKnowledgeFile(const fs::path& output, const std::vector<std::string>& lines,
+                        const Feedback& feedback) {
+    const fs::path directory = directoryOf(output);
+    const DirectoryLock lock(directory, kLockPatience, feedback.waiting);
+    if (isBaseDirectory(directory)) {
+        backUpKnowledgeBase(directory / "..", directory, feedback.problem);
+    }
+    if (const auto failure = writeFileAtomically(output, writeRtf(lines))) {
+        throw CurationError("cannot write " + output.string() + ": " + reasonText(failure));
+    }
+}
+
+} // namespace besedka
