@@ -21,8 +21,8 @@ TEST(Outline, HangsLinesUnderTheNearestShallowerLineAndEndsBranchesThere) {
         "_F^",       // 6: the last line closes every branch
     };
     const Outline outline{StringList(lines).textLines()};
-    const std::vector<std::optional<std::size_t>> parents{std::nullopt, std::nullopt, 1, 1, 3,
-                                                          std::nullopt, 5};
+    const std::vector<std::optional<std::size_t>> parents{
+        std::nullopt, std::nullopt, 1, 1, 3, std::nullopt, 5};
     const std::vector<std::size_t> ends{1, 5, 3, 5, 5, 7, 7};
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(outline.parent(i), parents[i]) << "line " << i;

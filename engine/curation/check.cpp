@@ -51,14 +51,15 @@ void checkFileForms(const FileStore& files, CheckReport& report) {
             continue; // told as missing or unreadable
         }
         if (text.form == KnowledgeForm::PlainUtf8) {
-            report.findings.push_back({std::string(name), std::nullopt, "read as UTF-8 plain text"});
+            report.findings.push_back(
+                {std::string(name), std::nullopt, "read as UTF-8 plain text"});
         }
         for (const std::size_t line : text.strayBraces) {
             const std::string_view found =
                 line < text.lines.size() ? std::string_view(text.lines[line]) : "";
-            report.findings.push_back({std::string(name), line + 1,
-                                       "stray \"}\" before the end of the RTF document: " +
-                                           cp1251ToUtf8(found)});
+            report.findings.push_back(
+                {std::string(name), line + 1,
+                 "stray \"}\" before the end of the RTF document: " + cp1251ToUtf8(found)});
         }
         report.strayBraces += text.strayBraces.size();
     }
@@ -97,9 +98,9 @@ void checkTree(const FileStore& files, CheckReport& report) {
     }
     for (std::size_t i = 1; i < tree.count(); ++i) {
         if (!treeLineProblem(tree.line(i)) && hasSuspiciousKey(TreeLine(tree.line(i)))) {
-            report.findings.push_back({paths::kWords, i + 1,
-                                       "suspicious: a key without letters or digits: " +
-                                           cp1251ToUtf8(tree.line(i))});
+            report.findings.push_back(
+                {paths::kWords, i + 1,
+                 "suspicious: a key without letters or digits: " + cp1251ToUtf8(tree.line(i))});
             ++report.suspicious;
         }
     }

@@ -11,7 +11,7 @@ namespace besedka {
 
 // One thing `kb check` says about a file, or a line of it.
 struct Finding {
-    std::string file; // as the program names it ("Base\Words.Dat")
+    std::string file;                // as the program names it ("Base\Words.Dat")
     std::optional<std::size_t> line; // as a text editor counts
     std::string message;             // UTF-8
 };

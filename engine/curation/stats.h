@@ -34,9 +34,9 @@ struct FileFigure {
 // What a working directory's knowledge base holds.
 struct KnowledgeStats {
     TreeFigures tree;
-    std::vector<FileFigure> listLines; // each reply list's lines
+    std::vector<FileFigure> listLines;    // each reply list's lines
     std::optional<std::size_t> dialogues; // blocks in the dialogue log
-    std::vector<FileFigure> fileBytes; // the tree, the reply lists, the log
+    std::vector<FileFigure> fileBytes;    // the tree, the reply lists, the log
 };
 
 // Throws FileError when the tree cannot be read; other files that cannot be
