@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kAnyNumber = std::numeric_limits<std::size_t>::max();
 
-constexpr std::array<Subcommand, 8> kSubcommands{{
+constexpr std::array<Subcommand, 12> kSubcommands{{
     {"lines", "FILE", 1, 1, printLines, "print a knowledge-base file as UTF-8 lines",
      "besedka kb lines Base/W2.Dat"},
     {"from-text", "IN OUT", 2, 2, fromText, "write UTF-8 lines as a knowledge-base file",
@@ -28,6 +28,15 @@ constexpr std::array<Subcommand, 8> kSubcommands{{
     {"restore", "STAMP [WORKDIR]", 1, 2, restoreBackup,
      "put a backup back, after backing up the current state",
      "besedka kb restore 2026-12-07_12-30-05.123"},
+    {"teach", "FILE|- [--skip-bad] [--dry-run] [WORKDIR]", 1, 4, teachDialogues,
+     "teach the tree the dialogues of a text (blank line between)",
+     "besedka kb teach dialogues.txt"},
+    {"export", "[WORKDIR]", 0, 1, exportKnowledge,
+     "write the tree and the reply lists as one JSON document", "besedka kb export > kb.json"},
+    {"import", "FILE|- [WORKDIR]", 1, 2, importKnowledge,
+     "replace the files a JSON export names, after a backup", "besedka kb import kb.json"},
+    {"merge", "SOURCE [--dry-run] [WORKDIR]", 1, 3, mergeKnowledge,
+     "add what another working directory or export knows", "besedka kb merge ../other"},
 }};
 
 } // namespace

@@ -1,7 +1,11 @@
 #include "kb/support.h"
 
+#include "files/atomic_file.h"
+#include "files/file_error.h"
 #include "text/cp1251.h"
 
+#include <iostream>
+#include <iterator>
 #include <ostream>
 
 namespace besedka::kb {
@@ -32,6 +36,23 @@ std::optional<fs::path> workdirArgument(const Args& args, std::size_t at, std::o
         return std::nullopt;
     }
     return workdir;
+}
+
+std::optional<std::string> readInput(const std::string& file, std::ostream& err) {
+    if (file == "-") {
+        std::string bytes{std::istreambuf_iterator<char>(std::cin), {}};
+        if (std::cin.bad()) {
+            fail(err, "cannot read standard input");
+            return std::nullopt;
+        }
+        return bytes;
+    }
+    std::error_code reason;
+    auto bytes = readWholeFile(file, reason);
+    if (!bytes) {
+        fail(err, "cannot read " + file + ": " + reasonText(reason));
+    }
+    return bytes;
 }
 
 std::string numberedLine(std::size_t number, std::string_view line) {

@@ -36,6 +36,10 @@ Feedback feedbackOn(std::ostream& err);
 std::optional<std::filesystem::path> workdirArgument(const Args& args, std::size_t at,
                                                      std::ostream& err);
 
+// The bytes of FILE, or of standard input for "-"; a message and nothing when
+// it cannot be read.
+std::optional<std::string> readInput(const std::string& file, std::ostream& err);
+
 // A tree line as `kb find` and `kb forget` show it: "N: line" in UTF-8.
 std::string numberedLine(std::size_t number, std::string_view line);
 

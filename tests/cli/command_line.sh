@@ -16,7 +16,8 @@ status_of() { "$@" >/dev/null 2>&1; echo $?; }
 check "--version prints the version" grep -qx 'besedka [0-9]\+\.[0-9]\+\.[0-9]\+' <("$besedka" --version)
 help=$("$besedka" --help)
 for word in "besedka chat" "kb lines" "kb from-text" "kb check" "kb stats" "kb find" "kb forget" \
-    "kb backups" "kb restore" "Examples:" "besedka kb forget 12 40 --dry-run" "--workdir" "--drive" \
+    "kb backups" "kb restore" "kb teach" "kb export" "kb import" "kb merge" \
+    "besedka kb teach dialogues.txt" "besedka kb merge ../other" "Examples:" "besedka kb forget 12 40 --dry-run" "--workdir" "--drive" \
     "--version" "BESEDKA_CLOCK"; do
     check "--help names $word" grep -q -- "$word" <<<"$help"
 done
@@ -25,7 +26,8 @@ check "unknown option is named" grep -q -- "--bogus" <("$besedka" --bogus 2>&1)
 check "chat: unknown option exits 2" test "$(status_of "$besedka" chat --bogus)" = 2
 check "chat: missing workdir exits 2" test "$(status_of "$besedka" chat --workdir /no/such/dir)" = 2
 check "kb: unknown subcommand exits 2" test "$(status_of "$besedka" kb bogus)" = 2
-for usage in "find" "forget" "forget --dry-run" "forget 2 --all" "restore" "stats a b"; do
+for usage in "find" "forget" "forget --dry-run" "forget 2 --all" "restore" "stats a b" \
+    "teach" "teach --bogus x" "teach a b c" "merge --dry-run" "import"; do
     # shellcheck disable=SC2086 # the words are the arguments
     check "kb $usage: wrong usage exits 2" test "$(status_of "$besedka" kb $usage)" = 2
 done

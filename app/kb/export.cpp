@@ -1,0 +1,41 @@
+// kb export and kb import: a knowledge base as one JSON document and back.
+#include "kb/subcommands.h"
+
+#include "curation/knowledge_json.h"
+
+#include <ostream>
+
+namespace besedka::kb {
+
+int exportKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
+    const auto workdir = workdirArgument(args, 0, err);
+    if (!workdir) {
+        return kFailure;
+    }
+    return guarded(err, [&] {
+        out << knowledgeJson(readKnowledgeContent(FileStore{PathMap(*workdir)}));
+        return kSuccess;
+    });
+}
+
+int importKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
+    const auto workdir = workdirArgument(args, 1, err);
+    const auto json = workdir ? readInput(args[0], err) : std::nullopt;
+    if (!json) {
+        return kFailure;
+    }
+    return guarded(err, [&] {
+        const KnowledgeContent content = parseKnowledgeJson(*json);
+        FileStore files{PathMap(*workdir)};
+        writeKnowledgeContent(files, content, feedbackOn(err));
+        if (content.tree) {
+            out << "Words.Dat: " << content.tree->size() << " lines\n";
+        }
+        for (const NamedList& list : content.lists) {
+            out << list.name << ": " << list.lines.size() << " lines\n";
+        }
+        return kSuccess;
+    });
+}
+
+} // namespace besedka::kb

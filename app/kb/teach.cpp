@@ -1,0 +1,77 @@
+// kb teach: teach the tree the dialogues of a text.
+#include "kb/subcommands.h"
+
+#include "curation/teach.h"
+
+#include <chrono>
+#include <iostream>
+#include <unistd.h>
+
+namespace besedka::kb {
+namespace {
+
+// A progress line on a terminal, once teaching has taken a second.
+TeachProgress progressLine(std::ostream& err) {
+    if (&err != &std::cerr || ::isatty(STDERR_FILENO) == 0) {
+        return {};
+    }
+    const auto start = std::chrono::steady_clock::now();
+    return [&err, start](std::size_t done, std::size_t total) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
+            err << "\rbesedka kb: taught " << done << " of " << total << " utterances"
+                << (done == total ? "\n" : "") << std::flush;
+        }
+        return true;
+    };
+}
+
+void printFigures(const TeachFigures& figures, std::ostream& out) {
+    out << "dialogues:     " << figures.dialogues << '\n'
+        << "pairs:         " << figures.pairs << '\n'
+        << "new lines:     " << figures.newLines << '\n'
+        << "new answers:   " << figures.newAnswers << '\n'
+        << "already known: " << figures.known << '\n';
+}
+
+} // namespace
+
+int teachDialogues(const Args& args, std::ostream& out, std::ostream& err) {
+    TeachOptions options;
+    Args words;
+    for (const std::string& word : args) {
+        if (word == "--skip-bad" || word == "--dry-run") {
+            (word == "--dry-run" ? options.dryRun : options.skipBad) = true;
+        } else if (word.starts_with('-') && word != "-") {
+            return usageError(err, "teach: unknown option \"" + word + "\"");
+        } else {
+            words.push_back(word);
+        }
+    }
+    if (words.empty() || words.size() > 2) {
+        return usageError(err, "teach: give one FILE (or -) and at most one WORKDIR");
+    }
+    const auto workdir = workdirArgument(words, 1, err);
+    auto bytes = workdir ? readInput(words[0], err) : std::nullopt;
+    if (!bytes) {
+        return kFailure;
+    }
+    const DialogueText text = readDialogueText(std::move(*bytes));
+    return guarded(err, [&] {
+        FileStore files{PathMap(*workdir)};
+        const TeachReport report = teach(files, text, options, feedbackOn(err), progressLine(err));
+        for (const RefusedLine& refused : report.refused) {
+            err << "besedka kb: " << words[0] << ':' << refused.line << ": "
+                << (options.skipBad ? "skipped: " : "") << refused.reason << '\n';
+        }
+        if (!report.refused.empty() && !options.skipBad) {
+            return fail(err, "nothing taught; --skip-bad teaches the other lines");
+        }
+        printFigures(report.figures, out);
+        if (options.dryRun) {
+            out << "dry run: nothing written\n";
+        }
+        return kSuccess;
+    });
+}
+
+} // namespace besedka::kb

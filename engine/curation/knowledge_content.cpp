@@ -1,0 +1,50 @@
+#include "curation/knowledge_content.h"
+
+#include "files/kb_paths.h"
+#include "files/string_list.h"
+
+namespace besedka {
+namespace {
+
+constexpr std::string_view kBase = "Base\\";
+
+std::string pathOf(const std::string& name) {
+    return std::string(kBase) + name;
+}
+
+} // namespace
+
+std::vector<std::string> replyListNames() {
+    std::vector<std::string> names;
+    for (const std::string_view path : paths::kReplyLists) {
+        names.emplace_back(path.substr(kBase.size()));
+    }
+    return names;
+}
+
+KnowledgeContent readKnowledgeContent(const FileStore& files) {
+    const auto hold = files.holdKnowledgeBase();
+    KnowledgeContent content;
+    StringList list;
+    list.load(files, paths::kWords);
+    content.tree = list.textLines();
+    for (const std::string& name : replyListNames()) {
+        list.load(files, pathOf(name));
+        content.lists.push_back({name, list.textLines()});
+    }
+    return content;
+}
+
+void writeKnowledgeContent(FileStore& files, const KnowledgeContent& content,
+                           const Feedback& feedback) {
+    backUpBeforeFirstWrite(files, feedback.problem);
+    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    if (content.tree) {
+        StringList(*content.tree).save(files, paths::kWords);
+    }
+    for (const NamedList& list : content.lists) {
+        StringList(list.lines).save(files, pathOf(list.name));
+    }
+}
+
+} // namespace besedka

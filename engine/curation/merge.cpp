@@ -1,0 +1,86 @@
+#include "curation/merge.h"
+
+#include "curation/outline.h"
+#include "curation/outline_merge.h"
+#include "curation/tree.h"
+#include "files/kb_paths.h"
+#include "files/string_list.h"
+#include "text/tree_line.h"
+
+#include <string_view>
+#include <unordered_set>
+
+namespace besedka {
+namespace {
+
+// The source's lines in file order, each placed under the target line that
+// its parent became.
+bool mergeTree(OutlineMerge& target, const TextLines& source, MergeFigures& figures) {
+    const Outline outline(source);
+    std::vector<OutlineMerge::Node> placed(source.size(), OutlineMerge::kTop);
+    for (std::size_t i = 1; i < source.size(); ++i) {
+        const auto parentLine = outline.parent(i);
+        const OutlineMerge::Node parent = parentLine ? placed[*parentLine] : OutlineMerge::kTop;
+        const std::string_view line = source[i];
+        const TreeLine tree(line);
+        if (treeLineProblem(line)) {
+            const auto found = target.findLine(parent, line);
+            placed[i] = found ? *found : target.addRawLine(parent, line);
+            ++(found ? figures.knownLines : figures.newLines);
+        } else if (const auto found = target.find(parent, tree.depth(), tree.key())) {
+            placed[i] = *found;
+            ++figures.knownLines;
+            for (std::size_t k = 1; k <= tree.answerCount(); ++k) {
+                figures.newAnswers += target.addAnswer(*found, tree.answer(k)) ? 1u : 0u;
+            }
+        } else {
+            placed[i] = target.addLine(parent, tree.depth(), tree.key(),
+                                       line.substr(line.find('^', tree.depth()) + 1));
+            ++figures.newLines;
+        }
+    }
+    return target.changed();
+}
+
+// Appends the source's lines that the list does not hold; how many. The
+// views stay valid: `original` keeps the list's first lines alive.
+std::size_t mergeList(StringList& list, const TextLines& source) {
+    const TextLines original = list.textLines();
+    std::unordered_set<std::string_view> held(original.begin(), original.end());
+    std::size_t added = 0;
+    for (const std::string_view line : source) {
+        if (held.emplace(line).second) {
+            list.append(line);
+            ++added;
+        }
+    }
+    return added;
+}
+
+} // namespace
+
+MergeFigures mergeKnowledge(FileStore& files, const KnowledgeContent& source, bool dryRun,
+                            const Feedback& feedback) {
+    backUpBeforeFirstWrite(files, feedback.problem);
+    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    MergeFigures figures;
+    if (source.tree) {
+        OutlineMerge tree(loadTree(files).textLines());
+        if (mergeTree(tree, *source.tree, figures) && !dryRun) {
+            StringList(tree.lines()).save(files, paths::kWords);
+        }
+    }
+    for (const NamedList& sourceList : source.lists) {
+        const std::string path = "Base\\" + sourceList.name;
+        StringList list;
+        list.load(files, path);
+        const std::size_t added = mergeList(list, sourceList.lines);
+        figures.lists.push_back({sourceList.name, added});
+        if (added > 0 && !dryRun) {
+            list.save(files, path);
+        }
+    }
+    return figures;
+}
+
+} // namespace besedka

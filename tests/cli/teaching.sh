@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Teaching, export, import and merge through the real program on copies of the
+# starter data: what is taught is what the chat answers, a round trip gives
+# the same files, a merge made twice is made once, and a teach killed at any
+# moment leaves whole files.
+set -uo pipefail
+besedka=$1
+starter=$2
+failures=0
+check() { # description, then a command that must succeed
+    local what=$1
+    shift
+    if ! "$@"; then
+        echo "FAIL: $what"
+        failures=$((failures + 1))
+    fi
+}
+contains() { grep -qF -- "$2" <<<"$1"; }
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export XDG_STATE_HOME=$scratch/state BESEDKA_CLOCK=36000000
+copy() { cp -r "$starter" "$scratch/$1" && echo "$scratch/$1"; }
+# The replies of a chat session: the pane lines that follow each phrase.
+replies() { "$besedka" chat --workdir "$1" 2>/dev/null | grep -v '^NomerRazryada\|^Vetochka\|^S = \|^SS = '; }
+all_lines() { for f in "$1"/Base/*.Dat; do echo "== ${f##*/}"; "$besedka" kb lines "$f"; done; }
+
+# A made-up dialogue with dialogue dashes, and a second one sharing its start.
+printf '%s\n' "— Синий чай" "— Редкость." "— С мятой" "— Свежо!" "— Без сахара" "— Горько?" "" \
+    "- Синий чай" "- Редкость." "- С лимоном" "- Кислит." >"$scratch/tea.txt"
+taught=$(copy taught)
+summary=$("$besedka" kb teach "$scratch/tea.txt" "$taught")
+check "teach: exit status 0" test $? = 0
+check "teach: the summary counts" contains "$summary" "$(printf 'dialogues:     2\npairs:         5\nnew lines:     4\nnew answers:   0\nalready known: 1')"
+said=$(printf 'синий чай\nс мятой\nбез сахара\n' | replies "$taught")
+check "chat answers u1, u3, u5 with u2, u4, u6" test "$said" = "$(printf 'Синий чай.\nРедкость.\nС мятой.\nСвежо!\nБез сахара.\nГорько?')"
+check "kb check passes after teaching" "$besedka" kb check "$taught" >/dev/null
+again=$("$besedka" kb teach - "$taught" <"$scratch/tea.txt")
+check "teach again: nothing new" contains "$again" "new lines:     0"
+
+# The program's own dialogue log (RTF, written by the chat above) teaches the
+# same dialogue to another copy.
+from_log=$(copy from-log)
+printf 'синий чай\nс мятой\nбез сахара\n/exit\n' | "$besedka" chat --workdir "$taught" >/dev/null 2>&1
+check "teach from the RTF log" "$besedka" kb teach "$taught/Base/Log.Halden" "$from_log" >/dev/null
+said=$(printf 'синий чай\nс мятой\nбез сахара\n' | replies "$from_log")
+check "the log's dialogue answers the same" test "$said" = "$(printf 'Синий чай.\nРедкость.\nС мятой.\nСвежо!\nБез сахара.\nГорько?')"
+
+# A refused line: nothing written unless --skip-bad.
+refused=$(copy refused)
+printf 'раз\nдва;три\nчетыре\nпять\n' >"$scratch/bad.txt"
+before=$(md5sum <"$refused/Base/Words.Dat")
+said=$("$besedka" kb teach "$scratch/bad.txt" "$refused" 2>&1)
+check "a refused line: status 1" test $? = 1
+check "a refused line is named" contains "$said" "bad.txt:2: holds \";\""
+check "a refused line: nothing written" test "$(md5sum <"$refused/Base/Words.Dat")" = "$before"
+said=$("$besedka" kb teach --skip-bad --dry-run "$scratch/bad.txt" "$refused" 2>&1)
+check "--dry-run writes nothing" test "$(md5sum <"$refused/Base/Words.Dat")" = "$before"
+"$besedka" kb teach "$scratch/bad.txt" --skip-bad "$refused" >/dev/null 2>&1
+check "--skip-bad teaches the rest" contains "$("$besedka" kb find ЧЕТЫРЕ "$refused")" "ЧЕТЫРЕ^Пять.;"
+
+# Export and import: the same lines in every file, for the starter data and
+# for a tree with broken lines.
+broken=$(copy broken)
+printf 'Фразы\r\nБЕЗ ЗНАКА\r\n_КЛЮЧ^ответ без точки с запятой\r\n\r\nА^Б;;\r\nОК^Да.;\r\n' >"$broken/Base/Words.Dat"
+for source in "$starter" "$taught" "$broken"; do
+    target=$(copy "import-$(basename "$source")")
+    printf 'X^Y;\r\n' >"$target/Base/Words.Dat"
+    "$besedka" kb export "$source" | "$besedka" kb import - "$target" >/dev/null
+    check "export | import: the same lines ($(basename "$source"))" \
+        test "$(all_lines "$source")" = "$(all_lines "$target")"
+done
+said=$(echo '{"format": "besedka-knowledge", "version": 1, "tree": [{"line": "h"}, {"depth": 0, "key": "A;B", "answers": []}]}' |
+    "$besedka" kb import - "$target" 2>&1)
+check "import: a bad record is refused" test $? = 1
+check "import: its position is named" contains "$said" "tree[1].key"
+
+# Merge: A into B twice is A into B once, from a directory or an export.
+merged=$(copy merged)
+"$besedka" kb merge "$taught" "$merged" >/dev/null
+once=$(all_lines "$merged")
+second=$("$besedka" kb merge "$taught" "$merged")
+check "merge twice = once" test "$(all_lines "$merged")" = "$once"
+check "the second merge adds nothing" contains "$second" "new tree lines:   0"
+"$besedka" kb export "$taught" >"$scratch/taught.json"
+"$besedka" kb merge "$scratch/taught.json" "$merged" >/dev/null
+check "merging the export changes nothing more" test "$(all_lines "$merged")" = "$once"
+said=$(printf 'синий чай\nс мятой\n' | replies "$merged")
+check "the merged tree answers the taught dialogue" contains "$said" "Свежо!"
+
+# A teach killed at any moment: the tree loads whole, old or new, and the next
+# run removes what the kill left.
+killed=$(copy killed)
+awk 'BEGIN { for (d = 0; d < 400; d++) { for (i = 0; i < 500; i++) print "фраза " d " " i; print "" } }' >"$scratch/big.txt"
+"$besedka" kb lines "$killed/Base/Words.Dat" >"$scratch/old.lines"
+cp "$killed/Base/Words.Dat" "$scratch/old.dat"
+start=$(date +%s%N)
+"$besedka" kb teach "$scratch/big.txt" "$killed" >/dev/null
+took=$((($(date +%s%N) - start) / 1000))
+"$besedka" kb lines "$killed/Base/Words.Dat" >"$scratch/new.lines"
+for round in 1 2 3 4 5 6; do
+    cp "$scratch/old.dat" "$killed/Base/Words.Dat"
+    "$besedka" kb teach "$scratch/big.txt" "$killed" >/dev/null 2>&1 &
+    sleep "$(awk -v t="$took" -v r="$RANDOM" 'BEGIN { printf "%.6f", t * r / 32768 / 1e6 }')"
+    kill -9 $! 2>/dev/null
+    wait $! 2>/dev/null
+    "$besedka" kb lines "$killed/Base/Words.Dat" >"$scratch/now.lines"
+    check "killed teach $round: the tree is old or new" \
+        sh -c "cmp -s '$scratch/now.lines' '$scratch/old.lines' || cmp -s '$scratch/now.lines' '$scratch/new.lines'"
+done
+"$besedka" kb teach "$scratch/big.txt" "$killed" >/dev/null
+check "no temporary file stays" test -z "$(find "$killed/Base" -name '.*')"
+
+[ "$failures" -eq 0 ] && echo "teaching: all checks passed"
+exit "$failures"
