@@ -21,6 +21,17 @@ namespace {
 
 constexpr std::size_t kInputLimit = 255; // the input field's limit
 
+constexpr const char* kChatCommands =
+    "Commands:\n"
+    "  /new    new dialogue: empty the dialogue and its transcript\n"
+    "  /undo   delete the last line of the dialogue\n"
+    "  /cpu    self-talk mode (Cpu\\Cpu)\n"
+    "  /user   back to talking with you (Cpu\\User)\n"
+    "  /tick   one self-talk step through the exchange file D:\\Txt.Dat\n"
+    "  /exit   write the dialogue log and end\n"
+    "  /quit   end without the log\n"
+    "  /help   list these commands\n";
+
 // Writes every line the engine adds to the dialogue pane, as UTF-8, and
 // remembers why the output failed, if it did.
 class PanePrinter final : public PaneObserver {
@@ -91,6 +102,19 @@ std::string_view firstLine(std::string_view line) {
     return line.substr(0, line.find('\r'));
 }
 
+// "/" and letters only (Latin or Cyrillic): a mistyped command, never a phrase.
+bool looksLikeCommand(std::string_view input) {
+    if (input.size() < 2 || input.front() != '/') {
+        return false;
+    }
+    const std::string text = utf8ToCp1251(input.substr(1));
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || byte >= 0xC0 ||
+               byte == 0xA8 || byte == 0xB8;
+    });
+}
+
 std::string withoutControlCharacters(std::string_view text) {
     std::string kept;
     kept.reserve(text.size());
@@ -102,8 +126,8 @@ std::string withoutControlCharacters(std::string_view text) {
 // One chat session over an engine; reports file errors and remembers them.
 class ChatSession {
   public:
-    ChatSession(Engine& engine, ChatHost& host, std::ostream& err)
-        : engine_(engine), host_(host), err_(err) {}
+    ChatSession(Engine& engine, ChatHost& host, std::ostream& err, bool atTerminal)
+        : engine_(engine), host_(host), err_(err), atTerminal_(atTerminal) {}
 
     // Handles one input line; returns false when the session ends.
     bool handle(const std::string& input) {
@@ -135,18 +159,34 @@ class ChatSession {
     bool runCommand(const std::string& input) {
         if (input == "/new") {
             engine_.newDialogue();
+            confirm("Новый диалог.");
         } else if (input == "/undo") {
+            const bool hadLines = engine_.dialogue().paneCount() > 0;
             engine_.undo();
+            confirm(hadLines ? "Последняя строка удалена." : "Удалять нечего.");
         } else if (input == "/cpu") {
             engine_.switchToCpuCpu();
+            confirm("Режим Cpu\\Cpu: /tick делает шаг разговора с собой.");
         } else if (input == "/user") {
             engine_.switchToCpuUser();
+            confirm("Режим Cpu\\User.");
         } else if (input == "/tick") {
             guarded([&] { engine_.selfTalkStep(); });
+        } else if (input == "/help") {
+            err_ << kChatCommands;
+        } else if (looksLikeCommand(input)) {
+            err_ << "besedka chat: unknown command " << input << "; /help lists the commands\n";
         } else {
             return false;
         }
         return true;
+    }
+
+    // Told only to a person at a terminal: scripts see the same output as ever.
+    void confirm(std::string_view text) {
+        if (atTerminal_) {
+            err_ << text << '\n';
+        }
     }
 
     void sayLine(const std::string& input) {
@@ -176,16 +216,38 @@ class ChatSession {
     Engine& engine_;
     ChatHost& host_;
     std::ostream& err_;
+    bool atTerminal_;
     bool failed_ = false;
 };
 
 } // namespace
 
+void printChatHelp(std::ostream& out) {
+    out << "Usage: besedka chat [--workdir DIR] [--drive D=DIR]\n"
+           "\n"
+           "Chat in the terminal. Each line of standard input is one phrase (UTF-8, at most\n"
+           "255 characters); every line of the dialogue goes to standard output. A farewell\n"
+           "or the end of input ends the session and writes the dialogue log.\n"
+           "\n"
+        << kChatCommands
+        << "\n"
+           "Options (also as --workdir=DIR and --drive=D=DIR):\n"
+           "  --workdir DIR   run in DIR (default: the current directory when it holds Base,\n"
+           "                  else ~/.local/share/besedka)\n"
+           "  --drive D=DIR   map the Windows drive D: to DIR\n";
+}
+
 int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                    std::ostream& err, bool greet) {
+    if (std::find_if(args.begin(), args.end(), [](const std::string& arg) {
+            return arg == "--help" || arg == "-h";
+        }) != args.end()) {
+        printChatHelp(out);
+        return 0;
+    }
     StartOptions options;
     if (const auto problem = parseStartOptions(args, options)) {
-        err << "besedka chat: " << *problem << '\n';
+        err << "besedka chat: " << *problem << " (see besedka chat --help)\n";
         return 2;
     }
     if (options.workdir && !std::filesystem::is_directory(*options.workdir)) {
@@ -200,20 +262,20 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
     Engine engine(files, *clock, host);
     PanePrinter printer(out);
     engine.dialogue().setObserver(&printer);
-    ChatSession session(engine, host, err);
+    ChatSession session(engine, host, err, greet);
 
     std::string line;
     bool running = true;
     std::size_t number = 0;
     const auto prompt = [&] {
         if (greet) {
-            err << "> " << std::flush;
+            err << "Вы: " << std::flush;
         }
         return true;
     };
     if (greet) {
-        err << "Type a phrase and press Enter. Commands: /new /undo /cpu /user /tick /exit "
-               "/quit\n";
+        err << "Введите фразу и нажмите Enter. Команды: /new /undo /cpu /user /tick /exit "
+               "/quit /help\n";
     }
     // Once the replies cannot be written, the session ends as at the end of
     // input.

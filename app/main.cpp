@@ -21,12 +21,15 @@
 namespace {
 
 constexpr const char* kVersion = BESEDKA_VERSION;
+// The version of the design the window follows, as its title shows it.
+constexpr const char* kDesignVersion = "v1.926";
 
 void printHelp(std::ostream& out) {
     out << "Usage:\n"
            "  besedka [--workdir DIR] [--drive D=DIR]       open the chat window\n"
            "  besedka chat [--workdir DIR] [--drive D=DIR]  chat in the terminal, one phrase a "
            "line\n"
+           "  besedka chat --help                           the terminal chat's commands\n"
            "  besedka --help                                show this help\n"
            "  besedka --version                             show the version\n"
            "  besedka --has-window                          succeed when the window is built in\n"
@@ -39,8 +42,13 @@ void printHelp(std::ostream& out) {
            "                  from the starter data on first start\n"
            "  --drive D=DIR   map the Windows drive D: to DIR (else $BESEDKA_DRIVE_D, else the\n"
            "                  folder D in the working directory)\n"
+           "  Both also as --workdir=DIR and --drive=D=DIR.\n"
            "\n"
-           "Terminal chat commands: /new /undo /cpu /user /tick /exit /quit\n"
+           "Terminal chat commands: /new /undo /cpu /user /tick /exit /quit /help\n"
+           "Versions: "
+        << kVersion << " is this program's; the window's title shows " << kDesignVersion
+        << "\n"
+           "and the about box 1.9.2.6, the version of the design it follows.\n"
            "Environment: BESEDKA_CLOCK=MS runs on a fake clock starting MS milliseconds after\n"
            "midnight, for reproducible runs.\n";
 }
@@ -85,7 +93,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!args.empty() && args[0] == "--version") {
-        std::cout << "besedka " << kVersion << '\n';
+        std::cout << "besedka " << kVersion << " (" << kDesignVersion << ")\n";
         return 0;
     }
     if (!args.empty() && args[0] == "--has-window") {

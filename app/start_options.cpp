@@ -5,24 +5,39 @@
 
 namespace besedka {
 
+std::vector<std::string> splitOptionValues(const std::vector<std::string>& args) {
+    std::vector<std::string> words;
+    for (const std::string& arg : args) {
+        const auto equals = arg.find('=');
+        if (arg.starts_with("--") && equals != std::string::npos) {
+            words.push_back(arg.substr(0, equals));
+            words.push_back(arg.substr(equals + 1));
+        } else {
+            words.push_back(arg);
+        }
+    }
+    return words;
+}
+
 std::optional<std::string> parseStartOptions(const std::vector<std::string>& args,
                                              StartOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--workdir" && hasValue) {
-            options.workdir = args[++i];
-        } else if (arg == "--drive" && hasValue) {
+    const std::vector<std::string> words = splitOptionValues(args);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        const bool hasValue = i + 1 < words.size();
+        if (word == "--workdir" && hasValue) {
+            options.workdir = words[++i];
+        } else if (word == "--drive" && hasValue) {
             char letter = 0;
             std::string directory;
-            if (!parseDriveOption(args[++i], letter, directory)) {
-                return "--drive expects LETTER=DIR, got '" + args[i] + "'";
+            if (!parseDriveOption(words[++i], letter, directory)) {
+                return "--drive expects LETTER=DIR, got '" + words[i] + "'";
             }
             options.drives.emplace_back(letter, directory);
-        } else if (arg == "--workdir" || arg == "--drive") {
-            return arg + " needs a value";
+        } else if (word == "--workdir" || word == "--drive") {
+            return word + " needs a value";
         } else {
-            return "unknown option '" + arg + "'";
+            return "unknown option '" + word + "'";
         }
     }
     return std::nullopt;

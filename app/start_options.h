@@ -16,7 +16,10 @@ struct StartOptions {
     std::vector<std::pair<char, std::string>> drives; // --drive D=DIR
 };
 
-// Parses the options; returns an error message for anything else.
+// "--name=value" as the two words "--name" "value"; other words as they are.
+std::vector<std::string> splitOptionValues(const std::vector<std::string>& args);
+
+// Parses the options (either form); returns an error message for anything else.
 std::optional<std::string> parseStartOptions(const std::vector<std::string>& args,
                                              StartOptions& options);
 

@@ -106,10 +106,15 @@ TEST_F(Chat, FarewellEndsTheSessionAfterItsReply) {
     EXPECT_EQ(readLines("Base/Log.Halden").size(), 18u) << "a second log block";
 }
 
-TEST_F(Chat, ReservedCharactersAndEmptyLinesSendNothing) {
-    const Session s = run("a^b\n\nпод_чёрк\nx;y\r\n/quit\n");
+TEST_F(Chat, ReservedCharactersEmptyLinesAndMistypedCommandsSendNothing) {
+    const auto treeBefore = readBytes("Base/Words.Dat");
+    const Session s = run("a^b\n\nпод_чёрк\nx;y\r\n/qiut\n/выход\n/help\n/quit\n");
     EXPECT_EQ(s.out, "");
     EXPECT_NE(s.err.find("reserved"), std::string::npos);
+    EXPECT_NE(s.err.find("unknown command /qiut; /help lists the commands\n"), std::string::npos);
+    EXPECT_NE(s.err.find("unknown command /выход;"), std::string::npos);
+    EXPECT_NE(s.err.find("  /tick   one self-talk step"), std::string::npos) << "/help";
+    EXPECT_EQ(readBytes("Base/Words.Dat"), treeBefore);
     EXPECT_EQ(s.status, 0);
 }
 
@@ -155,15 +160,22 @@ TEST_F(Chat, CommandsDriveTheDialogueAndSelfTalk) {
     EXPECT_EQ(readBytes("D/Txt.Dat"), utf8ToCp1251("Здравствуй!\r\n"));
 }
 
-// A person at a terminal is told the commands and prompted; what the pane
-// shows on standard output stays the same.
+// A person at a terminal is greeted, prompted and told what each command did,
+// in Russian; what the pane shows on standard output stays the same.
 TEST_F(Chat, GreetsAPersonAtATerminalOnStandardError) {
-    std::istringstream in("привет\n/quit\n");
+    const std::string input = "привет\n/undo\n/undo\n/undo\n/new\n/cpu\n/user\n/quit\n";
+    std::istringstream in(input);
     std::ostringstream out, err;
-    EXPECT_EQ(runChatCommand({"--workdir", dir_.path().string()}, in, out, err, true), 0);
-    EXPECT_EQ(out.str(), run("привет\n/quit\n").out);
-    EXPECT_EQ(err.str(), "Type a phrase and press Enter. Commands: /new /undo /cpu /user /tick "
-                         "/exit /quit\n> > ");
+    EXPECT_EQ(runChatCommand({"--workdir=" + dir_.path().string()}, in, out, err, true), 0);
+    const Session script = run(input);
+    EXPECT_EQ(out.str(), script.out);
+    EXPECT_EQ(script.err, "");
+    EXPECT_EQ(err.str(), "Введите фразу и нажмите Enter. Команды: /new /undo /cpu /user /tick "
+                         "/exit /quit /help\n"
+                         "Вы: Вы: Последняя строка удалена.\nВы: Последняя строка удалена.\n"
+                         "Вы: Удалять нечего.\nВы: Новый диалог.\n"
+                         "Вы: Режим Cpu\\Cpu: /tick делает шаг разговора с собой.\n"
+                         "Вы: Режим Cpu\\User.\nВы: ");
 }
 
 TEST_F(Chat, TypedPhraseInSelfTalkModeRunsOnTheExchangeBuffer) {

@@ -28,7 +28,7 @@ int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
     if (!workdir) {
         return kFailure;
     }
-    return guarded(err, [&] {
+    return guarded(err, *workdir, [&] {
         const auto folder = backupFolderOf(*workdir);
         const auto summaries = backupSummaries(folder);
         if (summaries.empty()) {
@@ -46,7 +46,7 @@ int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
     if (!workdir) {
         return kFailure;
     }
-    return guarded(err, [&] {
+    return guarded(err, *workdir, [&] {
         for (const RestoredFile& file :
              besedka::restoreBackup(*workdir, args[0], feedbackOn(err))) {
             out << "restored Base/" << file.name << " (" << file.lines << " lines)\n";

@@ -38,8 +38,9 @@ int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
             << paths::kWords << " holds " << phrases << " phrases" << suspicious << '\n';
         return kSuccess;
     }
-    out << "kb check: FAILED: " << report.absent << " files missing or unreadable, "
-        << report.broken << " broken lines in " << paths::kWords;
+    out << "kb check: FAILED: " << report.absent << " files missing or unreadable"
+        << (report.absent > 0 ? " in " + workdir->string() : "") << ", " << report.broken
+        << " broken lines in " << paths::kWords;
     if (report.strayBraces > 0) {
         out << ", " << report.strayBraces << " stray \"}\" in RTF files";
     }

@@ -15,7 +15,7 @@ int findLines(const Args& args, std::ostream& out, std::ostream& err) {
     if (!workdir) {
         return kFailure;
     }
-    return guarded(err, [&] {
+    return guarded(err, *workdir, [&] {
         const auto found =
             findInTree(loadTree(FileStore{PathMap(*workdir)}), utf8ToCp1251(args[0]));
         for (const NumberedLine& line : found) {

@@ -4,6 +4,7 @@
 #include "curation/forget.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 
 namespace besedka::kb {
@@ -19,15 +20,22 @@ struct ForgetArguments {
     Args workdir; // empty or the one WORKDIR
 };
 
+// A word that is no number may only be the last one, the WORKDIR; any other
+// is blamed by name.
 std::optional<ForgetArguments> parseForget(const Args& args, std::ostream& err) {
     ForgetArguments parsed;
-    for (const std::string& word : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        const bool last = i + 1 == args.size();
         if (word == "--dry-run") {
             parsed.request.dryRun = true;
         } else if (isNumber(word)) {
             parsed.request.numbers.push_back(word.size() > 9 ? 0 : std::stoul(word));
-        } else if (word.starts_with('-') || !parsed.workdir.empty()) {
-            usageError(err, "forget: unexpected \"" + word + "\"");
+        } else if (word.starts_with('-')) {
+            usageError(err, "forget: unknown option \"" + word + "\"");
+            return std::nullopt;
+        } else if (!last || (parsed.request.numbers.empty() && !std::filesystem::exists(word))) {
+            usageError(err, "forget: \"" + word + "\" is not a line number");
             return std::nullopt;
         } else {
             parsed.workdir.push_back(word);
@@ -51,7 +59,7 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
     if (!workdir) {
         return kFailure;
     }
-    return guarded(err, [&] {
+    return guarded(err, *workdir, [&] {
         FileStore files{PathMap(*workdir)};
         for (const NumberedLine& line :
              besedka::forgetLines(files, parsed->request, feedbackOn(err))) {

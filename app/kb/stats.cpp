@@ -51,7 +51,7 @@ int showStats(const Args& args, std::ostream& out, std::ostream& err) {
     if (!workdir) {
         return kFailure;
     }
-    return guarded(err, [&] {
+    return guarded(err, *workdir, [&] {
         const KnowledgeStats stats = knowledgeStats(FileStore{PathMap(*workdir)});
         Rows rows = treeRows(stats.tree);
         for (const FileFigure& list : stats.listLines) {

@@ -3,7 +3,9 @@
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "text/cp1251.h"
+#include "workdir.h"
 
+#include <algorithm>
 #include <iostream>
 #include <iterator>
 #include <ostream>
@@ -28,11 +30,47 @@ Feedback feedbackOn(std::ostream& err) {
     };
 }
 
-std::optional<fs::path> workdirArgument(const Args& args, std::size_t at, std::ostream& err) {
-    const fs::path workdir = at < args.size() ? fs::path(args[at]) : fs::path(".");
+namespace {
+
+bool namedBase(const fs::path& path) {
+    std::string name = path.filename().string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name == "base";
+}
+
+// The working directory that `given` names: itself, or the one that holds it
+// when it is Base or a file in Base.
+fs::path workingDirectoryOf(const fs::path& given) {
     std::error_code error;
+    fs::path path = fs::absolute(given, error).lexically_normal();
+    if (path.filename().empty()) {
+        path = path.parent_path(); // "dir/" is "dir"
+    }
+    if (!fs::is_directory(path, error) && namedBase(path.parent_path())) {
+        return path.parent_path().parent_path();
+    }
+    if (namedBase(path) && !fs::is_directory(path / "Base", error) &&
+        !fs::is_directory(path / "base", error)) {
+        return path.parent_path();
+    }
+    return path;
+}
+
+} // namespace
+
+std::optional<fs::path> workdirArgument(const Args& args, std::size_t at, std::ostream& err) {
+    if (at >= args.size()) {
+        return chooseWorkdir(std::nullopt, WorkdirEnvironment::current());
+    }
+    std::error_code error;
+    if (!fs::exists(args[at], error)) {
+        fail(err, "no such directory: " + args[at]);
+        return std::nullopt;
+    }
+    const fs::path workdir = workingDirectoryOf(args[at]);
     if (!fs::is_directory(workdir, error)) {
-        fail(err, "no such directory: " + workdir.string());
+        fail(err, "not a directory: " + args[at]);
         return std::nullopt;
     }
     return workdir;
@@ -53,6 +91,10 @@ std::optional<std::string> readInput(const std::string& file, std::ostream& err)
         fail(err, "cannot read " + file + ": " + reasonText(reason));
     }
     return bytes;
+}
+
+std::string inWorkdir(const fs::path& workdir) {
+    return " (working directory " + workdir.string() + ")";
 }
 
 std::string numberedLine(std::size_t number, std::string_view line) {

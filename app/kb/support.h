@@ -31,14 +31,18 @@ int usageError(std::ostream& err, std::string_view problem);
 // Lock waits and backup problems told on `err`.
 Feedback feedbackOn(std::ostream& err);
 
-// The working directory named by `args[at]`, else the current directory; a
-// message and nothing when it is no directory.
+// The working directory named by `args[at]` (Base itself or a file in it
+// names the directory that holds it), else the one the chat and the window
+// use; a message and nothing when there is no such directory.
 std::optional<std::filesystem::path> workdirArgument(const Args& args, std::size_t at,
                                                      std::ostream& err);
 
 // The bytes of FILE, or of standard input for "-"; a message and nothing when
 // it cannot be read.
 std::optional<std::string> readInput(const std::string& file, std::ostream& err);
+
+// " (working directory DIR)": what a message about a file adds.
+std::string inWorkdir(const std::filesystem::path& workdir);
 
 // A tree line as `kb find` and `kb forget` show it: "N: line" in UTF-8.
 std::string numberedLine(std::size_t number, std::string_view line);
@@ -52,6 +56,18 @@ template <typename Step> int guarded(std::ostream& err, Step step) {
         return fail(err, error.what());
     } catch (const FileError& error) {
         return fail(err, cp1251ToUtf8(error.what()));
+    }
+}
+
+// The same for a step on a working directory: a file error names it.
+template <typename Step>
+int guarded(std::ostream& err, const std::filesystem::path& workdir, Step step) {
+    try {
+        return step();
+    } catch (const CurationError& error) {
+        return fail(err, error.what());
+    } catch (const FileError& error) {
+        return fail(err, cp1251ToUtf8(error.what()) + inWorkdir(workdir));
     }
 }
 

@@ -13,7 +13,8 @@ check() { # description, then a command that must succeed
 }
 status_of() { "$@" >/dev/null 2>&1; echo $?; }
 
-check "--version prints the version" grep -qx 'besedka [0-9]\+\.[0-9]\+\.[0-9]\+' <("$besedka" --version)
+check "--version prints both versions" \
+    grep -qx 'besedka [0-9]\+\.[0-9]\+\.[0-9]\+ (v1\.926)' <("$besedka" --version)
 help=$("$besedka" --help)
 for word in "besedka chat" "kb lines" "kb from-text" "kb check" "kb stats" "kb find" "kb forget" \
     "kb backups" "kb restore" "kb teach" "kb export" "kb import" "kb merge" \
@@ -34,6 +35,20 @@ done
 check "kb --help lists the examples" grep -q "besedka kb find привет" <("$besedka" kb --help)
 check "window: missing workdir exits 2" test "$(status_of "$besedka" --workdir /no/such/dir)" = 2
 check "--drive needs LETTER=DIR" test "$(status_of "$besedka" chat --drive D)" = 2
+check "window: --workdir=DIR is read" grep -q "no such directory: /no/such" \
+    <("$besedka" --workdir=/no/such 2>&1)
+for flag in --help -h; do
+    check "chat $flag lists the commands" grep -q "/tick .*exchange file" <("$besedka" chat $flag)
+done
+
+# Each subcommand tells its own usage, and a wrong argument is named.
+check "kb forget --help" grep -q "^usage: besedka kb forget N\.\.\. \[--dry-run\] \[WORKDIR\]$" \
+    <("$besedka" kb forget --help)
+forget_usage=$("$besedka" kb forget abc /tmp 2>&1)
+check "kb forget abc DIR blames abc" grep -q '"abc" is not a line number' <<<"$forget_usage"
+check "a usage error shows only its subcommand" test "$(grep -c "besedka kb " <<<"$forget_usage")" = 1
+check "kb stats a b blames b" grep -q 'unexpected "b"; usage: besedka kb stats \[WORKDIR\]' \
+    <("$besedka" kb stats a b 2>&1)
 
 # Output that cannot be written is a failure, said on stderr.
 work=$(mktemp -d)
@@ -46,6 +61,28 @@ check "kb lines: a full disk is named" grep -q "No space left on device" "$work/
 check "chat: a full disk exits 1" \
     test "$(status_to_full_disk "$besedka" chat --workdir "$work" <<<"привет")" = 1
 check "chat: a full disk is named" grep -q "No space left on device" "$work/err"
+
+# The terminal chat: --workdir=DIR, and a mistyped command is not learned.
+tree_before=$(cksum <"$work/Base/Words.Dat")
+chat_err=$(printf '/qiut\n/quit\n' | "$besedka" chat --workdir="$work" 2>&1 >/dev/null)
+check "chat: /qiut is an unknown command" \
+    grep -qx "besedka chat: unknown command /qiut; /help lists the commands" <<<"$chat_err"
+check "chat: /qiut is not learned" test "$(cksum <"$work/Base/Words.Dat")" = "$tree_before"
+
+# Without WORKDIR, kb works where the chat does: from a fresh HOME, the user's
+# data directory; Base itself names its working directory too.
+fresh=$(mktemp -d)
+trap 'rm -rf "$work" "$fresh"' EXIT
+mkdir "$fresh/cwd"
+in_fresh_home() { (cd "$fresh/cwd" && env -u XDG_DATA_HOME HOME="$fresh/home" "$@"); }
+check "kb stats without WORKDIR uses the data directory" \
+    grep -q "^learned phrases" <(in_fresh_home "$besedka" kb stats)
+rm "$fresh/home/.local/share/besedka/Base/Words.Dat"
+check "a missing file names the working directory" \
+    grep -q "Words.Dat: No such file.*(working directory $fresh/home/.local/share/besedka)" \
+    <(in_fresh_home "$besedka" kb find привет 2>&1)
+check "kb check takes Base for its working directory" \
+    grep -q "^kb check: OK" <("$besedka" kb check "$work/Base")
 
 [ "$failures" -eq 0 ] && echo "command line: all checks passed"
 exit "$failures"
