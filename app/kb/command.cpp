@@ -39,7 +39,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kArgument
     {"OUT", "the knowledge-base file to write (atomically; under the lock when in Base)"},
     {"TEXT", "the text to look for, letter case aside"},
     {"N...", "line numbers as kb find and kb check print them (line 1 is the tree's header)"},
-    {"--dry-run", "show what would be removed and change nothing"},
+    {"--dry-run", "show what would change, and change nothing"},
     {"STAMP", "a backup's stamp as kb backups lists it"},
     {"WORKDIR", "the working directory (Base itself or a file in it names it too); without "
                 "it,\n              the one the chat and the window use"},
