@@ -86,8 +86,8 @@ class DialogueReader {
   public:
     explicit DialogueReader(DialogueText& text) : text_(text) {}
 
-    void read(std::string_view rawLine, std::uint32_t number, bool lossy) {
-        const std::string_view line = trimmed(rawLine);
+    void read(std::string_view text, std::uint32_t number, bool lossy) {
+        const std::string_view line = trimmed(text);
         if (line.empty()) {
             endDialogue();
         } else if (isRule(line, '-', kLogBlockRule)) {
@@ -106,7 +106,7 @@ class DialogueReader {
             }
         } else if (inLogBlock_) {
             if (blockTalks_) {
-                continueLast(rawLine, lossy); // a phrase that held line breaks
+                continueLast(line, lossy); // a phrase that held line breaks
             }
         } else {
             add(withoutDialogueDash(line), number, lossy);

@@ -15,7 +15,7 @@ using Json = nlohmann::json;
 
 constexpr std::string_view kFormat = "besedka-knowledge";
 constexpr int kVersion = 1;
-constexpr std::uint64_t kMaxDepth = 10'000'000;
+constexpr std::uint64_t kMaxDepth = 1'000'000;
 
 // ---- writing ----
 

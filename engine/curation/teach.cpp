@@ -126,6 +126,13 @@ std::string teachingKey(std::string_view utterance) {
     return key;
 }
 
+TeachReport teachOutline(OutlineMerge& tree, const DialogueText& text,
+                         const TeachProgress& progress) {
+    TeachReport report;
+    report.cancelled = !Teacher(&tree, report).teach(text, progress);
+    return report;
+}
+
 TeachReport teach(FileStore& files, const DialogueText& text, const TeachOptions& options,
                   const Feedback& feedback, const TeachProgress& progress) {
     TeachReport report;
@@ -139,7 +146,8 @@ TeachReport teach(FileStore& files, const DialogueText& text, const TeachOptions
     const auto hold = files.holdKnowledgeBase(feedback.waiting);
     OutlineMerge tree(loadTree(files).textLines());
     const std::size_t total = text.utterances.size();
-    if (!Teacher(&tree, report).teach(text, progress) || (progress && !progress(total, total))) {
+    report = teachOutline(tree, text, progress);
+    if (report.cancelled || (progress && !progress(total, total))) {
         TeachReport stopped;
         stopped.cancelled = true;
         return stopped;

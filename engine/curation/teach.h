@@ -61,4 +61,11 @@ std::string teachingKey(std::string_view utterance);
 TeachReport teach(FileStore& files, const DialogueText& text, const TeachOptions& options,
                   const Feedback& feedback, const TeachProgress& progress = {});
 
+class OutlineMerge;
+
+// The same teaching into a tree held in memory; refused utterances end their
+// dialogue. Stops early, `cancelled` set, when the progress says so.
+TeachReport teachOutline(OutlineMerge& tree, const DialogueText& text,
+                         const TeachProgress& progress = {});
+
 } // namespace besedka
