@@ -56,6 +56,11 @@ TreeFigures treeFigures(const StringList& tree) {
     return figures;
 }
 
+std::optional<std::size_t> dialoguesInLog(const FileStore& files) {
+    const auto log = loaded(files, paths::kLog);
+    return log ? std::optional(dialogueCount(*log)) : std::nullopt;
+}
+
 KnowledgeStats knowledgeStats(const FileStore& files) {
     KnowledgeStats stats;
     stats.tree = treeFigures(loadTree(files));
@@ -63,9 +68,7 @@ KnowledgeStats knowledgeStats(const FileStore& files) {
         const auto lines = loaded(files, list);
         stats.listLines.push_back({list, lines ? std::optional(lines->count()) : std::nullopt});
     }
-    if (const auto log = loaded(files, paths::kLog)) {
-        stats.dialogues = dialogueCount(*log);
-    }
+    stats.dialogues = dialoguesInLog(files);
     stats.fileBytes.push_back(fileBytes(files, paths::kWords));
     for (const char* list : paths::kReplyLists) {
         stats.fileBytes.push_back(fileBytes(files, list));

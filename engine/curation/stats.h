@@ -39,6 +39,9 @@ struct KnowledgeStats {
     std::vector<FileFigure> fileBytes;    // the tree, the reply lists, the log
 };
 
+// The dialogues in the log; nothing when it cannot be read.
+std::optional<std::size_t> dialoguesInLog(const FileStore& files);
+
 // Throws FileError when the tree cannot be read; other files that cannot be
 // read are figures without a value.
 KnowledgeStats knowledgeStats(const FileStore& files);
