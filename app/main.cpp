@@ -1,11 +1,13 @@
 // Program start: the window by default, or one of the command-line tools.
 #include "chat_command.h"
 #include "files/heap_policy.h"
+#include "kb/browse.h"
 #include "kb/command.h"
 
 #ifdef BESEDKA_WITH_GUI
 #include "files/path_map.h"
 #include "platform_choice.h"
+#include "run_knowledge_window.h"
 #include "run_window.h"
 #include "start_options.h"
 
@@ -108,6 +110,12 @@ int main(int argc, char** argv) {
                                        std::cerr, ::isatty(STDIN_FILENO) != 0);
     }
     if (!args.empty() && args[0] == "kb") {
+#ifdef BESEDKA_WITH_GUI
+        besedka::kb::setKnowledgeWindowStarter([&](const std::filesystem::path& workdir) {
+            choosePlatformForTheWindow();
+            return besedka::runKnowledgeWindow(argc, argv, besedka::PathMap(workdir));
+        });
+#endif
         return besedka::runKbCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     }
 #ifdef BESEDKA_WITH_GUI

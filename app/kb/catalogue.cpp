@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kAnyNumber = std::numeric_limits<std::size_t>::max();
 
-constexpr std::array<Subcommand, 12> kSubcommands{{
+constexpr std::array<Subcommand, 13> kSubcommands{{
     {"lines", "FILE", 1, 1, printLines, "print a knowledge-base file as UTF-8 lines",
      "besedka kb lines Base/W2.Dat"},
     {"from-text", "IN OUT", 2, 2, fromText, "write UTF-8 lines as a knowledge-base file",
@@ -37,6 +37,8 @@ constexpr std::array<Subcommand, 12> kSubcommands{{
      "replace the files a JSON export names, after a backup", "besedka kb import kb.json"},
     {"merge", "SOURCE [--dry-run] [WORKDIR]", 1, 3, mergeKnowledge,
      "add what another working directory or export knows", "besedka kb merge ../other"},
+    {"browse", "[WORKDIR]", 0, 1, browse,
+     "open the knowledge window: see, search, correct, forget, restore", "besedka kb browse"},
 }};
 
 } // namespace

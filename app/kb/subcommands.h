@@ -21,5 +21,6 @@ int teachDialogues(const Args& args, std::ostream& out, std::ostream& err);  // 
 int exportKnowledge(const Args& args, std::ostream& out, std::ostream& err); // kb/export.cpp
 int importKnowledge(const Args& args, std::ostream& out, std::ostream& err); // kb/export.cpp
 int mergeKnowledge(const Args& args, std::ostream& out, std::ostream& err);  // kb/merge.cpp
+int browse(const Args& args, std::ostream& out, std::ostream& err);          // kb/browse.cpp
 
 } // namespace besedka::kb

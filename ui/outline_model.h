@@ -1,0 +1,83 @@
+#pragma once
+
+#include "curation/outline.h"
+#include "files/string_list.h"
+
+#include <QAbstractItemModel>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace besedka {
+
+// The knowledge tree as an item model: root lines at the top, each deeper
+// line under the line it hangs under in the outline. The model keeps the
+// lines as they are; an index carries its line number (0 is the header,
+// never shown) in internalId(), and each line's children are found in arrays
+// built once per tree and filter, so a view of a million lines costs no item
+// per line. Columns: the key, the number of answers, the line number as a
+// text editor counts.
+class OutlineModel final : public QAbstractItemModel {
+    Q_OBJECT
+
+  public:
+    enum Column { KeyColumn, AnswersColumn, NumberColumn, ColumnCount };
+
+    explicit OutlineModel(QObject* parent = nullptr);
+
+    // Shows a new tree, with the filter cleared.
+    void setTree(StringList tree);
+    const StringList& tree() const { return tree_; }
+    const Outline& outline() const { return outline_; }
+
+    // Shows only `lines` (numbers from 0) and the lines that lead to them;
+    // nothing shows every line.
+    void setFilter(std::optional<std::vector<std::size_t>> lines);
+    bool filtered() const { return filtered_; }
+
+    // The line of an index, or nothing for the root.
+    std::optional<std::size_t> lineOf(const QModelIndex& index) const;
+    // The index of a shown line; invalid when the line is not shown.
+    QModelIndex indexOfLine(std::size_t line, int column = KeyColumn) const;
+
+    // A line's key with its depth marks and those of the lines it hangs
+    // under, from the top: what finds "the same line" in a changed tree.
+    std::vector<std::string> keyPath(std::size_t line) const;
+    std::optional<std::size_t> lineAtKeyPath(const std::vector<std::string>& path) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Asks for the key to be changed (keyEdited); the model itself changes
+    // only when a new tree is set.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+  signals:
+    void keyEdited(std::size_t line, const QString& key);
+
+  private:
+    bool shown(std::size_t line) const { return !filtered_ || visible_[line] != 0; }
+    // The children of a line, or of the root for line 0 (no line hangs under
+    // the header).
+    std::size_t childCount(std::size_t line) const;
+    std::size_t child(std::size_t line, std::size_t row) const;
+    void buildChildren();
+
+    StringList tree_;
+    Outline outline_{TextLines()};
+    bool filtered_ = false;
+    std::vector<std::uint8_t> visible_;
+    std::vector<std::uint32_t> childStart_; // per line, then one past the end
+    std::vector<std::uint32_t> children_;
+    std::vector<std::uint32_t> rowOf_;
+};
+
+} // namespace besedka

@@ -1,0 +1,25 @@
+#include "run_knowledge_window.h"
+
+#include "design_font.h"
+#include "knowledge_dialogs.h"
+#include "knowledge_window.h"
+#include "translations.h"
+
+#include <QApplication>
+
+namespace besedka {
+
+int runKnowledgeWindow(int& argc, char** argv, const PathMap& paths) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("besedka"));
+    installRussianTranslations(app);
+    installDesignFontSubstitute();
+    // The chat window's face, a size up: this window is for reading lines.
+    QApplication::setFont(QFont(QLatin1String(kDesignFace), kDesignPointSize + 1));
+    StandardKnowledgeDialogs dialogs;
+    KnowledgeWindow window(paths, dialogs);
+    window.show();
+    return QApplication::exec();
+}
+
+} // namespace besedka
