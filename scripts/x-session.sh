@@ -1,16 +1,20 @@
 # Sourced (not run) by the scripts that drive the window: an X server of its
 # own (Xvfb) with a window manager (openbox) on it.
 
-# start_x_session WORK SCREEN: starts Xvfb on a free display with the screen
-# SCREEN (WIDTHxHEIGHTxDEPTH) and openbox on it, with their logs in WORK;
-# exports DISPLAY and sets xvfb_pid and wm_pid for stop_x_session. Returns 1,
-# saying why on stderr, when either does not start.
+# start_x_session WORK SCREEN [FBDIR]: starts Xvfb on a free display with the
+# screen SCREEN (WIDTHxHEIGHTxDEPTH) and openbox on it, with their logs in
+# WORK; exports DISPLAY and sets xvfb_pid and wm_pid for stop_x_session. With
+# FBDIR the screen is also the file FBDIR/Xvfb_screen0 (XWD), which a copy
+# catches whole at any instant. Returns 1, saying why on stderr, when either
+# does not start.
 start_x_session() {
-    local work=$1 screen=$2
+    local work=$1 screen=$2 fbdir=()
+    [ -n "${3:-}" ] && fbdir=(-fbdir "$3")
     # Xvfb writes the number of the display it took to fd 3; -noreset keeps a
     # keyboard map set by a client (xmodmap) after that client disconnects.
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$screen" "${fbdir[@]}" -nolisten tcp -noreset \
+        >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     exec 3>&-
     for _ in $(seq 100); do

@@ -180,6 +180,8 @@ class MainWindow final : public QMainWindow, private Host {
     static void startIfStopped(QTimer* timer);
     void scanWholeInput();
     void shrinkForClosing();
+    // Covers a strip the closing window gives up in the window's colour.
+    void blankStrip(std::size_t which, const QRect& strip);
     void setSelfTalkPeriod(int milliseconds);
 
     // Appearance: the colour and font dialogs keep their last choice (the
@@ -209,6 +211,7 @@ class MainWindow final : public QMainWindow, private Host {
     std::array<QLabel*, 3> statusPanels_{};
     QString statusBeforeWait_; // panel 0 while another process holds the files
     int closingTicks_ = 0;
+    std::array<QWidget*, 2> closingStrips_{}; // the right and the bottom strip
     int scanPosition_ = 0;
     RepeatedFailure startupLoadFailure_;
     RepeatedFailure idleRemarkFailure_;

@@ -10,6 +10,7 @@
 #include "window_shake.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QTimer>
 #include <QToolButton>
 
@@ -131,9 +132,29 @@ void MainWindow::closingTick() {
 void MainWindow::shrinkForClosing() {
     const QSize size(std::max(width() - 10, kSmallestWindow.width()),
                      std::max(height() - 8, kSmallestWindow.height()));
+    // A window manager gives the window its new size a moment after it is
+    // asked to, and what the window paints at its new size meanwhile leaves
+    // the rows and columns it gives up as they were: under the status bar a
+    // stale copy of it, one more each step. So those rows and columns are
+    // first painted over in the window's colour, and only then given up.
+    blankStrip(0, QRect(size.width(), 0, width() - size.width(), height()));
+    blankStrip(1, QRect(0, size.height(), width(), height() - size.height()));
+    repaint();
     move(x() - 3, y() - 2);
     setFixedSize(size);
     repaint(); // at once, so that each step of the drift is drawn whole
+}
+
+void MainWindow::blankStrip(std::size_t which, const QRect& strip) {
+    QWidget*& blank = closingStrips_.at(which);
+    if (blank == nullptr) {
+        blank = new QWidget(this);
+        blank->setAutoFillBackground(true);
+    }
+    blank->setPalette(palette());
+    blank->setGeometry(strip);
+    blank->raise();
+    blank->show();
 }
 
 void MainWindow::guardTick() {

@@ -6,8 +6,9 @@
 # and must stand where it stood); the editor dialog and the about box opened
 # from the menus and closed again; two self-talk ticks in Cpu\Cpu mode; then a
 # farewell. Checks that the closing animation ended the program after a
-# drift the user can see, that the dialogue log holds the dialogue and that
-# the exchange file holds the last reply.
+# drift the user can see, with no stale copy of the status bar left under it
+# at any step, that the dialogue log holds the dialogue and that the exchange
+# file holds the last reply.
 #
 # Usage: window_e2e.sh BESEDKA_BINARY DATA_DIR
 set -euo pipefail
@@ -24,6 +25,7 @@ cleanup() {
     if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
         kill "$program_pid" 2>/dev/null || true
     fi
+    [ -n "${wm_pid:-}" ] && kill -CONT "$wm_pid" 2>/dev/null
     stop_x_session
     rm -rf "$work"
 }
@@ -45,7 +47,8 @@ export XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-start_x_session "$work" 1024x768x24 || fail "the X session did not start"
+mkdir -p "$work/screen" "$work/frames"
+start_x_session "$work" 1024x768x24 "$work/screen" || fail "the X session did not start"
 # The menu accelerators used below: Н(астройки), Ре(д)актор, С(п)равка, (О) программе.
 "$(dirname "$0")/map_cyrillic_keys.sh" en de pe o || fail "cannot map the Cyrillic keys"
 
@@ -172,14 +175,34 @@ sleep 0.5
 alive
 
 xdotool type --delay 40 "BY"
+sleep 0.3
+# The window's place on the screen (xdotool counts the frame's caption twice).
+geometry() { xwininfo -id "$window" | awk -v f="$1" '$0 ~ f { print $NF }'; }
+win_x=$(geometry 'Absolute upper-left X') win_y=$(geometry 'Absolute upper-left Y')
+win_w=$(geometry 'Width:') win_h=$(geometry 'Height:')
+cp "$work/screen/Xvfb_screen0" "$work/before.xwd"
 xdotool key Insert
 farewell_at=$(date +%s%N)
 
 # The farewell runs the closing animation, which writes the log and ends the
-# program after a drift of about 1.25 s.
+# program after a drift of about 1.25 s. The screen is caught as it drifts;
+# twice while the window manager is held up for a moment, as a busy one is,
+# so that the window is asked to shrink and not yet shrunk.
+sleep 0.15
+kill -STOP "$wm_pid"
+for frames in 1 2; do
+    sleep 0.1
+    cp "$work/screen/Xvfb_screen0" "$work/frames/$frames.xwd"
+done
+kill -CONT "$wm_pid"
 for _ in $(seq 600); do
     kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.01
+    if [ "$frames" -lt 20 ]; then
+        frames=$((frames + 1))
+        cp "$work/screen/Xvfb_screen0" "$work/frames/$frames.xwd"
+    else
+        sleep 0.01
+    fi
 done
 kill -0 "$program_pid" 2>/dev/null && fail "the program did not end after the farewell"
 closing_ms=$((($(date +%s%N) - farewell_at) / 1000000))
@@ -189,6 +212,36 @@ status=0
 wait "$program_pid" || status=$?
 program_pid=
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
+
+# Each step moves the status bar up with the window's bottom edge; a step
+# painted before the window manager shrank the window leaves the old status
+# bar's lower rows under the new one. One row of those, from the status bar
+# as it stood, must never show twice on the screen.
+# The window only moves up and left: the screen above and left of its lower
+# right corner is enough.
+seen_w=$((win_x + win_w)) seen_h=$((win_y + win_h))
+screen_rows() { # XWD: one line of hex pixels per screen row
+    convert "xwd:$1" -crop "${seen_w}x${seen_h}+0+0" -depth 8 rgb:- |
+        od -An -v -tx1 -w$((seen_w * 3)) | tr -d ' '
+}
+screen_rows "$work/before.xwd" >"$work/before.txt"
+status_row= most=0
+for up in $(seq 1 8); do # the rows a stale copy leaves, the lowest 8
+    row=$(sed -n "$((win_y + win_h - up + 1))p" "$work/before.txt")
+    row=${row:$(((win_x + 2) * 6)):$((140 * 6))} # panel 0 "Загрузка окончена"
+    colours=$(fold -w6 <<<"$row" | sort -u | wc -l)
+    [ "$colours" -gt "$most" ] && most=$colours status_row=$row
+done
+echo "window_e2e: $frames screens caught during the drift"
+[ "$most" -gt 8 ] || fail "no row of the status bar found at $win_x,$win_y (height $win_h)"
+for frame in $(seq "$frames"); do
+    copies=$(screen_rows "$work/frames/$frame.xwd" | grep -cF "$status_row" || true)
+    if [ "$copies" -gt 1 ]; then
+        shot=${TMPDIR:-/tmp}/window_e2e-drift.png
+        convert "xwd:$work/frames/$frame.xwd" "$shot" 2>/dev/null || true
+        fail "a screen caught during the drift shows the status bar $copies times ($shot)"
+    fi
+done
 
 "$besedka" kb lines "$work/dir/Base/Log.Halden" >"$work/log.txt" ||
     fail "cannot read Base/Log.Halden"
