@@ -155,6 +155,29 @@ TEST_F(Learning, SelfTalkTextWithLineBreaksIsStoredAsOneLine) {
     EXPECT_EQ(learnedText(utf8ToCp1251("Да\r?")), utf8ToCp1251("Да ?"));
 }
 
+// Self-talk reads its own replies back with CR LF: each is learned once, in
+// the form it was said, at whatever depth the tree holds it; a typed phrase
+// still counts only root lines as known.
+TEST_F(Learning, SelfTalkLearnsWhatWasSaidOnce) {
+    writeLines("Base/Words.Dat", {"header", "__ПОНЯТНО.^", "ОГО.^"});
+    afterReply("Ого.", 5);
+    writeLines("D/Txt.Dat", {"Понятно."});
+    engine_.selfTalkStep();
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"header", "__ПОНЯТНО.^", "ОГО.^"}));
+    EXPECT_EQ(readLines("Base/W2.Dat"), (Lines{"Бывает.", "Понятно."}));
+
+    afterReply("Ого.");
+    writeLines("D/Txt.Dat", {"Неужели?"});
+    engine_.selfTalkStep();
+    EXPECT_EQ(readLines("Base/Words.Dat"),
+              (Lines{"header", "__ПОНЯТНО.^", "_НЕУЖЕЛИ?^", "ОГО.^Неужели?;"}));
+
+    afterReply("Ого.");
+    say("понятно.");
+    EXPECT_EQ(readLines("Base/Words.Dat"), (Lines{"header", "__ПОНЯТНО.^", "_НЕУЖЕЛИ?^",
+                                                  "__ПОНЯТНО.^", "ОГО.^Неужели?;Понятно.;"}));
+}
+
 TEST_F(Learning, EmptyTreeFileLearnsIntoLineZero) {
     writeLines("Base/Words.Dat", {});
     writeLines("Base/W2.Dat", {"Бывает.", "Раз."});

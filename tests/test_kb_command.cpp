@@ -459,13 +459,23 @@ TEST(StarterData, PassesTheCheck) {
 
 // Root keys are found only when no insult entry in the same phrase answers
 // first; answers are shown phrases.
-// Self-talk reads texts that end in a line break; none of it may reach the
-// tree as a split line such as ".^".
+// How often each key, depth marks set aside, stands in the tree.
+std::map<std::string, int> keyCounts(const std::vector<std::string>& tree) {
+    std::map<std::string, int> counts;
+    for (std::size_t i = 1; i < tree.size(); ++i) {
+        ++counts[std::string(TreeLine(tree[i]).key())];
+    }
+    return counts;
+}
+
+// Self-talk reads each reply back with CR LF after it: none of it may reach
+// the tree as a split line such as ".^", and what it learns is the reply as it
+// was said, once.
 TEST(StarterData, SelfTalkKeepsTheTreeWellFormed) {
     TempDir workdir;
     fs::copy(kDataDir, workdir.path(), fs::copy_options::recursive);
-    std::string input = "/cpu\n";
-    for (int i = 0; i < 30; ++i) {
+    std::string input = "привет\n/cpu\n";
+    for (int i = 0; i < 40; ++i) {
         input += "/tick\n";
     }
     std::istringstream in(input + "/quit\n");
@@ -474,11 +484,24 @@ TEST(StarterData, SelfTalkKeepsTheTreeWellFormed) {
     EXPECT_EQ(runChatCommand({"--workdir", workdir.path().string()}, in, out, err), 0);
     ::unsetenv("BESEDKA_CLOCK");
     EXPECT_EQ(out.str().find('\r'), std::string::npos);
+    const auto starter = parseKnowledgeFile(readBytes(kDataDir / "Base" / "Words.Dat"));
     const auto tree = parseKnowledgeFile(readBytes(workdir.path() / "Base" / "Words.Dat"));
     for (std::size_t i = 1; i < tree.size(); ++i) {
-        EXPECT_NE(tree[i].substr(tree[i].find_first_not_of('_')).front(), '.') << i;
+        const TreeLine line(tree[i]);
+        EXPECT_FALSE(line.key().starts_with('.')) << i;
+        for (const std::string_view end : {"..", "?.", "!."}) {
+            EXPECT_FALSE(line.key().ends_with(end)) << cp1251ToUtf8(tree[i]);
+        }
+        for (std::size_t a = 1; a <= line.answerCount(); ++a) {
+            EXPECT_FALSE(line.answer(a).ends_with("..")) << cp1251ToUtf8(tree[i]);
+        }
     }
-    EXPECT_GT(tree.size(), parseKnowledgeFile(readBytes(kDataDir / "Base" / "Words.Dat")).size());
+    const auto before = keyCounts(starter);
+    for (const auto& [key, count] : keyCounts(tree)) {
+        EXPECT_LE(count, std::max(1, before.contains(key) ? before.at(key) : 0))
+            << cp1251ToUtf8(key);
+    }
+    EXPECT_GT(tree.size(), starter.size());
     const KbRun check = kb({"check", workdir.path().string()});
     EXPECT_EQ(check.status, 0) << check.out << check.err;
 }

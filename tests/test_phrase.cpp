@@ -48,6 +48,18 @@ TEST(Phrase, UppercasingMapsExactlyTheSmallLetters) {
     }
 }
 
+// The "." that the end fix put after a final line break is dropped when the
+// text before the break already ends a sentence.
+TEST(Phrase, LearnedFormOfAPhraseWithLineBreaks) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Понятно.\r\n.", "Понятно."}, {"Неужели?\r\n.", "Неужели?"}, {"Привет\r\n.", "Привет."},
+        {"А\r\nБ\r\n.", "А Б."},       {"Ну!\r\n\r\n.", "Ну!"},       {"Ну…\r\n.", "Ну…"},
+    };
+    for (const auto& [shown, learned] : cases) {
+        EXPECT_EQ(learnedText(utf8ToCp1251(shown)), utf8ToCp1251(learned)) << shown;
+    }
+}
+
 TEST(Phrase, LineBreaksStayAndGetAFinalPeriod) {
     EXPECT_EQ(shownPhrase("\xEF\xF0\xE8\r\n"), "\xCF\xF0\xE8\r\n.");
     EXPECT_EQ(shownPhrase(""), "");

@@ -91,7 +91,7 @@ class Engine {
     bool keywordLookup(const StringList& tree);
     void chooseAnswer(std::string_view line);
     void learn(const std::string& shownLine);
-    std::optional<StringList> learnNewTreeLine(const std::string& shown);
+    std::optional<StringList> learnNewTreeLine(const std::string& shown, bool hadLineBreaks);
     void learnAnswerForLastReply(const StringList& tree, const std::string& shown);
     void showAndRecord(const std::string& shown);
     void writeExchangeFile();

@@ -32,18 +32,27 @@ void Engine::learn(const std::string& shownLine) {
         list.append(shown);
         knowledge_.save(target, list);
     }
-    if (const auto tree = learnNewTreeLine(shown)) {
+    if (const auto tree = learnNewTreeLine(shown, holdsLineBreak(shownLine))) {
         learnAnswerForLastReply(*tree, shown);
     }
 }
 
-// Adds the phrase as a new tree line unless a root line has its key already.
+// Adds the phrase as a new tree line unless the tree knows it already.
 // Returns the tree as loaded again after the save, or nothing when the phrase
 // was known.
-std::optional<StringList> Engine::learnNewTreeLine(const std::string& shown) {
+std::optional<StringList> Engine::learnNewTreeLine(const std::string& shown, bool hadLineBreaks) {
     StringList tree = knowledge_.load(paths::kWords);
     const std::string newKey = cyrillicUpper(shown);
-    if (tree.treeKeys().firstWithMarkedKey(tree.textLines(), state_.userPhraseKey)) {
+    // A typed phrase is known by a line whose key, depth marks included, is
+    // the phrase as typed: only root lines can be. A phrase with line breaks
+    // (read from the exchange file) is known by any line whose key, marks set
+    // aside, is its new key: self-talk's lines all have marks, so it would
+    // otherwise learn the same phrase again, one level deeper, at every step.
+    const TreeKeys& keys = tree.treeKeys();
+    const auto known = hadLineBreaks
+                           ? keys.firstWithKey(tree.textLines(), newKey)
+                           : keys.firstWithMarkedKey(tree.textLines(), state_.userPhraseKey);
+    if (known) {
         return std::nullopt;
     }
     if (dialogue_.paneCount() <= 2) {

@@ -30,7 +30,15 @@ bool isLineBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
+bool endsSentence(char c) {
+    return c == '.' || c == '!' || c == '?' || c == '\x85';
+}
+
 } // namespace
+
+bool holdsLineBreak(std::string_view phrase) {
+    return phrase.find_first_of("\r\n") != std::string_view::npos;
+}
 
 std::string learnedText(std::string_view shown) {
     std::string out;
@@ -45,6 +53,9 @@ std::string learnedText(std::string_view shown) {
             ++end;
         }
         const bool beforeFinalDot = end + 1 == shown.size() && shown[end] == '.';
+        if (beforeFinalDot && !out.empty() && endsSentence(out.back())) {
+            return out;
+        }
         if (!beforeFinalDot) {
             // CR LF is one line break; any other break character is one more.
             for (std::size_t k = i; k < end; ++k) {

@@ -15,7 +15,14 @@ std::string shownPhrase(std::string_view phrase);
 // The shown phrase as learning stores it: a stored line must never split in
 // two when its file is read back, so line breaks directly before the final "."
 // are dropped and every other line break (CR LF, CR or LF) becomes one space.
+// That final "." goes too when the text before the line breaks already ends a
+// sentence (".", "!", "?" or the ellipsis, byte 0x85): a reply read back from the
+// exchange file ends in CR LF, which the end fix followed by a "." of its own.
 std::string learnedText(std::string_view shown);
+
+// Whether the phrase holds a line break, as only a phrase read from the
+// exchange file can.
+bool holdsLineBreak(std::string_view phrase);
 
 // The phrase with every character uppercased and its ending untouched.
 inline std::string phraseKey(std::string_view phrase) {
