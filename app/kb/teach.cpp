@@ -55,10 +55,11 @@ int teachDialogues(const Args& args, std::ostream& out, std::ostream& err) {
     if (!bytes) {
         return kFailure;
     }
-    const DialogueText text = readDialogueText(std::move(*bytes));
+    DialogueText text = readDialogueText(std::move(*bytes));
     return guarded(err, [&] {
         FileStore files{PathMap(*workdir)};
-        const TeachReport report = teach(files, text, options, feedbackOn(err), progressLine(err));
+        const TeachReport report =
+            teach(files, std::move(text), options, feedbackOn(err), progressLine(err));
         for (const RefusedLine& refused : report.refused) {
             err << "besedka kb: " << words[0] << ':' << refused.line << ": "
                 << (options.skipBad ? "skipped: " : "") << refused.reason << '\n';

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace besedka {
 namespace {
@@ -14,34 +15,66 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr std::string_view kFormat = "besedka-knowledge";
-constexpr int kVersion = 1;
+constexpr std::uint64_t kVersion = 1;
 constexpr std::uint64_t kMaxDepth = 1'000'000;
 
 // ---- writing ----
 
-std::string quoted(std::string_view cp1251) {
-    return Json(cp1251ToUtf8(cp1251)).dump();
+// A Windows-1251 line as a JSON string. The writing is done here rather than
+// through the JSON library's values, which made export several times slower
+// than reading the tree: a string needs only its quotes, backslashes and
+// control characters escaped, and UTF-8 from Windows-1251 is always valid.
+void appendQuoted(std::string& out, std::string_view cp1251) {
+    out += '"';
+    const bool plain = std::none_of(cp1251.begin(), cp1251.end(), [](char c) {
+        return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
+    });
+    if (plain) { // the usual line: converted in one go
+        const std::size_t used = out.size();
+        out.resize(used + 3 * cp1251.size() + 1);
+        out.resize(static_cast<std::size_t>(cp1251ToUtf8(cp1251, out.data() + used) - out.data()));
+        out += '"';
+        return;
+    }
+    for (const char c : cp1251) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            char utf8[4];
+            out.append(utf8, cp1251ToUtf8(std::string_view(&c, 1), utf8));
+        }
+    }
+    out += '"';
 }
 
 // The line as a record: its parts when they make the very same line again.
-std::string treeRecord(std::string_view line, bool header) {
+void appendTreeRecord(std::string& out, std::string_view line, bool header) {
     const TreeLine tree(line);
     if (!header && !treeLineProblem(line)) {
-        std::string again(tree.depth(), '_');
-        again += tree.key();
-        again += '^';
-        std::string answers;
+        std::size_t length = tree.depth() + tree.key().size() + 1;
         for (std::size_t i = 1; i <= tree.answerCount(); ++i) {
-            answers += (i > 1 ? ", " : "") + quoted(tree.answer(i));
-            again += tree.answer(i);
-            again += ';';
+            length += tree.answer(i).size() + 1;
         }
-        if (again == line) {
-            return "{\"depth\": " + std::to_string(tree.depth()) +
-                   ", \"key\": " + quoted(tree.key()) + ", \"answers\": [" + answers + "]}";
+        if (length == line.size()) {
+            out += "{\"depth\": " + std::to_string(tree.depth()) + ", \"key\": ";
+            appendQuoted(out, tree.key());
+            out += ", \"answers\": [";
+            for (std::size_t i = 1; i <= tree.answerCount(); ++i) {
+                out += i > 1 ? ", " : "";
+                appendQuoted(out, tree.answer(i));
+            }
+            out += "]}";
+            return;
         }
     }
-    return "{\"line\": " + quoted(line) + "}";
+    out += "{\"line\": ";
+    appendQuoted(out, line);
+    out += '}';
 }
 
 // ---- reading ----
@@ -54,92 +87,217 @@ std::size_t questionMarks(std::string_view text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '?'));
 }
 
-// A JSON string as one Windows-1251 line.
-std::string lineOf(const Json& value, const std::string& where) {
-    if (!value.is_string()) {
-        refuse(where, "not a string");
-    }
-    const auto& utf8 = value.get_ref<const std::string&>();
-    if (utf8.find_first_of("\r\n") != std::string::npos) {
-        refuse(where, "a line break in a line");
-    }
-    std::string line = utf8ToCp1251(utf8);
-    if (questionMarks(line) != questionMarks(utf8)) {
-        refuse(where, "a character without a Windows-1251 form");
-    }
-    return line;
-}
+// Reads the document as the parser meets it, without holding it whole: what
+// is read goes straight into the lines. Any misplaced value is refused with
+// its place in the document ("tree[12].answers[0]").
+class DocumentReader final : public nlohmann::json_sax<Json> {
+  public:
+    KnowledgeContent content;
 
-void checkFields(const Json& object, std::initializer_list<std::string_view> fields,
-                 const std::string& where) {
-    for (const auto& [name, value] : object.items()) {
-        if (std::find(fields.begin(), fields.end(), name) == fields.end()) {
-            refuse(where, "unknown field \"" + name + "\"");
+    void finish() const {
+        if (!formatSeen_) {
+            refuse("format", "missing");
+        }
+        if (!versionSeen_) {
+            refuse("version", "missing");
         }
     }
-    for (const std::string_view field : fields) {
-        if (!object.contains(field)) {
-            refuse(where, "no field \"" + std::string(field) + "\"");
+
+    bool null() override { return misplaced("null"); }
+    bool boolean(bool) override { return misplaced("true or false"); }
+    bool number_integer(number_integer_t) override { return misplaced("a negative number"); }
+    bool number_float(number_float_t, const string_t&) override { return misplaced("a fraction"); }
+    bool binary(binary_t&) override { return misplaced("binary data"); }
+
+    bool number_unsigned(number_unsigned_t value) override {
+        if (at_ == At::Top && field_ == "version" && value == kVersion) {
+            versionSeen_ = true;
+        } else if (at_ == At::Record && field_ == "depth") {
+            if (value > kMaxDepth) {
+                refuseHere("deeper than " + std::to_string(kMaxDepth));
+            }
+            depth_ = static_cast<std::size_t>(value);
+        } else {
+            return misplaced("the number " + std::to_string(value));
         }
+        return true;
     }
-}
 
-std::string treeLine(const Json& record, const std::string& where) {
-    if (!record.is_object()) {
-        refuse(where, "not an object");
-    }
-    if (record.contains("line")) {
-        checkFields(record, {"line"}, where);
-        return lineOf(record["line"], where + ".line");
-    }
-    checkFields(record, {"depth", "key", "answers"}, where);
-    const Json& depth = record["depth"];
-    if (!depth.is_number_unsigned() || depth.get<std::uint64_t>() > kMaxDepth) {
-        refuse(where + ".depth", "not a whole number from 0 to " + std::to_string(kMaxDepth));
-    }
-    std::string line(depth.get<std::size_t>(), '_');
-    const std::string key = lineOf(record["key"], where + ".key");
-    if (key.empty() || key.front() == '_' || key.find_first_of("^;") != std::string::npos) {
-        refuse(where + ".key", "empty, starting with \"_\", or holding \"^\" or \";\"");
-    }
-    line += key + '^';
-    if (!record["answers"].is_array()) {
-        refuse(where + ".answers", "not an array");
-    }
-    std::size_t number = 0;
-    for (const Json& value : record["answers"]) {
-        const std::string at = where + ".answers[" + std::to_string(number++) + "]";
-        const std::string answer = lineOf(value, at);
-        if (answer.empty() || answer.find_first_of("^;") != std::string::npos) {
-            refuse(at, "empty, or holding \"^\" or \";\"");
+    bool string(string_t& value) override {
+        if (at_ == At::Top && field_ == "format" && value == kFormat) {
+            formatSeen_ = true;
+        } else if (at_ == At::Record && (field_ == "line" || field_ == "key")) {
+            (field_ == "line" ? line_ : key_) = lineOf(value);
+        } else if (at_ == At::Answers) {
+            const std::string answer = lineOf(value);
+            if (answer.empty() || answer.find_first_of("^;") != std::string::npos) {
+                refuseHere("empty, or holding \"^\" or \";\"");
+            }
+            answers_ += answer + ';';
+            ++item_;
+        } else if (at_ == At::List) {
+            content.lists.back().lines.push_back(lineOf(value));
+            ++item_;
+        } else {
+            return misplaced("a string");
         }
-        line += answer + ';';
+        return true;
     }
-    return line;
-}
 
-TextLines listLines(const Json& lines, const std::string& where) {
-    if (!lines.is_array()) {
-        refuse(where, "not an array");
+    bool start_object(std::size_t) override {
+        if (at_ == At::Start) {
+            at_ = At::Top;
+        } else if (at_ == At::Tree) {
+            at_ = At::Record;
+            fields_.clear();
+            line_.reset();
+            key_.reset();
+            depth_.reset();
+            answers_.clear();
+            answersSeen_ = false;
+        } else if (at_ == At::Top && field_ == "lists") {
+            at_ = At::Lists;
+        } else {
+            return misplaced("an object");
+        }
+        return true;
     }
-    TextLines out;
-    out.reserve(lines.size());
-    std::size_t number = 0;
-    for (const Json& line : lines) {
-        out.push_back(lineOf(line, where + "[" + std::to_string(number++) + "]"));
-    }
-    return out;
-}
 
-Json parsed(std::string_view json) {
-    try {
-        return Json::parse(json);
-    } catch (const Json::parse_error& error) {
+    bool key(string_t& name) override {
+        field_ = name;
+        if (at_ == At::Top) {
+            if (name != "format" && name != "version" && name != "tree" && name != "lists") {
+                refuse(name, "unknown field");
+            }
+        } else if (at_ == At::Record) {
+            if (name != "line" && name != "depth" && name != "key" && name != "answers") {
+                refuse(place(), "unknown field \"" + name + "\"");
+            }
+            if (fields_.find(name) != std::string::npos) {
+                refuse(place(), "the field \"" + name + "\" twice");
+            }
+            fields_ += name + ' ';
+        } else if (at_ == At::Lists) {
+            const std::vector<std::string> names = replyListNames();
+            if (std::find(names.begin(), names.end(), name) == names.end()) {
+                refuse("lists", "no reply list is called \"" + name + "\"");
+            }
+        }
+        return true;
+    }
+
+    bool end_object() override {
+        if (at_ == At::Record) {
+            content.tree->push_back(recordLine());
+            at_ = At::Tree;
+            ++record_;
+        } else if (at_ == At::Lists || at_ == At::Top) {
+            at_ = at_ == At::Lists ? At::Top : At::Done;
+        }
+        return true;
+    }
+
+    bool start_array(std::size_t) override {
+        if (at_ == At::Top && field_ == "tree") {
+            at_ = At::Tree;
+            content.tree.emplace();
+            record_ = 0;
+        } else if (at_ == At::Record && field_ == "answers") {
+            at_ = At::Answers;
+            answersSeen_ = true;
+            item_ = 0;
+        } else if (at_ == At::Lists) {
+            at_ = At::List;
+            content.lists.push_back({field_, {}});
+            item_ = 0;
+        } else {
+            return misplaced("an array");
+        }
+        return true;
+    }
+
+    bool end_array() override {
+        at_ = at_ == At::Answers ? At::Record : at_ == At::List ? At::Lists : At::Top;
+        return true;
+    }
+
+    bool parse_error(std::size_t position, const std::string&,
+                     const nlohmann::detail::exception& error) override {
         std::string reason = error.what();
-        reason.erase(0, reason.find("] ") == std::string::npos ? 0 : reason.find("] ") + 2);
-        refuse("byte " + std::to_string(error.byte), reason);
+        const std::size_t start = reason.find("] ");
+        reason.erase(0, start == std::string::npos ? 0 : start + 2);
+        refuse("byte " + std::to_string(position), reason);
     }
-}
+
+  private:
+    enum class At { Start, Top, Tree, Record, Answers, Lists, List, Done };
+
+    std::string place() const {
+        switch (at_) {
+        case At::Record:
+            return "tree[" + std::to_string(record_) + "]";
+        case At::Answers:
+            return "tree[" + std::to_string(record_) + "].answers[" + std::to_string(item_) + "]";
+        case At::List:
+            return "lists." + content.lists.back().name + "[" + std::to_string(item_) + "]";
+        case At::Top:
+        case At::Lists:
+            return field_;
+        default:
+            return at_ == At::Tree ? "tree[" + std::to_string(record_) + "]" : "the document";
+        }
+    }
+
+    // Refuses what was just read, named by its place.
+    [[noreturn]] void refuseHere(const std::string& why) const {
+        refuse(at_ == At::Record ? place() + "." + field_ : place(), why);
+    }
+
+    bool misplaced(const std::string& what) { refuseHere(what + " does not belong here"); }
+
+    // A JSON string as one Windows-1251 line.
+    std::string lineOf(const std::string& utf8) const {
+        if (std::any_of(utf8.begin(), utf8.end(), [](char c) { return c == '\r' || c == '\n'; })) {
+            refuseHere("a line break in a line");
+        }
+        std::string line = utf8ToCp1251(utf8);
+        if (questionMarks(line) != questionMarks(utf8)) {
+            refuseHere("a character without a Windows-1251 form");
+        }
+        return line;
+    }
+
+    std::string recordLine() const {
+        if (line_) {
+            if (key_ || depth_ || answersSeen_) {
+                refuse(place(), "\"line\" together with other fields");
+            }
+            return *line_;
+        }
+        if (!key_ || !depth_ || !answersSeen_) {
+            refuse(place(), "neither \"line\" nor all of \"depth\", \"key\" and \"answers\"");
+        }
+        if (key_->empty() || key_->front() == '_' ||
+            key_->find_first_of("^;") != std::string::npos) {
+            refuse(place() + ".key", "empty, starting with \"_\", or holding \"^\" or \";\"");
+        }
+        return std::string(*depth_, '_') + *key_ + '^' + answers_;
+    }
+
+    At at_ = At::Start;
+    std::string field_;
+    bool formatSeen_ = false;
+    bool versionSeen_ = false;
+    std::size_t record_ = 0;
+    std::size_t item_ = 0;
+    // The record being read.
+    std::string fields_;
+    std::optional<std::string> line_;
+    std::optional<std::string> key_;
+    std::optional<std::size_t> depth_;
+    std::string answers_;
+    bool answersSeen_ = false;
+};
 
 } // namespace
 
@@ -150,16 +308,19 @@ std::string knowledgeJson(const KnowledgeContent& content) {
         out += ",\n\"tree\": [";
         for (std::size_t i = 0; i < content.tree->size(); ++i) {
             out += i == 0 ? "\n  " : ",\n  ";
-            out += treeRecord((*content.tree)[i], i == 0);
+            appendTreeRecord(out, (*content.tree)[i], i == 0);
         }
         out += "\n]";
     }
     out += ",\n\"lists\": {";
     for (std::size_t i = 0; i < content.lists.size(); ++i) {
-        out += (i == 0 ? "\n  " : ",\n  ") + Json(content.lists[i].name).dump() + ": [";
+        out += i == 0 ? "\n  " : ",\n  ";
+        appendQuoted(out, content.lists[i].name);
+        out += ": [";
         const TextLines& lines = content.lists[i].lines;
         for (std::size_t k = 0; k < lines.size(); ++k) {
-            out += (k == 0 ? "\n    " : ",\n    ") + quoted(lines[k]);
+            out += k == 0 ? "\n    " : ",\n    ";
+            appendQuoted(out, lines[k]);
         }
         out += "\n  ]";
     }
@@ -168,41 +329,10 @@ std::string knowledgeJson(const KnowledgeContent& content) {
 }
 
 KnowledgeContent parseKnowledgeJson(std::string_view json) {
-    const Json document = parsed(json);
-    if (!document.is_object() || !document.contains("format") ||
-        document["format"] != std::string(kFormat)) {
-        refuse("format", "not \"" + std::string(kFormat) + "\"");
-    }
-    if (!document.contains("version") || document["version"] != kVersion) {
-        refuse("version", "not " + std::to_string(kVersion));
-    }
-    KnowledgeContent content;
-    const std::vector<std::string> names = replyListNames();
-    for (const auto& [name, value] : document.items()) {
-        if (name == "tree") {
-            if (!value.is_array()) {
-                refuse("tree", "not an array");
-            }
-            content.tree.emplace();
-            content.tree->reserve(value.size());
-            for (std::size_t i = 0; i < value.size(); ++i) {
-                content.tree->push_back(treeLine(value[i], "tree[" + std::to_string(i) + "]"));
-            }
-        } else if (name == "lists") {
-            if (!value.is_object()) {
-                refuse("lists", "not an object");
-            }
-            for (const auto& [list, lines] : value.items()) {
-                if (std::find(names.begin(), names.end(), list) == names.end()) {
-                    refuse("lists", "no reply list is called \"" + list + "\"");
-                }
-                content.lists.push_back({list, listLines(lines, "lists." + list)});
-            }
-        } else if (name != "format" && name != "version") {
-            refuse(name, "unknown field");
-        }
-    }
-    return content;
+    DocumentReader reader;
+    Json::sax_parse(json, &reader);
+    reader.finish();
+    return std::move(reader.content);
 }
 
 } // namespace besedka

@@ -6,6 +6,7 @@
 #include "talk/phrase.h"
 #include "text/russian.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace besedka {
@@ -17,7 +18,7 @@ constexpr std::size_t kProgressEvery = 16384; // utterances
 constexpr std::string_view kKeyEnd = ".!?\x85 \r\n";
 
 bool hasLineBreak(std::string_view text) {
-    return text.find_first_of("\r\n") != std::string_view::npos;
+    return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
 }
 
 std::optional<std::string> refusal(const Utterance& utterance, bool asKey) {
@@ -133,7 +134,7 @@ TeachReport teachOutline(OutlineMerge& tree, const DialogueText& text,
     return report;
 }
 
-TeachReport teach(FileStore& files, const DialogueText& text, const TeachOptions& options,
+TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& options,
                   const Feedback& feedback, const TeachProgress& progress) {
     TeachReport report;
     Teacher(nullptr, report).teach(text, {});
@@ -147,6 +148,7 @@ TeachReport teach(FileStore& files, const DialogueText& text, const TeachOptions
     OutlineMerge tree(loadTree(files).textLines());
     const std::size_t total = text.utterances.size();
     report = teachOutline(tree, text, progress);
+    text = {};
     if (report.cancelled || (progress && !progress(total, total))) {
         TeachReport stopped;
         stopped.cancelled = true;

@@ -58,7 +58,9 @@ std::string teachingKey(std::string_view utterance);
 // nothing is taught, unless `skipBad`, where it ends its dialogue and the
 // utterances after it start a new one. Under the lock of Base, after a
 // backup, with one atomic save of the tree; file errors throw FileError.
-TeachReport teach(FileStore& files, const DialogueText& text, const TeachOptions& options,
+// The text is let go before the save, so that it does not add to the memory
+// that the save needs.
+TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& options,
                   const Feedback& feedback, const TeachProgress& progress = {});
 
 class OutlineMerge;
