@@ -33,7 +33,7 @@ std::string names() {
 }
 
 // What each argument word of the usage lines means.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kArgumentNotes{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kArgumentNotes{{
     {"FILE", "a knowledge-base file (RTF or plain text)"},
     {"IN", "a file of UTF-8 lines, one line of the knowledge-base file each"},
     {"OUT", "the knowledge-base file to write (atomically; under the lock when in Base)"},
@@ -41,6 +41,9 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kArgument
     {"N...", "line numbers as kb find and kb check print them (line 1 is the tree's header)"},
     {"--dry-run", "show what would change, and change nothing"},
     {"STAMP", "a backup's stamp as kb backups lists it"},
+    {"FILE|-", "a UTF-8 or Windows-1251 text (kb teach) or an export (kb import); - reads stdin"},
+    {"--skip-bad", "teach the other lines when some cannot be stored"},
+    {"SOURCE", "another working directory, or an export document (kb export) or -"},
     {"WORKDIR", "the working directory (Base itself or a file in it names it too); without "
                 "it,\n              the one the chat and the window use"},
 }};

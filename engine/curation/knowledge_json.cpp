@@ -110,7 +110,10 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
     bool binary(binary_t&) override { return misplaced("binary data"); }
 
     bool number_unsigned(number_unsigned_t value) override {
-        if (at_ == At::Top && field_ == "version" && value == kVersion) {
+        if (at_ == At::Top && field_ == "version") {
+            if (value != kVersion) {
+                refuse("version", std::to_string(value) + ", which this program cannot read");
+            }
             versionSeen_ = true;
         } else if (at_ == At::Record && field_ == "depth") {
             if (value > kMaxDepth) {
@@ -124,7 +127,10 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
     }
 
     bool string(string_t& value) override {
-        if (at_ == At::Top && field_ == "format" && value == kFormat) {
+        if (at_ == At::Top && field_ == "format") {
+            if (value != kFormat) {
+                refuse("format", "\"" + value + "\", not \"" + std::string(kFormat) + "\"");
+            }
             formatSeen_ = true;
         } else if (at_ == At::Record && (field_ == "line" || field_ == "key")) {
             (field_ == "line" ? line_ : key_) = lineOf(value);
@@ -221,12 +227,17 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
         return true;
     }
 
+    // nlohmann-json says "[json.exception.parse_error.101] parse error at
+    // line 1, column 5: syntax error ...; last read: '...'": the place and
+    // the reason are kept, the bytes last read (maybe not UTF-8) are not.
     bool parse_error(std::size_t position, const std::string&,
                      const nlohmann::detail::exception& error) override {
         std::string reason = error.what();
-        const std::size_t start = reason.find("] ");
-        reason.erase(0, start == std::string::npos ? 0 : start + 2);
-        refuse("byte " + std::to_string(position), reason);
+        const std::size_t place = reason.find("line ");
+        reason.erase(0, place == std::string::npos ? reason.find("] ") + 2 : place);
+        reason = reason.substr(0, reason.find("; last read"));
+        throw CurationError("not a besedka-knowledge document: " + reason + " (byte " +
+                            std::to_string(position) + ")");
     }
 
   private:

@@ -1,0 +1,83 @@
+// Merging another knowledge base, and the export documents that carry one.
+#include "curation/curation_error.h"
+#include "curation/knowledge_json.h"
+#include "curation/merge.h"
+
+#include "engine_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace besedka::test {
+namespace {
+
+TextLines linesOf(const std::vector<std::string>& utf8Lines) {
+    return StringList(toCp1251(utf8Lines)).textLines();
+}
+
+class Merge : public EngineTest {
+  protected:
+    Merge() { ::setenv("XDG_STATE_HOME", state_.path().c_str(), 1); }
+    ~Merge() override { ::unsetenv("XDG_STATE_HOME"); }
+    TempDir state_;
+};
+
+TEST_F(Merge, PlacesLinesInTheirBranchUnitesAnswersAndChangesNothingTheSecondTime) {
+    writeLines("Base/Words.Dat", {"header", "ЛЕС^Тихо.;", "_ГРИБЫ^Много.;", "МОРЕ^Шумно.;"});
+    writeLines("Base/W1.Dat", {"А", "Б"});
+    KnowledgeContent source;
+    source.tree = linesOf({"другой", "ЛЕС^Темно.;Тихо.;", "_ГРИБЫ^Много.;", "__БЕЛЫЕ^Редко.;",
+                           "_ЯГОДЫ^", "сломана", "_ПОД НЕЙ^x;", "НЕБО^Синее.;"});
+    source.lists.push_back({"W1.Dat", linesOf({"Б", "В", "В", "А", "Г"})});
+
+    const MergeFigures once = mergeKnowledge(files_, source, false, {});
+    EXPECT_EQ((std::vector<std::size_t>{once.newLines, once.newAnswers, once.knownLines}),
+              (std::vector<std::size_t>{5, 1, 2}));
+    EXPECT_EQ(readLines("Base/Words.Dat"),
+              (std::vector<std::string>{"header", "ЛЕС^Тихо.;Темно.;", "_ГРИБЫ^Много.;",
+                                        "__БЕЛЫЕ^Редко.;", "_ЯГОДЫ^", "МОРЕ^Шумно.;", "сломана",
+                                        "_ПОД НЕЙ^x;", "НЕБО^Синее.;"}));
+    ASSERT_EQ(once.lists.size(), 1u);
+    EXPECT_EQ(once.lists[0].added, 2u);
+    EXPECT_EQ(readLines("Base/W1.Dat"), (std::vector<std::string>{"А", "Б", "В", "Г"}));
+
+    const std::string tree = readBytes("Base/Words.Dat");
+    const std::string list = readBytes("Base/W1.Dat");
+    FileStore again{PathMap(dir_.path())};
+    const MergeFigures twice = mergeKnowledge(again, source, false, {});
+    EXPECT_EQ(twice.newLines + twice.newAnswers + twice.lists[0].added, 0u);
+    EXPECT_EQ(readBytes("Base/Words.Dat"), tree);
+    EXPECT_EQ(readBytes("Base/W1.Dat"), list);
+}
+
+TEST(KnowledgeJson, RefusesWhatIsNotTheFormatNamingWhere) {
+    const std::string head = R"({"format": "besedka-knowledge", "version": 1, )";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"[]", "the document"},
+        {"{\"tree\": [], ", "line 1, column"},
+        {R"({"format": "other", "version": 1})", "format: \"other\""},
+        {R"({"format": "besedka-knowledge"})", "version: missing"},
+        {head + R"("tree": [{"line": "h"}, {"keys": "A"}]})", "tree[1]: unknown field \"keys\""},
+        {head + R"("tree": [{"depth": 0, "key": "A;B", "answers": []}]})", "tree[0].key"},
+        {head + R"("tree": [{"depth": -1, "key": "A", "answers": []}]})", "tree[0].depth"},
+        {head + R"("tree": [{"depth": 0, "key": "A"}]})", "tree[0]: neither"},
+        {head + R"("tree": [{"depth": 0, "key": "A", "answers": ["x\ny"]}]})",
+         "tree[0].answers[0]: a line break"},
+        {head + R"("lists": {"Y.Dat": []}})", "no reply list is called \"Y.Dat\""},
+        {head + R"("lists": {"W1.Dat": ["да", "日"]}})", "lists.W1.Dat[1]: a character without"},
+    };
+    for (const auto& [document, where] : cases) {
+        try {
+            parseKnowledgeJson(document);
+            ADD_FAILURE() << "accepted: " << document;
+        } catch (const CurationError& error) {
+            EXPECT_NE(std::string(error.what()).find(where), std::string::npos)
+                << error.what() << "\nfor: " << document;
+        }
+    }
+}
+
+} // namespace
+} // namespace besedka::test
