@@ -9,9 +9,29 @@
 #include <QUrl>
 
 namespace besedka {
+namespace {
 
-QtSoundPlayer::QtSoundPlayer(const PathMap& paths)
-    : hasAudio_(!QMediaDevices::audioOutputs().isEmpty()) {
+QtMessageHandler passOn = nullptr;
+
+void withoutSoundServerNoise(QtMsgType type, const QMessageLogContext& context,
+                             const QString& message) {
+    if (!message.startsWith(QLatin1String("PulseAudioService:")) && passOn != nullptr) {
+        passOn(type, context, message);
+    }
+}
+
+// Without a sound server, Qt's sound backend says on stderr that it could not
+// connect; the program then plays nothing, which needs no word.
+bool audioOutputAvailable() {
+    passOn = qInstallMessageHandler(withoutSoundServerNoise);
+    const bool available = !QMediaDevices::audioOutputs().isEmpty();
+    qInstallMessageHandler(passOn);
+    return available;
+}
+
+} // namespace
+
+QtSoundPlayer::QtSoundPlayer(const PathMap& paths) : hasAudio_(audioOutputAvailable()) {
     if (!hasAudio_) {
         return;
     }

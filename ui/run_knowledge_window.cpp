@@ -3,6 +3,7 @@
 #include "design_font.h"
 #include "knowledge_dialogs.h"
 #include "knowledge_window.h"
+#include "program_icon.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int runKnowledgeWindow(int& argc, char** argv, const PathMap& paths) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("besedka"));
     installRussianTranslations(app);
+    installProgramIcon();
     installDesignFontSubstitute();
     // The chat window's face, a size up: this window is for reading lines.
     QApplication::setFont(QFont(QLatin1String(kDesignFace), kDesignPointSize + 1));

@@ -4,6 +4,7 @@
 #include "files/backups.h"
 #include "files/file_store.h"
 #include "main_window.h"
+#include "program_icon.h"
 #include "qt_sound_player.h"
 #include "sound_files.h"
 #include "standard_dialogs.h"
@@ -22,6 +23,7 @@ int runWindow(int& argc, char** argv, const PathMap& paths,
     // that the last window has closed; the program ends when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
     installRussianTranslations(app);
+    installProgramIcon();
     installDesignFontSubstitute();
 
     StandardDialogs dialogs;

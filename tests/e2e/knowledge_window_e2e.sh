@@ -53,6 +53,8 @@ program_pid=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --name 'База знаний' | head -n1) ||
     fail "no window titled 'База знаний' appeared"
 sleep 0.5
+icon=$(xprop -id "$window" _NET_WM_ICON) # the program's, not the window manager's 48-pixel one
+grep -q "Icon (16 x 16)" <<<"$icon" || fail "the window has no icon of its own"
 
 tree_lines() {
     "$besedka" kb lines "$work/dir/Base/Words.Dat" | wc -l

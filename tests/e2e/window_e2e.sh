@@ -5,10 +5,11 @@
 # and sent with Insert, its reply taken back with Ctrl+Z (the window shakes
 # and must stand where it stood); the editor dialog and the about box opened
 # from the menus and closed again; two self-talk ticks in Cpu\Cpu mode; then a
-# farewell. Checks that the closing animation ended the program after a
-# drift the user can see, with no stale copy of the status bar left under it
-# at any step, that the dialogue log holds the dialogue and that the exchange
-# file holds the last reply.
+# farewell. Checks that each window has the program's icon, that the
+# closing animation ended the program after a drift the user can see, with no
+# stale copy of the status bar left under it at any step, that the dialogue
+# log holds the dialogue and that the exchange file holds the last reply; and
+# that nothing was said of the missing sound server.
 #
 # Usage: window_e2e.sh BESEDKA_BINARY DATA_DIR
 set -euo pipefail
@@ -99,6 +100,15 @@ settled_position() {
 }
 centred=$(settled_position)
 
+# Each window carries the program's icon (its sizes from 16 to 128 pixels;
+# openbox gives a window without one a single 48-pixel icon).
+has_icon() { # WINDOW NAME
+    local icon
+    icon=$(xprop -id "$1" _NET_WM_ICON)
+    grep -q "Icon (16 x 16)" <<<"$icon" || fail "$2 has no icon of its own"
+}
+has_icon "$window" "the main window"
+
 # "ghbdtn" typed on the Latin layout becomes "привет" with Ctrl+S.
 xdotool type --delay 40 "ghbdtn"
 xdotool key ctrl+s
@@ -119,6 +129,7 @@ open_settings
 xdotool key Cyrillic_de
 editor=$(timeout 10 xdotool search --sync --onlyvisible --name 'Редактор' | head -n1) ||
     fail "the editor did not open"
+has_icon "$editor" "the editor"
 sleep 0.3
 xdotool key Tab ctrl+a
 xdotool type --delay 20 "3000"
@@ -136,6 +147,7 @@ sleep 0.3
 xdotool key Cyrillic_o
 about=$(timeout 10 xdotool search --sync --onlyvisible --name 'О программе' | head -n1) ||
     fail "the about box did not open"
+has_icon "$about" "the about box"
 sleep 0.3
 xdotool key space
 sleep 0.3
@@ -267,4 +279,6 @@ exchange=$("$besedka" kb lines "$work/dir/D/Txt.Dat") || fail "cannot read D/Txt
 [ "$(tail -c 2 "$work/dir/D/Txt.Dat" | od -An -tx1 | tr -d ' ')" = "0d0a" ] ||
     fail "D/Txt.Dat should end in CR LF"
 expect_line "USER:     Привет! Как дела?"
+# Without a sound server the program plays nothing and says nothing of it.
+! grep -q "PulseAudio\|pa_context" "$work/program.log" || fail "the sound backend spoke up"
 echo "window_e2e: conversion, dialogs, self-talk and the farewell all reached the log"
