@@ -24,8 +24,8 @@ class EditLine : public ::testing::Test {
     EditLine() {
         ::setenv("XDG_STATE_HOME", state_.path().c_str(), 1);
         fs::create_directories(dir_.path() / "Base");
-        std::ofstream(dir_.path() / "Base" / "Words.Dat", std::ios::binary)
-            << utf8ToCp1251("Заголовок\r\nПРИВЕТ^Привет!;Здравствуй.;\r\n_КАК ДЕЛА?^\r\nСЛОМАНА\r\n");
+        std::ofstream(dir_.path() / "Base" / "Words.Dat", std::ios::binary) << utf8ToCp1251(
+            "Заголовок\r\nПРИВЕТ^Привет!;Здравствуй.;\r\n_КАК ДЕЛА?^\r\nСЛОМАНА\r\n");
     }
     ~EditLine() override { ::unsetenv("XDG_STATE_HOME"); }
 

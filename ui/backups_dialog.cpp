@@ -22,8 +22,7 @@ constexpr int kStampRole = Qt::UserRole;
 // "2026-12-07_12-30-05.123" as "07.12.2026 12:30:05".
 QString shownTime(const std::string& stamp) {
     const QString text = QString::fromStdString(stamp);
-    const QDateTime time =
-        QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd_HH-mm-ss.zzz"));
+    const QDateTime time = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd_HH-mm-ss.zzz"));
     return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : text;
 }
 
@@ -45,8 +44,8 @@ BackupsDialog::BackupsDialog(const std::filesystem::path& workdir, KnowledgeDial
     label->setBuddy(list_);
 
     auto* buttons = new QDialogButtonBox(this);
-    restoreButton_ = buttons->addButton(QStringLiteral("&Восстановить"),
-                                        QDialogButtonBox::ActionRole);
+    restoreButton_ =
+        buttons->addButton(QStringLiteral("&Восстановить"), QDialogButtonBox::ActionRole);
     restoreButton_->setObjectName(QStringLiteral("restoreButton"));
     restoreButton_->setAccessibleName(QStringLiteral("Восстановить"));
     QPushButton* close = buttons->addButton(QDialogButtonBox::Close);
@@ -106,13 +105,15 @@ void BackupsDialog::restoreChosen() {
         listBackups();
         return;
     } catch (const FileError& error) {
-        dialogs_.showError(this, QStringLiteral("Копия не восстановлена: ") + toQString(error.what()));
+        dialogs_.showError(this,
+                           QStringLiteral("Копия не восстановлена: ") + toQString(error.what()));
         listBackups();
         return;
     }
     listBackups();
     emit restored();
-    dialogs_.inform(this, QStringLiteral("База возвращена к копии от %1.").arg(shownTime(stamp.toStdString())));
+    dialogs_.inform(
+        this, QStringLiteral("База возвращена к копии от %1.").arg(shownTime(stamp.toStdString())));
 }
 
 } // namespace besedka

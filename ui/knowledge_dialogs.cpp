@@ -1,7 +1,12 @@
 #include "knowledge_dialogs.h"
 
+#include <algorithm>
+#include <climits>
+
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 namespace besedka {
 namespace {
@@ -9,6 +14,30 @@ namespace {
 QString title() {
     return QStringLiteral("База знаний");
 }
+
+std::optional<QString> chosen(const QString& path) {
+    return path.isEmpty() ? std::nullopt : std::optional(path);
+}
+
+// A modal progress dialog: each step lets the window repaint and the cancel
+// button be pressed.
+class DialogProgress final : public Progress {
+  public:
+    DialogProgress(QWidget* parent, const QString& label)
+        : dialog_(label, QStringLiteral("Отмена"), 0, 0, parent) {
+        dialog_.setWindowTitle(title());
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+    }
+    bool step(std::size_t done, std::size_t total) override {
+        dialog_.setMaximum(static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
+        dialog_.setValue(static_cast<int>(std::min<std::size_t>(done, INT_MAX)));
+        return !dialog_.wasCanceled();
+    }
+
+  private:
+    QProgressDialog dialog_;
+};
 
 } // namespace
 
@@ -27,9 +56,36 @@ void StandardKnowledgeDialogs::showError(QWidget* parent, const QString& message
 
 std::optional<QString> StandardKnowledgeDialogs::askText(QWidget* parent, const QString& label) {
     bool accepted = false;
-    const QString text = QInputDialog::getText(parent, title(), label, QLineEdit::Normal, {},
-                                               &accepted);
+    const QString text =
+        QInputDialog::getText(parent, title(), label, QLineEdit::Normal, {}, &accepted);
     return accepted ? std::optional(text) : std::nullopt;
+}
+
+} // namespace besedka
+
+namespace besedka {
+
+std::optional<QString> StandardKnowledgeDialogs::chooseFileToOpen(QWidget* parent,
+                                                                  const QString& caption,
+                                                                  const QString& filter) {
+    return chosen(QFileDialog::getOpenFileName(parent, caption, {}, filter));
+}
+
+std::optional<QString> StandardKnowledgeDialogs::chooseFileToSave(QWidget* parent,
+                                                                  const QString& caption,
+                                                                  const QString& filter,
+                                                                  const QString& suggested) {
+    return chosen(QFileDialog::getSaveFileName(parent, caption, suggested, filter));
+}
+
+std::optional<QString> StandardKnowledgeDialogs::chooseDirectory(QWidget* parent,
+                                                                 const QString& caption) {
+    return chosen(QFileDialog::getExistingDirectory(parent, caption));
+}
+
+std::unique_ptr<Progress> StandardKnowledgeDialogs::showProgress(QWidget* parent,
+                                                                 const QString& label) {
+    return std::make_unique<DialogProgress>(parent, label);
 }
 
 } // namespace besedka

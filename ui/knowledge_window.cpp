@@ -127,7 +127,8 @@ QWidget* KnowledgeWindow::buildOutlinePanel() {
     });
 
     forgetButton_ = button(panel, "forgetButton", QStringLiteral("&Забыть"));
-    forgetButton_->setToolTip(QStringLiteral("Убрать выбранные фразы вместе с их ветвями (Delete)"));
+    forgetButton_->setToolTip(
+        QStringLiteral("Убрать выбранные фразы вместе с их ветвями (Delete)"));
     connect(forgetButton_, &QPushButton::clicked, this, &KnowledgeWindow::forgetSelected);
 
     auto* searchRow = new QHBoxLayout;
@@ -179,6 +180,13 @@ void KnowledgeWindow::buildMenus() {
     connect(addItem(baseMenu_, "backupsItem", QStringLiteral("&Резервные копии..."),
                     QKeySequence(Qt::CTRL | Qt::Key_B)),
             &QAction::triggered, this, &KnowledgeWindow::openBackups);
+    baseMenu_->addSeparator();
+    connect(addItem(baseMenu_, "teachItem", QStringLiteral("&Научить из текста...")),
+            &QAction::triggered, this, &KnowledgeWindow::teachFromText);
+    connect(addItem(baseMenu_, "exportItem", QStringLiteral("&Экспорт в JSON...")),
+            &QAction::triggered, this, &KnowledgeWindow::exportJson);
+    connect(addItem(baseMenu_, "mergeItem", QStringLiteral("Объ&единить с другой базой...")),
+            &QAction::triggered, this, &KnowledgeWindow::mergeDirectory);
     baseMenu_->addSeparator();
     connect(addItem(baseMenu_, "closeItem", QStringLiteral("&Закрыть"), QKeySequence::Close),
             &QAction::triggered, this, &QWidget::close);

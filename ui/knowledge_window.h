@@ -81,6 +81,9 @@ class KnowledgeWindow final : public QMainWindow {
     void removeAnswer();
     void forgetSelected();
     void openBackups();
+    void teachFromText();
+    void exportJson();
+    void mergeDirectory();
     // Runs a change to one line; a refused text is told before, a failure
     // after, and the view then shows the files as they are.
     bool changeLine(const ShownLine& shown, const std::optional<QString>& text,

@@ -30,9 +30,9 @@ namespace {
 QString linesToForget(std::size_t count) {
     const std::size_t lastTwo = count % 100;
     const std::size_t last = count % 10;
-    const char* word = (last == 1 && lastTwo != 11) ? "строку"
+    const char* word = (last == 1 && lastTwo != 11)                                 ? "строку"
                        : (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) ? "строки"
-                                                                                     : "строк";
+                                                                                    : "строк";
     return QString::number(static_cast<qulonglong>(count)) + QLatin1Char(' ') +
            QString::fromUtf8(word);
 }
@@ -97,9 +97,8 @@ bool KnowledgeWindow::changeLine(const ShownLine& shown, const std::optional<QSt
         return false;
     }
     QStringList backupProblems;
-    const Feedback feedback{{}, [&](const std::string& problem) {
-                                backupProblems << QString::fromStdString(problem);
-                            }};
+    const Feedback feedback{
+        {}, [&](const std::string& problem) { backupProblems << QString::fromStdString(problem); }};
     try {
         change(feedback);
     } catch (const CurationError& error) {
@@ -197,8 +196,8 @@ void KnowledgeWindow::removeAnswer() {
         return;
     }
     const ShownLine shown = shownLine(*line);
-    if (!dialogs_.confirm(this, QStringLiteral("Удалить ответ «%1»?")
-                                    .arg(answerList_->item(row)->text()))) {
+    if (!dialogs_.confirm(
+            this, QStringLiteral("Удалить ответ «%1»?").arg(answerList_->item(row)->text()))) {
         return;
     }
     changeLine(shown, std::nullopt, [&](const Feedback& feedback) {
@@ -241,10 +240,9 @@ void KnowledgeWindow::forgetSelected() {
     QStringList backupProblems;
     try {
         FileStore store(paths_);
-        forgetLines(store, request,
-                    {{}, [&](const std::string& problem) {
-                         backupProblems << QString::fromStdString(problem);
-                     }});
+        forgetLines(store, request, {{}, [&](const std::string& problem) {
+                                         backupProblems << QString::fromStdString(problem);
+                                     }});
     } catch (const CurationError& error) {
         tellFailure(QString::fromUtf8(error.what()), shown);
         return;

@@ -13,10 +13,10 @@
 #include <QApplication>
 #include <QFileSystemWatcher>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTimer>
-#include <QLineEdit>
 #include <QTreeView>
 
 #include <sys/stat.h>
@@ -42,10 +42,9 @@ std::optional<KnowledgeWindow::FileSignature> KnowledgeWindow::treeSignature() c
     if (::stat(paths_.resolve(paths::kWords).c_str(), &info) != 0) {
         return std::nullopt;
     }
-    return FileSignature{static_cast<unsigned long long>(info.st_ino),
-                         static_cast<unsigned long long>(info.st_size),
-                         static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000LL +
-                             info.st_mtim.tv_nsec};
+    return FileSignature{
+        static_cast<unsigned long long>(info.st_ino), static_cast<unsigned long long>(info.st_size),
+        static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000LL + info.st_mtim.tv_nsec};
 }
 
 // Reads the tree afresh and shows it as the user left the view: the same

@@ -124,11 +124,13 @@ std::optional<std::size_t> OutlineModel::lineAtKeyPath(const std::vector<std::st
 
 QModelIndex OutlineModel::index(int row, int column, const QModelIndex& parent) const {
     const std::size_t line = lineOf(parent).value_or(0);
-    if (row < 0 || column < 0 || column >= ColumnCount || (parent.isValid() && parent.column() != 0) ||
+    if (row < 0 || column < 0 || column >= ColumnCount ||
+        (parent.isValid() && parent.column() != 0) ||
         static_cast<std::size_t>(row) >= childCount(line)) {
         return {};
     }
-    return createIndex(row, column, static_cast<quintptr>(child(line, static_cast<std::size_t>(row))));
+    return createIndex(row, column,
+                       static_cast<quintptr>(child(line, static_cast<std::size_t>(row))));
 }
 
 QModelIndex OutlineModel::parent(const QModelIndex& child) const {
@@ -153,8 +155,8 @@ int OutlineModel::columnCount(const QModelIndex&) const {
 
 QVariant OutlineModel::data(const QModelIndex& index, int role) const {
     const auto line = lineOf(index);
-    if (!line || (role != Qt::DisplayRole && role != Qt::EditRole &&
-                  role != Qt::TextAlignmentRole)) {
+    if (!line ||
+        (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole)) {
         return {};
     }
     if (role == Qt::TextAlignmentRole) {

@@ -13,6 +13,7 @@
 #include "window_fixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,8 +56,31 @@ class FakeKnowledgeDialogs final : public KnowledgeDialogs {
         return texts.empty() ? std::nullopt : std::optional(texts.takeFirst());
     }
 
-    QStringList questions, messages, errors, texts;
+    std::optional<QString> chooseFileToOpen(QWidget*, const QString&, const QString&) override {
+        return chosen();
+    }
+    std::optional<QString> chooseFileToSave(QWidget*, const QString&, const QString&,
+                                            const QString&) override {
+        return chosen();
+    }
+    std::optional<QString> chooseDirectory(QWidget*, const QString&) override { return chosen(); }
+    std::unique_ptr<Progress> showProgress(QWidget*, const QString&) override {
+        struct Steps final : Progress {
+            explicit Steps(bool cancel) : cancel_(cancel) {}
+            bool step(std::size_t, std::size_t) override { return !cancel_; }
+            bool cancel_;
+        };
+        return std::make_unique<Steps>(cancelProgress);
+    }
+
+    QStringList questions, messages, errors, texts, paths;
     std::deque<bool> answers;
+    bool cancelProgress = false;
+
+  private:
+    std::optional<QString> chosen() {
+        return paths.empty() ? std::nullopt : std::optional(paths.takeFirst());
+    }
 };
 
 QStringList texts(std::initializer_list<const char*> utf8) {
@@ -193,8 +217,8 @@ class KnowledgeWindowTest : public QObject {
         QCOMPARE(treeLines().size(), kTree.size()); // answered no
         QTest::keyClick(view(), Qt::Key_Delete);
         QVERIFY(dialogs_->questions.back().contains(QStringLiteral("2 строки")));
-        QCOMPARE(treeLines(), (std::vector<std::string>{kTree[0], kTree[1], kTree[2], kTree[5],
-                                                        kTree[6]}));
+        QCOMPARE(treeLines(),
+                 (std::vector<std::string>{kTree[0], kTree[1], kTree[2], kTree[5], kTree[6]}));
         QCOMPARE(keysUnder(view()->model()->index(0, 0)), texts({"КАК ДЕЛА?"}));
         QVERIFY(dialogs_->errors.isEmpty());
     }
@@ -244,8 +268,8 @@ class KnowledgeWindowTest : public QObject {
         std::vector<std::string> learned = kTree;
         learned.insert(learned.begin() + 1, "ЗДРАВСТВУЙ^Привет.;");
         StringList(toCp1251(learned)).save(FileStore(PathMap(workdir_->root())), paths::kWords);
-        QTRY_COMPARE_WITH_TIMEOUT(keysUnder(QModelIndex()),
-                                  texts({"ЗДРАВСТВУЙ", "ПРИВЕТ", "ПОКА"}), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(keysUnder(QModelIndex()), texts({"ЗДРАВСТВУЙ", "ПРИВЕТ", "ПОКА"}),
+                                  2000);
         const QModelIndex moved = view()->model()->index(1, 0);
         QVERIFY(view()->isExpanded(moved));
         QCOMPARE(view()->currentIndex().data().toString(), QStringLiteral("ЧТО НОВОГО?"));
@@ -253,7 +277,41 @@ class KnowledgeWindowTest : public QObject {
         QCOMPARE(part<QLabel>(*window_, "linesFigure")->text(), QStringLiteral("Строк: 7"));
     }
 
+    void teachesExportsAndMergesFromTheMenu() {
+        const std::string text = workdir_->path("dialogues.txt").string();
+        std::ofstream(text) << "Как тебя зовут?\nБеседка.\n\nЛюбишь чай?\nОчень!\n";
+        dialogs_->paths << QString::fromStdString(text);
+        dialogs_->cancelProgress = true;
+        trigger("teachItem");
+        QCOMPARE(treeLines(), kTree);
+        QVERIFY(dialogs_->messages.back().contains(QStringLiteral("отменено")));
+        dialogs_->paths << QString::fromStdString(text);
+        dialogs_->cancelProgress = false;
+        trigger("teachItem");
+        QCOMPARE(treeLines().size(), kTree.size() + 2);
+        QVERIFY(keysUnder(QModelIndex()).contains(QStringLiteral("КАК ТЕБЯ ЗОВУТ")));
+
+        // Another working directory that knows one line more merges into this one.
+        WorkDir other;
+        std::vector<std::string> otherTree = kTree;
+        otherTree.push_back("ЧАЙ?^Зелёный.;");
+        writeTree(otherTree, other);
+        dialogs_->paths << QString::fromStdString(other.root().string());
+        trigger("mergeItem");
+        QVERIFY(keysUnder(QModelIndex()).contains(QStringLiteral("ЧАЙ?")));
+
+        const std::string json = workdir_->path("export.json").string();
+        dialogs_->paths << QString::fromStdString(json);
+        trigger("exportItem");
+        std::ifstream in(json);
+        const std::string exported{std::istreambuf_iterator<char>(in), {}};
+        QVERIFY(exported.find("Зелёный.") != std::string::npos);
+        QVERIFY(dialogs_->errors.isEmpty());
+    }
+
   private:
+    void trigger(const char* item) const { part<QAction>(*window_, item)->trigger(); }
+
     QTreeView* view() const { return part<QTreeView>(*window_, "outlineView"); }
 
     QStringList keysUnder(const QModelIndex& parent) const {
@@ -290,12 +348,13 @@ class KnowledgeWindowTest : public QObject {
         return lines;
     }
 
-    void writeTree(const std::vector<std::string>& utf8) const {
+    void writeTree(const std::vector<std::string>& utf8) const { writeTree(utf8, *workdir_); }
+    static void writeTree(const std::vector<std::string>& utf8, const WorkDir& workdir) {
         std::string text;
         for (const std::string& line : toCp1251(utf8)) {
             text += line + "\r\n";
         }
-        std::ofstream(workdir_->path("Base/Words.Dat"), std::ios::binary) << text;
+        std::ofstream(workdir.path("Base/Words.Dat"), std::ios::binary) << text;
     }
 
     std::vector<std::string> treeLines() const {
