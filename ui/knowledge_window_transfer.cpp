@@ -62,10 +62,9 @@ void KnowledgeWindow::teachFromText() {
         const auto progress = dialogs_.showProgress(this, QStringLiteral("Обучение..."));
         return guarded(dialogs_, this, [&] {
             FileStore store(paths_);
-            report = teach(store, text, options, {},
-                           [&](std::size_t done, std::size_t total) {
-                               return progress->step(done, total);
-                           });
+            report = teach(store, text, options, {}, [&](std::size_t done, std::size_t total) {
+                return progress->step(done, total);
+            });
         });
     };
     if (!run()) {
@@ -97,25 +96,24 @@ void KnowledgeWindow::teachFromText() {
 }
 
 void KnowledgeWindow::exportJson() {
-    const auto path = dialogs_.chooseFileToSave(this, QStringLiteral("Экспорт в JSON"),
-                                                QStringLiteral("JSON (*.json)"),
-                                                QStringLiteral("besedka.json"));
+    const auto path =
+        dialogs_.chooseFileToSave(this, QStringLiteral("Экспорт в JSON"),
+                                  QStringLiteral("JSON (*.json)"), QStringLiteral("besedka.json"));
     if (!path) {
         return;
     }
     guarded(dialogs_, this, [&] {
         const std::string json = knowledgeJson(readKnowledgeContent(FileStore(paths_)));
         if (const auto failure = writeFileAtomically(pathOf(*path), json)) {
-            throw CurationError("cannot write " + path->toStdString() + ": " +
-                                reasonText(failure));
+            throw CurationError("cannot write " + path->toStdString() + ": " + reasonText(failure));
         }
         dialogs_.inform(this, QStringLiteral("База записана в %1.").arg(*path));
     });
 }
 
 void KnowledgeWindow::mergeDirectory() {
-    const auto chosen = dialogs_.chooseDirectory(
-        this, QStringLiteral("Папка другой базы (в ней папка Base)"));
+    const auto chosen =
+        dialogs_.chooseDirectory(this, QStringLiteral("Папка другой базы (в ней папка Base)"));
     if (!chosen) {
         return;
     }
