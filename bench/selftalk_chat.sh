@@ -11,6 +11,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+[ $# -gt 0 ] || set -- 1000 5000
+for steps in "$@"; do
+    [[ $steps =~ ^[0-9]+$ ]] || { echo "usage: bench/selftalk_chat.sh [STEPS...]" >&2; exit 2; }
+done
 build=build/bench
 if [ -z "${BESEDKA:-}" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBESEDKA_TESTS=OFF \
@@ -25,7 +29,6 @@ trap 'rm -rf "$work"' EXIT
 # Time in seconds: wall clock and CPU (user + system). Tree lines count line 0.
 printf '%8s %6s %5s %11s %14s %12s %9s %9s\n' steps wall cpu "tree lines" "different keys" \
     "tree bytes" "W1 lines" "W2 lines"
-[ $# -gt 0 ] || set -- 1000 5000
 lines() { "$BESEDKA" kb lines "$1" | wc -l; }
 for steps in "$@"; do
     rm -rf "$work/dir" && mkdir "$work/dir" && cp -r data/. "$work/dir/"
