@@ -51,8 +51,10 @@ void printHelp(std::ostream& out) {
         << kVersion << " is this program's; the window's title shows " << kDesignVersion
         << "\n"
            "and the about box 1.9.2.6, the version of the design it follows.\n"
-           "Environment: BESEDKA_CLOCK=MS runs on a fake clock starting MS milliseconds after\n"
-           "midnight, for reproducible runs.\n";
+           "\n"
+           "Environment:\n"
+           "  BESEDKA_CLOCK=MS  run on a fake clock starting MS milliseconds after midnight,\n"
+           "                    for reproducible runs\n";
 }
 
 #ifdef BESEDKA_WITH_GUI

@@ -162,10 +162,12 @@ int usageError(std::ostream& err, std::string_view problem) {
 } // namespace kb
 
 void printKbHelp(std::ostream& out) {
-    constexpr std::size_t kColumn = 46;
+    // The column of the program's other usage lines; at least two spaces part
+    // a command from its summary, so that tools reading the help can tell them apart.
+    constexpr std::size_t kColumn = 48;
     for (const Subcommand& command : kb::subcommands()) {
         const std::string line = "  " + kb::commandLine(command);
-        out << line << std::string(line.size() < kColumn ? kColumn - line.size() : 1, ' ')
+        out << line << std::string(line.size() + 2 < kColumn ? kColumn - line.size() : 2, ' ')
             << command.summary << '\n';
     }
     out << "\nKnowledge-base commands work on WORKDIR (also --workdir DIR), by default the\n"
@@ -177,7 +179,7 @@ void printKbHelp(std::ostream& out) {
            "wrong usage 2. besedka kb SUBCOMMAND --help tells one subcommand.\n"
            "\nExamples:\n";
     for (const Subcommand& command : kb::subcommands()) {
-        out << "  " << command.example << '\n';
+        out << "  $ " << command.example << '\n';
     }
 }
 

@@ -22,6 +22,10 @@ for word in "besedka chat" "kb lines" "kb from-text" "kb check" "kb stats" "kb f
     "--version" "BESEDKA_CLOCK"; do
     check "--help names $word" grep -q -- "$word" <<<"$help"
 done
+# Each usage line keeps two spaces before its summary, where help2man and the
+# shell completion tell the command from what it does.
+check "--help parts each command from its summary" \
+    test -z "$(grep '^  besedka ' <<<"$help" | grep -v '^  besedka [^ ].*[^ ]  \+[a-z]')"
 check "unknown option exits 2" test "$(status_of "$besedka" --bogus)" = 2
 check "unknown option is named" grep -q -- "--bogus" <("$besedka" --bogus 2>&1)
 check "chat: unknown option exits 2" test "$(status_of "$besedka" chat --bogus)" = 2

@@ -1,0 +1,179 @@
+# bash completion for besedka                              -*- shell-script -*-
+#
+# The commands, options and arguments come from the program's own help: each
+# usage line "  besedka [SUBCOMMAND...] ARGUMENTS  summary" there says what may
+# follow, so new commands complete without a change here. An argument is
+# completed by its name: a directory for WORKDIR and DIR, a backup stamp for
+# STAMP (from "besedka kb backups"), nothing for TEXT and N, a file otherwise.
+
+# Reads the usage lines of `PROGRAM [kb] --help` into the caller's arrays:
+# _besedka_paths (the subcommand words of each line, "" for none) and
+# _besedka_specs (the arguments of each line).
+_besedka_read_usage()
+{
+    local program=$1 line path spec word
+    local -a words
+    shift
+    _besedka_paths=() _besedka_specs=()
+    while IFS= read -r line; do
+        [[ $line == "  besedka"* ]] || continue
+        read -ra words <<<"${line#  besedka}"
+        path="" spec=""
+        for word in "${words[@]}"; do
+            if [[ -z $spec && $word =~ ^[a-z][a-z-]*$ ]]; then
+                path+="${path:+ }$word"
+            elif [[ $word =~ ^\[?(-|[A-Z]) ]]; then
+                spec+="${spec:+ }$word"
+            else
+                break # the summary
+            fi
+        done
+        _besedka_paths+=("$path")
+        _besedka_specs+=("$spec")
+    done < <("$program" "$@" --help 2>/dev/null)
+}
+
+# The backup stamps of the working directory given after the stamp, else of
+# the current directory.
+_besedka_stamps()
+{
+    local program=$1 workdir=$2
+    "$program" kb backups ${workdir:+"$workdir"} 2>/dev/null |
+        awk '$1 ~ /^[0-9][0-9][0-9][0-9]-/ { print $1 }'
+}
+
+# Completes an argument called NAME into COMPREPLY.
+_besedka_complete_argument()
+{
+    local name=$1 program=$2 workdir=$3
+    case $name in
+        *=*)
+            # LETTER=DIR: the letter first, then what follows the "=".
+            if [[ $cur == *=* ]]; then
+                cur=${cur#*=}
+                _besedka_complete_argument "${name#*=}" "$program" "$workdir"
+            else
+                COMPREPLY=("${name%%=*}=")
+                compopt -o nospace
+            fi
+            ;;
+        *DIR*) _filedir -d ;;
+        STAMP*) mapfile -t COMPREPLY < <(compgen -W "$(_besedka_stamps "$program" "$workdir")" -- "$cur") ;;
+        TEXT* | N | N...) ;;
+        *) _filedir ;;
+    esac
+}
+
+_besedka()
+{
+    local cur prev words cword split
+    _init_completion -s || return
+
+    local program=${words[0]}
+    [[ $program == \~/* ]] && program=$HOME/${program#\~/}
+
+    local -a _besedka_paths _besedka_specs
+    local level=1
+    if [[ ${words[1]-} == kb ]] && ((cword >= 2)); then
+        _besedka_read_usage "$program" kb
+        level=2
+    else
+        _besedka_read_usage "$program"
+    fi
+
+    # The subcommand typed so far, matched against the usage lines.
+    local path="" i word
+    if ((level == 2)); then
+        path="kb"
+        ((cword > 2)) && path+=" ${words[2]}"
+    elif ((cword > 1)) && [[ ${words[1]} != -* ]]; then
+        path=${words[1]}
+    fi
+
+    # Names of the next subcommand word.
+    if ((cword == level)) && [[ $cur != -* && $split != true ]]; then
+        local prefix=""
+        ((level == 2)) && prefix="kb "
+        local -A names=()
+        for i in "${!_besedka_paths[@]}"; do
+            [[ ${_besedka_paths[i]} == "$prefix"?* ]] || continue
+            word=${_besedka_paths[i]#"$prefix"}
+            names[${word%% *}]=1
+        done
+        mapfile -t COMPREPLY < <(compgen -W "${!names[*]}" -- "$cur")
+        return
+    fi
+
+    # The options, option values and positional arguments of that subcommand.
+    local -a options=() slots=() spec=()
+    local -A values=()
+    local option group=""
+    for i in "${!_besedka_paths[@]}"; do
+        [[ ${_besedka_paths[i]} == "$path" ]] || continue
+        read -ra spec <<<"${_besedka_specs[i]}"
+        for word in "${spec[@]}"; do
+            local opens=0 closes=0
+            [[ $word == \[* ]] && opens=1
+            [[ $word == *\] ]] && closes=1
+            word=${word#\[}
+            word=${word%\]}
+            if [[ $word == -* ]]; then
+                options+=("$word")
+                option=$word
+                ((opens && !closes)) && group=$option
+            elif [[ -n $group ]]; then
+                values[$group]=$word
+            else
+                slots+=("$word")
+            fi
+            ((closes)) && group=""
+        done
+    done
+
+    if [[ -n ${values[$prev]-} ]]; then
+        _besedka_complete_argument "${values[$prev]}" "$program"
+        return
+    fi
+    if [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "${options[*]}" -- "$cur")
+        return
+    fi
+
+    # Which positional argument the cursor is on; one named "X..." repeats.
+    local count=0 first
+    read -ra spec <<<"$path"
+    first=$((1 + ${#spec[@]}))
+    for ((i = first; i < cword; i++)); do
+        if [[ -n ${values[${words[i]}]-} ]]; then
+            ((i++))
+        elif [[ ${words[i]} != -* ]]; then
+            ((count++))
+        fi
+    done
+    local workdir=""
+    for ((i = cword + 1; i < ${#words[@]}; i++)); do
+        [[ ${words[i]} != -* && -d ${words[i]} ]] && workdir=${words[i]}
+    done
+
+    local slot
+    for ((i = 0; i < ${#slots[@]}; i++)); do
+        slot=${slots[i]}
+        if [[ $slot == *... ]] && ((count >= i)); then
+            # After the first one: more of it, the next argument or an option.
+            if ((count > i)); then
+                ((i + 1 < ${#slots[@]})) &&
+                    _besedka_complete_argument "${slots[i + 1]}" "$program" "$workdir"
+                ((${#COMPREPLY[@]} == 0)) &&
+                    mapfile -t COMPREPLY < <(compgen -W "${options[*]}" -- "$cur")
+            fi
+            return
+        fi
+        if ((count == i)); then
+            _besedka_complete_argument "$slot" "$program" "$workdir"
+            return
+        fi
+    done
+} &&
+    complete -F _besedka besedka
+
+# ex: filetype=sh
