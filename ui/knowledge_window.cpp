@@ -75,7 +75,7 @@ KnowledgeWindow::KnowledgeWindow(const PathMap& paths, KnowledgeDialogs& dialogs
     setCentralWidget(splitter);
     buildMenus();
     buildStatusBar();
-    resize(860, 560);
+    resize(780, 540);
 
     filterTimer_->setSingleShot(true);
     filterTimer_->setInterval(kFilterDelayMs);

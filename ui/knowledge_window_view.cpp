@@ -131,7 +131,7 @@ void KnowledgeWindow::restoreView(const ViewMemory& memory) {
 
 void KnowledgeWindow::showFigures() {
     const TreeFigures tree = treeFigures(model_->tree());
-    linesFigure_->setText(figure("Строк: ", tree.learned()));
+    linesFigure_->setText(figure("Выучено фраз: ", tree.learned()));
     rootsFigure_->setText(figure("Корневых: ", tree.roots));
     answersFigure_->setText(figure("Ответов: ", tree.answers));
     dialoguesFigure_->setText(figure("Диалогов в журнале: ", dialoguesInLog(FileStore(paths_))));

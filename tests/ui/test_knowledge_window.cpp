@@ -137,7 +137,7 @@ class KnowledgeWindowTest : public QObject {
         QCOMPARE(keysUnder(model.index(1, 0, greeting)), texts({"А У ТЕБЯ?"}));
         QCOMPARE(model.index(0, OutlineModel::AnswersColumn).data().toInt(), 2);
         QCOMPARE(model.index(1, OutlineModel::NumberColumn).data().toInt(), 6);
-        QCOMPARE(part<QLabel>(*window_, "linesFigure")->text(), QStringLiteral("Строк: 6"));
+        QCOMPARE(part<QLabel>(*window_, "linesFigure")->text(), QStringLiteral("Выучено фраз: 6"));
         QCOMPARE(part<QLabel>(*window_, "rootsFigure")->text(), QStringLiteral("Корневых: 2"));
         QCOMPARE(part<QLabel>(*window_, "answersFigure")->text(), QStringLiteral("Ответов: 7"));
 
@@ -274,7 +274,7 @@ class KnowledgeWindowTest : public QObject {
         QVERIFY(view()->isExpanded(moved));
         QCOMPARE(view()->currentIndex().data().toString(), QStringLiteral("ЧТО НОВОГО?"));
         QCOMPARE(view()->currentIndex().parent(), moved);
-        QCOMPARE(part<QLabel>(*window_, "linesFigure")->text(), QStringLiteral("Строк: 7"));
+        QCOMPARE(part<QLabel>(*window_, "linesFigure")->text(), QStringLiteral("Выучено фраз: 7"));
     }
 
     void teachesExportsAndMergesFromTheMenu() {
