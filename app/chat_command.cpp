@@ -250,13 +250,16 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
         err << "besedka chat: " << *problem << " (see besedka chat --help)\n";
         return 2;
     }
-    if (options.workdir && !std::filesystem::is_directory(*options.workdir)) {
-        err << "besedka chat: no such directory: " << options.workdir->string() << '\n';
-        return 2;
+    if (const auto problem = workdirProblem(options)) {
+        err << "besedka chat: " << problem->message << '\n';
+        return problem->status;
     }
     FileStore files(pathMapFor(options));
-    backUpBeforeFirstWrite(
-        files, [&err](const std::string& problem) { err << "besedka chat: " << problem << '\n'; });
+    bool backupFailed = false; // the session goes on, but does not end as a success
+    backUpBeforeFirstWrite(files, [&err, &backupFailed](const std::string& problem) {
+        err << "besedka chat: " << problem << '\n';
+        backupFailed = true;
+    });
     const auto clock = clockFromEnvironment();
     ChatHost host(err);
     Engine engine(files, *clock, host);
@@ -296,7 +299,7 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
         err << "besedka chat: " << printer.failure() << '\n';
         return 1;
     }
-    return session.failed() ? 1 : 0;
+    return session.failed() || backupFailed ? 1 : 0;
 }
 
 } // namespace besedka

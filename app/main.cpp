@@ -15,6 +15,8 @@
 #include <filesystem>
 #endif
 
+#include <csignal>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -78,19 +80,16 @@ int startWindow(int& argc, char** argv, const std::vector<std::string>& args) {
         std::cerr << "besedka: " << *problem << " (see besedka --help)\n";
         return 2;
     }
-    if (options.workdir && !std::filesystem::is_directory(*options.workdir)) {
-        std::cerr << "besedka: no such directory: " << options.workdir->string() << '\n';
-        return 2;
+    if (const auto problem = besedka::workdirProblem(options)) {
+        std::cerr << "besedka: " << problem->message << '\n';
+        return problem->status;
     }
     choosePlatformForTheWindow();
     return besedka::runWindow(argc, argv, besedka::pathMapFor(options));
 }
 #endif
 
-} // namespace
-
-int main(int argc, char** argv) {
-    besedka::keepLargeBlocksForReuse();
+int run(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         printHelp(std::cout);
@@ -118,6 +117,9 @@ int main(int argc, char** argv) {
             return besedka::runKnowledgeWindow(argc, argv, besedka::PathMap(workdir));
         });
 #endif
+        // A reader that stops early (kb forget | head) must not kill a
+        // command that has done its work: the status tells the outcome.
+        std::signal(SIGPIPE, SIG_IGN);
         return besedka::runKbCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     }
 #ifdef BESEDKA_WITH_GUI
@@ -126,4 +128,20 @@ int main(int argc, char** argv) {
     std::cerr << "besedka: the window is not built yet; use 'besedka chat'\n";
     return 2;
 #endif
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    besedka::keepLargeBlocksForReuse();
+    // Whatever a step did not foresee ends the program with one line and
+    // status 1, never with an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "besedka: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "besedka: unexpected failure\n";
+    }
+    return 1;
 }

@@ -1,5 +1,6 @@
 #include "start_options.h"
 
+#include "files/file_error.h"
 #include "files/path_map.h"
 #include "workdir.h"
 
@@ -41,6 +42,21 @@ std::optional<std::string> parseStartOptions(const std::vector<std::string>& arg
         }
     }
     return std::nullopt;
+}
+
+std::optional<WorkdirProblem> workdirProblem(const StartOptions& options) {
+    if (!options.workdir) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    if (std::filesystem::is_directory(*options.workdir, error)) {
+        return std::nullopt;
+    }
+    if (error && error != std::errc::no_such_file_or_directory) {
+        return WorkdirProblem{"cannot use " + options.workdir->string() + ": " + reasonText(error),
+                              1};
+    }
+    return WorkdirProblem{"no such directory: " + options.workdir->string(), 2};
 }
 
 PathMap pathMapFor(const StartOptions& options) {

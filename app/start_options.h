@@ -23,6 +23,15 @@ std::vector<std::string> splitOptionValues(const std::vector<std::string>& args)
 std::optional<std::string> parseStartOptions(const std::vector<std::string>& args,
                                              StartOptions& options);
 
+// What is wrong with the given working directory, if anything, with the exit
+// status it ends the program with: 2 for "no such directory: DIR", 1 for one
+// that cannot be used ("cannot use DIR: Too many levels of symbolic links").
+struct WorkdirProblem {
+    std::string message;
+    int status;
+};
+std::optional<WorkdirProblem> workdirProblem(const StartOptions& options);
+
 // The path map for these options: the working directory (see chooseWorkdir),
 // drives from --drive, then BESEDKA_DRIVE_<LETTER>.
 PathMap pathMapFor(const StartOptions& options);

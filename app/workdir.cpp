@@ -71,10 +71,10 @@ int copyMissingFiles(const fs::path& from, const fs::path& to) {
     std::error_code error;
     for (fs::recursive_directory_iterator it(from, error), end; !error && it != end;
          it.increment(error)) {
-        const fs::path target = to / fs::relative(it->path(), from);
-        if (it->is_directory()) {
+        const fs::path target = to / it->path().lexically_relative(from);
+        if (it->is_directory(error)) {
             fs::create_directories(target, error);
-        } else if (it->is_regular_file() && !fs::exists(target)) {
+        } else if (it->is_regular_file(error) && !fs::exists(target, error) && !error) {
             fs::create_directories(target.parent_path(), error);
             if (fs::copy_file(it->path(), target, fs::copy_options::skip_existing, error)) {
                 ++copied;

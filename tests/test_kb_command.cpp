@@ -214,6 +214,13 @@ TEST(KbCheck, NamesFilesReadAsUtf8AndStrayBraces) {
                        "Base\\Words.Dat, 1 stray \"}\" in RTF files\n");
 }
 
+TEST(KbCheck, SaysAnEmptyTreeHasNoHeader) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), {});
+    const KbRun run = kb({"check", dir.path().string()});
+    EXPECT_NE(run.out.find("Base\\Words.Dat: empty: no header line"), std::string::npos) << run.out;
+}
+
 TEST(KbCheck, ReportsAMissingTreeWithoutCrashing) {
     const TempDir dir;
     makeWorkdir(dir.path(), kGoodTree);
@@ -404,14 +411,27 @@ TEST_F(KbChanges, ForgetRemovesLinesWithTheirBranches) {
     ASSERT_EQ(stamps().size(), 2u) << "each run backs up before its save";
 }
 
-// A line named by what the user saw there is removed only while it still is.
+// A line named by what the user saw there is removed only while it still is;
+// the dry run gives the command that names it so. No backup, no removal,
+// unless asked for.
 TEST_F(KbChanges, ForgetRefusesALineThatIsNoLongerTheOneExpected) {
     FileStore files{PathMap(dir_.path())};
     const ForgetRequest stale{{3}, {utf8ToCp1251("ПОКА^")}, false};
     EXPECT_THROW(forgetLines(files, stale, {}), CurationError);
     EXPECT_EQ(treeLines().size(), 6u);
-    const ForgetRequest current{{5}, {utf8ToCp1251("ПОКА^")}, false};
-    EXPECT_EQ(forgetLines(files, current, {}).size(), 2u);
+    const KbRun dry = kbHere({"forget", "5", "--dry-run"});
+    EXPECT_NE(dry.err.find("besedka kb forget 5 --expect 'ПОКА^' "), std::string::npos) << dry.err;
+    EXPECT_EQ(kbHere({"forget", "3", "--expect", "ПОКА^"}).status, 1);
+    EXPECT_EQ(kbHere({"forget", "3", "5", "--expect", "ПОКА^"}).status, 2);
+    EXPECT_EQ(treeLines().size(), 6u);
+
+    ::setenv("XDG_STATE_HOME", (dir_.path() / "readme.txt").c_str(), 1); // no folder for backups
+    const KbRun unsafe = kbHere({"forget", "5", "--expect", "ПОКА^"});
+    EXPECT_EQ(unsafe.status, 1);
+    EXPECT_NE(unsafe.err.find("no backup made"), std::string::npos) << unsafe.err;
+    EXPECT_EQ(treeLines().size(), 6u);
+    const KbRun removed = kbHere({"forget", "5", "--expect", "ПОКА^", "--no-backup"});
+    EXPECT_EQ(removed.status, 0) << removed.err;
     EXPECT_EQ(treeLines(), (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;",
                                                      "_КАК ДЕЛА?^Хорошо.;", "__А У ТЕБЯ^Тоже.;"}));
 }
@@ -450,6 +470,86 @@ TEST_F(KbChanges, BackupsComeBeforeTheFirstSaveAndRestoreGivesTheLinesBack) {
     EXPECT_EQ(kbHere({"restore", stamps().back()}).status, 0);
     EXPECT_EQ(treeLines(), after.back());
     EXPECT_EQ(kbHere({"restore", "1999-01-01_00-00-00.000"}).status, 1);
+}
+
+// The newest backup is the one taken last, whatever the time zone of the run
+// that took it; the ten newest are kept.
+TEST_F(KbChanges, BackupsKeepTheirOrderAcrossTimeZones) {
+    const auto inZone = [](const char* zone) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    };
+    inZone("UTC-12");
+    for (int run = 0; run < 10; ++run) {
+        chat("привет\nна востоке " + std::to_string(run) + "\n");
+    }
+    const std::string before = tree();
+    inZone("UTC+12");
+    chat("привет\nна западе\n");
+    ::unsetenv("TZ");
+    ::tzset();
+    const std::vector<std::string> kept = stamps();
+    ASSERT_EQ(kept.size(), 10u);
+    EXPECT_EQ(readBytes(*backupFolder(dir_.path()) / kept.back() / "WORDS.DAT"), before);
+}
+
+// A restore that fails midway puts Base back as it was and keeps the backup
+// it restores from, even the oldest of ten. One killed midway is finished by
+// the next run, and kb check tells of it until then.
+TEST_F(KbChanges, ARestoreCutShortKeepsItsSourceAndLeavesNoMix) {
+    for (int run = 0; run < 10; ++run) {
+        chat("привет\nещё " + std::to_string(run) + "\n");
+    }
+    const fs::path folder = *backupFolder(dir_.path());
+    const std::vector<std::string> kept = stamps();
+    const std::string before = tree();
+    const fs::path list = dir_.path() / "base" / "W1.Dat";
+    const std::string listBytes = readBytes(list);
+    fs::remove(list);
+    fs::create_directory(list); // cannot be replaced by a file
+    const KbRun failed = kbHere({"restore", kept.front()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("nothing restored: Base is as it was"), std::string::npos)
+        << failed.err;
+    EXPECT_EQ(tree(), before);
+    EXPECT_EQ(stamps().front(), kept.front());
+
+    fs::remove(list);
+    writeBytes(list, listBytes);
+    writeBytes(folder / ".restore", (folder / kept.front()).string() + "\n");
+    const KbRun told = kbHere({"check"});
+    EXPECT_EQ(told.status, 1);
+    EXPECT_NE(told.out.find("a restore of " + (folder / kept.front()).string()), std::string::npos)
+        << told.out;
+    const std::string restored = readBytes(folder / kept.front() / "WORDS.DAT");
+    chat("");
+    EXPECT_EQ(tree(), restored);
+    EXPECT_FALSE(fs::exists(folder / ".restore"));
+    EXPECT_EQ(kbHere({"check"}).status, 0);
+}
+
+// A working directory's name of any length gets a backup folder, which
+// kb backups --all lists with the path it was taken from.
+TEST(KbBackups, ALongWorkingDirectoryNameIsBackedUpAndListedWithItsPath) {
+    const TempDir state;
+    const TempDir parent;
+    ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+    std::string name;
+    for (int i = 0; i < 127; ++i) {
+        name += "я"; // 254 bytes
+    }
+    const fs::path dir = parent.path() / name;
+    makeWorkdir(dir, {"Заголовок"});
+    std::istringstream in("привет\nкак дела\n");
+    std::ostringstream out, err;
+    EXPECT_EQ(runChatCommand({"--workdir", dir.string()}, in, out, err), 0) << err.str();
+    const fs::path folder = *backupFolder(dir);
+    EXPECT_LE(folder.filename().string().size(), 255u);
+    EXPECT_EQ(listBackups(folder).size(), 1u);
+    const KbRun all = kb({"backups", "--all"});
+    EXPECT_NE(all.out.find(dir.string() + "\n  1 backups in " + folder.string()), std::string::npos)
+        << all.out;
+    ::unsetenv("XDG_STATE_HOME");
 }
 
 TEST(StarterData, PassesTheCheck) {

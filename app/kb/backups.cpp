@@ -3,6 +3,7 @@
 
 #include "curation/backup_sets.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace besedka::kb {
@@ -16,15 +17,41 @@ void printSummaries(const std::vector<BackupSummary>& summaries, std::ostream& o
     out << "stamp                    files       bytes  tree lines\n";
     for (const BackupSummary& summary : summaries) {
         const std::string lines = summary.treeLines ? std::to_string(*summary.treeLines) : "-";
-        out << summary.stamp << padLeft(std::to_string(summary.files), 7)
+        const std::size_t stampWidth = 23;
+        out << summary.stamp
+            << padLeft(std::to_string(summary.files),
+                       7 + stampWidth - std::min(stampWidth, summary.stamp.size()))
             << padLeft(std::to_string(summary.bytes), 12) << padLeft(lines, 12) << '\n';
     }
+}
+
+// Every working directory's backups, with the path each was taken from.
+int showAllBackups(std::ostream& out, std::ostream& err) {
+    return guarded(err, [&] {
+        for (const BackupSet& set : allBackupSets()) {
+            out << set.origin.value_or("(taken by an older version; path not recorded)") << '\n'
+                << "  " << set.stamps.size() << " backups in " << set.folder.string();
+            if (!set.stamps.empty()) {
+                out << ", newest " << set.stamps.back();
+            }
+            out << '\n';
+        }
+        return kSuccess;
+    });
 }
 
 } // namespace
 
 int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto workdir = workdirArgument(args, 0, err);
+    Args rest = args;
+    if (const auto all = std::find(rest.begin(), rest.end(), "--all"); all != rest.end()) {
+        rest.erase(all);
+        if (!rest.empty()) {
+            return usageError(err, "backups: --all takes no WORKDIR");
+        }
+        return showAllBackups(out, err);
+    }
+    const auto workdir = workdirArgument(rest, 0, err);
     if (!workdir) {
         return kFailure;
     }
@@ -36,6 +63,10 @@ int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
         } else {
             out << "backups in " << folder.string() << ", oldest first:\n";
             printSummaries(summaries, out);
+        }
+        if (const auto unfinished = unfinishedRestoreOf(folder)) {
+            err << "besedka kb: a restore of " << unfinished->string()
+                << " was cut short; the next run that changes Base finishes it\n";
         }
         return kSuccess;
     });

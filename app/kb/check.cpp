@@ -41,6 +41,9 @@ int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
     out << "kb check: FAILED: " << report.absent << " files missing or unreadable"
         << (report.absent > 0 ? " in " + workdir->string() : "") << ", " << report.broken
         << " broken lines in " << paths::kWords;
+    if (report.restoreCutShort) {
+        out << ", a restore cut short";
+    }
     if (report.strayBraces > 0) {
         out << ", " << report.strayBraces << " stray \"}\" in RTF files";
     }

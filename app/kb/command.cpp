@@ -6,8 +6,11 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <optional>
 #include <ostream>
+#include <poll.h>
+#include <unistd.h>
 #include <utility>
 
 namespace besedka {
@@ -33,14 +36,18 @@ std::string names() {
 }
 
 // What each argument word of the usage lines means.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kArgumentNotes{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 15> kArgumentNotes{{
     {"FILE", "a knowledge-base file (RTF or plain text)"},
     {"IN", "a file of UTF-8 lines, one line of the knowledge-base file each"},
     {"OUT", "the knowledge-base file to write (atomically; under the lock when in Base)"},
     {"TEXT", "the text to look for, letter case aside"},
     {"N...", "line numbers as kb find and kb check print them (line 1 is the tree's header)"},
     {"--dry-run", "show what would change, and change nothing"},
-    {"STAMP", "a backup's stamp as kb backups lists it"},
+    {"--expect", "LINE after a number: remove it only while it still holds LINE"},
+    {"--yes", "do not ask on a terminal before removing"},
+    {"--no-backup", "remove even when no backup can be made"},
+    {"--all", "list the backups of every working directory, with its path"},
+    {"STAMP", "a backup's stamp as kb backups lists it, or the path of a backup's folder"},
     {"FILE|-", "a UTF-8 or Windows-1251 text (kb teach) or an export (kb import); - reads stdin"},
     {"--skip-bad", "teach the other lines when some cannot be stored"},
     {"SOURCE", "another working directory, or an export document (kb export) or -"},
@@ -54,8 +61,11 @@ bool takes(const Subcommand& command, std::string_view word) {
     while (!words.empty()) {
         const auto space = words.find(' ');
         std::string_view used = words.substr(0, space);
-        if (used.size() > 2 && used.front() == '[' && used.back() == ']') {
-            used = used.substr(1, used.size() - 2);
+        if (used.starts_with('[')) {
+            used.remove_prefix(1);
+        }
+        if (used.ends_with(']')) {
+            used.remove_suffix(1);
         }
         if (used == word) {
             return true;
@@ -110,13 +120,23 @@ Args withWorkdirOption(const Subcommand& command, const Args& args) {
     return words;
 }
 
-// A listing cut short by a full disk must not pass for a whole one.
+// Whether the standard output is a pipe that nobody reads any more.
+bool readerGone() {
+    pollfd output{STDOUT_FILENO, POLLOUT, 0};
+    return ::poll(&output, 1, 0) == 1 && (output.revents & POLLERR) != 0;
+}
+
+// A listing cut short by a full disk must not pass for a whole one; a reader
+// that stopped reading (kb lines | head) wanted no more of it.
 bool outputWritten(std::ostream& out, std::ostream& err) {
     out.flush();
     if (out) {
         return true;
     }
     const int error = errno;
+    if (error == EPIPE || (&out == &std::cout && readerGone())) {
+        return true;
+    }
     kb::fail(err, error == 0 ? std::string("cannot write the output")
                              : std::string("cannot write the output: ") + std::strerror(error));
     return false;
@@ -173,10 +193,13 @@ void printKbHelp(std::ostream& out) {
     out << "\nKnowledge-base commands work on WORKDIR (also --workdir DIR), by default the\n"
            "directory the chat and the window use: the current directory when it holds Base,\n"
            "else ~/.local/share/besedka. N is a line number as kb check and kb find print it\n"
-           "(line 1 is the tree's header). Changes are made under the lock of Base, after a\n"
-           "backup into $XDG_STATE_HOME/besedka/backups (~/.local/state/besedka/backups),\n"
-           "which keeps the 10 newest runs. Errors are one line on stderr with exit status 1,\n"
-           "wrong usage 2. besedka kb SUBCOMMAND --help tells one subcommand.\n"
+           "(line 1 is the tree's header); --expect LINE after it removes the line only while\n"
+           "it still holds LINE, and on a terminal kb forget asks first (--yes does not).\n"
+           "Changes are made under the lock of Base, after a backup into\n"
+           "$XDG_STATE_HOME/besedka/backups (~/.local/state/besedka/backups), which keeps the\n"
+           "10 newest; no backup, no change (kb forget --no-backup aside). Errors are one\n"
+           "line on stderr with exit status 1, wrong usage 2. besedka kb SUBCOMMAND --help\n"
+           "tells one subcommand.\n"
            "\nExamples:\n";
     for (const Subcommand& command : kb::subcommands()) {
         out << "  $ " << command.example << '\n';

@@ -21,7 +21,15 @@ int findLines(const Args& args, std::ostream& out, std::ostream& err) {
         for (const NumberedLine& line : found) {
             out << numberedLine(line.number, line.text) << '\n';
         }
-        return found.empty() ? fail(err, "no tree line holds \"" + args[0] + "\"") : kSuccess;
+        if (found.empty()) {
+            return fail(err, "no tree line holds \"" + args[0] + "\"");
+        }
+        const NumberedLine& first = found.front();
+        err << "besedka kb: to forget line " << first.number
+            << " and its branch while it is still there: besedka kb forget " << first.number
+            << " --expect " << shellQuoted(cp1251ToUtf8(first.text))
+            << (args.size() > 1 ? " " + shellQuoted(args[1]) : std::string()) << '\n';
+        return kSuccess;
     });
 }
 

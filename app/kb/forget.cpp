@@ -17,41 +17,88 @@ bool isNumber(std::string_view word) {
 
 struct ForgetArguments {
     ForgetRequest request;
+    bool yes = false;
     Args workdir; // empty or the one WORKDIR
 };
 
-// A word that is no number may only be the last one, the WORKDIR; any other
-// is blamed by name.
+// "--expect LINE" follows the number it names; with one, every number needs
+// one. A word that is no number may only be the last one, the WORKDIR; any
+// other is blamed by name.
 std::optional<ForgetArguments> parseForget(const Args& args, std::ostream& err) {
     ForgetArguments parsed;
+    ForgetRequest& request = parsed.request;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
         const bool last = i + 1 == args.size();
         if (word == "--dry-run") {
-            parsed.request.dryRun = true;
+            request.dryRun = true;
+        } else if (word == "--yes") {
+            parsed.yes = true;
+        } else if (word == "--no-backup") {
+            request.withoutBackup = true;
+        } else if (word == "--expect" && i + 1 < args.size() &&
+                   request.expected.size() + 1 == request.numbers.size()) {
+            request.expected.push_back(utf8ToCp1251(args[++i]));
         } else if (isNumber(word)) {
-            parsed.request.numbers.push_back(word.size() > 9 ? 0 : std::stoul(word));
+            request.numbers.push_back(word.size() > 9 ? 0 : std::stoul(word));
         } else if (word.starts_with('-')) {
             usageError(err, "forget: unknown option \"" + word + "\"");
             return std::nullopt;
-        } else if (!last || (parsed.request.numbers.empty() && !std::filesystem::exists(word))) {
+        } else if (!last || (request.numbers.empty() && !std::filesystem::exists(word))) {
             usageError(err, "forget: \"" + word + "\" is not a line number");
             return std::nullopt;
         } else {
             parsed.workdir.push_back(word);
         }
     }
-    if (parsed.request.numbers.empty()) {
+    if (request.numbers.empty()) {
         usageError(err, "forget: no line numbers");
+        return std::nullopt;
+    }
+    if (!request.expected.empty() && request.expected.size() != request.numbers.size()) {
+        usageError(err, "forget: with --expect, give one after each number");
         return std::nullopt;
     }
     return parsed;
 }
 
+void printLines(const std::vector<NumberedLine>& lines, std::ostream& out) {
+    for (const NumberedLine& line : lines) {
+        out << numberedLine(line.number, line.text) << '\n';
+    }
+}
+
+// The lines the numbers name now, as the lines a removal expects.
+std::vector<std::string> linesAt(const std::vector<std::size_t>& numbers,
+                                 const std::vector<NumberedLine>& shown) {
+    std::vector<std::string> expected;
+    for (const std::size_t number : numbers) {
+        const auto at = std::find_if(shown.begin(), shown.end(), [number](const NumberedLine& l) {
+            return l.number == number;
+        });
+        expected.push_back(at == shown.end() ? std::string() : at->text);
+    }
+    return expected;
+}
+
+std::string forgetCommand(const ForgetArguments& parsed, const std::vector<NumberedLine>& shown) {
+    const ForgetRequest& request = parsed.request;
+    const std::vector<std::string> expected = linesAt(request.numbers, shown);
+    std::string command = "besedka kb forget";
+    for (std::size_t i = 0; i < request.numbers.size(); ++i) {
+        command += " " + std::to_string(request.numbers[i]) + " --expect " +
+                   shellQuoted(cp1251ToUtf8(expected[i]));
+    }
+    for (const std::string& workdir : parsed.workdir) {
+        command += " " + shellQuoted(workdir);
+    }
+    return command;
+}
+
 } // namespace
 
 int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto parsed = parseForget(args, err);
+    auto parsed = parseForget(args, err);
     if (!parsed) {
         return kUsageError;
     }
@@ -61,9 +108,28 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
     }
     return guarded(err, *workdir, [&] {
         FileStore files{PathMap(*workdir)};
-        for (const NumberedLine& line :
-             besedka::forgetLines(files, parsed->request, feedbackOn(err))) {
-            out << numberedLine(line.number, line.text) << '\n';
+        ForgetRequest& request = parsed->request;
+        const bool ask = !request.dryRun && !parsed->yes && inputIsTerminal();
+        if (request.dryRun || ask) {
+            ForgetRequest preview = request;
+            preview.dryRun = true;
+            const auto shown = besedka::forgetLines(files, preview, feedbackOn(err));
+            printLines(shown, out);
+            if (request.dryRun) {
+                err << "besedka kb: to remove these lines while they are still there: "
+                    << forgetCommand(*parsed, shown) << '\n';
+                return kSuccess;
+            }
+            if (!confirmed("remove these " + std::to_string(shown.size()) + " lines?", out)) {
+                return fail(err, "nothing removed");
+            }
+            request.expected = linesAt(request.numbers, shown);
+        }
+        const auto removed = besedka::forgetLines(files, request, feedbackOn(err));
+        if (ask) {
+            out << "removed " << removed.size() << " lines\n";
+        } else {
+            printLines(removed, out);
         }
         return kSuccess;
     });

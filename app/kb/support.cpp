@@ -3,12 +3,16 @@
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "text/cp1251.h"
+#include "text/russian.h"
 #include "workdir.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iostream>
 #include <iterator>
 #include <ostream>
+#include <string>
+#include <unistd.h>
 
 namespace besedka::kb {
 namespace fs = std::filesystem;
@@ -99,6 +103,44 @@ std::string inWorkdir(const fs::path& workdir) {
 
 std::string numberedLine(std::size_t number, std::string_view line) {
     return std::to_string(number) + ": " + cp1251ToUtf8(line);
+}
+
+std::string shellQuoted(std::string_view word) {
+    const auto plain = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+               std::string_view("/._-+=:,@%").find(c) != std::string_view::npos;
+    };
+    if (!word.empty() && std::all_of(word.begin(), word.end(), plain)) {
+        return std::string(word);
+    }
+    std::string quoted = "'";
+    for (const char c : word) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+bool inputIsTerminal() {
+    return ::isatty(STDIN_FILENO) != 0;
+}
+
+bool confirmed(const std::string& question, std::ostream& out) {
+    out << question << " [y/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) {
+        out << '\n';
+        return false;
+    }
+    std::string upper = cyrillicUpper(utf8ToCp1251(answer));
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    });
+    for (const char* yes : {"Y", "YES", "\xC4", "\xC4\xC0"}) { // Д, ДА
+        if (upper == yes) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace besedka::kb

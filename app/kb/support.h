@@ -47,6 +47,16 @@ std::string inWorkdir(const std::filesystem::path& workdir);
 // A tree line as `kb find` and `kb forget` show it: "N: line" in UTF-8.
 std::string numberedLine(std::size_t number, std::string_view line);
 
+// A word as a POSIX shell reads it back unchanged (quoted when it must be).
+std::string shellQuoted(std::string_view word);
+
+// Whether the standard input is a terminal, where a person can answer.
+bool inputIsTerminal();
+
+// Asks `question` on `out` and reads the answer from the standard input:
+// true for "y", "yes", "д" or "да" in any case.
+bool confirmed(const std::string& question, std::ostream& out);
+
 // Runs a curation step; its refusal or file error becomes one line on `err`
 // and kFailure.
 template <typename Step> int guarded(std::ostream& err, Step step) {

@@ -6,10 +6,10 @@
 #include "files/file_error.h"
 #include "files/file_store.h"
 #include "files/path_map.h"
+#include "files/restore_journal.h"
 #include "files/string_list.h"
 
 #include <algorithm>
-#include <map>
 
 namespace besedka {
 namespace fs = std::filesystem;
@@ -34,24 +34,51 @@ BackupSummary summarize(const fs::path& folder, const std::string& stamp) {
     return summary;
 }
 
-// Every file of a backup, by name, read before anything is written: the
-// backup of the current state may retire the oldest one.
-std::map<std::string, std::string> readBackup(const fs::path& backup) {
-    std::map<std::string, std::string> saved;
-    std::error_code listed;
-    for (fs::directory_iterator it(backup, listed), end; !listed && it != end;
-         it.increment(listed)) {
-        std::error_code reason;
-        const auto bytes = readWholeFile(it->path(), reason);
-        if (!bytes) {
-            throw CurationError(withReason("cannot read " + it->path().string(), reason));
+// The backup folder that `backup` names: a stamp of `folder`, or a path.
+fs::path backupNamed(const fs::path& folder, const std::string& backup) {
+    if (backup.find('/') != std::string::npos) {
+        std::error_code error;
+        if (!fs::is_directory(backup, error)) {
+            throw CurationError("no backup folder " + backup);
         }
-        saved[it->path().filename().string()] = *bytes;
+        return fs::absolute(backup).lexically_normal();
     }
-    if (listed) {
-        throw CurationError(withReason("cannot read " + backup.string(), listed));
+    const auto stamps = listBackups(folder);
+    if (std::find(stamps.begin(), stamps.end(), backup) == stamps.end()) {
+        throw CurationError("no backup " + backup + " (besedka kb backups lists them)");
     }
-    return saved;
+    return folder / backup;
+}
+
+std::string failureMessage(const PlacementFailure& failure, const fs::path& base,
+                           const fs::path& backup) {
+    const std::string name = backup.filename().string();
+    if (failure.file == ".restore") {
+        return withReason("cannot update the restore's journal in " + backup.parent_path().string(),
+                          failure.reason) +
+               "; Base may hold part of backup " + name +
+               ": the next run that changes Base writes it whole";
+    }
+    const std::string cause =
+        withReason("cannot write " + (base / failure.file).string(), failure.reason);
+    if (failure.putBack) {
+        return cause + "; nothing restored: Base is as it was";
+    }
+    return cause + "; Base holds part of backup " + name +
+           ": the next run that changes Base finishes the restore";
+}
+
+std::vector<RestoredFile> restoredFiles(const fs::path& backup) {
+    std::vector<RestoredFile> restored;
+    for (const auto& entry : fs::directory_iterator(backup)) {
+        std::error_code reason;
+        const auto bytes = readWholeFile(entry.path(), reason);
+        restored.push_back(
+            {entry.path().filename().string(), bytes ? parseKnowledgeFile(*bytes).size() : 0});
+    }
+    std::sort(restored.begin(), restored.end(),
+              [](const RestoredFile& a, const RestoredFile& b) { return a.name < b.name; });
+    return restored;
 }
 
 } // namespace
@@ -76,31 +103,55 @@ std::vector<BackupSummary> backupSummaries(const fs::path& folder) {
     return summaries;
 }
 
-std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::string& stamp,
+std::optional<fs::path> unfinishedRestoreOf(const fs::path& folder) {
+    return unfinishedRestore(folder);
+}
+
+std::vector<BackupSet> allBackupSets() {
+    const auto root = backupsRoot();
+    if (!root) {
+        throw CurationError("no backups: neither XDG_STATE_HOME nor HOME is set");
+    }
+    std::vector<BackupSet> sets;
+    std::error_code error;
+    for (fs::directory_iterator it(*root, error), end; !error && it != end; it.increment(error)) {
+        if (it->is_directory(error)) {
+            sets.push_back({it->path(), backupOrigin(it->path()), listBackups(it->path())});
+        }
+    }
+    if (error && error != std::errc::no_such_file_or_directory) {
+        throw CurationError(withReason("cannot read " + root->string(), error));
+    }
+    std::sort(sets.begin(), sets.end(),
+              [](const BackupSet& a, const BackupSet& b) { return a.folder < b.folder; });
+    return sets;
+}
+
+std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::string& backup,
                                         const Feedback& feedback) {
     const fs::path folder = backupFolderOf(workdir);
-    const auto stamps = listBackups(folder);
-    if (std::find(stamps.begin(), stamps.end(), stamp) == stamps.end()) {
-        throw CurationError("no backup " + stamp + " (besedka kb backups lists them)");
-    }
+    const fs::path source = backupNamed(folder, backup);
     const FileStore files{PathMap(workdir)};
     const fs::path base = files.paths().resolve("Base");
     const auto hold = files.holdKnowledgeBase(feedback.waiting);
-    const auto saved = readBackup(folder / stamp);
-    std::optional<std::string> backupProblem;
-    backUpKnowledgeBase(workdir, base,
-                        [&](const std::string& problem) { backupProblem = problem; });
-    if (backupProblem) {
-        throw CurationError(*backupProblem + "; nothing restored");
-    }
-    std::vector<RestoredFile> restored;
-    for (const auto& [name, bytes] : saved) {
-        if (const auto reason = writeFileAtomically(base / name, bytes)) {
-            throw CurationError(withReason("cannot write " + (base / name).string(), reason));
+    std::optional<TakenBackup> undo;
+    const auto backUpFirst = [&] {
+        std::string problem;
+        undo = backUpKnowledgeBase(workdir, base, [&](const std::string& p) { problem = p; });
+        if (!undo) {
+            throw CurationError(problem + "; nothing restored");
         }
-        restored.push_back({name, parseKnowledgeFile(bytes).size()});
+        return undo->folder / undo->stamp;
+    };
+    try {
+        if (const auto failure = putBackupInPlace(source, base, folder, backUpFirst)) {
+            throw CurationError(failureMessage(*failure, base, source));
+        }
+    } catch (const fs::filesystem_error& error) {
+        throw CurationError(std::string(error.what()) + "; nothing restored");
     }
-    return restored;
+    retireOldBackups(folder, {undo->stamp, source.filename().string()});
+    return restoredFiles(source);
 }
 
 } // namespace besedka

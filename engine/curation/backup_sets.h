@@ -25,17 +25,36 @@ struct BackupSummary {
 // The backups in `folder`, oldest first; CurationError when one cannot be read.
 std::vector<BackupSummary> backupSummaries(const std::filesystem::path& folder);
 
+// The backup that a restore killed or failed midway was putting in place,
+// if one was: Base may then hold a mix of two states until the next run that
+// changes Base finishes it.
+std::optional<std::filesystem::path> unfinishedRestoreOf(const std::filesystem::path& folder);
+
+// One working directory's backups, as `kb backups --all` lists them.
+struct BackupSet {
+    std::filesystem::path folder;
+    std::optional<std::string> origin; // the working directory, when recorded
+    std::vector<std::string> stamps;   // oldest first
+};
+
+// Every working directory's backups in the state home, by folder name.
+std::vector<BackupSet> allBackupSets();
+
 struct RestoredFile {
     std::string name; // the file's name in Base
     std::size_t lines = 0;
 };
 
-// Puts the backup `stamp` of the working directory back, each file atomically
-// under the lock of Base, after backing up the current state (so that the
-// restore can be undone the same way). CurationError when the backup does not
-// exist, cannot be read or the current state cannot be backed up (nothing
-// written then), or when a file cannot be written.
+// Puts a backup of the working directory back, each file atomically under the
+// lock of Base, after backing up the current state (so that the restore can be
+// undone the same way). `backup` is a stamp of the working directory's backups
+// or the path of a backup folder (one of a working directory that moved).
+// CurationError when the backup does not exist, cannot be read or the current
+// state cannot be backed up (nothing written then), or when a file cannot be
+// written: the message says whether Base was put back as it was or is left to
+// the next run to finish. Old backups are retired only after success, and
+// never the one restored.
 std::vector<RestoredFile> restoreBackup(const std::filesystem::path& workdir,
-                                        const std::string& stamp, const Feedback& feedback);
+                                        const std::string& backup, const Feedback& feedback);
 
 } // namespace besedka

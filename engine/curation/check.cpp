@@ -2,8 +2,10 @@
 
 #include "curation/tree.h"
 #include "files/atomic_file.h"
+#include "files/backups.h"
 #include "files/file_error.h"
 #include "files/kb_paths.h"
+#include "files/restore_journal.h"
 #include "files/string_list.h"
 #include "text/cp1251.h"
 #include "text/tree_line.h"
@@ -89,6 +91,11 @@ void checkTree(const FileStore& files, CheckReport& report) {
         return;
     }
     report.treeLines = tree.count();
+    if (tree.count() == 0) {
+        report.findings.push_back(
+            {paths::kWords, std::nullopt,
+             "empty: no header line (learning writes an empty one before the first phrase)"});
+    }
     for (std::size_t i = 1; i < tree.count(); ++i) {
         if (const auto problem = treeLineProblem(tree.line(i))) {
             report.findings.push_back(
@@ -106,10 +113,22 @@ void checkTree(const FileStore& files, CheckReport& report) {
     }
 }
 
+void checkRestore(const FileStore& files, CheckReport& report) {
+    const auto folder = backupFolder(files.paths().workdir());
+    if (const auto unfinished = folder ? unfinishedRestore(*folder) : std::nullopt) {
+        report.findings.push_back({"Base", std::nullopt,
+                                   "a restore of " + unfinished->string() +
+                                       " was cut short: some files may be from before it; the "
+                                       "next run that changes Base finishes it"});
+        report.restoreCutShort = true;
+    }
+}
+
 } // namespace
 
 CheckReport checkWorkingDirectory(const FileStore& files) {
     CheckReport report;
+    checkRestore(files, report);
     checkFilesPresent(files.paths(), report);
     checkFileForms(files, report);
     checkTree(files, report);

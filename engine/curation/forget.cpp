@@ -2,6 +2,7 @@
 
 #include "curation/curation_error.h"
 #include "curation/outline.h"
+#include "files/backups.h"
 #include "files/kb_paths.h"
 #include "text/cp1251.h"
 
@@ -38,11 +39,21 @@ std::vector<bool> linesToRemove(const StringList& tree, const std::vector<std::s
     return removed;
 }
 
+std::optional<TakenBackup> backUpOrRefuse(const FileStore& files) {
+    std::string problem;
+    auto backup = backUpKnowledgeBase(files.paths().workdir(), files.paths().resolve("Base"),
+                                      [&problem](const std::string& told) { problem = told; });
+    if (!backup) {
+        throw CurationError(problem + "; nothing removed (with --no-backup, kb forget removes "
+                                      "lines without a backup)");
+    }
+    return backup;
+}
+
 } // namespace
 
 std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& request,
                                       const Feedback& feedback) {
-    backUpBeforeFirstWrite(files, feedback.problem);
     const auto hold = files.holdKnowledgeBase(feedback.waiting);
     const StringList tree = loadTree(files);
     checkRequest(tree, request);
@@ -57,7 +68,11 @@ std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& req
         }
     }
     if (!request.dryRun) {
+        const auto backup = request.withoutBackup ? std::nullopt : backUpOrRefuse(files);
         StringList(kept).save(files, paths::kWords);
+        if (backup) {
+            retireOldBackups(backup->folder, {backup->stamp});
+        }
     }
     return gone;
 }

@@ -17,13 +17,16 @@ struct ForgetRequest {
     // there: a line that is no longer the same is not removed.
     std::vector<std::string> expected;
     bool dryRun = false;
+    // Removes the lines even when no backup can be made.
+    bool withoutBackup = false;
 };
 
 // Removes the lines with their branches from the tree, under the lock of Base
 // and after a backup, and returns the removed lines in order; a dry run
-// returns them without writing. A number that is no learned line, or a line
-// that is not the one expected, refuses the whole request (CurationError);
-// file errors throw FileError. Nothing is written when it throws.
+// returns them without writing. A number that is no learned line, a line that
+// is not the one expected, or a backup that cannot be made (unless
+// `withoutBackup`) refuses the whole request (CurationError); file errors
+// throw FileError. Nothing is written when it throws.
 std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& request,
                                       const Feedback& feedback);
 

@@ -9,6 +9,8 @@
 #include "text/plain_text.h"
 #include "text/rtf.h"
 
+#include <memory>
+
 namespace besedka {
 namespace fs = std::filesystem;
 namespace {
@@ -25,6 +27,16 @@ bool isBaseDirectory(const fs::path& directory) {
 std::string_view withoutByteOrderMark(std::string_view text) {
     constexpr std::string_view mark = "\xEF\xBB\xBF";
     return text.substr(0, mark.size()) == mark ? text.substr(mark.size()) : text;
+}
+
+std::unique_ptr<DirectoryLock> lockDirectory(const fs::path& directory,
+                                             const LockWaitObserver& waiting) {
+    try {
+        return std::make_unique<DirectoryLock>(directory, kLockPatience, waiting);
+    } catch (const std::system_error& error) {
+        throw CurationError("cannot lock " + directory.string() + ": " + reasonText(error.code()) +
+                            "; nothing written");
+    }
 }
 
 } // namespace
@@ -45,12 +57,21 @@ ConvertedText linesFromUtf8(std::string_view text) {
 void writeKnowledgeFile(const fs::path& output, const std::vector<std::string>& lines,
                         const Feedback& feedback) {
     const fs::path directory = directoryOf(output);
-    const DirectoryLock lock(directory, kLockPatience, feedback.waiting);
+    const auto lock = lockDirectory(directory, feedback.waiting);
+    std::optional<TakenBackup> backup;
     if (isBaseDirectory(directory)) {
-        backUpKnowledgeBase(directory / "..", directory, feedback.problem);
+        std::string problem;
+        backup = backUpKnowledgeBase(directory / "..", directory,
+                                     [&problem](const std::string& told) { problem = told; });
+        if (!backup) {
+            throw CurationError(problem + "; nothing written");
+        }
     }
     if (const auto failure = writeFileAtomically(output, writeRtf(lines))) {
         throw CurationError("cannot write " + output.string() + ": " + reasonText(failure));
+    }
+    if (backup) {
+        retireOldBackups(backup->folder, {backup->stamp});
     }
 }
 

@@ -1,17 +1,24 @@
 #include "files/backups.h"
 
+#include "files/atomic_file.h"
 #include "files/file_store.h"
+#include "files/restore_journal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <system_error>
 
 namespace besedka {
 namespace fs = std::filesystem;
 namespace {
+
+constexpr std::size_t kLongestFileName = 255;
+constexpr const char* kOriginFile = ".origin";
 
 std::optional<fs::path> stateHome() {
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -37,60 +44,160 @@ std::string shortHash(const std::string& text) {
     return digits;
 }
 
-std::string stampOf(std::chrono::system_clock::time_point when) {
+// At most `bytes` bytes of `name`, not cutting a UTF-8 character in two.
+std::string cutToFit(const std::string& name, std::size_t bytes) {
+    if (name.size() <= bytes) {
+        return name;
+    }
+    std::size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return name.substr(0, end);
+}
+
+// What a backup's name tells of its order: older versions' local-time names
+// come first, among themselves by name; then the numbered ones by number.
+struct BackupOrder {
+    bool numbered = false;
+    unsigned long long number = 0;
+    std::string name;
+    bool operator<(const BackupOrder& other) const {
+        if (numbered != other.numbered) {
+            return !numbered;
+        }
+        return numbered ? number < other.number : name < other.name;
+    }
+};
+
+bool digitsAt(const std::string& text, std::size_t at, std::size_t count) {
+    return at + count <= text.size() &&
+           std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at),
+                       text.begin() + static_cast<std::ptrdiff_t>(at + count),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "YYYY-MM-DD_HH-MM-SS" at the start of `name`.
+bool startsWithTime(const std::string& name) {
+    return digitsAt(name, 0, 4) && name[4] == '-' && digitsAt(name, 5, 2) && name[7] == '-' &&
+           digitsAt(name, 8, 2) && name[10] == '_' && digitsAt(name, 11, 2) && name[13] == '-' &&
+           digitsAt(name, 14, 2) && name[16] == '-' && digitsAt(name, 17, 2);
+}
+
+std::optional<BackupOrder> orderOf(const std::string& name) {
+    constexpr std::size_t kTime = 19;
+    if (name.size() < kTime + 3 || !startsWithTime(name)) {
+        return std::nullopt;
+    }
+    if (name.size() == kTime + 4 && name[kTime] == '.' && digitsAt(name, kTime + 1, 3)) {
+        return BackupOrder{false, 0, name};
+    }
+    const std::size_t digits = name.size() - kTime - 2;
+    if (name.compare(kTime, 2, "Z-") == 0 && digits <= 18 && digitsAt(name, kTime + 2, digits)) {
+        return BackupOrder{true, std::stoull(name.substr(kTime + 2)), name};
+    }
+    return std::nullopt;
+}
+
+std::string stampOf(std::chrono::system_clock::time_point when, unsigned long long number) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    const auto milliseconds =
-        std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() %
-        1000;
-    std::tm local{};
-    ::localtime_r(&seconds, &local);
+    std::tm utc{};
+    ::gmtime_r(&seconds, &utc);
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d_%02d-%02d-%02d.%03d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(milliseconds));
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d_%02d-%02d-%02dZ-%llu", utc.tm_year + 1900,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, number);
     return text;
 }
 
-// A stamp not yet taken in `folder`.
-std::string freshStamp(const fs::path& folder) {
-    auto when = std::chrono::system_clock::now();
-    while (fs::exists(folder / stampOf(when))) {
-        when += std::chrono::milliseconds(1);
+unsigned long long nextNumber(const fs::path& folder) {
+    unsigned long long last = 0;
+    for (const std::string& stamp : listBackups(folder)) {
+        const auto order = orderOf(stamp);
+        if (order && order->numbered) {
+            last = std::max(last, order->number);
+        }
     }
-    return stampOf(when);
+    return last + 1;
 }
 
-void removeOldBackups(const fs::path& folder) {
-    const std::vector<std::string> stamps = listBackups(folder);
-    for (std::size_t i = 0; i + kBackupsKept < stamps.size(); ++i) {
-        fs::remove_all(folder / stamps[i]);
+// Renames without replacing: a backup of the same name is never overwritten.
+bool renameNew(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
     }
-    // Half-made copies of killed runs.
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().filename().string().starts_with(".partial-")) {
-            fs::remove_all(entry.path());
+    if (errno == EEXIST) {
+        return false;
+    }
+    throw fs::filesystem_error("cannot name the backup", from, to,
+                               std::error_code(errno, std::system_category()));
+}
+
+void recordOrigin(const fs::path& folder, const fs::path& workdir) {
+    const std::string origin = fs::absolute(workdir).lexically_normal().string() + "\n";
+    if (backupOrigin(folder).value_or("") + "\n" == origin) {
+        return;
+    }
+    if (const auto reason = writeFileAtomically(folder / kOriginFile, origin)) {
+        throw fs::filesystem_error("cannot record the backups' origin", folder / kOriginFile,
+                                   reason);
+    }
+}
+
+bool isLeftover(const std::string& name) {
+    return name.starts_with(".partial-") || name.starts_with(".retired-");
+}
+
+void removeLeftovers(const fs::path& folder) {
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (isLeftover(it->path().filename().string())) {
+            std::error_code ignored;
+            fs::remove_all(it->path(), ignored);
         }
     }
 }
 
 } // namespace
 
-std::optional<fs::path> backupFolder(const fs::path& workdir) {
+std::optional<fs::path> backupsRoot() {
     const auto home = stateHome();
     if (!home) {
         return std::nullopt;
     }
-    std::error_code error;
-    fs::path path = fs::weakly_canonical(fs::absolute(workdir, error), error);
-    if (error) {
-        path = fs::absolute(workdir).lexically_normal();
-    }
-    const std::string name = path.filename().empty() ? "root" : path.filename().string();
-    return *home / "besedka" / "backups" / (name + "-" + shortHash(path.string()));
+    return *home / "besedka" / "backups";
 }
 
-std::string takeBackup(const fs::path& base, const fs::path& folder) {
+std::optional<fs::path> backupFolder(const fs::path& workdir) {
+    const auto root = backupsRoot();
+    if (!root) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    fs::path path = fs::absolute(workdir, error);
+    if (!error) {
+        path = fs::weakly_canonical(path, error);
+    }
+    if (error) {
+        path = (fs::current_path(error) / workdir).lexically_normal();
+    }
+    const std::string hash = "-" + shortHash(path.string());
+    const std::string name = path.filename().empty() ? "root" : path.filename().string();
+    return *root / (cutToFit(name, kLongestFileName - hash.size()) + hash);
+}
+
+std::optional<std::string> backupOrigin(const fs::path& folder) {
+    std::error_code reason;
+    auto text = readWholeFile(folder / kOriginFile, reason);
+    if (!text || text->empty() || text->back() != '\n') {
+        return std::nullopt;
+    }
+    text->pop_back();
+    return text;
+}
+
+std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::path& workdir) {
     fs::create_directories(folder);
+    recordOrigin(folder, workdir);
     // Copied aside first and renamed whole, so that a killed run leaves no
     // backup that looks complete.
     std::string partial = (folder / ".partial-XXXXXX").string();
@@ -103,27 +210,56 @@ std::string takeBackup(const fs::path& base, const fs::path& folder) {
             fs::copy_file(entry.path(), fs::path(partial) / entry.path().filename());
         }
     }
-    const std::string stamp = freshStamp(folder);
-    fs::rename(partial, folder / stamp);
-    removeOldBackups(folder);
-    return stamp;
+    for (unsigned long long number = nextNumber(folder);; ++number) {
+        const std::string stamp = stampOf(std::chrono::system_clock::now(), number);
+        if (renameNew(partial, folder / stamp)) {
+            return stamp;
+        }
+    }
 }
 
 std::vector<std::string> listBackups(const fs::path& folder) {
-    std::vector<std::string> stamps;
+    std::vector<BackupOrder> found;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (!name.starts_with('.') && it->is_directory(error)) {
-            stamps.push_back(name);
+        const auto order = orderOf(it->path().filename().string());
+        if (order && it->is_directory(error)) {
+            found.push_back(*order);
         }
     }
-    std::sort(stamps.begin(), stamps.end());
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> stamps;
+    for (const BackupOrder& order : found) {
+        stamps.push_back(order.name);
+    }
     return stamps;
 }
 
-void backUpKnowledgeBase(const fs::path& workdir, const fs::path& base,
-                         const ProblemReport& report) {
+void retireOldBackups(const fs::path& folder, const std::vector<std::string>& kept) {
+    const std::vector<std::string> stamps = listBackups(folder);
+    const auto pending = unfinishedRestore(folder);
+    const auto spared = [&](const std::string& stamp) {
+        return std::find(kept.begin(), kept.end(), stamp) != kept.end() ||
+               (pending && *pending == folder / stamp);
+    };
+    std::size_t excess = stamps.size() > kBackupsKept ? stamps.size() - kBackupsKept : 0;
+    for (std::size_t i = 0; i < stamps.size() && excess > 0; ++i) {
+        if (spared(stamps[i])) {
+            continue;
+        }
+        std::string retired = (folder / ".retired-XXXXXX").string();
+        if (::mkdtemp(retired.data()) == nullptr) {
+            return;
+        }
+        std::error_code error;
+        fs::rename(folder / stamps[i], fs::path(retired) / stamps[i], error);
+        --excess;
+    }
+    removeLeftovers(folder);
+}
+
+std::optional<TakenBackup> backUpKnowledgeBase(const fs::path& workdir, const fs::path& base,
+                                               const ProblemReport& report) {
     const auto tell = [&report](const std::string& problem) {
         if (report) {
             report(problem);
@@ -132,19 +268,28 @@ void backUpKnowledgeBase(const fs::path& workdir, const fs::path& base,
     const auto folder = backupFolder(workdir);
     if (!folder) {
         tell("no backup made: neither XDG_STATE_HOME nor HOME is set");
-        return;
+        return std::nullopt;
     }
     try {
-        takeBackup(base, *folder);
+        return TakenBackup{*folder, takeBackup(base, *folder, workdir)};
     } catch (const fs::filesystem_error& error) {
         tell(std::string("no backup made: ") + error.what());
+    } catch (const std::bad_alloc&) {
+        tell("no backup made: out of memory");
     }
+    return std::nullopt;
 }
 
 void backUpBeforeFirstWrite(FileStore& files, ProblemReport report) {
+    auto taken = std::make_shared<std::optional<TakenBackup>>();
     files.setBeforeFirstWrite(
-        [workdir = files.paths().workdir(), base = files.paths().resolve("Base"),
-         report = std::move(report)] { backUpKnowledgeBase(workdir, base, report); });
+        [taken, workdir = files.paths().workdir(), base = files.paths().resolve("Base"),
+         report = std::move(report)] { *taken = backUpKnowledgeBase(workdir, base, report); });
+    files.setAfterFirstWrite([taken] {
+        if (*taken) {
+            retireOldBackups((*taken)->folder, {(*taken)->stamp});
+        }
+    });
 }
 
 } // namespace besedka

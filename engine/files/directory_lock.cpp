@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -13,23 +14,61 @@ namespace {
 constexpr std::chrono::milliseconds kFirstPause{1};
 constexpr std::chrono::milliseconds kLongestPause{50};
 
+[[noreturn]] void refuse(int error) {
+    throw std::system_error(error, std::system_category());
+}
+
+// Whether the lock was taken; false while another process holds it.
 bool tryLock(int fd) {
-    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            return true;
+        }
+        if (errno == EWOULDBLOCK) {
+            return false;
+        }
+        if (errno != EINTR) {
+            refuse(errno);
+        }
+    }
 }
 
 void waitForLock(int fd) {
-    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            refuse(errno);
+        }
     }
+}
+
+int openDirectory(const std::filesystem::path& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno != ENOENT && errno != ENOTDIR) {
+        refuse(errno);
+    }
+    return fd;
 }
 
 } // namespace
 
 DirectoryLock::DirectoryLock(const std::filesystem::path& directory,
                              std::chrono::milliseconds patience, const LockWaitObserver& observer)
-    : fd_(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (fd_ < 0 || tryLock(fd_)) {
-        return;
+    : fd_(openDirectory(directory)) {
+    try {
+        if (fd_ < 0 || tryLock(fd_)) {
+            return;
+        }
+        waitPatiently(patience, observer);
+    } catch (...) {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        throw;
     }
+}
+
+void DirectoryLock::waitPatiently(std::chrono::milliseconds patience,
+                                  const LockWaitObserver& observer) {
     // Polled at first so that a long wait can be told; then simply waited for.
     const auto deadline = std::chrono::steady_clock::now() + patience;
     auto pause = kFirstPause;

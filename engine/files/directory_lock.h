@@ -15,8 +15,10 @@ using LockWaitObserver = std::function<void(bool waiting)>;
 
 // An exclusive advisory lock (flock) on a directory itself, so that no lock
 // file appears in it; held while the object lives. Other processes that lock
-// the same directory wait for it. A directory that cannot be opened is not
-// locked: the file accesses that follow report what is wrong with it.
+// the same directory wait for it. A directory that does not exist is not
+// locked (there is nothing in it to change, and the file accesses that follow
+// say what is missing); any other failure to open or lock it throws
+// std::system_error, so that nothing is written unlocked.
 class DirectoryLock {
   public:
     DirectoryLock(const std::filesystem::path& directory, std::chrono::milliseconds patience,
@@ -26,6 +28,8 @@ class DirectoryLock {
     DirectoryLock& operator=(const DirectoryLock&) = delete;
 
   private:
+    void waitPatiently(std::chrono::milliseconds patience, const LockWaitObserver& observer);
+
     int fd_ = -1;
 };
 

@@ -19,11 +19,13 @@ std::error_code notARegularFile();
 // Base\Words.Dat: Permission denied"), in Windows-1251.
 class FileError : public std::runtime_error {
   public:
-    enum class Kind { Open, Create };
+    // Lock: the knowledge base's lock could not be taken, so nothing was
+    // written ("Cannot lock Base: Permission denied").
+    enum class Kind { Open, Create, Lock };
 
     FileError(Kind kind, const std::string& path, std::error_code reason = {})
-        : std::runtime_error((kind == Kind::Open ? "Cannot open file " : "Cannot create file ") +
-                             path + (reason ? ": " + reasonText(reason) : std::string())),
+        : std::runtime_error(opening(kind) + path +
+                             (reason ? ": " + reasonText(reason) : std::string())),
           kind_(kind), path_(path), reason_(reason) {}
 
     Kind kind() const { return kind_; }
@@ -31,6 +33,18 @@ class FileError : public std::runtime_error {
     const std::error_code& reason() const { return reason_; }
 
   private:
+    static std::string opening(Kind kind) {
+        switch (kind) {
+        case Kind::Open:
+            return "Cannot open file ";
+        case Kind::Create:
+            return "Cannot create file ";
+        case Kind::Lock:
+            break;
+        }
+        return "Cannot lock ";
+    }
+
     Kind kind_;
     std::string path_;
     std::error_code reason_;

@@ -3,6 +3,7 @@
 #include "files/atomic_file.h"
 #include "files/file_compare.h"
 #include "files/file_error.h"
+#include "files/restore_journal.h"
 
 namespace besedka {
 
@@ -35,15 +36,29 @@ void FileStore::write(std::string_view windowsPath, std::string_view bytes) cons
     if (const std::error_code reason = writeFileAtomically(paths_.resolve(windowsPath), bytes)) {
         throw FileError(FileError::Kind::Create, std::string(windowsPath), reason);
     }
+    if (!succeeded_) {
+        succeeded_ = true;
+        if (afterFirstWrite_) {
+            afterFirstWrite_();
+        }
+    }
 }
 
 KnowledgeBaseHold FileStore::holdKnowledgeBase(const LockWaitObserver& observer) const {
     if (holds_ == 0) {
         const auto base = paths_.resolve("Base");
-        lock_ = std::make_unique<DirectoryLock>(base, kLockPatience, observer);
+        try {
+            lock_ = std::make_unique<DirectoryLock>(base, kLockPatience, observer);
+        } catch (const std::system_error& error) {
+            throw FileError(FileError::Kind::Lock, "Base", error.code());
+        }
         if (!cleaned_) {
-            cleaned_ = true;
             removeLeftoverTemporaries(base);
+            if (const auto failure = finishUnfinishedRestore(paths_.workdir(), base)) {
+                lock_.reset();
+                throw FileError(FileError::Kind::Create, "Base\\" + failure->file, failure->reason);
+            }
+            cleaned_ = true;
         }
     }
     ++holds_;

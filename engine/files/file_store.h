@@ -43,12 +43,16 @@ class FileStore {
     // read-modify-write of its files, so that another process's changes are
     // neither lost nor mixed in; waits while another process holds it, telling
     // `observer` when that takes long. Holds taken inside a hold share its
-    // lock. The run's first hold removes the temporary files of killed saves.
+    // lock. The run's first hold removes the temporary files of killed saves
+    // and finishes a restore that a killed run left unfinished. Throws
+    // FileError (Kind::Lock) when Base exists but cannot be locked.
     [[nodiscard]] KnowledgeBaseHold holdKnowledgeBase(const LockWaitObserver& observer = {}) const;
 
     // A step to run once, just before the run's first write (a backup of the
-    // knowledge base as it was).
+    // knowledge base as it was), and one to run once a write has succeeded
+    // (the retirement of old backups).
     void setBeforeFirstWrite(std::function<void()> step) { beforeFirstWrite_ = std::move(step); }
+    void setAfterFirstWrite(std::function<void()> step) { afterFirstWrite_ = std::move(step); }
 
     const PathMap& paths() const { return paths_; }
     PathMap& paths() { return paths_; }
@@ -58,9 +62,11 @@ class FileStore {
 
     PathMap paths_;
     std::function<void()> beforeFirstWrite_;
+    std::function<void()> afterFirstWrite_;
     // Reading and writing change no content of the store; these keep track of
     // the run's lock and first write.
     mutable bool written_ = false;
+    mutable bool succeeded_ = false;
     mutable bool cleaned_ = false;
     mutable int holds_ = 0;
     mutable std::unique_ptr<DirectoryLock> lock_;

@@ -60,6 +60,9 @@ std::optional<StringList> Engine::learnNewTreeLine(const std::string& shown, boo
     } else {
         state_.depthMarks += '_';
     }
+    if (tree.count() == 0) {
+        tree.append(""); // line 0 is the header, never searched: the phrase must follow it
+    }
     tree.append(state_.depthMarks + newKey + "^");
     knowledge_.save(paths::kWords, tree);
     return knowledge_.load(paths::kWords);

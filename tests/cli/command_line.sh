@@ -88,5 +88,16 @@ check "a missing file names the working directory" \
 check "kb check takes Base for its working directory" \
     grep -q "^kb check: OK" <("$besedka" kb check "$work/Base")
 
+# A symbolic link loop as the working directory or the data home: one line
+# with the reason and status 1, never an abort.
+ln -s loop "$work/loop"
+said=$("$besedka" chat --workdir "$work/loop" </dev/null 2>&1)
+check "a looping --workdir exits 1" test $? = 1
+check "a looping --workdir is one line with the reason" \
+    test "$said" = "besedka chat: cannot use $work/loop: Too many levels of symbolic links"
+said=$(cd / && XDG_DATA_HOME=$work/loop "$besedka" chat </dev/null 2>&1)
+check "a looping XDG_DATA_HOME exits 1" test $? = 1
+check "a looping XDG_DATA_HOME names the reason" grep -q "Too many levels of symbolic links" <<<"$said"
+
 [ "$failures" -eq 0 ] && echo "command line: all checks passed"
 exit "$failures"

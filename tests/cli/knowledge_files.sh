@@ -124,5 +124,38 @@ else
     echo "read-only case skipped: it needs root to switch to an unprivileged user"
 fi
 
+# kb forget on a terminal shows the lines and asks; a reader that stops early
+# does not undo a removal or hide its status.
+asked=$(workdir asked)
+phrases спроси | head -3 | "$besedka" chat --workdir "$asked" >/dev/null
+said=$(printf 'n\n' | script -qec "'$besedka' kb forget 2 '$asked'" /dev/null)
+check "forget on a terminal shows the lines and asks" contains "$said" "remove these 2 lines?"
+check "forget on a terminal removes nothing without a yes" test "$(tree_lines "$asked")" = 3
+printf 'да\n' | script -qec "'$besedka' kb forget 2 '$asked'" /dev/null >/dev/null
+check "forget on a terminal removes after a yes" test "$(tree_lines "$asked")" = 1
+phrases труба | head -2 | "$besedka" chat --workdir "$asked" >/dev/null
+{
+    sleep 0.3
+    "$besedka" kb forget 2 --yes "$asked"
+    echo $? >"$scratch/forget.status"
+} | true
+check "forget into a closed pipe: status 0" test "$(cat "$scratch/forget.status")" = 0
+check "forget into a closed pipe: the line is gone" test "$(tree_lines "$asked")" = 1
+
+if [ "$(id -u)" = 0 ]; then
+    # Base that can be entered but not listed (mode 0300) cannot be locked:
+    # nothing is written, and the reason is told.
+    unlisted=$(workdir unlisted)
+    chown -R 65534:65534 "$unlisted"
+    chmod 300 "$unlisted/Base"
+    mkdir -m 777 "$scratch/nobody"
+    said=$(phrases замок | head -3 | XDG_STATE_HOME=$scratch/nobody setpriv --reuid=65534 \
+        --regid=65534 --clear-groups "$besedka" chat --workdir "$unlisted" 2>&1 >/dev/null)
+    check "unlockable Base: exit status 1" test $? = 1
+    check "unlockable Base: the reason is told" contains "$said" "Cannot lock Base: Permission denied"
+    chmod 755 "$unlisted/Base"
+    check "unlockable Base: nothing learned" test "$(tree_lines "$unlisted")" = 1
+fi
+
 [ "$failures" -eq 0 ] && echo "knowledge files: all checks passed"
 exit "$failures"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace besedka {
+
+// Putting a backup back into Base writes one file after another. So that a
+// run killed or failed midway never leaves a mix of two states unnoticed, a
+// journal in the backup folder (".restore", never in Base) names the backup
+// that Base is being made into until every file is written; the next run that
+// takes the lock of Base finishes the work.
+
+// A file of a backup that could not be put in place, and whether Base could
+// be put back as it was.
+struct PlacementFailure {
+    std::string file;
+    std::error_code reason;
+    bool putBack = false; // Base is as it was before
+};
+
+// Reads every file of `backup`, asks `backUpFirst` for a backup of Base as it
+// is (which may throw to stop before anything is written), then writes the
+// files into `base` under the journal of `folder`, each atomically. On a
+// failure, puts the files of that backup back the same way. Throws
+// std::filesystem::filesystem_error when the backup cannot be read or the
+// journal written (nothing written then).
+std::optional<PlacementFailure>
+putBackupInPlace(const std::filesystem::path& backup, const std::filesystem::path& base,
+                 const std::filesystem::path& folder,
+                 const std::function<std::filesystem::path()>& backUpFirst);
+
+// The backup that an unfinished restore puts in place, if the journal of
+// `folder` names one.
+std::optional<std::filesystem::path> unfinishedRestore(const std::filesystem::path& folder);
+
+// Finishes a restore of `workdir` that a killed run left unfinished; returns
+// what could not be written (the journal stays then).
+std::optional<PlacementFailure> finishUnfinishedRestore(const std::filesystem::path& workdir,
+                                                        const std::filesystem::path& base);
+
+} // namespace besedka
