@@ -46,7 +46,7 @@ for flag in --help -h; do
 done
 
 # Each subcommand tells its own usage, and a wrong argument is named.
-check "kb forget --help" grep -q "^usage: besedka kb forget N\.\.\. \[--dry-run\] \[WORKDIR\]$" \
+check "kb forget --help" grep -q "^usage: besedka kb forget N\.\.\. \[--expect LINE\] \[--dry-run\] \[--yes\] \[--no-backup\] \[WORKDIR\]$" \
     <("$besedka" kb forget --help)
 forget_usage=$("$besedka" kb forget abc /tmp 2>&1)
 check "kb forget abc DIR blames abc" grep -q '"abc" is not a line number' <<<"$forget_usage"

@@ -147,7 +147,7 @@ extern "C" {
         va_start(rest, flags);                                                                     \
         const mode_t mode = modeOf(flags, rest);                                                   \
         va_end(rest);                                                                              \
-        static const auto next = real<int (*)(const char*, int, ...)>(#NAME);                     \
+        static const auto next = real<int (*)(const char*, int, ...)>(#NAME);                      \
         const bool writing = opensForWriting(flags);                                               \
         if (writing && injected()) {                                                               \
             return -1;                                                                             \
@@ -165,7 +165,7 @@ OPEN_WRAPPER(open64)
         va_start(rest, flags);                                                                     \
         const mode_t mode = modeOf(flags, rest);                                                   \
         va_end(rest);                                                                              \
-        static const auto next = real<int (*)(int, const char*, int, ...)>(#NAME);                \
+        static const auto next = real<int (*)(int, const char*, int, ...)>(#NAME);                 \
         const bool writing = opensForWriting(flags);                                               \
         if (writing && injected()) {                                                               \
             return -1;                                                                             \
@@ -179,7 +179,7 @@ OPENAT_WRAPPER(openat64)
 
 #define CREAT_WRAPPER(NAME)                                                                        \
     int NAME(const char* path, mode_t mode) {                                                      \
-        static const auto next = real<int (*)(const char*, mode_t)>(#NAME);                       \
+        static const auto next = real<int (*)(const char*, mode_t)>(#NAME);                        \
         if (injected()) {                                                                          \
             return -1;                                                                             \
         }                                                                                          \
@@ -192,7 +192,7 @@ CREAT_WRAPPER(creat64)
 
 #define MKSTEMP_WRAPPER(NAME)                                                                      \
     int NAME(char* pattern) {                                                                      \
-        static const auto next = real<int (*)(char*)>(#NAME);                                     \
+        static const auto next = real<int (*)(char*)>(#NAME);                                      \
         if (injected()) {                                                                          \
             return -1;                                                                             \
         }                                                                                          \
@@ -220,7 +220,7 @@ ssize_t writev(int fd, const struct iovec* pieces, int count) {
 
 #define PWRITE_WRAPPER(NAME)                                                                       \
     ssize_t NAME(int fd, const void* bytes, size_t size, off_t offset) {                           \
-        static const auto next = real<ssize_t (*)(int, const void*, size_t, off_t)>(#NAME);       \
+        static const auto next = real<ssize_t (*)(int, const void*, size_t, off_t)>(#NAME);        \
         return isTracked(fd) && injected() ? -1 : next(fd, bytes, size, offset);                   \
     }
 PWRITE_WRAPPER(pwrite)
@@ -228,7 +228,7 @@ PWRITE_WRAPPER(pwrite64)
 
 #define SENDFILE_WRAPPER(NAME)                                                                     \
     ssize_t NAME(int out, int in, off_t* offset, size_t count) {                                   \
-        static const auto next = real<ssize_t (*)(int, int, off_t*, size_t)>(#NAME);              \
+        static const auto next = real<ssize_t (*)(int, int, off_t*, size_t)>(#NAME);               \
         return injected() ? -1 : next(out, in, offset, count);                                     \
     }
 SENDFILE_WRAPPER(sendfile)
@@ -243,7 +243,7 @@ ssize_t copy_file_range(int in, off_t* inOffset, int out, off_t* outOffset, size
 
 #define FD_WRAPPER(NAME, TYPE)                                                                     \
     int NAME(int fd, TYPE value) {                                                                 \
-        static const auto next = real<int (*)(int, TYPE)>(#NAME);                                 \
+        static const auto next = real<int (*)(int, TYPE)>(#NAME);                                  \
         return injected() ? -1 : next(fd, value);                                                  \
     }
 FD_WRAPPER(ftruncate, off_t)
@@ -295,7 +295,7 @@ int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned
 
 #define PATH_WRAPPER(NAME)                                                                         \
     int NAME(const char* path) {                                                                   \
-        static const auto next = real<int (*)(const char*)>(#NAME);                               \
+        static const auto next = real<int (*)(const char*)>(#NAME);                                \
         return injected() ? -1 : next(path);                                                       \
     }
 PATH_WRAPPER(unlink)
