@@ -22,13 +22,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace besedka {
 namespace {
 
-// Past this many matches the view does not open every branch that leads to
-// one: opening them all would take longer than reading them.
-constexpr std::size_t kMatchesOpened = 2000;
+// Past this many lines shown the view does not open every branch that leads
+// to a match: opening them all would take longer than reading them, and the
+// view opens each level of a branch inside the one above it.
+constexpr std::size_t kLinesOpened = 2000;
 
 QString figure(const char* caption, std::optional<std::size_t> value) {
     return QString::fromUtf8(caption) +
@@ -91,13 +93,13 @@ void KnowledgeWindow::followChange() {
 // The Base directory sees every save (a new file renamed into place); the
 // tree file itself sees a change written into it by hand.
 void KnowledgeWindow::watchFiles() {
-    const QString base = QString::fromStdString(paths_.resolve("Base").string());
-    const QString tree = QString::fromStdString(paths_.resolve(paths::kWords).string());
-    if (!watcher_->directories().contains(base)) {
-        watcher_->addPath(base);
-    }
-    if (!watcher_->files().contains(tree)) {
-        watcher_->addPath(tree);
+    for (const auto& path : {paths_.resolve("Base"), paths_.resolve(paths::kWords)}) {
+        const QString name = QString::fromStdString(path.string());
+        std::error_code error;
+        if (std::filesystem::exists(path, error) && !watcher_->directories().contains(name) &&
+            !watcher_->files().contains(name)) {
+            watcher_->addPath(name);
+        }
     }
 }
 
@@ -167,7 +169,7 @@ void KnowledgeWindow::applyFilter() {
     model_->setFilter(std::move(lines));
     expanded_ = keptOpen;
     matchCount_->setText(QStringLiteral("Найдено: %1").arg(static_cast<qulonglong>(matches)));
-    if (matches <= kMatchesOpened) {
+    if (model_->shownLines() <= kLinesOpened) {
         outlineView_->expandAll();
     }
     const QModelIndex current = keepCurrent ? model_->indexOfLine(*before)

@@ -37,6 +37,8 @@ class OutlineModel final : public QAbstractItemModel {
     // nothing shows every line.
     void setFilter(std::optional<std::vector<std::size_t>> lines);
     bool filtered() const { return filtered_; }
+    // The lines shown, matches and the lines above them.
+    std::size_t shownLines() const { return children_.size(); }
 
     // The line of an index, or nothing for the root.
     std::optional<std::size_t> lineOf(const QModelIndex& index) const;

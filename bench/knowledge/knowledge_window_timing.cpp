@@ -37,10 +37,10 @@ constexpr int kFilterDelayMs = 120; // the window's pause before it searches
 // lines root lines, the others one level under the line before or higher.
 std::vector<std::string> generatedTree(std::size_t count) {
     static const char* const words[] = {
-        "привет", "как",    "дела",  "что",     "новое",  "погода", "хорошо", "ладно",
-        "почему", "когда",  "где",   "кто",     "ты",     "я",      "мы",     "знаешь",
-        "люблю",  "музыку", "кино",  "книги",   "работа", "дом",    "завтра", "вчера",
-        "сегодня", "можно", "нельзя", "спасибо", "пока",  "утро",   "вечер",  "ночь"};
+        "привет",  "как",    "дела",   "что",     "новое",  "погода", "хорошо", "ладно",
+        "почему",  "когда",  "где",    "кто",     "ты",     "я",      "мы",     "знаешь",
+        "люблю",   "музыку", "кино",   "книги",   "работа", "дом",    "завтра", "вчера",
+        "сегодня", "можно",  "нельзя", "спасибо", "пока",   "утро",   "вечер",  "ночь"};
     std::mt19937 random(42);
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     std::vector<std::string> lines{utf8ToCp1251("Заголовок")};
@@ -80,7 +80,6 @@ class PaintClock final : public QObject {
   private:
     const QElapsedTimer& clock_;
 };
-
 
 double ms(qint64 ns) {
     return static_cast<double>(ns) / 1e6;
