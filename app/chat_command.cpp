@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -37,22 +38,33 @@ constexpr const char* kChatCommands =
 class PanePrinter final : public PaneObserver {
   public:
     explicit PanePrinter(std::ostream& out) : out_(out) {}
+    // Kept until the step is over: the step holds the lock on Base, and a
+    // reader that does not read must not keep every other session waiting.
     void paneLineAppended(const PaneLine& line) override {
-        if (failed_) {
+        pending_ += cp1251ToUtf8(line.text);
+        pending_ += '\n';
+    }
+    void paneLastLineRemoved() override {}
+    void paneCleared() override {}
+
+    // Writes the lines of the steps so far.
+    void print() {
+        if (failed_ || pending_.empty()) {
+            pending_.clear();
             return;
         }
         errno = 0;
-        out_ << cp1251ToUtf8(line.text) << '\n' << std::flush;
+        out_ << pending_ << std::flush;
+        pending_.clear();
         if (!out_) {
             failed_ = true;
             error_ = errno;
         }
     }
-    void paneLastLineRemoved() override {}
-    void paneCleared() override {}
 
     // Checks the output once more at the end of the session.
     bool failed() {
+        print();
         if (!failed_) {
             errno = 0;
             out_.flush();
@@ -70,6 +82,7 @@ class PanePrinter final : public PaneObserver {
 
   private:
     std::ostream& out_;
+    std::string pending_;
     bool failed_ = false;
     int error_ = 0;
 };
@@ -254,6 +267,9 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
         err << "besedka chat: " << problem->message << '\n';
         return problem->status;
     }
+    // A reader that goes away ends the output, not the process: the session
+    // then ends as at the end of input, with the dialogue log written.
+    std::signal(SIGPIPE, SIG_IGN);
     FileStore files(pathMapFor(options));
     bool backupFailed = false; // the session goes on, but does not end as a success
     backUpBeforeFirstWrite(files, [&err, &backupFailed](const std::string& problem) {

@@ -359,7 +359,7 @@ TEST_F(Chat, KilledLearningExchangeLeavesWholeFilesAndNoTemporaries) {
             EXPECT_TRUE(loadsWhole(file)) << file << " is torn after kill " << round;
         }
     }
-    std::ofstream(dir_.path() / "Base/.W2.Dat.Kx9Pq2") << "torn"; // surely one leftover
+    std::ofstream(dir_.path() / "Base/.W2.Dat.besedka-Kx9Pq2") << "torn"; // surely one leftover
     restore();
     run(input);
     EXPECT_EQ(hiddenFilesInBase(), 0u);

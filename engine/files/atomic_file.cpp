@@ -2,10 +2,14 @@
 
 #include "files/file_error.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -14,6 +18,10 @@
 namespace besedka {
 namespace fs = std::filesystem;
 namespace {
+
+// The mark between a file's name and the random part of its temporary.
+constexpr std::string_view kTemporaryMark = ".besedka-";
+constexpr std::chrono::minutes kForeignTemporaryAge{5};
 
 constexpr int kMostLinksFollowed = 40; // as the kernel's own limit
 
@@ -99,11 +107,50 @@ void closeInBackground(int fd) {
     }
 }
 
-void syncDirectory(const fs::path& directory) {
+// Makes a rename in the directory durable. A directory that cannot be opened
+// (no read permission) or a file system without directory syncs is left as
+// it is; a failed sync is a failed save.
+std::error_code syncDirectory(const fs::path& directory) {
     const FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) {
-        ::fsync(dir.get());
+    if (dir.get() >= 0 && ::fsync(dir.get()) != 0 && errno != EINVAL) {
+        return lastError();
     }
+    return {};
+}
+
+void copyExtendedAttributes(const fs::path& from, int to) {
+    const ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0) {
+        return;
+    }
+    std::string names(static_cast<std::size_t>(size), '\0');
+    const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+    names.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+        const char* name = names.c_str() + at;
+        const ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        std::string value(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+        if (length >= 0 && ::getxattr(from.c_str(), name, value.data(), value.size()) == length) {
+            // As far as the process may: some attributes are for root only.
+            static_cast<void>(::fsetxattr(to, name, value.data(), value.size(), 0));
+        }
+    }
+}
+
+// The replacement gets the owner, group and extended attributes (ACLs among
+// them) of the file it replaces, as far as the process may give them: a save
+// run by root must not take the file away from its owner. Mode bits are set
+// after this, as a change of owner may clear some.
+void keepOwnership(const fs::path& replaced, int to) {
+    struct stat info {};
+    if (::stat(replaced.c_str(), &info) != 0) {
+        return;
+    }
+    if (::fchown(to, info.st_uid, info.st_gid) != 0) {
+        // Not root: the group still follows when the user belongs to it.
+        static_cast<void>(::fchown(to, static_cast<uid_t>(-1), info.st_gid));
+    }
+    copyExtendedAttributes(replaced, to);
 }
 
 fs::path directoryOf(const fs::path& path) {
@@ -149,15 +196,20 @@ std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes)
     // warning in GCC 12's optimised builds.
     std::string name = path.filename().string();
     name.insert(0, 1, '.');
-    name += ".XXXXXX";
+    name += kTemporaryMark;
+    name += "XXXXXX";
     std::string temporary = (directory / name).string();
     FileDescriptor fd(::mkstemp(temporary.data()));
     if (fd.get() < 0) {
         return lastError();
     }
-    const bool written = writeAllToDisk(fd.get(), bytes) &&
-                         ::fchmod(fd.get(), permissionsFor(path)) == 0 && ::fsync(fd.get()) == 0;
-    std::error_code reason = written ? std::error_code() : lastError();
+    const bool written = writeAllToDisk(fd.get(), bytes);
+    if (written) {
+        keepOwnership(path, fd.get());
+    }
+    const bool kept =
+        written && ::fchmod(fd.get(), permissionsFor(path)) == 0 && ::fsync(fd.get()) == 0;
+    std::error_code reason = kept ? std::error_code() : lastError();
     if (!fd.close() && !reason) {
         reason = lastError();
     }
@@ -173,22 +225,33 @@ std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes)
     if (replaced.get() >= 0) {
         closeInBackground(replaced.release());
     }
-    syncDirectory(directory);
-    return {};
+    return syncDirectory(directory);
 }
 
-bool isTemporaryName(const std::string& name, const std::string& of) {
-    constexpr std::size_t kSuffix = 7; // ".XXXXXX" of mkstemp
-    if (name.size() != 1 + of.size() + kSuffix || name[0] != '.' ||
-        name.compare(1, of.size(), of) != 0 || name[1 + of.size()] != '.') {
+// Whether `name` is ".OF" + `mark` + six letters or digits, as mkstemp makes.
+bool isTemporaryName(std::string_view name, std::string_view of, std::string_view mark) {
+    constexpr std::size_t kRandom = 6;
+    if (name.size() != 1 + of.size() + mark.size() + kRandom || name[0] != '.' ||
+        name.substr(1, of.size()) != of || name.substr(1 + of.size(), mark.size()) != mark) {
         return false;
     }
-    for (std::size_t i = name.size() - kSuffix + 1; i < name.size(); ++i) {
-        if (std::isalnum(static_cast<unsigned char>(name[i])) == 0) {
-            return false;
-        }
+    const std::string_view random = name.substr(name.size() - kRandom);
+    return std::all_of(random.begin(), random.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// The program's own temporaries always go. Those of its earlier versions
+// (".NAME.XXXXXX") are also the names other tools (rsync) give a file they are
+// still writing, so they go only when nothing has written them for a while.
+bool isLeftover(const fs::directory_entry& entry, std::string_view of) {
+    const std::string name = entry.path().filename().string();
+    if (isTemporaryName(name, of, kTemporaryMark)) {
+        return true;
     }
-    return true;
+    std::error_code error;
+    const auto written = entry.last_write_time(error);
+    return isTemporaryName(name, of, ".") && !error &&
+           fs::file_time_type::clock::now() - written > kForeignTemporaryAge;
 }
 
 std::size_t removeTemporariesOf(const fs::path& file) {
@@ -197,8 +260,7 @@ std::size_t removeTemporariesOf(const fs::path& file) {
     std::error_code error;
     for (fs::directory_iterator it(directoryOf(file), error), end; !error && it != end;
          it.increment(error)) {
-        if (isTemporaryName(it->path().filename().string(), name) && it->is_regular_file(error) &&
-            fs::remove(it->path(), error)) {
+        if (isLeftover(*it, name) && it->is_regular_file(error) && fs::remove(it->path(), error)) {
             ++removed;
         }
     }

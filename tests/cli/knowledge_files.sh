@@ -61,15 +61,38 @@ check "a long wait for the lock is told" contains "$waited" "waiting for another
 check "after the wait the phrase is learned" test "$(tree_lines "$busy")" = 2
 wait $holder
 
-# Leftovers of killed saves go; other hidden files stay.
+# A reader that goes away ends the output, not the session: the log is written.
+gone=$(workdir gone)
+phrases ушёл | head -3 | "$besedka" chat --workdir "$gone" 2>/dev/null | (exit 0)
+check "a closed output ends the chat with status 1" test "${PIPESTATUS[2]}" = 1
+check "a closed output still writes the log" \
+    test "$("$besedka" kb lines "$gone/Base/Log.Halden" | grep -c '^=\{53\}$')" = 1
+
+# A chat stuck on a full output pipe does not hold the lock.
+stuck=$(workdir stuck)
+# 600 long phrases give far more than a pipe holds (64 KiB).
+for i in $(seq 600); do printf 'zz %s %0200d\n' "$i" 0; done |
+    "$besedka" chat --workdir "$stuck" 2>/dev/null | sleep 30 &
+sleeper=$!
+for _ in $(seq 100); do [ "$(tree_lines "$stuck")" -gt 100 ] && break; sleep 0.1; done
+sleep 1
+check "a chat blocked on its output leaves the lock free" timeout 3 flock -x "$stuck/Base" true
+kill "$sleeper" 2>/dev/null
+pkill -f "chat --workdir $stuck" 2>/dev/null
+wait "$sleeper" 2>/dev/null
+
+# Leftovers of killed saves go (the old names only once stale); other hidden
+# files stay, among them what another tool (rsync) is writing right now.
 left=$(workdir left)
-echo torn >"$left/Base/.Words.Dat.Ab12Cd"
+echo torn >"$left/Base/.Words.Dat.besedka-Ab12Cd"
 echo torn >"$left/Base/.W2.Dat.xY34zZ"
+touch -d '10 minutes ago' "$left/Base/.W2.Dat.xY34zZ"
+echo arriving >"$left/Base/.Words.Dat.AbC123"
 echo mine >"$left/Base/.hidden"
 phrases уборка | head -2 | "$besedka" chat --workdir "$left" >/dev/null
 check "temporary files of killed saves are removed" \
-    test ! -e "$left/Base/.Words.Dat.Ab12Cd" -a ! -e "$left/Base/.W2.Dat.xY34zZ"
-check "other hidden files stay" test -e "$left/Base/.hidden"
+    test ! -e "$left/Base/.Words.Dat.besedka-Ab12Cd" -a ! -e "$left/Base/.W2.Dat.xY34zZ"
+check "other hidden files stay" test -e "$left/Base/.hidden" -a -e "$left/Base/.Words.Dat.AbC123"
 
 # A symbolic link is written through: the link stays, its target changes.
 linked=$(workdir linked)
@@ -120,6 +143,15 @@ if [ "$(id -u)" = 0 ]; then
         contains "$said" 'Cannot create file Base\Words.Dat: Permission denied'
     check "read-only tree: the old file stays" test "$(md5sum <"$readonly/Base/Words.Dat")" = "$before"
     check "read-only tree: still read-only" test "$(stat -c %a "$readonly/Base/Words.Dat")" = 444
+
+    # A save run by root leaves the files with their owner, who goes on learning.
+    owned=$(workdir owned)
+    chown -R 65534:65534 "$owned"
+    phrases корень | head -2 | "$besedka" chat --workdir "$owned" >/dev/null
+    check "a root save keeps the owner" test "$(stat -c %u:%g "$owned/Base/Words.Dat")" = 65534:65534
+    phrases владелец | head -2 | setpriv --reuid=65534 --regid=65534 --clear-groups \
+        "$besedka" chat --workdir "$owned" >/dev/null 2>&1
+    check "after a root save the owner still learns" test "$(tree_lines "$owned")" = 3
 else
     echo "read-only case skipped: it needs root to switch to an unprivileged user"
 fi
