@@ -73,14 +73,30 @@ int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
 }
 
 int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto workdir = workdirArgument(args, 1, err);
+    Args rest = args;
+    const auto withLog = std::find(rest.begin(), rest.end(), "--with-log");
+    const bool log = withLog != rest.end();
+    if (log) {
+        rest.erase(withLog);
+    }
+    if (rest.empty() || rest.size() > 2 || rest[0].starts_with('-')) {
+        return usageError(err, rest.empty() ? "restore: missing STAMP"
+                                            : "restore: unexpected \"" + rest.back() + "\"");
+    }
+    const auto workdir = workdirArgument(rest, 1, err);
     if (!workdir) {
         return kFailure;
     }
     return guarded(err, *workdir, [&] {
+        const std::string stamp = backupNamedBy(*workdir, rest[0]);
+        out << "restoring backup " << stamp << '\n';
         for (const RestoredFile& file :
-             besedka::restoreBackup(*workdir, args[0], feedbackOn(err))) {
+             besedka::restoreBackup(*workdir, stamp, feedbackOn(err), log)) {
             out << "restored Base/" << file.name << " (" << file.lines << " lines)\n";
+        }
+        if (!log) {
+            out << "kept Base/Log.Halden, the dialogues since (--with-log puts the backup's "
+                   "back)\n";
         }
         return kSuccess;
     });

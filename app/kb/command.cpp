@@ -36,7 +36,7 @@ std::string names() {
 }
 
 // What each argument word of the usage lines means.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 15> kArgumentNotes{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 16> kArgumentNotes{{
     {"FILE", "a knowledge-base file (RTF or plain text)"},
     {"IN", "a file of UTF-8 lines, one line of the knowledge-base file each"},
     {"OUT", "the knowledge-base file to write (atomically; under the lock when in Base)"},
@@ -47,12 +47,15 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 15> kArgumen
     {"--yes", "do not ask on a terminal before removing"},
     {"--no-backup", "remove even when no backup can be made"},
     {"--all", "list the backups of every working directory, with its path"},
-    {"STAMP", "a backup's stamp as kb backups lists it, or the path of a backup's folder"},
+    {"STAMP|latest", "a backup's stamp as kb backups lists it, as much of its start as names\n"
+                     "                one backup, or the path of a backup's folder; latest: the "
+                     "newest"},
+    {"--with-log", "put the backup's dialogue log back too (else the current one stays)"},
     {"FILE|-", "a UTF-8 or Windows-1251 text (kb teach) or an export (kb import); - reads stdin"},
     {"--skip-bad", "teach the other lines when some cannot be stored"},
     {"SOURCE", "another working directory, or an export document (kb export) or -"},
     {"WORKDIR", "the working directory (Base itself or a file in it names it too); without "
-                "it,\n              the one the chat and the window use"},
+                "it,\n                the one the chat and the window use"},
 }};
 
 // Whether `word` is one of the words of the subcommand's usage, optional or not.
@@ -79,7 +82,7 @@ void printSubcommandHelp(const Subcommand& command, std::ostream& out) {
     out << "usage: " << kb::commandLine(command) << "\n\n" << command.summary << "\n\n";
     for (const auto& [word, note] : kArgumentNotes) {
         if (takes(command, word)) {
-            out << "  " << word << std::string(word.size() < 12 ? 12 - word.size() : 1, ' ') << note
+            out << "  " << word << std::string(word.size() < 14 ? 14 - word.size() : 1, ' ') << note
                 << '\n';
         }
     }

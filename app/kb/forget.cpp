@@ -81,6 +81,24 @@ std::vector<std::string> linesAt(const std::vector<std::size_t>& numbers,
     return expected;
 }
 
+// "2 lines (lines 3–4, 9)": how many lines, and which, in runs.
+std::string countedLines(const std::vector<NumberedLine>& lines) {
+    std::string runs;
+    for (std::size_t i = 0; i < lines.size();) {
+        std::size_t end = i + 1;
+        while (end < lines.size() && lines[end].number == lines[end - 1].number + 1) {
+            ++end;
+        }
+        runs += (runs.empty() ? "" : ", ") + std::to_string(lines[i].number);
+        if (end - i > 1) {
+            runs += "–" + std::to_string(lines[end - 1].number);
+        }
+        i = end;
+    }
+    const bool one = lines.size() == 1;
+    return std::to_string(lines.size()) + (one ? " line (line " : " lines (lines ") + runs + ")";
+}
+
 std::string forgetCommand(const ForgetArguments& parsed, const std::vector<NumberedLine>& shown) {
     const ForgetRequest& request = parsed.request;
     const std::vector<std::string> expected = linesAt(request.numbers, shown);
@@ -116,6 +134,7 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
             const auto shown = besedka::forgetLines(files, preview, feedbackOn(err));
             printLines(shown, out);
             if (request.dryRun) {
+                err << "besedka kb: would remove " << countedLines(shown) << '\n';
                 err << "besedka kb: to remove these lines while they are still there: "
                     << forgetCommand(*parsed, shown) << '\n';
                 return kSuccess;
@@ -125,12 +144,12 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
             }
             request.expected = linesAt(request.numbers, shown);
         }
-        const auto removed = besedka::forgetLines(files, request, feedbackOn(err));
-        if (ask) {
-            out << "removed " << removed.size() << " lines\n";
-        } else {
-            printLines(removed, out);
+        const Forgotten removed = besedka::forget(files, request, feedbackOn(err));
+        if (!ask) {
+            printLines(removed.lines, out);
         }
+        err << "besedka kb: removed " << countedLines(removed.lines) << "; "
+            << (removed.backup ? "backup " + *removed.backup : "no backup (--no-backup)") << '\n';
         return kSuccess;
     });
 }

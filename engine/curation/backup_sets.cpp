@@ -5,11 +5,13 @@
 #include "files/backups.h"
 #include "files/file_error.h"
 #include "files/file_store.h"
+#include "files/kb_paths.h"
 #include "files/path_map.h"
 #include "files/restore_journal.h"
 #include "files/string_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace besedka {
 namespace fs = std::filesystem;
@@ -34,7 +36,41 @@ BackupSummary summarize(const fs::path& folder, const std::string& stamp) {
     return summary;
 }
 
-// The backup folder that `backup` names: a stamp of `folder`, or a path.
+std::string joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (const std::string& word : words) {
+        text += (text.empty() ? "" : ", ") + word;
+    }
+    return text;
+}
+
+std::size_t sharedStart(const std::string& a, const std::string& b) {
+    const auto [end, _] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return static_cast<std::size_t>(end - a.begin());
+}
+
+// The refusal of a stamp that names no backup, with the stamps that begin
+// most like it (those of the same day at least).
+CurationError noSuchStamp(const std::vector<std::string>& stamps, const std::string& given) {
+    constexpr std::size_t kSameDay = 10; // "2026-12-07"
+    constexpr std::size_t kListed = 5;
+    std::size_t longest = 0;
+    for (const std::string& stamp : stamps) {
+        longest = std::max(longest, sharedStart(stamp, given));
+    }
+    std::vector<std::string> closest;
+    for (auto it = stamps.rbegin(); it != stamps.rend() && closest.size() < kListed; ++it) {
+        if (longest >= kSameDay && sharedStart(*it, given) == longest) {
+            closest.push_back(*it);
+        }
+    }
+    const std::string hint =
+        closest.empty() ? "" : "; the closest: " + joined({closest.rbegin(), closest.rend()});
+    return CurationError("no backup " + given + hint + " (besedka kb backups lists them)");
+}
+
+// The backup folder that `backup` names: "latest", a stamp of `folder` or
+// the start of exactly one, or a path.
 fs::path backupNamed(const fs::path& folder, const std::string& backup) {
     if (backup.find('/') != std::string::npos) {
         std::error_code error;
@@ -44,10 +80,26 @@ fs::path backupNamed(const fs::path& folder, const std::string& backup) {
         return fs::absolute(backup).lexically_normal();
     }
     const auto stamps = listBackups(folder);
-    if (std::find(stamps.begin(), stamps.end(), backup) == stamps.end()) {
-        throw CurationError("no backup " + backup + " (besedka kb backups lists them)");
+    if (backup == "latest" && !stamps.empty()) {
+        return folder / stamps.back();
     }
-    return folder / backup;
+    if (std::find(stamps.begin(), stamps.end(), backup) != stamps.end()) {
+        return folder / backup;
+    }
+    std::vector<std::string> matches;
+    std::copy_if(stamps.begin(), stamps.end(), std::back_inserter(matches),
+                 [&](const std::string& stamp) { return stamp.starts_with(backup); });
+    if (matches.size() == 1) {
+        return folder / matches.front();
+    }
+    if (matches.size() > 1) {
+        throw CurationError("\"" + backup + "\" begins " + std::to_string(matches.size()) +
+                            " backups: " + joined(matches) + "; give more of the stamp");
+    }
+    if (stamps.empty()) {
+        throw CurationError("no backups yet in " + folder.string());
+    }
+    throw noSuchStamp(stamps, backup);
 }
 
 std::string failureMessage(const PlacementFailure& failure, const fs::path& base,
@@ -68,9 +120,12 @@ std::string failureMessage(const PlacementFailure& failure, const fs::path& base
            ": the next run that changes Base finishes the restore";
 }
 
-std::vector<RestoredFile> restoredFiles(const fs::path& backup) {
+std::vector<RestoredFile> restoredFiles(const fs::path& backup, const std::string& kept) {
     std::vector<RestoredFile> restored;
     for (const auto& entry : fs::directory_iterator(backup)) {
+        if (!kept.empty() && PathMap(backup).resolve(kept) == entry.path()) {
+            continue;
+        }
         std::error_code reason;
         const auto bytes = readWholeFile(entry.path(), reason);
         restored.push_back(
@@ -127,8 +182,17 @@ std::vector<BackupSet> allBackupSets() {
     return sets;
 }
 
+std::string backupNamedBy(const fs::path& workdir, const std::string& given) {
+    if (given.find('/') != std::string::npos) {
+        return given;
+    }
+    return backupNamed(backupFolderOf(workdir), given).filename().string();
+}
+
 std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::string& backup,
-                                        const Feedback& feedback) {
+                                        const Feedback& feedback, bool withLog) {
+    const std::string_view log = paths::kLog; // "Base\\Log.Halden"
+    const std::string kept = withLog ? "" : std::string(log.substr(log.find('\\') + 1));
     const fs::path folder = backupFolderOf(workdir);
     const fs::path source = backupNamed(folder, backup);
     const FileStore files{PathMap(workdir)};
@@ -144,14 +208,16 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
         return undo->folder / undo->stamp;
     };
     try {
-        if (const auto failure = putBackupInPlace(source, base, folder, backUpFirst)) {
+        if (const auto failure = putBackupInPlace(source, base, folder, backUpFirst,
+                                                  kept.empty() ? std::vector<std::string>{}
+                                                               : std::vector<std::string>{kept})) {
             throw CurationError(failureMessage(*failure, base, source));
         }
     } catch (const fs::filesystem_error& error) {
         throw CurationError(std::string(error.what()) + "; nothing restored");
     }
     retireOldBackups(folder, {undo->stamp, source.filename().string()});
-    return restoredFiles(source);
+    return restoredFiles(source, kept);
 }
 
 } // namespace besedka

@@ -40,6 +40,11 @@ struct BackupSet {
 // Every working directory's backups in the state home, by folder name.
 std::vector<BackupSet> allBackupSets();
 
+// The stamp of the backup that `given` names, as restoreBackup reads it
+// ("latest", a stamp or the start of one; a path stays as it is);
+// CurationError with the closest stamps when it names none or several.
+std::string backupNamedBy(const std::filesystem::path& workdir, const std::string& given);
+
 struct RestoredFile {
     std::string name; // the file's name in Base
     std::size_t lines = 0;
@@ -53,8 +58,11 @@ struct RestoredFile {
 // state cannot be backed up (nothing written then), or when a file cannot be
 // written: the message says whether Base was put back as it was or is left to
 // the next run to finish. Old backups are retired only after success, and
-// never the one restored.
+// never the one restored. A stamp may be given by its start, when that names
+// one backup, or as "latest"; the dialogue log stays as it is unless
+// `withLog`, so that restoring what was learned loses no conversation.
 std::vector<RestoredFile> restoreBackup(const std::filesystem::path& workdir,
-                                        const std::string& backup, const Feedback& feedback);
+                                        const std::string& backup, const Feedback& feedback,
+                                        bool withLog = false);
 
 } // namespace besedka

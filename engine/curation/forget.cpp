@@ -54,11 +54,16 @@ std::optional<TakenBackup> backUpOrRefuse(const FileStore& files) {
 
 std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& request,
                                       const Feedback& feedback) {
+    return forget(files, request, feedback).lines;
+}
+
+Forgotten forget(FileStore& files, const ForgetRequest& request, const Feedback& feedback) {
     const auto hold = files.holdKnowledgeBase(feedback.waiting);
     const StringList tree = loadTree(files);
     checkRequest(tree, request);
     const std::vector<bool> removed = linesToRemove(tree, request.numbers);
-    std::vector<NumberedLine> gone;
+    Forgotten forgotten;
+    std::vector<NumberedLine>& gone = forgotten.lines;
     std::vector<std::string> kept;
     for (std::size_t i = 0; i < tree.count(); ++i) {
         if (removed[i]) {
@@ -72,9 +77,10 @@ std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& req
         StringList(kept).save(files, paths::kWords);
         if (backup) {
             retireOldBackups(backup->folder, {backup->stamp});
+            forgotten.backup = backup->stamp;
         }
     }
-    return gone;
+    return forgotten;
 }
 
 } // namespace besedka

@@ -5,6 +5,7 @@
 #include "files/file_store.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,13 @@ struct ForgetRequest {
 // throw FileError. Nothing is written when it throws.
 std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& request,
                                       const Feedback& feedback);
+
+struct Forgotten {
+    std::vector<NumberedLine> lines;   // removed, or that a dry run would remove
+    std::optional<std::string> backup; // the stamp of the backup taken first
+};
+
+// forgetLines, which also tells the backup it took.
+Forgotten forget(FileStore& files, const ForgetRequest& request, const Feedback& feedback);
 
 } // namespace besedka

@@ -3,6 +3,8 @@
 #include "files/atomic_file.h"
 #include "files/backups.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <map>
 #include <unistd.h>
@@ -15,9 +17,26 @@ constexpr const char* kJournal = ".restore";
 
 using BackupFiles = std::map<std::string, std::string>;
 
-BackupFiles readBackupFiles(const fs::path& backup) {
+bool sameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool isKept(const std::string& name, const std::vector<std::string>& kept) {
+    return std::any_of(kept.begin(), kept.end(),
+                       [&](const std::string& k) { return sameName(name, k); });
+}
+
+// The files of `backup`, but those named in `kept`, which Base keeps as it has
+// them (names in any letter case).
+BackupFiles readBackupFiles(const fs::path& backup, const std::vector<std::string>& kept = {}) {
     BackupFiles files;
     for (const auto& entry : fs::directory_iterator(backup)) {
+        if (isKept(entry.path().filename().string(), kept)) {
+            continue;
+        }
         std::error_code reason;
         auto bytes = readWholeFile(entry.path(), reason);
         if (!bytes) {
@@ -28,8 +47,30 @@ BackupFiles readBackupFiles(const fs::path& backup) {
     return files;
 }
 
-std::error_code writeJournal(const fs::path& folder, const fs::path& backup) {
-    return writeFileAtomically(folder / kJournal, backup.string() + "\n");
+// The journal: the backup's path, then the names of the files Base keeps, a
+// line each.
+std::error_code writeJournal(const fs::path& folder, const fs::path& backup,
+                             const std::vector<std::string>& kept = {}) {
+    std::string text = backup.string() + "\n";
+    for (const std::string& name : kept) {
+        text += name + "\n";
+    }
+    return writeFileAtomically(folder / kJournal, text);
+}
+
+std::optional<std::vector<std::string>> readJournal(const fs::path& folder) {
+    std::error_code reason;
+    const auto text = readWholeFile(folder / kJournal, reason);
+    if (!text || text->empty() || text->back() != '\n') {
+        return std::nullopt; // none, or cut short before it was whole
+    }
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text->size();) {
+        const std::size_t end = text->find('\n', start);
+        lines.push_back(text->substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
 }
 
 std::error_code removeJournal(const fs::path& folder) {
@@ -51,8 +92,9 @@ std::optional<PlacementFailure> writeFiles(const BackupFiles& files, const fs::p
 // Writes the files of `backup` under the journal, which goes once all are in
 // place.
 std::optional<PlacementFailure> placeUnderJournal(const BackupFiles& files, const fs::path& backup,
-                                                  const fs::path& base, const fs::path& folder) {
-    if (const auto reason = writeJournal(folder, backup)) {
+                                                  const fs::path& base, const fs::path& folder,
+                                                  const std::vector<std::string>& kept = {}) {
+    if (const auto reason = writeJournal(folder, backup, kept)) {
         return PlacementFailure{kJournal, reason};
     }
     if (auto failure = writeFiles(files, base)) {
@@ -68,10 +110,11 @@ std::optional<PlacementFailure> placeUnderJournal(const BackupFiles& files, cons
 
 std::optional<PlacementFailure> putBackupInPlace(const fs::path& backup, const fs::path& base,
                                                  const fs::path& folder,
-                                                 const std::function<fs::path()>& backUpFirst) {
-    const BackupFiles files = readBackupFiles(backup);
+                                                 const std::function<fs::path()>& backUpFirst,
+                                                 const std::vector<std::string>& kept) {
+    const BackupFiles files = readBackupFiles(backup, kept);
     const fs::path undo = backUpFirst();
-    if (const auto reason = writeJournal(folder, backup)) {
+    if (const auto reason = writeJournal(folder, backup, kept)) {
         throw fs::filesystem_error("cannot write the restore's journal", folder / kJournal, reason);
     }
     auto failure = writeFiles(files, base);
@@ -82,7 +125,8 @@ std::optional<PlacementFailure> putBackupInPlace(const fs::path& backup, const f
         return std::nullopt;
     }
     try {
-        failure->putBack = !placeUnderJournal(readBackupFiles(undo), undo, base, folder);
+        failure->putBack =
+            !placeUnderJournal(readBackupFiles(undo, kept), undo, base, folder, kept);
     } catch (const fs::filesystem_error&) {
         // The journal still names the backup asked for: the next run
         // finishes the restore.
@@ -91,26 +135,26 @@ std::optional<PlacementFailure> putBackupInPlace(const fs::path& backup, const f
 }
 
 std::optional<fs::path> unfinishedRestore(const fs::path& folder) {
-    std::error_code reason;
-    auto text = readWholeFile(folder / kJournal, reason);
-    if (!text || text->empty() || text->back() != '\n') {
+    const auto journal = readJournal(folder);
+    if (!journal) {
         return std::nullopt;
     }
-    text->pop_back();
-    return fs::path(*text);
+    return fs::path(journal->front());
 }
 
 std::optional<PlacementFailure> finishUnfinishedRestore(const fs::path& workdir,
                                                         const fs::path& base) {
     const auto folder = backupFolder(workdir);
-    const auto backup = folder ? unfinishedRestore(*folder) : std::nullopt;
-    if (!backup) {
+    const auto journal = folder ? readJournal(*folder) : std::nullopt;
+    if (!journal) {
         return std::nullopt;
     }
+    const fs::path backup(journal->front());
+    const std::vector<std::string> kept(journal->begin() + 1, journal->end());
     try {
-        return placeUnderJournal(readBackupFiles(*backup), *backup, base, *folder);
+        return placeUnderJournal(readBackupFiles(backup, kept), backup, base, *folder, kept);
     } catch (const fs::filesystem_error& error) {
-        return PlacementFailure{backup->filename().string(), error.code()};
+        return PlacementFailure{backup.filename().string(), error.code()};
     }
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace besedka {
 
@@ -22,16 +23,18 @@ struct PlacementFailure {
     bool putBack = false; // Base is as it was before
 };
 
-// Reads every file of `backup`, asks `backUpFirst` for a backup of Base as it
-// is (which may throw to stop before anything is written), then writes the
-// files into `base` under the journal of `folder`, each atomically. On a
-// failure, puts the files of that backup back the same way. Throws
+// Reads every file of `backup` but those named in `kept` (which Base keeps
+// as they are), asks `backUpFirst` for a backup of Base as it is (which may
+// throw to stop before anything is written), then writes the files into
+// `base` under the journal of `folder`, each atomically. On a failure, puts
+// the files of that backup back the same way. Throws
 // std::filesystem::filesystem_error when the backup cannot be read or the
 // journal written (nothing written then).
 std::optional<PlacementFailure>
 putBackupInPlace(const std::filesystem::path& backup, const std::filesystem::path& base,
                  const std::filesystem::path& folder,
-                 const std::function<std::filesystem::path()>& backUpFirst);
+                 const std::function<std::filesystem::path()>& backUpFirst,
+                 const std::vector<std::string>& kept = {});
 
 // The backup that an unfinished restore puts in place, if the journal of
 // `folder` names one.

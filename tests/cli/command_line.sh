@@ -88,6 +88,34 @@ check "a missing file names the working directory" \
 check "kb check takes Base for its working directory" \
     grep -q "^kb check: OK" <("$besedka" kb check "$work/Base")
 
+# forget says what it removed and which backup holds it; restore takes the
+# start of a stamp or "latest" and keeps the dialogue log unless --with-log.
+export XDG_STATE_HOME=$fresh/state
+"$besedka" kb forget 2 --dry-run "$work" >/dev/null 2>"$fresh/said"
+check "forget --dry-run says what it would remove" \
+    grep -qx "besedka kb: would remove 1 line (line 2)" "$fresh/said"
+"$besedka" kb forget 2 3 5 --yes "$work" >/dev/null 2>"$fresh/said"
+check "forget says what it removed and the backup" grep -qx \
+    "besedka kb: removed 3 lines (lines 2–3, 5); backup [0-9_-]*Z-[0-9]*" "$fresh/said"
+stamp=$(sed -n 's/.*; backup //p' "$fresh/said")
+sleep 1 # the chat's backup then has a stamp of another second
+printf 'привет\n/exit\n' | "$besedka" chat --workdir "$work" >/dev/null
+log_after=$(cksum <"$work/Base/Log.Halden")
+"$besedka" kb restore "${stamp%Z-*}" "$work" >"$fresh/said" 2>&1
+check "restore takes a unique start of a stamp" grep -qx "restoring backup $stamp" "$fresh/said"
+check "restore keeps the dialogue log" test "$(cksum <"$work/Base/Log.Halden")" = "$log_after"
+check "the restored tree has the lines back" grep -q "^restored Base/Words.Dat" "$fresh/said"
+"$besedka" kb restore "$stamp" --with-log "$work" >/dev/null 2>&1
+check "restore --with-log puts the log back" test "$(cksum <"$work/Base/Log.Halden")" != "$log_after"
+newest=$("$besedka" kb backups "$work" | tail -n1 | cut -d' ' -f1)
+check "restore latest takes the newest backup" \
+    grep -qx "restoring backup $newest" <("$besedka" kb restore latest "$work" 2>&1)
+check "an ambiguous stamp lists its backups" \
+    grep -q "\"2\" begins [0-9]* backups: .*$stamp" <("$besedka" kb restore 2 "$work" 2>&1)
+check "an unknown stamp lists the closest" \
+    grep -q "no backup ${stamp}9; the closest: .*$stamp" <("$besedka" kb restore "${stamp}9" "$work" 2>&1)
+unset XDG_STATE_HOME
+
 # A symbolic link loop as the working directory or the data home: one line
 # with the reason and status 1, never an abort.
 ln -s loop "$work/loop"
