@@ -29,6 +29,24 @@ std::string_view withoutByteOrderMark(std::string_view text) {
     return text.substr(0, mark.size()) == mark ? text.substr(mark.size()) : text;
 }
 
+// The file a write to `output` really changes: through a symbolic link, its
+// target (whose directory is the one to lock and back up); in a working
+// directory's Base, the knowledge file whose name matches whatever its case,
+// as the program itself finds it, rather than a new file beside it.
+fs::path realTarget(const fs::path& output) {
+    std::error_code error;
+    fs::path target = output;
+    if (fs::is_symlink(output, error)) {
+        const fs::path followed = fs::weakly_canonical(output, error);
+        target = error ? output : followed;
+    }
+    const fs::path directory = directoryOf(target);
+    if (isBaseDirectory(directory)) {
+        return directory / PathMap(directory).resolve(target.filename().string()).filename();
+    }
+    return target;
+}
+
 std::unique_ptr<DirectoryLock> lockDirectory(const fs::path& directory,
                                              const LockWaitObserver& waiting) {
     try {
@@ -56,7 +74,8 @@ ConvertedText linesFromUtf8(std::string_view text) {
 
 void writeKnowledgeFile(const fs::path& output, const std::vector<std::string>& lines,
                         const Feedback& feedback) {
-    const fs::path directory = directoryOf(output);
+    const fs::path target = realTarget(output);
+    const fs::path directory = directoryOf(target);
     const auto lock = lockDirectory(directory, feedback.waiting);
     std::optional<TakenBackup> backup;
     if (isBaseDirectory(directory)) {
@@ -67,7 +86,7 @@ void writeKnowledgeFile(const fs::path& output, const std::vector<std::string>& 
             throw CurationError(problem + "; nothing written");
         }
     }
-    if (const auto failure = writeFileAtomically(output, writeRtf(lines))) {
+    if (const auto failure = writeFileAtomically(target, writeRtf(lines))) {
         throw CurationError("cannot write " + output.string() + ": " + reasonText(failure));
     }
     if (backup) {

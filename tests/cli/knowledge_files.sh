@@ -130,6 +130,13 @@ check "a full device names the path and the reason" \
     contains "$full" "/dev/full: No space left on device"
 check "/dev/full stays a device" test -c /dev/full
 
+# Into Base, a name in another case is the knowledge file the program reads.
+cased=$(workdir cased)
+printf 'Ответ один\nОтвет два\n' >"$scratch/cased.txt"
+"$besedka" kb from-text "$scratch/cased.txt" "$cased/Base/w2.dat" 2>/dev/null
+check "from-text into Base writes the file whatever the case of its name" \
+    test ! -e "$cased/Base/w2.dat" -a "$("$besedka" kb lines "$cased/Base/W2.Dat" | wc -l)" = 2
+
 # A read-only tree is not replaced: the save fails, the old file stays.
 if [ "$(id -u)" = 0 ]; then
     readonly=$(workdir readonly)
