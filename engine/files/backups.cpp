@@ -12,6 +12,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace besedka {
 namespace fs = std::filesystem;
@@ -195,6 +196,24 @@ std::optional<std::string> backupOrigin(const fs::path& folder) {
     return text;
 }
 
+namespace {
+
+// Flushes a file or a folder to the disk; throws filesystem_error.
+void syncToDisk(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (!synced) {
+        throw fs::filesystem_error("cannot flush the backup", path,
+                                   std::error_code(error, std::system_category()));
+    }
+}
+
+} // namespace
+
 std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::path& workdir) {
     fs::create_directories(folder);
     recordOrigin(folder, workdir);
@@ -207,12 +226,18 @@ std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::p
     }
     for (const auto& entry : fs::directory_iterator(base)) {
         if (entry.is_regular_file() && !entry.path().filename().string().starts_with('.')) {
-            fs::copy_file(entry.path(), fs::path(partial) / entry.path().filename());
+            const fs::path copy = fs::path(partial) / entry.path().filename();
+            fs::copy_file(entry.path(), copy);
+            syncToDisk(copy);
         }
     }
+    // On disk, copies and folder, before the rename makes it a backup: the
+    // save that follows may retire the oldest one.
+    syncToDisk(partial);
     for (unsigned long long number = nextNumber(folder);; ++number) {
         const std::string stamp = stampOf(std::chrono::system_clock::now(), number);
         if (renameNew(partial, folder / stamp)) {
+            syncToDisk(folder);
             return stamp;
         }
     }

@@ -130,6 +130,17 @@ check "a full device names the path and the reason" \
     contains "$full" "/dev/full: No space left on device"
 check "/dev/full stays a device" test -c /dev/full
 
+# A backup is on disk before it counts: each copy and its folder flushed
+# before the rename, the backups folder after it (a power loss must not leave
+# a backup of empty files while the oldest good one is retired).
+flushed=$(workdir flushed)
+trace=$(phrases сброс | head -2 | strace -f -y -e trace=fsync,renameat2 \
+    "$besedka" chat --workdir "$flushed" 2>&1 >/dev/null)
+check "every copied file of a backup is flushed" test \
+    "$(grep -c 'fsync([0-9]*</[^>]*/\.partial-[^/>]*/[^>]*>) = 0' <<<"$trace")" = "$(ls "$flushed/Base" | wc -l)"
+check "a backup's folder is flushed before the rename and its parent after it" \
+    grep -qzP 'fsync\(\d+</[^>]*/\.partial-\w+>\) = 0\n[^\n]*renameat2\([^\n]*\n[^\n]*fsync\(\d+</[^>]*/backups/[^/>]+>\)' <<<"$trace"
+
 # Into Base, a name in another case is the knowledge file the program reads.
 cased=$(workdir cased)
 printf 'Ответ один\nОтвет два\n' >"$scratch/cased.txt"
