@@ -113,6 +113,17 @@ TEST_F(Teach, RefusedLinesLeaveTheTreeUnlessSkippedAndThenCutTheirDialogue) {
     EXPECT_EQ(
         readLines("Base/Words.Dat"),
         (std::vector<std::string>{"header", "РАЗ^", "ЧЕТЫРЕ^Пять.;", "ШЕСТЬ^", "СЕМЬ^Восемь.;"}));
+
+    // A text without blank lines would make ever deeper lines: the key after
+    // 2000 utterances of one dialogue is refused.
+    std::vector<std::string> endless;
+    for (int i = 1; i <= 2003; ++i) {
+        endless.push_back("реплика " + std::to_string(i));
+    }
+    const TeachReport deep = teachLines(endless);
+    ASSERT_EQ(deep.refused.size(), 1u);
+    EXPECT_EQ(deep.refused[0].line, 2001u);
+    EXPECT_NE(deep.refused[0].reason.find("blank lines"), std::string::npos);
 }
 
 TEST_F(Teach, AStopFromTheProgressWritesNothingAndAnEmptyTreeGetsAHeader) {

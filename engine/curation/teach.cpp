@@ -13,6 +13,10 @@ namespace besedka {
 namespace {
 
 constexpr std::size_t kProgressEvery = 16384; // utterances
+// Each pair of a dialogue lies one level deeper than the one before, and every
+// level is one more "_" on each of its lines: a text without blank lines
+// would make the tree grow with the square of its length.
+constexpr std::size_t kMaxDialoguePairs = 1000;
 // What a key loses at its end: ".", "!", "?", "…" (Windows-1251) and spaces,
 // and the line breaks that a phrase of the dialogue log may hold.
 constexpr std::string_view kKeyEnd = ".!?\x85 \r\n";
@@ -66,7 +70,13 @@ class Teacher {
             endDialogue();
             ++report_.figures.dialogues;
         }
-        if (const auto why = refusal(utterance, key_ == nullptr)) {
+        if (key_ == nullptr && depth_ >= kMaxDialoguePairs) {
+            report_.refused.push_back(
+                {utterance.line, "follows " + std::to_string(2 * kMaxDialoguePairs) +
+                                     " utterances without a blank line, which would make the "
+                                     "tree's lines too deep; blank lines separate dialogues"});
+            endDialogue();
+        } else if (const auto why = refusal(utterance, key_ == nullptr)) {
             report_.refused.push_back({utterance.line, *why});
             endDialogue();
         } else if (key_ == nullptr) {
@@ -80,6 +90,7 @@ class Teacher {
     void teachPair(const Utterance& key, const Utterance& answer) {
         ++report_.figures.pairs;
         if (tree_ == nullptr) {
+            ++depth_;
             return;
         }
         const std::string keyText = teachingKey(key.text);

@@ -54,7 +54,8 @@ std::string teachingKey(std::string_view utterance);
 // answers when it is new.
 //
 // An utterance that cannot be stored (holding "^", "_" or ";", a character
-// without a Windows-1251 form, or a key that would be empty) is refused: then
+// without a Windows-1251 form, a key that would be empty, or a key after 2000
+// utterances of one dialogue, whose line would lie too deep) is refused: then
 // nothing is taught, unless `skipBad`, where it ends its dialogue and the
 // utterances after it start a new one. Under the lock of Base, after a
 // backup, with one atomic save of the tree; file errors throw FileError.
