@@ -8,28 +8,28 @@
 
 # Reads the usage lines of `PROGRAM [kb] --help` into the caller's arrays:
 # _besedka_paths (the subcommand words of each line, "" for none) and
-# _besedka_specs (the arguments of each line).
+# _besedka_argument_lists (the arguments of each line).
 _besedka_read_usage()
 {
-    local program=$1 line path spec word
+    local program=$1 line path arguments word
     local -a words
     shift
-    _besedka_paths=() _besedka_specs=()
+    _besedka_paths=() _besedka_argument_lists=()
     while IFS= read -r line; do
         [[ $line == "  besedka"* ]] || continue
         read -ra words <<<"${line#  besedka}"
-        path="" spec=""
+        path="" arguments=""
         for word in "${words[@]}"; do
-            if [[ -z $spec && $word =~ ^[a-z][a-z-]*$ ]]; then
+            if [[ -z $arguments && $word =~ ^[a-z][a-z-]*$ ]]; then
                 path+="${path:+ }$word"
             elif [[ $word =~ ^\[?(-|[A-Z]) ]]; then
-                spec+="${spec:+ }$word"
+                arguments+="${arguments:+ }$word"
             else
                 break # the summary
             fi
         done
         _besedka_paths+=("$path")
-        _besedka_specs+=("$spec")
+        _besedka_argument_lists+=("$arguments")
     done < <("$program" "$@" --help 2>/dev/null)
 }
 
@@ -72,7 +72,7 @@ _besedka()
     local program=${words[0]}
     [[ $program == \~/* ]] && program=$HOME/${program#\~/}
 
-    local -a _besedka_paths _besedka_specs
+    local -a _besedka_paths _besedka_argument_lists
     local level=1
     if [[ ${words[1]-} == kb ]] && ((cword >= 2)); then
         _besedka_read_usage "$program" kb
@@ -105,13 +105,13 @@ _besedka()
     fi
 
     # The options, option values and positional arguments of that subcommand.
-    local -a options=() slots=() spec=()
+    local -a options=() slots=() arguments=()
     local -A values=()
     local option group=""
     for i in "${!_besedka_paths[@]}"; do
         [[ ${_besedka_paths[i]} == "$path" ]] || continue
-        read -ra spec <<<"${_besedka_specs[i]}"
-        for word in "${spec[@]}"; do
+        read -ra arguments <<<"${_besedka_argument_lists[i]}"
+        for word in "${arguments[@]}"; do
             local opens=0 closes=0
             [[ $word == \[* ]] && opens=1
             [[ $word == *\] ]] && closes=1
@@ -141,8 +141,8 @@ _besedka()
 
     # Which positional argument the cursor is on; one named "X..." repeats.
     local count=0 first
-    read -ra spec <<<"$path"
-    first=$((1 + ${#spec[@]}))
+    read -ra arguments <<<"$path"
+    first=$((1 + ${#arguments[@]}))
     for ((i = first; i < cword; i++)); do
         if [[ -n ${values[${words[i]}]-} ]]; then
             ((i++))
