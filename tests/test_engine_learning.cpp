@@ -178,6 +178,20 @@ TEST_F(Learning, SelfTalkLearnsWhatWasSaidOnce) {
                                                   "__ПОНЯТНО.^", "ОГО.^Неужели?;Понятно.;"}));
 }
 
+// The input field keeps "^", "_" and ";" out of typed phrases; a self-talk
+// text that holds one teaches nothing, so no line breaks the grammar.
+TEST_F(Learning, SelfTalkTextWithAReservedCharacterTeachesNothing) {
+    const Lines tree = readLines("Base/Words.Dat");
+    const Lines statements = readLines("Base/W2.Dat");
+    for (const char* text : {"Раз;два", "Ну^да", "_Зачем"}) {
+        afterReply("Ого.", 5);
+        writeLines("D/Txt.Dat", {text});
+        engine_.selfTalkStep();
+    }
+    EXPECT_EQ(readLines("Base/Words.Dat"), tree);
+    EXPECT_EQ(readLines("Base/W2.Dat"), statements);
+}
+
 // Line 0 is the header that no scan reads: an empty tree gets an empty one
 // first, so that the first phrase learned can be found.
 TEST_F(Learning, EmptyTreeFileGetsAHeaderBeforeTheFirstPhrase) {

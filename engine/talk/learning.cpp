@@ -17,6 +17,12 @@ void Engine::learn(const std::string& shownLine) {
     state_.replyText =
         replies.line(static_cast<std::size_t>(random_.below(static_cast<int>(replies.count()))));
 
+    // A self-talk text may hold what typing cannot: a phrase with a character
+    // of the tree's grammar would make a line that breaks it, so it teaches
+    // nothing.
+    if (shown.find_first_of("^_;") != std::string::npos) {
+        return;
+    }
     bool known = false;
     for (std::size_t i = 1; i < replies.count() && !known; ++i) {
         known = replies.line(i) == shown;

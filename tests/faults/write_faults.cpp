@@ -8,6 +8,7 @@
 //   BESEDKA_FAULT_COUNT=F    write the number of calls to F at exit
 //   BESEDKA_FAULT_TRACE=D    copy each file just renamed into place to D
 //
+// Only a process named besedka is counted, not the shell that starts it.
 // Counted: opening a file for writing (open, openat, creat, mkstemp), making a
 // temporary folder (mkdtemp), write, pwrite, writev, sendfile and
 // copy_file_range on such a file, ftruncate, fsync, fdatasync, rename,
@@ -49,7 +50,13 @@ template <typename Function> Function real(const char* name) {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
+bool active = false; // only the program itself is counted, not a shell around it
+
 __attribute__((constructor)) void setUp() {
+    active = std::strcmp(program_invocation_short_name, "besedka") == 0;
+    if (!active) {
+        return;
+    }
     if (const char* at = std::getenv("BESEDKA_FAULT_AT")) {
         faultAt = std::atol(at);
     }
@@ -64,7 +71,7 @@ __attribute__((constructor)) void setUp() {
 }
 
 __attribute__((destructor)) void tellCount() {
-    if (countFile == nullptr) {
+    if (!active || countFile == nullptr) {
         return;
     }
     if (FILE* out = std::fopen(countFile, "w")) {
@@ -75,6 +82,9 @@ __attribute__((destructor)) void tellCount() {
 
 // Counts one call; true when it is to fail (errno is set then).
 bool injected() {
+    if (!active) {
+        return false;
+    }
     const long number = ++calls;
     if (faultAt == 0 || number != faultAt) {
         return false;
