@@ -15,10 +15,6 @@ namespace besedka {
 namespace fs = std::filesystem;
 namespace {
 
-fs::path directoryOf(const fs::path& file) {
-    return file.has_parent_path() ? file.parent_path() : fs::path(".");
-}
-
 bool isBaseDirectory(const fs::path& directory) {
     std::error_code error;
     return fs::equivalent(PathMap(directory / "..").resolve("Base"), directory, error);
@@ -35,10 +31,9 @@ std::string_view withoutByteOrderMark(std::string_view text) {
 // as the program itself finds it, rather than a new file beside it.
 fs::path realTarget(const fs::path& output) {
     std::error_code error;
-    fs::path target = output;
-    if (fs::is_symlink(output, error)) {
-        const fs::path followed = fs::weakly_canonical(output, error);
-        target = error ? output : followed;
+    fs::path target = followLinks(output, error);
+    if (error) {
+        target = output; // the write itself reports the loop
     }
     const fs::path directory = directoryOf(target);
     if (isBaseDirectory(directory)) {

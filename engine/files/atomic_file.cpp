@@ -153,28 +153,6 @@ void keepOwnership(const fs::path& replaced, int to) {
     copyExtendedAttributes(replaced, to);
 }
 
-fs::path directoryOf(const fs::path& path) {
-    return path.has_parent_path() ? path.parent_path() : fs::path(".");
-}
-
-// The path that symbolic links at `path` finally lead to; the path itself
-// when it is no link (or does not exist yet).
-fs::path followLinks(fs::path path, std::error_code& reason) {
-    for (int links = 0; links < kMostLinksFollowed; ++links) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            return path;
-        }
-        const fs::path target = fs::read_symlink(path, reason);
-        if (reason) {
-            return path;
-        }
-        path = target.is_absolute() ? target : directoryOf(path) / target;
-    }
-    reason = std::make_error_code(std::errc::too_many_symbolic_link_levels);
-    return path;
-}
-
 // A FIFO or a device takes the bytes as they are; it is never replaced. A FIFO
 // without a reader is refused rather than waited for.
 std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
@@ -268,6 +246,26 @@ std::size_t removeTemporariesOf(const fs::path& file) {
 }
 
 } // namespace
+
+fs::path directoryOf(const fs::path& path) {
+    return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+fs::path followLinks(fs::path path, std::error_code& reason) {
+    for (int links = 0; links < kMostLinksFollowed; ++links) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        const fs::path target = fs::read_symlink(path, reason);
+        if (reason) {
+            return path;
+        }
+        path = target.is_absolute() ? target : directoryOf(path) / target;
+    }
+    reason = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return path;
+}
 
 std::optional<std::string> readWholeFile(const fs::path& path, std::error_code& reason) {
     reason.clear();

@@ -9,6 +9,14 @@
 
 namespace besedka {
 
+// The directory that holds `path`: "." for a bare file name.
+std::filesystem::path directoryOf(const std::filesystem::path& path);
+
+// The path that symbolic links at `path` finally lead to; the path itself
+// when it is no link (or does not exist yet). A loop or an unreadable link
+// sets `reason`.
+std::filesystem::path followLinks(std::filesystem::path path, std::error_code& reason);
+
 // Whole contents of a regular file. Anything else (missing, a directory, a
 // FIFO, a device, no permission) gives nothing, with the reason in `reason`;
 // opening never waits for a writer.
