@@ -2,16 +2,7 @@
 # The program's command line: version, help, and clear errors with status 2.
 set -uo pipefail
 besedka=$1
-failures=0
-check() { # description, then a command that must succeed
-    local what=$1
-    shift
-    if ! "$@"; then
-        echo "FAIL: $what"
-        failures=$((failures + 1))
-    fi
-}
-status_of() { "$@" >/dev/null 2>&1; echo $?; }
+source "$(dirname "$0")/checks.sh"
 
 check "--version prints both versions" \
     grep -qx 'besedka [0-9]\+\.[0-9]\+\.[0-9]\+ (v1\.926)' <("$besedka" --version)
@@ -55,8 +46,7 @@ check "kb stats a b blames b" grep -q 'unexpected "b"; usage: besedka kb stats \
     <("$besedka" kb stats a b 2>&1)
 
 # Output that cannot be written is a failure, said on stderr.
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+work=$scratch
 cp -r "$(dirname "$0")/../../data/." "$work"
 status_to_full_disk() { "$@" >/dev/full 2>"$work/err"; echo $?; }
 check "kb lines: a full disk exits 1" \
@@ -75,9 +65,8 @@ check "chat: /qiut is not learned" test "$(cksum <"$work/Base/Words.Dat")" = "$t
 
 # Without WORKDIR, kb works where the chat does: from a fresh HOME, the user's
 # data directory; Base itself names its working directory too.
-fresh=$(mktemp -d)
-trap 'rm -rf "$work" "$fresh"' EXIT
-mkdir "$fresh/cwd"
+fresh=$scratch/fresh
+mkdir -p "$fresh/cwd"
 in_fresh_home() { (cd "$fresh/cwd" && env -u XDG_DATA_HOME HOME="$fresh/home" "$@"); }
 check "kb stats without WORKDIR uses the data directory" \
     grep -q "^learned phrases" <(in_fresh_home "$besedka" kb stats)
@@ -127,5 +116,4 @@ said=$(cd / && XDG_DATA_HOME=$work/loop "$besedka" chat </dev/null 2>&1)
 check "a looping XDG_DATA_HOME exits 1" test $? = 1
 check "a looping XDG_DATA_HOME names the reason" grep -q "Too many levels of symbolic links" <<<"$said"
 
-[ "$failures" -eq 0 ] && echo "command line: all checks passed"
-exit "$failures"
+finish "command line"

@@ -5,18 +5,7 @@
 set -uo pipefail
 besedka=$1
 starter=$2
-failures=0
-check() { # description, then a command that must succeed
-    local what=$1
-    shift
-    if ! "$@"; then
-        echo "FAIL: $what"
-        failures=$((failures + 1))
-    fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+source "$(dirname "$0")/checks.sh"
 chmod 755 "$scratch"
 export XDG_STATE_HOME=$scratch/state BESEDKA_CLOCK=36000000
 
@@ -207,5 +196,4 @@ if [ "$(id -u)" = 0 ]; then
     check "unlockable Base: nothing learned" test "$(tree_lines "$unlisted")" = 1
 fi
 
-[ "$failures" -eq 0 ] && echo "knowledge files: all checks passed"
-exit "$failures"
+finish "knowledge files"

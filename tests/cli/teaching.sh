@@ -6,18 +6,7 @@
 set -uo pipefail
 besedka=$1
 starter=$2
-failures=0
-check() { # description, then a command that must succeed
-    local what=$1
-    shift
-    if ! "$@"; then
-        echo "FAIL: $what"
-        failures=$((failures + 1))
-    fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+source "$(dirname "$0")/checks.sh"
 export XDG_STATE_HOME=$scratch/state BESEDKA_CLOCK=36000000
 copy() { cp -r "$starter" "$scratch/$1" && echo "$scratch/$1"; }
 # The replies of a chat session: the pane lines that follow each phrase.
@@ -110,5 +99,4 @@ done
 "$besedka" kb teach "$scratch/big.txt" "$killed" >/dev/null
 check "no temporary file stays" test -z "$(find "$killed/Base" -name '.*')"
 
-[ "$failures" -eq 0 ] && echo "teaching: all checks passed"
-exit "$failures"
+finish "teaching"
