@@ -423,6 +423,10 @@ TEST_F(KbChanges, ForgetRefusesALineThatIsNoLongerTheOneExpected) {
     EXPECT_NE(dry.err.find("besedka kb forget 5 --expect 'ПОКА^' "), std::string::npos) << dry.err;
     EXPECT_EQ(kbHere({"forget", "3", "--expect", "ПОКА^"}).status, 1);
     EXPECT_EQ(kbHere({"forget", "3", "5", "--expect", "ПОКА^"}).status, 2);
+    EXPECT_EQ(kbHere({"forget", "--expect", "ПОКА^", "5"}).status, 2);
+    EXPECT_NE(kb({"forget", "5", "--expect"}).err.find("--expect needs a value"),
+              std::string::npos);
+    EXPECT_EQ(kbHere({"forget", "5", "--expect", "--yes"}).status, 1); // a line may start "-"
     EXPECT_EQ(treeLines().size(), 6u);
 
     ::setenv("XDG_STATE_HOME", (dir_.path() / "readme.txt").c_str(), 1); // no folder for backups

@@ -1,6 +1,8 @@
 // kb merge: another knowledge base (a working directory or an export) into this one.
 #include "kb/subcommands.h"
 
+#include "kb/options.h"
+
 #include "curation/knowledge_json.h"
 #include "curation/merge.h"
 
@@ -10,17 +12,12 @@ namespace besedka::kb {
 namespace fs = std::filesystem;
 
 int mergeKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
-    bool dryRun = false;
-    Args words;
-    for (const std::string& word : args) {
-        if (word == "--dry-run") {
-            dryRun = true;
-        } else if (word.starts_with('-') && word != "-") {
-            return usageError(err, "merge: unknown option \"" + word + "\"");
-        } else {
-            words.push_back(word);
-        }
+    const auto parsed = parseOptions(args, "merge", {"--dry-run"}, err);
+    if (!parsed) {
+        return kUsageError;
     }
+    const bool dryRun = parsed->has("--dry-run");
+    const Args& words = parsed->words;
     if (words.empty() || words.size() > 2) {
         return usageError(err, "merge: give one SOURCE and at most one WORKDIR");
     }

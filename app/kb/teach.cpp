@@ -1,6 +1,8 @@
 // kb teach: teach the tree the dialogues of a text.
 #include "kb/subcommands.h"
 
+#include "kb/options.h"
+
 #include "curation/teach.h"
 
 #include <chrono>
@@ -36,17 +38,14 @@ void printFigures(const TeachFigures& figures, std::ostream& out) {
 } // namespace
 
 int teachDialogues(const Args& args, std::ostream& out, std::ostream& err) {
-    TeachOptions options;
-    Args words;
-    for (const std::string& word : args) {
-        if (word == "--skip-bad" || word == "--dry-run") {
-            (word == "--dry-run" ? options.dryRun : options.skipBad) = true;
-        } else if (word.starts_with('-') && word != "-") {
-            return usageError(err, "teach: unknown option \"" + word + "\"");
-        } else {
-            words.push_back(word);
-        }
+    const auto parsed = parseOptions(args, "teach", {"--skip-bad", "--dry-run"}, err);
+    if (!parsed) {
+        return kUsageError;
     }
+    TeachOptions options;
+    options.dryRun = parsed->has("--dry-run");
+    options.skipBad = parsed->has("--skip-bad");
+    const Args& words = parsed->words;
     if (words.empty() || words.size() > 2) {
         return usageError(err, "teach: give one FILE (or -) and at most one WORKDIR");
     }
