@@ -103,6 +103,10 @@ TEST_F(StringListFiles, PlainUtf8FilesAreReadAsWhatTheySay) {
     const Lines cp1251 = {"\xD0\x9F\xF0\xE8", "plain ASCII"};
     writeRaw("Cp1251.Dat", joinCrLf(cp1251));
     EXPECT_EQ(load("Base\\Cp1251.Dat"), cp1251);
+    // UTF-8 damaged in one byte stays UTF-8, the byte a "?".
+    writeRaw("Damaged.Dat", "Привет, как дела? Что нового у тебя\xFF сегодня?\r\n");
+    EXPECT_EQ(load("Base\\Damaged.Dat"),
+              toCp1251({"Привет, как дела? Что нового у тебя? сегодня?"}));
     StringList list;
     list.load(files_, "Base\\Utf8.Dat");
     list.save(files_, "Base\\Utf8.Dat");

@@ -163,4 +163,25 @@ std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
     return std::nullopt;
 }
 
+bool mostlyUtf8(std::string_view text) {
+    constexpr std::size_t kMultiBytePerBroken = 20;
+    constexpr std::size_t kMostBrokenSeen = 8;
+    std::size_t multiByte = 0;
+    std::size_t broken = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t start = i;
+        if (!decodeUtf8(text, i)) {
+            ++broken;
+            // Windows-1251 text breaks at almost every letter: no need to read on.
+            if (broken >= kMostBrokenSeen && broken * kMultiBytePerBroken > multiByte) {
+                return false;
+            }
+        } else if (i - start > 1) {
+            ++multiByte;
+        }
+    }
+    return multiByte > 0 && broken * kMultiBytePerBroken <= multiByte;
+}
+
 } // namespace besedka

@@ -29,4 +29,9 @@ std::string utf8ToCp1251(std::string_view text);
 // nothing when all of the text is valid UTF-8. Stops at that byte.
 std::optional<std::size_t> firstInvalidUtf8(std::string_view text);
 
+// Whether `text` was written as UTF-8: it holds multi-byte sequences, and at
+// most one broken sequence to twenty good ones (a UTF-8 file damaged in a
+// byte or two). Windows-1251 Cyrillic breaks at nearly every letter.
+bool mostlyUtf8(std::string_view text);
+
 } // namespace besedka

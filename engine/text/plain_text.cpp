@@ -92,7 +92,7 @@ std::optional<std::string> utf8TextAsCp1251(std::string_view text) {
     const auto firstHigh = std::find_if(
         text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
     if (firstHigh == text.end() ||
-        firstInvalidUtf8(text.substr(static_cast<std::size_t>(firstHigh - text.begin())))) {
+        !mostlyUtf8(text.substr(static_cast<std::size_t>(firstHigh - text.begin())))) {
         return std::nullopt;
     }
     return utf8ToCp1251(text);

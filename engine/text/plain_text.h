@@ -24,10 +24,11 @@ std::string joinCrLf(const std::vector<std::string>& lines);
 std::vector<std::string> splitAtLineBreaks(std::string_view text);
 
 // A plain text that was saved as UTF-8, converted to Windows-1251 ('?' for
-// what that has no form for): one that starts with a UTF-8 byte order mark,
-// or is valid UTF-8 and holds a multi-byte sequence. Nothing for any other
-// text. Windows-1251 Cyrillic is practically never valid UTF-8, and the check
-// stops at the first byte that is not.
+// what that has no form for and for a broken sequence): one that starts with
+// a UTF-8 byte order mark, or is UTF-8 with multi-byte sequences and at most
+// a few broken ones (see mostlyUtf8). Nothing for any other text.
+// Windows-1251 Cyrillic is practically never UTF-8, and the check stops
+// early on it.
 std::optional<std::string> utf8TextAsCp1251(std::string_view text);
 
 } // namespace besedka
