@@ -532,6 +532,41 @@ TEST_F(KbChanges, ARestoreCutShortKeepsItsSourceAndLeavesNoMix) {
     EXPECT_EQ(kbHere({"check"}).status, 0);
 }
 
+// A restore reads the whole backup before it writes anything and refuses one
+// that is not as it was taken: Base stays as it is, and nothing is backed up.
+// Backups of older versions, which recorded no sizes, restore when they load.
+TEST_F(KbChanges, ARestoreRefusesADamagedBackupAndLeavesBaseAsItWas) {
+    chat("привет\nзапомни это\n");
+    const fs::path backup = *backupFolder(dir_.path()) / stamps().front();
+    const std::string copy = readBytes(backup / "WORDS.DAT");
+    const std::string before = tree();
+    const auto refused = [&](const std::string& why) {
+        const KbRun run = kbHere({"restore", stamps().front()});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(" is damaged: " + why), std::string::npos) << run.err;
+        EXPECT_EQ(tree(), before);
+        EXPECT_EQ(stamps().size(), 1u);
+    };
+    const std::string half = copy.substr(0, copy.size() / 2);
+    writeBytes(backup / "WORDS.DAT", half);
+    const std::string shorter = "WORDS.DAT has " + std::to_string(half.size()) + " bytes, " +
+                                std::to_string(copy.size()) + " were recorded";
+    refused(shorter);
+    EXPECT_NE(kbHere({"backups"}).out.find("damaged: " + shorter), std::string::npos);
+    writeBytes(backup / "WORDS.DAT", "{\\rtf1 " + std::string(copy.size() - 7, 'x'));
+    refused("WORDS.DAT is cut short");
+    writeBytes(backup / "WORDS.DAT", std::string(copy.size(), '\0'));
+    refused("WORDS.DAT holds NUL bytes");
+
+    fs::remove(backup / ".sizes");
+    writeBytes(backup / "WORDS.DAT", "{\\rtf1 " + half);
+    refused("WORDS.DAT is cut short");
+    writeBytes(backup / "WORDS.DAT", copy);
+    const KbRun old = kbHere({"restore", stamps().front()});
+    EXPECT_EQ(old.status, 0) << old.err;
+    EXPECT_EQ(tree(), copy);
+}
+
 // A working directory's name of any length gets a backup folder, which
 // kb backups --all lists with the path it was taken from.
 TEST(KbBackups, ALongWorkingDirectoryNameIsBackedUpAndListedWithItsPath) {

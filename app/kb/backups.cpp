@@ -21,7 +21,11 @@ void printSummaries(const std::vector<BackupSummary>& summaries, std::ostream& o
         out << summary.stamp
             << padLeft(std::to_string(summary.files),
                        7 + stampWidth - std::min(stampWidth, summary.stamp.size()))
-            << padLeft(std::to_string(summary.bytes), 12) << padLeft(lines, 12) << '\n';
+            << padLeft(std::to_string(summary.bytes), 12) << padLeft(lines, 12);
+        if (summary.damage) {
+            out << "  damaged: " << *summary.damage;
+        }
+        out << '\n';
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "curation/curation_error.h"
 #include "files/atomic_file.h"
+#include "files/backup_record.h"
 #include "files/backups.h"
 #include "files/file_error.h"
 #include "files/file_store.h"
@@ -26,9 +27,12 @@ BackupSummary summarize(const fs::path& folder, const std::string& stamp) {
     summary.stamp = stamp;
     const fs::path backup = folder / stamp;
     for (const auto& entry : fs::directory_iterator(backup)) {
-        ++summary.files;
-        summary.bytes += entry.file_size();
+        if (isBackupCopy(entry.path())) {
+            ++summary.files;
+            summary.bytes += entry.file_size();
+        }
     }
+    summary.damage = backupSizeFault(backup);
     std::error_code reason;
     if (const auto tree = readWholeFile(PathMap(backup).resolve("Words.Dat"), reason)) {
         summary.treeLines = parseKnowledgeFile(*tree).size();
@@ -123,7 +127,8 @@ std::string failureMessage(const PlacementFailure& failure, const fs::path& base
 std::vector<RestoredFile> restoredFiles(const fs::path& backup, const std::string& kept) {
     std::vector<RestoredFile> restored;
     for (const auto& entry : fs::directory_iterator(backup)) {
-        if (!kept.empty() && PathMap(backup).resolve(kept) == entry.path()) {
+        if (!isBackupCopy(entry.path()) ||
+            (!kept.empty() && PathMap(backup).resolve(kept) == entry.path())) {
             continue;
         }
         std::error_code reason;
@@ -213,6 +218,9 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
                                                                : std::vector<std::string>{kept})) {
             throw CurationError(failureMessage(*failure, base, source));
         }
+    } catch (const DamagedBackup& damage) {
+        throw CurationError("backup " + source.filename().string() +
+                            " is damaged: " + damage.what() + "; nothing restored");
     } catch (const fs::filesystem_error& error) {
         throw CurationError(std::string(error.what()) + "; nothing restored");
     }

@@ -20,6 +20,7 @@ struct BackupSummary {
     std::size_t files = 0;
     std::uintmax_t bytes = 0;
     std::optional<std::size_t> treeLines; // nothing when it holds no readable tree
+    std::optional<std::string> damage;    // a copy of another size than recorded
 };
 
 // The backups in `folder`, oldest first; CurationError when one cannot be read.
@@ -54,8 +55,9 @@ struct RestoredFile {
 // lock of Base, after backing up the current state (so that the restore can be
 // undone the same way). `backup` is a stamp of the working directory's backups
 // or the path of a backup folder (one of a working directory that moved).
-// CurationError when the backup does not exist, cannot be read or the current
-// state cannot be backed up (nothing written then), or when a file cannot be
+// CurationError when the backup does not exist, cannot be read, is not as it
+// was taken (a copy missing, of another size than recorded, or not loading)
+// or the current state cannot be backed up (nothing written then), or when a file cannot be
 // written: the message says whether Base was put back as it was or is left to
 // the next run to finish. Old backups are retired only after success, and
 // never the one restored. A stamp may be given by its start, when that names

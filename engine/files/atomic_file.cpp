@@ -1,15 +1,14 @@
 #include "files/atomic_file.h"
 
+#include "files/file_attributes.h"
 #include "files/file_error.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -85,17 +84,6 @@ bool writeAllToDisk(int fd, std::string_view bytes) {
     return true;
 }
 
-// New files get the usual permissions; a replaced file keeps its own.
-mode_t permissionsFor(const fs::path& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        return info.st_mode & 07777;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 // The last close of a replaced file frees its pages and blocks, about a
 // millisecond for every 6 MB; a thread of its own does that while the
 // exchange goes on.
@@ -118,41 +106,6 @@ std::error_code syncDirectory(const fs::path& directory) {
     return {};
 }
 
-void copyExtendedAttributes(const fs::path& from, int to) {
-    const ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
-    if (size <= 0) {
-        return;
-    }
-    std::string names(static_cast<std::size_t>(size), '\0');
-    const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
-    names.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
-        const char* name = names.c_str() + at;
-        const ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
-        std::string value(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-        if (length >= 0 && ::getxattr(from.c_str(), name, value.data(), value.size()) == length) {
-            // As far as the process may: some attributes are for root only.
-            static_cast<void>(::fsetxattr(to, name, value.data(), value.size(), 0));
-        }
-    }
-}
-
-// The replacement gets the owner, group and extended attributes (ACLs among
-// them) of the file it replaces, as far as the process may give them: a save
-// run by root must not take the file away from its owner. Mode bits are set
-// after this, as a change of owner may clear some.
-void keepOwnership(const fs::path& replaced, int to) {
-    struct stat info {};
-    if (::stat(replaced.c_str(), &info) != 0) {
-        return;
-    }
-    if (::fchown(to, info.st_uid, info.st_gid) != 0) {
-        // Not root: the group still follows when the user belongs to it.
-        static_cast<void>(::fchown(to, static_cast<uid_t>(-1), info.st_gid));
-    }
-    copyExtendedAttributes(replaced, to);
-}
-
 // A FIFO or a device takes the bytes as they are; it is never replaced. A FIFO
 // without a reader is refused rather than waited for.
 std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
@@ -168,7 +121,9 @@ std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
     return fd.close() ? std::error_code() : lastError();
 }
 
-std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes) {
+// `model` is the file whose owner, attributes and mode the new one gets.
+std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes,
+                                   const fs::path& model) {
     const fs::path directory = directoryOf(path);
     // Appended piece by piece: "." + a temporary string trips a false overlap
     // warning in GCC 12's optimised builds.
@@ -181,13 +136,14 @@ std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes)
     if (fd.get() < 0) {
         return lastError();
     }
-    const bool written = writeAllToDisk(fd.get(), bytes);
-    if (written) {
-        keepOwnership(path, fd.get());
+    std::error_code reason;
+    if (!writeAllToDisk(fd.get(), bytes)) {
+        reason = lastError();
+    } else if (const auto unkept = copyFileAttributes(model, fd.get())) {
+        reason = unkept;
+    } else if (::fsync(fd.get()) != 0) {
+        reason = lastError();
     }
-    const bool kept =
-        written && ::fchmod(fd.get(), permissionsFor(path)) == 0 && ::fsync(fd.get()) == 0;
-    std::error_code reason = kept ? std::error_code() : lastError();
     if (!fd.close() && !reason) {
         reason = lastError();
     }
@@ -306,7 +262,8 @@ std::optional<std::string> readWholeFile(const fs::path& path, std::error_code& 
     return bytes;
 }
 
-std::error_code writeFileAtomically(const fs::path& path, std::string_view bytes) {
+std::error_code writeFileAtomically(const fs::path& path, std::string_view bytes,
+                                    const fs::path& model) {
     std::error_code reason;
     const fs::path target = followLinks(path, reason);
     if (reason) {
@@ -317,7 +274,7 @@ std::error_code writeFileAtomically(const fs::path& path, std::string_view bytes
         if (errno != ENOENT) {
             return lastError();
         }
-        return replaceRegularFile(target, bytes);
+        return replaceRegularFile(target, bytes, model.empty() ? target : model);
     }
     if (S_ISDIR(info.st_mode)) {
         return std::make_error_code(std::errc::is_a_directory);
@@ -330,7 +287,7 @@ std::error_code writeFileAtomically(const fs::path& path, std::string_view bytes
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
         return lastError();
     }
-    return replaceRegularFile(target, bytes);
+    return replaceRegularFile(target, bytes, target);
 }
 
 std::size_t removeLeftoverTemporaries(const fs::path& directory) {

@@ -29,9 +29,12 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path,
 // temporary file is renamed over the old one. What is at the path is
 // respected: a symbolic link is followed and its target replaced (the link
 // stays), a FIFO or a device is written to in place, and a directory or a file
-// that the user may not write is refused. Returns the reason of a failure,
-// which leaves the old file untouched; an empty code on success.
-std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// that the user may not write is refused. A replaced file's owner, group,
+// extended attributes and mode stay; a new file takes those of `model` when
+// one is given. Returns the reason of a failure, which leaves the old file
+// untouched; an empty code on success.
+std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                                    const std::filesystem::path& model = {});
 
 // Removes the temporary files that killed saves left beside the files of
 // `directory` (or beside the targets of its symbolic links). Only safe while

@@ -1,6 +1,8 @@
 #include "files/backups.h"
 
 #include "files/atomic_file.h"
+#include "files/backup_record.h"
+#include "files/file_attributes.h"
 #include "files/file_store.h"
 #include "files/restore_journal.h"
 
@@ -198,17 +200,25 @@ std::optional<std::string> backupOrigin(const fs::path& folder) {
 
 namespace {
 
-// Flushes a file or a folder to the disk; throws filesystem_error.
-void syncToDisk(const fs::path& path) {
+// Flushes a file or a folder to the disk, giving a copy first the owner,
+// group, extended attributes and mode of `original`, so that the copy, and
+// what a restore makes of it, keep them; throws filesystem_error.
+void syncToDisk(const fs::path& path, const fs::path& original = {}) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    const int error = errno;
+    std::error_code reason;
+    if (fd < 0) {
+        reason.assign(errno, std::system_category());
+    } else if (!original.empty()) {
+        reason = copyFileAttributes(original, fd);
+    }
+    if (!reason && ::fsync(fd) != 0) {
+        reason.assign(errno, std::system_category());
+    }
     if (fd >= 0) {
         ::close(fd);
     }
-    if (!synced) {
-        throw fs::filesystem_error("cannot flush the backup", path,
-                                   std::error_code(error, std::system_category()));
+    if (reason) {
+        throw fs::filesystem_error("cannot flush the backup", path, reason);
     }
 }
 
@@ -224,15 +234,18 @@ std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::p
         throw fs::filesystem_error("cannot make a backup folder", folder,
                                    std::error_code(errno, std::system_category()));
     }
+    FileSizes sizes;
     for (const auto& entry : fs::directory_iterator(base)) {
-        if (entry.is_regular_file() && !entry.path().filename().string().starts_with('.')) {
+        if (entry.is_regular_file() && isBackupCopy(entry.path())) {
             const fs::path copy = fs::path(partial) / entry.path().filename();
             fs::copy_file(entry.path(), copy);
-            syncToDisk(copy);
+            syncToDisk(copy, entry.path());
+            sizes[copy.filename().string()] = fs::file_size(copy);
         }
     }
-    // On disk, copies and folder, before the rename makes it a backup: the
-    // save that follows may retire the oldest one.
+    recordSizes(partial, sizes);
+    // On disk, copies, their record and folder, before the rename makes it a
+    // backup: the save that follows may retire the oldest one.
     syncToDisk(partial);
     for (unsigned long long number = nextNumber(folder);; ++number) {
         const std::string stamp = stampOf(std::chrono::system_clock::now(), number);

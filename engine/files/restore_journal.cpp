@@ -1,12 +1,12 @@
 #include "files/restore_journal.h"
 
 #include "files/atomic_file.h"
+#include "files/backup_record.h"
 #include "files/backups.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <map>
 #include <unistd.h>
 
 namespace besedka {
@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kJournal = ".restore";
 
-using BackupFiles = std::map<std::string, std::string>;
+using BackupFiles = FileBytes;
 
 bool sameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -29,12 +29,12 @@ bool isKept(const std::string& name, const std::vector<std::string>& kept) {
                        [&](const std::string& k) { return sameName(name, k); });
 }
 
-// The files of `backup`, but those named in `kept`, which Base keeps as it has
-// them (names in any letter case).
+// The copies in `backup`, but those named in `kept`, which Base keeps as it
+// has them (names in any letter case).
 BackupFiles readBackupFiles(const fs::path& backup, const std::vector<std::string>& kept = {}) {
     BackupFiles files;
     for (const auto& entry : fs::directory_iterator(backup)) {
-        if (isKept(entry.path().filename().string(), kept)) {
+        if (!isBackupCopy(entry.path()) || isKept(entry.path().filename().string(), kept)) {
             continue;
         }
         std::error_code reason;
@@ -80,9 +80,11 @@ std::error_code removeJournal(const fs::path& folder) {
     return {};
 }
 
-std::optional<PlacementFailure> writeFiles(const BackupFiles& files, const fs::path& base) {
+// A file that Base no longer has gets the owner and attributes of its copy.
+std::optional<PlacementFailure> writeFiles(const BackupFiles& files, const fs::path& backup,
+                                           const fs::path& base) {
     for (const auto& [name, bytes] : files) {
-        if (const auto reason = writeFileAtomically(base / name, bytes)) {
+        if (const auto reason = writeFileAtomically(base / name, bytes, backup / name)) {
             return PlacementFailure{name, reason};
         }
     }
@@ -97,7 +99,7 @@ std::optional<PlacementFailure> placeUnderJournal(const BackupFiles& files, cons
     if (const auto reason = writeJournal(folder, backup, kept)) {
         return PlacementFailure{kJournal, reason};
     }
-    if (auto failure = writeFiles(files, base)) {
+    if (auto failure = writeFiles(files, backup, base)) {
         return failure;
     }
     if (const auto reason = removeJournal(folder)) {
@@ -113,11 +115,18 @@ std::optional<PlacementFailure> putBackupInPlace(const fs::path& backup, const f
                                                  const std::function<fs::path()>& backUpFirst,
                                                  const std::vector<std::string>& kept) {
     const BackupFiles files = readBackupFiles(backup, kept);
+    auto recorded = recordedSizes(backup);
+    if (recorded) {
+        std::erase_if(*recorded, [&](const auto& file) { return isKept(file.first, kept); });
+    }
+    if (const auto fault = backupFault(recorded, files)) {
+        throw DamagedBackup(*fault);
+    }
     const fs::path undo = backUpFirst();
     if (const auto reason = writeJournal(folder, backup, kept)) {
         throw fs::filesystem_error("cannot write the restore's journal", folder / kJournal, reason);
     }
-    auto failure = writeFiles(files, base);
+    auto failure = writeFiles(files, backup, base);
     if (!failure) {
         if (const auto reason = removeJournal(folder)) {
             return PlacementFailure{kJournal, reason};

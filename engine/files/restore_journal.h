@@ -27,9 +27,10 @@ struct PlacementFailure {
 // as they are), asks `backUpFirst` for a backup of Base as it is (which may
 // throw to stop before anything is written), then writes the files into
 // `base` under the journal of `folder`, each atomically. On a failure, puts
-// the files of that backup back the same way. Throws
-// std::filesystem::filesystem_error when the backup cannot be read or the
-// journal written (nothing written then).
+// the files of that backup back the same way. Throws DamagedBackup when the
+// backup is not as it was taken (see backupFault) and
+// std::filesystem::filesystem_error when it cannot be read or the journal
+// written (nothing written then).
 std::optional<PlacementFailure>
 putBackupInPlace(const std::filesystem::path& backup, const std::filesystem::path& base,
                  const std::filesystem::path& folder,

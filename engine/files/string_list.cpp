@@ -15,7 +15,8 @@ struct StringList::Content {
 
 KnowledgeText readKnowledgeText(std::string_view bytes) {
     if (auto rtf = readRtfText(bytes)) {
-        return {std::move(rtf->lines), KnowledgeForm::Rtf, std::move(rtf->strayBraces)};
+        return {std::move(rtf->lines), KnowledgeForm::Rtf, std::move(rtf->strayBraces),
+                !rtf->closed};
     }
     if (const auto text = utf8TextAsCp1251(bytes)) {
         return {splitPlainLines(*text), KnowledgeForm::PlainUtf8, {}};

@@ -60,6 +60,7 @@ struct KnowledgeText {
     std::vector<std::string> lines;
     KnowledgeForm form = KnowledgeForm::Plain;
     std::vector<std::size_t> strayBraces; // see RtfText
+    bool cutShort = false;                // an RTF document that stops before its end
 };
 KnowledgeText readKnowledgeText(std::string_view bytes);
 

@@ -17,10 +17,13 @@ std::optional<std::vector<std::string>> readRtf(std::string_view bytes);
 
 // The paragraphs of an RTF document, and the lines (counted from 0) in which
 // a "}" closed the document while text still followed. Such a brace is
-// dropped and the text after it is read as further lines.
+// dropped and the text after it is read as further lines. `closed` tells
+// whether the document's outermost group closed, as every writer closes it: a
+// document that stops before is cut short.
 struct RtfText {
     std::vector<std::string> lines;
     std::vector<std::size_t> strayBraces;
+    bool closed = false;
 };
 std::optional<RtfText> readRtfText(std::string_view bytes);
 

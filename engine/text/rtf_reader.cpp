@@ -289,6 +289,7 @@ std::size_t findRunEnd(std::string_view bytes, std::size_t pos) {
 struct ReadLines {
     TextLines lines;
     std::vector<std::size_t> strayBraces;
+    bool closed = false; // see RtfText
 };
 
 // Group states beyond this depth are not stored: deeper groups share the
@@ -313,7 +314,7 @@ class RtfReader {
             case '}':
                 ++pos_;
                 if (!closeGroup() && endOfDocument()) {
-                    return finish();
+                    return finish(true);
                 }
                 break;
             case '\\':
@@ -327,7 +328,7 @@ class RtfReader {
                 textRun();
             }
         }
-        return finish();
+        return finish(false);
     }
 
   private:
@@ -655,7 +656,7 @@ class RtfReader {
         return codepageCache_->second;
     }
 
-    ReadLines finish() {
+    ReadLines finish(bool closed) {
         if (lineHasText()) {
             lineEnds_.push_back(text_.size());
         }
@@ -669,7 +670,7 @@ class RtfReader {
             lines.addView(std::string_view(*text).substr(start, end - start));
             start = end;
         }
-        return {std::move(lines), std::move(strayBraces_)};
+        return {std::move(lines), std::move(strayBraces_), closed};
     }
 
     std::string_view bytes_;
@@ -719,7 +720,7 @@ std::optional<RtfText> readRtfText(std::string_view bytes) {
     if (!read) {
         return std::nullopt;
     }
-    return RtfText{read->lines.toStrings(), std::move(read->strayBraces)};
+    return RtfText{read->lines.toStrings(), std::move(read->strayBraces), read->closed};
 }
 
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes) {
