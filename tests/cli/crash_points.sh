@@ -81,7 +81,7 @@ after_next_run() {
     local backup wanted
     wanted=$(cd "$scratch/template/w/Base" && base_files | wc -l)
     for backup in "$XDG_STATE_HOME"/besedka/backups/*/[0-9]*; do
-        [ "$(find "$backup" -type f | wc -l)" = "$wanted" ] || fail "$what: $backup is not whole"
+        [ "$(find "$backup" -type f ! -name ".*" | wc -l)" = "$wanted" ] || fail "$what: $backup is not whole"
     done
 }
 
