@@ -2,11 +2,14 @@
 #include "kb/subcommands.h"
 
 #include "curation/backup_sets.h"
+#include "files/path_map.h"
+#include "kb/options.h"
 
 #include <algorithm>
 #include <ostream>
 
 namespace besedka::kb {
+namespace fs = std::filesystem;
 namespace {
 
 std::string padLeft(const std::string& text, std::size_t width) {
@@ -77,15 +80,21 @@ int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
 }
 
 int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
-    Args rest = args;
-    const auto withLog = std::find(rest.begin(), rest.end(), "--with-log");
-    const bool log = withLog != rest.end();
-    if (log) {
-        rest.erase(withLog);
+    const auto parsed = parseOptions(args, "restore", {"--with-log"}, err);
+    if (!parsed) {
+        return kUsageError;
     }
-    if (rest.empty() || rest.size() > 2 || rest[0].starts_with('-')) {
+    const bool log = parsed->has("--with-log");
+    const Args& rest = parsed->words;
+    if (rest.empty() || rest.size() > 2) {
         return usageError(err, rest.empty() ? "restore: missing STAMP"
                                             : "restore: unexpected \"" + rest.back() + "\"");
+    }
+    // "kb restore WORKDIR" forgot the backup to restore, rather than naming one.
+    std::error_code error;
+    if (rest.size() == 1 && fs::is_directory(PathMap(rest[0]).resolve("Base"), error)) {
+        return usageError(err, "restore: missing STAMP|latest before " + rest[0] +
+                                   " (besedka kb backups " + shellQuoted(rest[0]) + " lists them)");
     }
     const auto workdir = workdirArgument(rest, 1, err);
     if (!workdir) {

@@ -44,6 +44,9 @@ check "kb forget abc DIR blames abc" grep -q '"abc" is not a line number' <<<"$f
 check "a usage error shows only its subcommand" test "$(grep -c "besedka kb " <<<"$forget_usage")" = 1
 check "kb stats a b blames b" grep -q 'unexpected "b"; usage: besedka kb stats \[WORKDIR\]' \
     <("$besedka" kb stats a b 2>&1)
+starter=$(cd "$(dirname "$0")/../../data" && pwd)
+check "kb restore WORKDIR asks for the backup" grep -q "missing STAMP|latest before $starter" \
+    <("$besedka" kb restore "$starter" 2>&1)
 
 # Output that cannot be written is a failure, said on stderr.
 work=$scratch
