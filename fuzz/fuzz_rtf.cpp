@@ -1,7 +1,8 @@
 // Reads any bytes as a knowledge-base file. RTF must read without crashing,
 // its lines must survive being written and read again, and plain text must
 // survive being joined and split again. A plain text is read as UTF-8 exactly
-// when it starts with a byte order mark or is valid UTF-8 beyond ASCII.
+// when it starts with a byte order mark or is mostly UTF-8 beyond ASCII (a
+// broken sequence or two among good ones).
 
 #include "files/string_list.h"
 #include "text/cp1251.h"
@@ -30,9 +31,11 @@ std::size_t totalSize(const std::vector<std::string>& lines) {
 }
 
 bool readAsUtf8(std::string_view bytes) {
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return bytes.starts_with("\xEF\xBB\xBF") || (!ascii && !besedka::firstInvalidUtf8(bytes));
+    const auto firstHigh = std::find_if(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return bytes.starts_with("\xEF\xBB\xBF") ||
+           (firstHigh != bytes.end() &&
+            besedka::mostlyUtf8(bytes.substr(static_cast<std::size_t>(firstHigh - bytes.begin()))));
 }
 
 } // namespace
