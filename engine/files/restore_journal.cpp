@@ -80,10 +80,16 @@ std::error_code removeJournal(const fs::path& folder) {
     return {};
 }
 
-// A file that Base no longer has gets the owner and attributes of its copy.
+// A file that Base holds as the backup has it stays as it is, so that one
+// that may not be written (a read-only reply list) stops no restore. A file
+// that Base no longer has gets the owner and attributes of its copy.
 std::optional<PlacementFailure> writeFiles(const BackupFiles& files, const fs::path& backup,
                                            const fs::path& base) {
     for (const auto& [name, bytes] : files) {
+        std::error_code unread;
+        if (readWholeFile(base / name, unread) == bytes) {
+            continue;
+        }
         if (const auto reason = writeFileAtomically(base / name, bytes, backup / name)) {
             return PlacementFailure{name, reason};
         }

@@ -160,6 +160,16 @@ if [ "$(id -u)" = 0 ]; then
         "$besedka" chat --workdir "$owned" >/dev/null 2>&1
     check "after a root save the owner still learns" test "$(tree_lines "$owned")" = 3
 
+    # A restore leaves alone what it would not change: a read-only reply list
+    # stops it no more than it stops a chat.
+    chmod 444 "$owned/Base/X.Dat"
+    mkdir "$scratch/owners-state" && chown 65534:65534 "$scratch/owners-state"
+    as_owner() { setpriv --reuid=65534 --regid=65534 --clear-groups env XDG_STATE_HOME="$scratch/owners-state" "$@"; }
+    phrases своё | head -2 | as_owner "$besedka" chat --workdir "$owned" >/dev/null 2>&1
+    check "a read-only file the backup holds as it is does not stop a restore" \
+        test "$(status_of as_owner "$besedka" kb restore latest "$owned")" = 0
+    check "the restore put the tree back" test "$(tree_lines "$owned")" = 3
+
     # Backups keep the owner, mode and extended attributes of what they copy,
     # and a restore puts them back on a file that Base lost.
     kept=$(workdir kept)
