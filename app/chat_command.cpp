@@ -1,6 +1,7 @@
 #include "chat_command.h"
 
 #include "files/backups.h"
+#include "files/directory_lock.h"
 #include "files/file_error.h"
 #include "files/file_store.h"
 #include "start_options.h"
@@ -270,6 +271,11 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
     // A reader that goes away ends the output, not the process: the session
     // then ends as at the end of input, with the dialogue log written.
     std::signal(SIGPIPE, SIG_IGN);
+    const UnsharedLockListener unshared([&err](const std::filesystem::path& directory) {
+        err << "besedka chat: " << directory.string()
+            << " is on a network file system: its lock is not seen by other computers, so two "
+               "computers using this folder at the same time are not protected\n";
+    });
     FileStore files(pathMapFor(options));
     bool backupFailed = false; // the session goes on, but does not end as a success
     backUpBeforeFirstWrite(files, [&err, &backupFailed](const std::string& problem) {

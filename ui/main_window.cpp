@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QTimer>
 #include <QToolButton>
 
 namespace besedka {
@@ -94,14 +95,15 @@ void MainWindow::playCue(Cue cue) {
 }
 
 void MainWindow::clearInput() {
-    input_->clear();
+    if (!phraseBeingSaid_ || input_->text() == *phraseBeingSaid_) {
+        input_->clear();
+    }
 }
 
 void MainWindow::startClosing() {
     startIfStopped(closingTimer_);
 }
 
-// The step waits on the event loop's thread: the panel is painted at once.
 void MainWindow::waitingForKnowledgeBase(bool waiting) {
     if (waiting) {
         statusBeforeWait_ = statusText(0);
@@ -109,7 +111,6 @@ void MainWindow::waitingForKnowledgeBase(bool waiting) {
     } else {
         setStatusText(0, statusBeforeWait_);
     }
-    statusPanels_[0]->repaint();
 }
 
 // Commands
@@ -119,7 +120,16 @@ void MainWindow::inputChanged() {
 }
 
 void MainWindow::say() {
-    runStep([this] { engine_.say(fromQString(input_->text())); });
+    const QString typed = input_->text();
+    if (typed.isEmpty() && engine_.mode() == Mode::CpuUser) {
+        return; // no exchange: nothing to wait for
+    }
+    runLocked({LockedStep::Kind::Phrase, typed,
+               [this, typed] {
+                   phraseBeingSaid_ = typed;
+                   engine_.say(fromQString(typed));
+               },
+               [this](bool) { phraseBeingSaid_.reset(); }});
 }
 
 void MainWindow::undo() {
@@ -143,9 +153,14 @@ void MainWindow::newDialogue() {
 }
 
 void MainWindow::exitProgram() {
-    if (runStep([this] { engine_.appendDialogueLog(engine_.clock().localNow()); })) {
-        close();
-    }
+    runLocked({LockedStep::Kind::Exit,
+               {},
+               [this] { engine_.appendDialogueLog(engine_.clock().localNow()); },
+               [this](bool done) {
+                   if (done) {
+                       close();
+                   }
+               }});
 }
 
 // The mode commands add their service lines whatever the mode is; the state
@@ -173,6 +188,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) {
+        // What still waits for the lock is dropped: nothing more is written.
+        lockedSteps_.clear();
+        lockRetryTimer_->stop();
         emit closed();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "event_timer.h"
+#include "files/directory_lock.h"
 #include "repeated_failure.h"
 #include "talk/engine.h"
 #include "talk/host.h"
@@ -8,6 +9,8 @@
 #include <QMainWindow>
 
 #include <array>
+#include <chrono>
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -205,11 +208,41 @@ class MainWindow final : public QMainWindow, private Host {
     bool runStep(const std::function<void()>& step, RepeatedFailure* repeated = nullptr);
     void showFileError(const FileError& error);
 
+    // A step that changes the knowledge base, run under the lock of Base.
+    struct LockedStep {
+        enum class Kind { Phrase, SelfTalk, Exit };
+        Kind kind;
+        QString phrase;                      // what the input held (Phrase)
+        std::function<void()> work;          // runs under the lock
+        std::function<void(bool done)> then; // runs once the lock is released
+        RepeatedFailure* repeated = nullptr;
+    };
+    // Runs the step at once when the lock is free; while another process
+    // holds it, the step waits behind those already waiting, and a timer
+    // tries again, so that the window goes on painting and can be closed.
+    // A step like one already waiting (the same phrase, a second self-talk
+    // step or exit) is dropped.
+    void runLocked(LockedStep step);
+    void runWaitingSteps();
+    void keepWaitingForLock();
+    void stopWaitingForLock();
+    void showUnsharedLock();
+
     SoundPlayer& sound_;
     Dialogs& dialogs_;
     Engine engine_;
     std::array<QLabel*, 3> statusPanels_{};
     QString statusBeforeWait_; // panel 0 while another process holds the files
+    std::deque<LockedStep> lockedSteps_;
+    bool runningLockedSteps_ = false;
+    QTimer* lockRetryTimer_ = nullptr;
+    std::chrono::steady_clock::time_point waitStarted_;
+    bool waitTold_ = false;
+    // The input a phrase step says: the exchange clears the input only while
+    // it still holds that phrase, not what was typed during the wait.
+    std::optional<QString> phraseBeingSaid_;
+    UnsharedLockListener unsharedLock_{
+        [this](const std::filesystem::path&) { showUnsharedLock(); }};
     int closingTicks_ = 0;
     std::array<QWidget*, 2> closingStrips_{}; // the right and the bottom strip
     int scanPosition_ = 0;

@@ -29,6 +29,8 @@ constexpr int kSelfTalkInterval = 3000;
 // A failed start-up load is tried again at this pace rather than every
 // millisecond, which would keep a core busy until the file comes back.
 constexpr int kStartupRetryInterval = 50;
+// A step waiting for the lock of Base tries again at this pace.
+constexpr int kLockRetryInterval = 100;
 constexpr int kClosingTicks = 80;
 constexpr int kCloseCueFromTick = 10;
 // The closing window shrinks no further than this.
@@ -57,11 +59,13 @@ void MainWindow::createTimers() {
     closingTimer_->setTimerType(Qt::PreciseTimer);
     selfTalkTimer_ = makeTimer(this, "selfTalkTimer", kSelfTalkInterval, false);
     shakeTimer_ = makeTimer(this, "shakeTimer", kEveryTick, true);
+    lockRetryTimer_ = makeTimer(this, "lockRetryTimer", kLockRetryInterval, false);
     connect(idleTimer_, &QTimer::timeout, this, [this] { idleTick(); });
     connect(startupLoadTimer_, &QTimer::timeout, this, [this] { startupLoadTick(); });
     connect(closingTimer_, &QTimer::timeout, this, [this] { closingTick(); });
     connect(selfTalkTimer_, &QTimer::timeout, this, [this] { selfTalkTick(); });
     connect(shakeTimer_, &QTimer::timeout, this, [this] { shake(); });
+    connect(lockRetryTimer_, &QTimer::timeout, this, [this] { runWaitingSteps(); });
 }
 
 void MainWindow::startIfStopped(QTimer* timer) {
@@ -90,6 +94,9 @@ void MainWindow::refreshState() {
 }
 
 void MainWindow::idleTick() {
+    if (!lockedSteps_.empty()) {
+        return; // a phrase waiting for the lock gets its reply before any remark
+    }
     bool remarked = false;
     if (runStep([&] { remarked = engine_.idleTick(); }, &idleRemarkFailure_) && remarked) {
         idleRemarkFailure_.succeeded();
@@ -186,16 +193,19 @@ void MainWindow::scanWholeInput() {
 void MainWindow::selfTalkTick() {
     // A failing step (say the exchange file is missing) is reported once;
     // the timer runs on and the next tick tries again.
-    const bool done = runStep(
-        [this] {
-            engine_.readExchangeFile();
-            setSelfTalkPeriod(editor_->interval());
-            engine_.selfTalkExchange();
-        },
-        &selfTalkFailure_);
-    if (done) {
-        selfTalkFailure_.succeeded();
-    }
+    runLocked({LockedStep::Kind::SelfTalk,
+               {},
+               [this] {
+                   engine_.readExchangeFile();
+                   setSelfTalkPeriod(editor_->interval());
+                   engine_.selfTalkExchange();
+               },
+               [this](bool done) {
+                   if (done) {
+                       selfTalkFailure_.succeeded();
+                   }
+               },
+               &selfTalkFailure_});
 }
 
 void MainWindow::setSelfTalkPeriod(int milliseconds) {

@@ -1,5 +1,6 @@
 #include "kb/command.h"
 
+#include "files/directory_lock.h"
 #include "kb/catalogue.h"
 
 #include <algorithm>
@@ -160,6 +161,11 @@ int runSubcommand(const Subcommand& command, const Args& given, std::ostream& ou
     if (args.size() > command.maxArgs) {
         return kb::usageError(err, name + ": unexpected \"" + args[command.maxArgs] + "\"");
     }
+    const UnsharedLockListener unshared([&err](const std::filesystem::path& directory) {
+        kb::fail(err, directory.string() +
+                          " is on a network file system: its lock is not seen by other computers, "
+                          "so two computers using this folder at the same time are not protected");
+    });
     errno = 0;
     const int status = command.run(args, out, err);
     return outputWritten(out, err) ? status : kb::kFailure;

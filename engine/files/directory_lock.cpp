@@ -1,5 +1,7 @@
 #include "files/directory_lock.h"
 
+#include "files/file_system_kind.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -7,12 +9,15 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace besedka {
 namespace {
 
 constexpr std::chrono::milliseconds kFirstPause{1};
 constexpr std::chrono::milliseconds kLongestPause{50};
+
+UnsharedLockListener* listener = nullptr;
 
 [[noreturn]] void refuse(int error) {
     throw std::system_error(error, std::system_category());
@@ -55,17 +60,28 @@ DirectoryLock::DirectoryLock(const std::filesystem::path& directory,
                              std::chrono::milliseconds patience, const LockWaitObserver& observer)
     : fd_(openDirectory(directory)) {
     try {
-        if (fd_ < 0 || tryLock(fd_)) {
-            return;
+        if (fd_ >= 0 && !tryLock(fd_)) {
+            waitPatiently(patience, observer);
         }
-        waitPatiently(patience, observer);
     } catch (...) {
         if (fd_ >= 0) {
             ::close(fd_);
         }
         throw;
     }
+    UnsharedLockListener::lockTaken(fd_, directory);
 }
+
+std::optional<DirectoryLock> DirectoryLock::tryToLock(const std::filesystem::path& directory) {
+    DirectoryLock lock(openDirectory(directory));
+    if (lock.fd_ >= 0 && !tryLock(lock.fd_)) {
+        return std::nullopt;
+    }
+    UnsharedLockListener::lockTaken(lock.fd_, directory);
+    return lock;
+}
+
+DirectoryLock::DirectoryLock(DirectoryLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 void DirectoryLock::waitPatiently(std::chrono::milliseconds patience,
                                   const LockWaitObserver& observer) {
@@ -91,6 +107,24 @@ void DirectoryLock::waitPatiently(std::chrono::milliseconds patience,
 DirectoryLock::~DirectoryLock() {
     if (fd_ >= 0) {
         ::close(fd_); // closing the last descriptor releases the lock
+    }
+}
+
+UnsharedLockListener::UnsharedLockListener(Told told)
+    : told_(std::move(told)), previous_(std::exchange(listener, this)) {}
+
+UnsharedLockListener::~UnsharedLockListener() {
+    listener = previous_;
+}
+
+void UnsharedLockListener::lockTaken(int fd, const std::filesystem::path& directory) {
+    if (listener == nullptr || listener->toldOnce_ || fd < 0) {
+        return;
+    }
+    const auto type = fileSystemType(fd);
+    if (type && isNetworkFileSystem(*type)) {
+        listener->toldOnce_ = true;
+        listener->told_(directory);
     }
 }
 

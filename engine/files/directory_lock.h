@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace besedka {
 
@@ -23,14 +24,40 @@ class DirectoryLock {
   public:
     DirectoryLock(const std::filesystem::path& directory, std::chrono::milliseconds patience,
                   const LockWaitObserver& observer);
+    // Takes the lock only when no other process holds it; nothing when one
+    // does. Throws as the constructor does.
+    static std::optional<DirectoryLock> tryToLock(const std::filesystem::path& directory);
     ~DirectoryLock();
+    DirectoryLock(DirectoryLock&& other) noexcept;
     DirectoryLock(const DirectoryLock&) = delete;
     DirectoryLock& operator=(const DirectoryLock&) = delete;
 
   private:
+    explicit DirectoryLock(int fd) : fd_(fd) {}
     void waitPatiently(std::chrono::milliseconds patience, const LockWaitObserver& observer);
 
     int fd_ = -1;
+};
+
+// Hears, while it lives, of the first lock taken on a directory that lies on
+// a network file system: there the lock keeps out only the programs of this
+// computer, not those of another computer using the same directory. Told once
+// per listener, which a program makes once for its run.
+class UnsharedLockListener {
+  public:
+    using Told = std::function<void(const std::filesystem::path& directory)>;
+    explicit UnsharedLockListener(Told told);
+    ~UnsharedLockListener();
+    UnsharedLockListener(const UnsharedLockListener&) = delete;
+    UnsharedLockListener& operator=(const UnsharedLockListener&) = delete;
+
+    // Tells the listener of the moment, if any, of a lock just taken on `fd`.
+    static void lockTaken(int fd, const std::filesystem::path& directory);
+
+  private:
+    Told told_;
+    bool toldOnce_ = false;
+    UnsharedLockListener* previous_;
 };
 
 } // namespace besedka

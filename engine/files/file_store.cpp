@@ -8,8 +8,8 @@
 namespace besedka {
 
 KnowledgeBaseHold::~KnowledgeBaseHold() {
-    if (--store_.holds_ == 0) {
-        store_.lock_.reset();
+    if (store_ != nullptr && --store_->holds_ == 0) {
+        store_->lock_.reset();
     }
 }
 
@@ -45,24 +45,45 @@ void FileStore::write(std::string_view windowsPath, std::string_view bytes) cons
 }
 
 KnowledgeBaseHold FileStore::holdKnowledgeBase(const LockWaitObserver& observer) const {
-    if (holds_ == 0) {
-        const auto base = paths_.resolve("Base");
-        try {
-            lock_ = std::make_unique<DirectoryLock>(base, kLockPatience, observer);
-        } catch (const std::system_error& error) {
-            throw FileError(FileError::Kind::Lock, "Base", error.code());
-        }
-        if (!cleaned_) {
-            removeLeftoverTemporaries(base);
-            if (const auto failure = finishUnfinishedRestore(paths_.workdir(), base)) {
-                lock_.reset();
-                throw FileError(FileError::Kind::Create, "Base\\" + failure->file, failure->reason);
-            }
-            cleaned_ = true;
-        }
+    lockForHold([&](const std::filesystem::path& base) {
+        return std::optional<DirectoryLock>(std::in_place, base, kLockPatience, observer);
+    });
+    ++holds_;
+    return KnowledgeBaseHold(*this);
+}
+
+std::optional<KnowledgeBaseHold> FileStore::tryHoldKnowledgeBase() const {
+    if (!lockForHold(&DirectoryLock::tryToLock)) {
+        return std::nullopt;
     }
     ++holds_;
     return KnowledgeBaseHold(*this);
+}
+
+bool FileStore::lockForHold(
+    const std::function<std::optional<DirectoryLock>(const std::filesystem::path&)>& take) const {
+    if (holds_ > 0) {
+        return true;
+    }
+    const auto base = paths_.resolve("Base");
+    try {
+        auto taken = take(base);
+        if (!taken) {
+            return false;
+        }
+        lock_.emplace(std::move(*taken));
+    } catch (const std::system_error& error) {
+        throw FileError(FileError::Kind::Lock, "Base", error.code());
+    }
+    if (!cleaned_) {
+        removeLeftoverTemporaries(base);
+        if (const auto failure = finishUnfinishedRestore(paths_.workdir(), base)) {
+            lock_.reset();
+            throw FileError(FileError::Kind::Create, "Base\\" + failure->file, failure->reason);
+        }
+        cleaned_ = true;
+    }
+    return true;
 }
 
 } // namespace besedka

@@ -4,9 +4,10 @@
 #include "files/path_map.h"
 
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace besedka {
 
@@ -17,13 +18,15 @@ class FileStore;
 class KnowledgeBaseHold {
   public:
     ~KnowledgeBaseHold();
+    KnowledgeBaseHold(KnowledgeBaseHold&& other) noexcept
+        : store_(std::exchange(other.store_, nullptr)) {}
     KnowledgeBaseHold(const KnowledgeBaseHold&) = delete;
     KnowledgeBaseHold& operator=(const KnowledgeBaseHold&) = delete;
 
   private:
     friend class FileStore;
-    explicit KnowledgeBaseHold(const FileStore& store) : store_(store) {}
-    const FileStore& store_;
+    explicit KnowledgeBaseHold(const FileStore& store) : store_(&store) {}
+    const FileStore* store_; // none once moved from
 };
 
 // Reads and writes the program's files by their Windows names, for one run of
@@ -47,6 +50,8 @@ class FileStore {
     // and finishes a restore that a killed run left unfinished. Throws
     // FileError (Kind::Lock) when Base exists but cannot be locked.
     [[nodiscard]] KnowledgeBaseHold holdKnowledgeBase(const LockWaitObserver& observer = {}) const;
+    // The same without waiting: nothing while another process holds the lock.
+    [[nodiscard]] std::optional<KnowledgeBaseHold> tryHoldKnowledgeBase() const;
 
     // A step to run once, just before the run's first write (a backup of the
     // knowledge base as it was), and one to run once a write has succeeded
@@ -60,6 +65,12 @@ class FileStore {
   private:
     friend class KnowledgeBaseHold;
 
+    // Takes the lock by `take` unless a hold has it already; the first time,
+    // cleans up after killed runs. False when `take` found the lock busy.
+    bool lockForHold(
+        const std::function<std::optional<DirectoryLock>(const std::filesystem::path&)>& take)
+        const;
+
     PathMap paths_;
     std::function<void()> beforeFirstWrite_;
     std::function<void()> afterFirstWrite_;
@@ -69,7 +80,7 @@ class FileStore {
     mutable bool succeeded_ = false;
     mutable bool cleaned_ = false;
     mutable int holds_ = 0;
-    mutable std::unique_ptr<DirectoryLock> lock_;
+    mutable std::optional<DirectoryLock> lock_;
 };
 
 } // namespace besedka

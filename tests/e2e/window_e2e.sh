@@ -9,7 +9,11 @@
 # closing animation ended the program after a drift the user can see, with no
 # stale copy of the status bar left under it at any step, that the dialogue
 # log holds the dialogue and that the exchange file holds the last reply; and
-# that nothing was said of the missing sound server.
+# that nothing was said of the missing sound server. Then, while another
+# program holds the lock of Base, two more runs: Insert shows the busy text
+# and the window still closes at once, writing nothing; and a phrase sent
+# during the wait, with one sent behind it, both get their replies in order
+# once the holder ends, and the new one is learned.
 #
 # Usage: window_e2e.sh BESEDKA_BINARY DATA_DIR
 set -euo pipefail
@@ -282,3 +286,79 @@ expect_line "USER:     Привет! Как дела?"
 # Without a sound server the program plays nothing and says nothing of it.
 ! grep -q "PulseAudio\|pa_context" "$work/program.log" || fail "the sound backend spoke up"
 echo "window_e2e: conversion, dialogs, self-talk and the farewell all reached the log"
+
+# The lock of Base held by another program for 8 s from just before Insert.
+busy="$work/busy"
+mkdir -p "$busy"
+cp -r "$data/." "$busy/"
+start_in_busy() {
+    "$besedka" --workdir "$busy" >"$work/program.log" 2>&1 &
+    program_pid=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Halden' | head -n1) ||
+        fail "the window did not appear in the busy directory"
+    sleep 1
+    xdotool windowfocus --sync "$window"
+    flock -x "$busy/Base" sleep 8 &
+    holder=$!
+    while flock -n "$busy/Base" true; do sleep 0.05; done
+}
+base_state() { (cd "$busy/Base" && find . -type f -exec md5sum {} + | sort); }
+# The first status panel: the window's bottom left corner.
+status_panel() {
+    local x y height
+    x=$(geometry 'Absolute upper-left X') y=$(geometry 'Absolute upper-left Y')
+    height=$(geometry 'Height:')
+    convert "xwd:$work/screen/Xvfb_screen0" -crop "140x12+$((x + 4))+$((y + height - 15))" \
+        -depth 8 rgb:- | md5sum
+}
+
+start_in_busy
+before_wait=$(base_state)
+panel_before=$(status_panel)
+xdotool type --delay 40 "Qwertyzz"
+xdotool key Insert
+busy_shown=
+for _ in $(seq 60); do
+    kill -0 "$holder" 2>/dev/null || break
+    [ "$(status_panel)" != "$panel_before" ] && busy_shown=yes && break
+    sleep 0.2
+done
+[ -n "$busy_shown" ] || fail "no busy text while another program held Base"
+kill -0 "$holder" 2>/dev/null || fail "the holder ended before the window was closed"
+xdotool key alt+F4
+closing_at=$(date +%s%N)
+window_gone 'Halden' || fail "the waiting window did not close"
+closing_ms=$((($(date +%s%N) - closing_at) / 1000000))
+[ "$closing_ms" -le 1000 ] || fail "the waiting window took $closing_ms ms to close"
+for _ in $(seq 200); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+status=0
+wait "$program_pid" || status=$?
+program_pid=
+[ "$status" -eq 0 ] || fail "the window closed while waiting ended with status $status"
+wait "$holder"
+[ "$(base_state)" = "$before_wait" ] || fail "the window closed while waiting changed Base"
+
+start_in_busy
+xdotool type --delay 40 "Qwertyzz"
+xdotool key Insert ctrl+a
+xdotool type --delay 40 "Asdfghjj"
+xdotool key Insert
+wait "$holder"
+learned() { "$besedka" kb lines "$busy/Base/Words.Dat" | grep -c "^Asdfghjj\\.^"; }
+for _ in $(seq 100); do
+    [ "$(learned)" -eq 1 ] && break
+    sleep 0.2
+done
+[ "$(learned)" -eq 1 ] || fail "the phrase sent behind another during the wait was not learned"
+xdotool type --delay 40 "BY"
+xdotool key Insert
+for _ in $(seq 200); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program_pid" 2>/dev/null && fail "the program did not end after the farewell"
+program_pid=
+"$besedka" kb lines "$busy/Base/Log.Halden" | grep -e '^USER:' -e '^CPU:' >"$work/log.txt" ||
+    fail "cannot read the log of the busy directory"
+[ "$(sed -n '1p;3p;5p' "$work/log.txt" | tr '\n' '|')" = \
+    "USER:     Qwertyzz.|USER:     Asdfghjj.|USER:     BY.|" ] ||
+    fail "the log of the waiting run is not the three phrases in order: $(cat "$work/log.txt")"
+[ "$(grep -c '^CPU:' "$work/log.txt")" -eq 3 ] || fail "the waiting run lacks a reply in its log"
+echo "window_e2e: the window waited for Base without stopping, closed at once, then caught up"
