@@ -1,6 +1,7 @@
 // Scripted terminal-chat sessions, checked line by line.
 #include "chat_command.h"
 #include "engine_fixture.h"
+#include "files/file_system_kind.h"
 
 #include <algorithm>
 #include <chrono>
@@ -61,6 +62,41 @@ class Chat : public EngineTest {
 
     TempDir state_;
 };
+
+TEST(FileSystemKind, NetworkFileSystemsByTheirStatfsType) {
+    for (const std::uint64_t network :
+         {0x6969u, 0x517Bu, 0xFE534D42u, 0xFF534D42u, 0x65735546u, 0x00C36400u, 0x01021997u}) {
+        EXPECT_TRUE(isNetworkFileSystem(network)) << std::hex << network;
+    }
+    // ext4, tmpfs, btrfs, xfs, overlayfs, NTFS (ntfs3)
+    for (const std::uint64_t local :
+         {0xEF53u, 0x01021994u, 0x9123683Eu, 0x58465342u, 0x794C7630u, 0x7366746Eu, 0u}) {
+        EXPECT_FALSE(isNetworkFileSystem(local)) << std::hex << local;
+    }
+}
+
+// Base on a network file system: said once on standard error, whatever the
+// number of exchanges, and the chat goes on as ever.
+TEST_F(Chat, NetworkFileSystemIsToldOnce) {
+    const auto told = [](const Session& session) {
+        std::size_t count = 0;
+        for (auto at = session.err.find("network file system"); at != std::string::npos;
+             at = session.err.find("network file system", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    EXPECT_EQ(told(run("погода\nдождь\n")), 0u);
+    setFileSystemTypeProbe([](int) { return std::optional<std::uint64_t>(0x6969); });
+    const Session session = run("погода\nдождь\nпривет\n");
+    setFileSystemTypeProbe({});
+    EXPECT_EQ(session.status, 0);
+    EXPECT_EQ(told(session), 1u) << session.err;
+    EXPECT_NE(
+        session.err.find("two computers using this folder at the same time are not protected"),
+        std::string::npos);
+    EXPECT_NE(session.out.find("Возьми зонт."), std::string::npos);
+}
 
 TEST_F(Chat, DialogueFollowsABranchAndEndsWithTheLog) {
     const Session s = run("привет\nкакая погода\nдождь будет\n/exit\nне дойдёт\n");

@@ -24,6 +24,10 @@
 #include <QTextDocument>
 #include <QToolButton>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace besedka {
 
 using testing::editorOf;
@@ -346,6 +350,30 @@ class MainWindowTest : public WindowTest {
         QVERIFY(window.close());
         QCOMPARE(closed.count(), 1);
         QVERIFY(fixture().fileLines(paths::kLog).empty());
+    }
+
+    // While another program holds Base, phrases wait for the lock in their
+    // order: the same phrase sent again waits once, and what is typed
+    // meanwhile stays in the field.
+    void phrasesWaitForTheLockInTheirOrder() {
+        MainWindow& window = mainWindow();
+        auto* input = part<InputField>(window, "input");
+        const int holder = ::open(fixture().workdir.path("Base").c_str(), O_RDONLY | O_DIRECTORY);
+        QCOMPARE(::flock(holder, LOCK_EX), 0);
+        say(window, QStringLiteral("привет"));
+        QTest::keyClick(input, Qt::Key_Insert);
+        input->selectAll();
+        say(window, QStringLiteral("погода"));
+        input->selectAll();
+        typeText(input, QStringLiteral("дождь"));
+        QCOMPARE(window.engine().dialogue().paneCount(), 0u);
+        ::close(holder);
+        testing::fire(part<QTimer>(window, "lockRetryTimer"));
+        const QStringList lines = transcript(window);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QStringLiteral("USER:     Привет."));
+        QCOMPARE(lines[2], QStringLiteral("USER:     Погода."));
+        QCOMPARE(input->text(), QStringLiteral("дождь"));
     }
 
     // A click on a checkable item changes its mark only through its command.
