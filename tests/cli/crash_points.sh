@@ -132,6 +132,16 @@ for path in exchange exit-log forget restore from-text teach; do
     done
 done
 
+# A lock that cannot be taken (ENOLCK) stops the write: status 1, the reason,
+# nothing changed.
+fresh
+before=$(sums)
+said=$(BESEDKA_FAULT_FLOCK=1 LD_PRELOAD=$library bash -c "${commands[exchange]}" 2>&1 >/dev/null)
+status=$?
+[ "$status" = 1 ] || fail "an unlockable Base: status $status, not 1"
+grep -q "No locks available" <<<"$said" || fail "an unlockable Base: no reason told: $said"
+[ "$(sums)" = "$before" ] || fail "an unlockable Base: files changed"
+
 echo "crash points: $paths paths, $crashes crash points, $errors error points" \
     "($absorbed of them got over with the whole change done), $failures failures"
 exit "$failures"

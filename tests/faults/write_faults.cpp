@@ -7,6 +7,7 @@
 //                            the call fails with that error, once)
 //   BESEDKA_FAULT_COUNT=F    write the number of calls to F at exit
 //   BESEDKA_FAULT_TRACE=D    copy each file just renamed into place to D
+//   BESEDKA_FAULT_FLOCK=1    every flock fails with ENOLCK (not counted)
 //
 // Only a process named besedka is counted, not the shell that starts it.
 // Counted: opening a file for writing (open, openat, creat, mkstemp), making a
@@ -29,6 +30,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -45,6 +47,7 @@ long faultAt = 0;
 int faultError = 0; // 0: crash
 const char* countFile = nullptr;
 const char* traceDir = nullptr;
+bool flockFails = false;
 
 template <typename Function> Function real(const char* name) {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
@@ -68,6 +71,7 @@ __attribute__((constructor)) void setUp() {
     }
     countFile = std::getenv("BESEDKA_FAULT_COUNT");
     traceDir = std::getenv("BESEDKA_FAULT_TRACE");
+    flockFails = std::getenv("BESEDKA_FAULT_FLOCK") != nullptr;
 }
 
 __attribute__((destructor)) void tellCount() {
@@ -325,6 +329,16 @@ int mkdir(const char* path, mode_t mode) {
 int mkdirat(int dir, const char* path, mode_t mode) {
     static const auto next = real<int (*)(int, const char*, mode_t)>("mkdirat");
     return injected() ? -1 : next(dir, path, mode);
+}
+
+// A lock that cannot be taken, as on a file system without locks.
+int flock(int fd, int operation) {
+    static const auto next = real<int (*)(int, int)>("flock");
+    if (flockFails && (operation & LOCK_UN) == 0) {
+        errno = ENOLCK;
+        return -1;
+    }
+    return next(fd, operation);
 }
 
 } // extern "C"
