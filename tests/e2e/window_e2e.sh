@@ -10,8 +10,9 @@
 # stale copy of the status bar left under it at any step, that the dialogue
 # log holds the dialogue and that the exchange file holds the last reply; and
 # that nothing was said of the missing sound server. Then, while another
-# program holds the lock of Base, two more runs: Insert shows the busy text
-# and the window still closes at once, writing nothing; and a phrase sent
+# program holds the lock of Base, two more runs: Insert shows the busy text,
+# the window still answers a screen reader on an accessibility bus of its own
+# and closes at once, writing nothing; and a phrase sent
 # during the wait, with one sent behind it, both get their replies in order
 # once the holder ends, and the new one is learned.
 #
@@ -31,6 +32,7 @@ cleanup() {
         kill "$program_pid" 2>/dev/null || true
     fi
     [ -n "${wm_pid:-}" ] && kill -CONT "$wm_pid" 2>/dev/null
+    for pid in ${launcher_pid:-} ${bus_pid:-}; do kill "$pid" 2>/dev/null || true; done
     stop_x_session
     rm -rf "$work"
 }
@@ -303,6 +305,39 @@ start_in_busy() {
     while flock -n "$busy/Base" true; do sleep 0.05; done
 }
 base_state() { (cd "$busy/Base" && find . -type f -exec md5sum {} + | sort); }
+
+# A session bus and an accessibility bus of the test's own, which the window
+# joins as it does for a screen reader.
+{
+    read -r bus_address
+    read -r bus_pid
+} < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+[ -n "${bus_pid:-}" ] || fail "cannot start a session bus"
+export DBUS_SESSION_BUS_ADDRESS=$bus_address QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/a11y.log" 2>&1 &
+launcher_pid=$!
+a11y=
+for _ in $(seq 100); do
+    a11y=$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.a11y.Bus.GetAddress 2>/dev/null | sed -n "s/^('\(.*\)',)$/\1/p")
+    [ -n "$a11y" ] && break
+    sleep 0.1
+done
+[ -n "$a11y" ] || fail "the accessibility bus did not start"
+# Whether the program's accessible root tells its name within a second: only
+# a window whose event loop runs answers.
+answers_screen_reader() {
+    local app
+    for app in $(gdbus call --timeout 2 --address "$a11y" --dest org.a11y.atspi.Registry \
+        --object-path /org/a11y/atspi/accessible/root \
+        --method org.a11y.atspi.Accessible.GetChildren 2>/dev/null | grep -o "':[0-9.]*'" | tr -d "'"); do
+        timeout 3 gdbus call --timeout 1 --address "$a11y" --dest "$app" \
+            --object-path /org/a11y/atspi/accessible/root \
+            --method org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name \
+            2>/dev/null | grep -q besedka && return 0
+    done
+    return 1
+}
 # The first status panel: the window's bottom left corner.
 status_panel() {
     local x y height
@@ -324,6 +359,7 @@ for _ in $(seq 60); do
     sleep 0.2
 done
 [ -n "$busy_shown" ] || fail "no busy text while another program held Base"
+answers_screen_reader || fail "the waiting window did not answer the accessibility bus"
 kill -0 "$holder" 2>/dev/null || fail "the holder ended before the window was closed"
 xdotool key alt+F4
 closing_at=$(date +%s%N)
