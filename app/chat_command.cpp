@@ -272,9 +272,7 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
     // then ends as at the end of input, with the dialogue log written.
     std::signal(SIGPIPE, SIG_IGN);
     const UnsharedLockListener unshared([&err](const std::filesystem::path& directory) {
-        err << "besedka chat: " << directory.string()
-            << " is on a network file system: its lock is not seen by other computers, so two "
-               "computers using this folder at the same time are not protected\n";
+        err << "besedka chat: " << unsharedLockNotice(directory) << '\n';
     });
     FileStore files(pathMapFor(options));
     bool backupFailed = false; // the session goes on, but does not end as a success

@@ -162,9 +162,7 @@ int runSubcommand(const Subcommand& command, const Args& given, std::ostream& ou
         return kb::usageError(err, name + ": unexpected \"" + args[command.maxArgs] + "\"");
     }
     const UnsharedLockListener unshared([&err](const std::filesystem::path& directory) {
-        kb::fail(err, directory.string() +
-                          " is on a network file system: its lock is not seen by other computers, "
-                          "so two computers using this folder at the same time are not protected");
+        kb::fail(err, unsharedLockNotice(directory));
     });
     errno = 0;
     const int status = command.run(args, out, err);

@@ -110,6 +110,12 @@ DirectoryLock::~DirectoryLock() {
     }
 }
 
+std::string unsharedLockNotice(const std::filesystem::path& directory) {
+    return directory.string() +
+           " is on a network file system: its lock is not seen by other computers, so two "
+           "computers using this folder at the same time are not protected";
+}
+
 UnsharedLockListener::UnsharedLockListener(Told told)
     : told_(std::move(told)), previous_(std::exchange(listener, this)) {}
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace besedka {
 
@@ -43,6 +44,9 @@ class DirectoryLock {
 // a network file system: there the lock keeps out only the programs of this
 // computer, not those of another computer using the same directory. Told once
 // per listener, which a program makes once for its run.
+// What a terminal front end says of such a directory, once.
+std::string unsharedLockNotice(const std::filesystem::path& directory);
+
 class UnsharedLockListener {
   public:
     using Told = std::function<void(const std::filesystem::path& directory)>;
