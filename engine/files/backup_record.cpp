@@ -3,10 +3,10 @@
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "files/kb_paths.h"
+#include "files/path_map.h"
 #include "files/string_list.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 
 namespace besedka {
@@ -15,18 +15,11 @@ namespace {
 
 constexpr const char* kRecord = ".sizes";
 
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // The tree, the reply lists and the log: the files the program loads, in
 // any letter case as it finds them.
 bool isLoadedByTheProgram(const std::string& name) {
     const auto named = [&](std::string_view windowsPath) {
-        return sameName(name, windowsPath.substr(windowsPath.find('\\') + 1));
+        return sameFileName(name, windowsPath.substr(windowsPath.find('\\') + 1));
     };
     return named(paths::kWords) || named(paths::kLog) ||
            std::any_of(paths::kReplyLists.begin(), paths::kReplyLists.end(), named);

@@ -70,6 +70,10 @@ bool isDrive(const std::string& component) {
 
 } // namespace
 
+bool sameFileName(std::string_view a, std::string_view b) {
+    return foldName(utf8ToCp1251(a)) == foldName(utf8ToCp1251(b));
+}
+
 PathMap::PathMap(fs::path workdir) : workdir_(std::move(workdir)) {}
 
 void PathMap::setDrive(char letter, fs::path directory) {

@@ -3,9 +3,9 @@
 #include "files/atomic_file.h"
 #include "files/backup_record.h"
 #include "files/backups.h"
+#include "files/path_map.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <unistd.h>
 
@@ -17,16 +17,9 @@ constexpr const char* kJournal = ".restore";
 
 using BackupFiles = FileBytes;
 
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 bool isKept(const std::string& name, const std::vector<std::string>& kept) {
     return std::any_of(kept.begin(), kept.end(),
-                       [&](const std::string& k) { return sameName(name, k); });
+                       [&](const std::string& k) { return sameFileName(name, k); });
 }
 
 // The copies in `backup`, but those named in `kept`, which Base keeps as it
