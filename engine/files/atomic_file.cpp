@@ -1,6 +1,7 @@
 #include "files/atomic_file.h"
 
 #include "files/file_attributes.h"
+#include "files/file_descriptor.h"
 #include "files/file_error.h"
 
 #include <algorithm>
@@ -27,29 +28,6 @@ constexpr int kMostLinksFollowed = 40; // as the kernel's own limit
 std::error_code lastError() {
     return {errno, std::system_category()};
 }
-
-// Closes a file descriptor when it goes out of scope.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -100,7 +78,7 @@ void closeInBackground(int fd) {
 // it is; a failed sync is a failed save.
 std::error_code syncDirectory(const fs::path& directory) {
     const FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0 && ::fsync(dir.get()) != 0 && errno != EINVAL) {
+    if (dir.valid() && ::fsync(dir.get()) != 0 && errno != EINVAL) {
         return lastError();
     }
     return {};
@@ -110,7 +88,7 @@ std::error_code syncDirectory(const fs::path& directory) {
 // without a reader is refused rather than waited for.
 std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
+    if (!fd.valid()) {
         return lastError();
     }
     const int flags = ::fcntl(fd.get(), F_GETFL);
@@ -133,7 +111,7 @@ std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes,
     name += "XXXXXX";
     std::string temporary = (directory / name).string();
     FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) {
+    if (!fd.valid()) {
         return lastError();
     }
     std::error_code reason;
@@ -156,7 +134,7 @@ std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes,
         ::unlink(temporary.c_str());
         return reason;
     }
-    if (replaced.get() >= 0) {
+    if (replaced.valid()) {
         closeInBackground(replaced.release());
     }
     return syncDirectory(directory);
@@ -228,7 +206,7 @@ std::optional<std::string> readWholeFile(const fs::path& path, std::error_code& 
     // Non-blocking, so that a FIFO does not wait for a writer before its type
     // is seen.
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
+    if (!fd.valid()) {
         reason = lastError();
         return std::nullopt;
     }

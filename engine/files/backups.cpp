@@ -3,6 +3,7 @@
 #include "files/atomic_file.h"
 #include "files/backup_record.h"
 #include "files/file_attributes.h"
+#include "files/file_descriptor.h"
 #include "files/file_store.h"
 #include "files/restore_journal.h"
 
@@ -204,18 +205,15 @@ namespace {
 // group, extended attributes and mode of `original`, so that the copy, and
 // what a restore makes of it, keep them; throws filesystem_error.
 void syncToDisk(const fs::path& path, const fs::path& original = {}) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     std::error_code reason;
-    if (fd < 0) {
+    if (!fd.valid()) {
         reason.assign(errno, std::system_category());
     } else if (!original.empty()) {
-        reason = copyFileAttributes(original, fd);
+        reason = copyFileAttributes(original, fd.get());
     }
-    if (!reason && ::fsync(fd) != 0) {
+    if (!reason && ::fsync(fd.get()) != 0) {
         reason.assign(errno, std::system_category());
-    }
-    if (fd >= 0) {
-        ::close(fd);
     }
     if (reason) {
         throw fs::filesystem_error("cannot flush the backup", path, reason);

@@ -46,9 +46,9 @@ void waitForLock(int fd) {
     }
 }
 
-int openDirectory(const std::filesystem::path& directory) {
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 && errno != ENOENT && errno != ENOTDIR) {
+FileDescriptor openDirectory(const std::filesystem::path& directory) {
+    FileDescriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid() && errno != ENOENT && errno != ENOTDIR) {
         refuse(errno);
     }
     return fd;
@@ -59,29 +59,20 @@ int openDirectory(const std::filesystem::path& directory) {
 DirectoryLock::DirectoryLock(const std::filesystem::path& directory,
                              std::chrono::milliseconds patience, const LockWaitObserver& observer)
     : fd_(openDirectory(directory)) {
-    try {
-        if (fd_ >= 0 && !tryLock(fd_)) {
-            waitPatiently(patience, observer);
-        }
-    } catch (...) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        throw;
+    if (fd_.valid() && !tryLock(fd_.get())) {
+        waitPatiently(patience, observer);
     }
-    UnsharedLockListener::lockTaken(fd_, directory);
+    UnsharedLockListener::lockTaken(fd_.get(), directory);
 }
 
 std::optional<DirectoryLock> DirectoryLock::tryToLock(const std::filesystem::path& directory) {
     DirectoryLock lock(openDirectory(directory));
-    if (lock.fd_ >= 0 && !tryLock(lock.fd_)) {
+    if (lock.fd_.valid() && !tryLock(lock.fd_.get())) {
         return std::nullopt;
     }
-    UnsharedLockListener::lockTaken(lock.fd_, directory);
+    UnsharedLockListener::lockTaken(lock.fd_.get(), directory);
     return lock;
 }
-
-DirectoryLock::DirectoryLock(DirectoryLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 void DirectoryLock::waitPatiently(std::chrono::milliseconds patience,
                                   const LockWaitObserver& observer) {
@@ -90,7 +81,7 @@ void DirectoryLock::waitPatiently(std::chrono::milliseconds patience,
     auto pause = kFirstPause;
     while (std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(pause);
-        if (tryLock(fd_)) {
+        if (tryLock(fd_.get())) {
             return;
         }
         pause = std::min(pause * 2, kLongestPause);
@@ -98,15 +89,9 @@ void DirectoryLock::waitPatiently(std::chrono::milliseconds patience,
     if (observer) {
         observer(true);
     }
-    waitForLock(fd_);
+    waitForLock(fd_.get());
     if (observer) {
         observer(false);
-    }
-}
-
-DirectoryLock::~DirectoryLock() {
-    if (fd_ >= 0) {
-        ::close(fd_); // closing the last descriptor releases the lock
     }
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "files/file_descriptor.h"
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace besedka {
 
@@ -28,16 +31,15 @@ class DirectoryLock {
     // Takes the lock only when no other process holds it; nothing when one
     // does. Throws as the constructor does.
     static std::optional<DirectoryLock> tryToLock(const std::filesystem::path& directory);
-    ~DirectoryLock();
-    DirectoryLock(DirectoryLock&& other) noexcept;
+    DirectoryLock(DirectoryLock&& other) noexcept = default;
     DirectoryLock(const DirectoryLock&) = delete;
     DirectoryLock& operator=(const DirectoryLock&) = delete;
 
   private:
-    explicit DirectoryLock(int fd) : fd_(fd) {}
+    explicit DirectoryLock(FileDescriptor fd) : fd_(std::move(fd)) {}
     void waitPatiently(std::chrono::milliseconds patience, const LockWaitObserver& observer);
 
-    int fd_ = -1;
+    FileDescriptor fd_; // closing the last descriptor releases the lock
 };
 
 // Hears, while it lives, of the first lock taken on a directory that lies on

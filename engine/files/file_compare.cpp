@@ -1,5 +1,7 @@
 #include "files/file_compare.h"
 
+#include "files/file_descriptor.h"
+
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -51,16 +53,10 @@ bool sameContent(int fd, std::string_view bytes) {
 
 bool fileHoldsExactly(const std::filesystem::path& path, std::string_view bytes) {
     // Non-blocking, so that a FIFO put in the file's place cannot hang us.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
-    const bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                      static_cast<std::size_t>(info.st_size) == bytes.size() &&
-                      sameContent(fd, bytes);
-    ::close(fd);
-    return same;
+    return fd.valid() && ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+           static_cast<std::size_t>(info.st_size) == bytes.size() && sameContent(fd.get(), bytes);
 }
 
 } // namespace besedka
