@@ -124,20 +124,11 @@ std::string failureMessage(const PlacementFailure& failure, const fs::path& base
            ": the next run that changes Base finishes the restore";
 }
 
-std::vector<RestoredFile> restoredFiles(const fs::path& backup, const std::string& kept) {
+std::vector<RestoredFile> restoredFiles(const FileBytes& copies) {
     std::vector<RestoredFile> restored;
-    for (const auto& entry : fs::directory_iterator(backup)) {
-        if (!isBackupCopy(entry.path()) ||
-            (!kept.empty() && PathMap(backup).resolve(kept) == entry.path())) {
-            continue;
-        }
-        std::error_code reason;
-        const auto bytes = readWholeFile(entry.path(), reason);
-        restored.push_back(
-            {entry.path().filename().string(), bytes ? parseKnowledgeFile(*bytes).size() : 0});
+    for (const auto& [name, bytes] : copies) {
+        restored.push_back({name, parseKnowledgeFile(bytes).size()});
     }
-    std::sort(restored.begin(), restored.end(),
-              [](const RestoredFile& a, const RestoredFile& b) { return a.name < b.name; });
     return restored;
 }
 
@@ -196,8 +187,7 @@ std::string backupNamedBy(const fs::path& workdir, const std::string& given) {
 
 std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::string& backup,
                                         const Feedback& feedback, bool withLog) {
-    const std::string_view log = paths::kLog; // "Base\\Log.Halden"
-    const std::string kept = withLog ? "" : std::string(log.substr(log.find('\\') + 1));
+    const std::string kept = withLog ? "" : std::string(paths::fileNameOf(paths::kLog));
     const fs::path folder = backupFolderOf(workdir);
     const fs::path source = backupNamed(folder, backup);
     const FileStore files{PathMap(workdir)};
@@ -212,10 +202,12 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
         }
         return undo->folder / undo->stamp;
     };
+    const auto keptNames = kept.empty() ? std::vector<std::string>{} : std::vector{kept};
+    FileBytes copies;
     try {
-        if (const auto failure = putBackupInPlace(source, base, folder, backUpFirst,
-                                                  kept.empty() ? std::vector<std::string>{}
-                                                               : std::vector<std::string>{kept})) {
+        copies = readBackupFiles(source, keptNames);
+        if (const auto failure =
+                putBackupInPlace(copies, source, base, folder, backUpFirst, keptNames)) {
             throw CurationError(failureMessage(*failure, base, source));
         }
     } catch (const DamagedBackup& damage) {
@@ -225,7 +217,7 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
         throw CurationError(std::string(error.what()) + "; nothing restored");
     }
     retireOldBackups(folder, {undo->stamp, source.filename().string()});
-    return restoredFiles(source, kept);
+    return restoredFiles(copies);
 }
 
 } // namespace besedka

@@ -19,7 +19,7 @@ constexpr const char* kRecord = ".sizes";
 // any letter case as it finds them.
 bool isLoadedByTheProgram(const std::string& name) {
     const auto named = [&](std::string_view windowsPath) {
-        return sameFileName(name, windowsPath.substr(windowsPath.find('\\') + 1));
+        return sameFileName(name, paths::fileNameOf(windowsPath));
     };
     return named(paths::kWords) || named(paths::kLog) ||
            std::any_of(paths::kReplyLists.begin(), paths::kReplyLists.end(), named);

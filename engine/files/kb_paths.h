@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string_view>
 
 namespace besedka::paths {
 
@@ -37,5 +38,10 @@ inline constexpr std::array<const char*, 15> kWorkingDirectoryFiles{
     kQuestions,   kStatements,    kLog,        kKeystrokeSound, kShakeSound,
     kLayoutSound, kUserLineSound, kReplySound, kCloseSound,     kReadMe,
 };
+
+// A program path's last part: "Base\\Log.Halden" -> "Log.Halden".
+constexpr std::string_view fileNameOf(std::string_view windowsPath) {
+    return windowsPath.substr(windowsPath.rfind('\\') + 1);
+}
 
 } // namespace besedka::paths

@@ -15,29 +15,9 @@ namespace {
 
 constexpr const char* kJournal = ".restore";
 
-using BackupFiles = FileBytes;
-
 bool isKept(const std::string& name, const std::vector<std::string>& kept) {
     return std::any_of(kept.begin(), kept.end(),
                        [&](const std::string& k) { return sameFileName(name, k); });
-}
-
-// The copies in `backup`, but those named in `kept`, which Base keeps as it
-// has them (names in any letter case).
-BackupFiles readBackupFiles(const fs::path& backup, const std::vector<std::string>& kept = {}) {
-    BackupFiles files;
-    for (const auto& entry : fs::directory_iterator(backup)) {
-        if (!isBackupCopy(entry.path()) || isKept(entry.path().filename().string(), kept)) {
-            continue;
-        }
-        std::error_code reason;
-        auto bytes = readWholeFile(entry.path(), reason);
-        if (!bytes) {
-            throw fs::filesystem_error("cannot read the backup", entry.path(), reason);
-        }
-        files[entry.path().filename().string()] = std::move(*bytes);
-    }
-    return files;
 }
 
 // The journal: the backup's path, then the names of the files Base keeps, a
@@ -76,7 +56,7 @@ std::error_code removeJournal(const fs::path& folder) {
 // A file that Base holds as the backup has it stays as it is, so that one
 // that may not be written (a read-only reply list) stops no restore. A file
 // that Base no longer has gets the owner and attributes of its copy.
-std::optional<PlacementFailure> writeFiles(const BackupFiles& files, const fs::path& backup,
+std::optional<PlacementFailure> writeFiles(const FileBytes& files, const fs::path& backup,
                                            const fs::path& base) {
     for (const auto& [name, bytes] : files) {
         std::error_code unread;
@@ -92,7 +72,7 @@ std::optional<PlacementFailure> writeFiles(const BackupFiles& files, const fs::p
 
 // Writes the files of `backup` under the journal, which goes once all are in
 // place.
-std::optional<PlacementFailure> placeUnderJournal(const BackupFiles& files, const fs::path& backup,
+std::optional<PlacementFailure> placeUnderJournal(const FileBytes& files, const fs::path& backup,
                                                   const fs::path& base, const fs::path& folder,
                                                   const std::vector<std::string>& kept = {}) {
     if (const auto reason = writeJournal(folder, backup, kept)) {
@@ -109,11 +89,26 @@ std::optional<PlacementFailure> placeUnderJournal(const BackupFiles& files, cons
 
 } // namespace
 
-std::optional<PlacementFailure> putBackupInPlace(const fs::path& backup, const fs::path& base,
-                                                 const fs::path& folder,
+FileBytes readBackupFiles(const fs::path& backup, const std::vector<std::string>& kept) {
+    FileBytes files;
+    for (const auto& entry : fs::directory_iterator(backup)) {
+        if (!isBackupCopy(entry.path()) || isKept(entry.path().filename().string(), kept)) {
+            continue;
+        }
+        std::error_code reason;
+        auto bytes = readWholeFile(entry.path(), reason);
+        if (!bytes) {
+            throw fs::filesystem_error("cannot read the backup", entry.path(), reason);
+        }
+        files[entry.path().filename().string()] = std::move(*bytes);
+    }
+    return files;
+}
+
+std::optional<PlacementFailure> putBackupInPlace(const FileBytes& files, const fs::path& backup,
+                                                 const fs::path& base, const fs::path& folder,
                                                  const std::function<fs::path()>& backUpFirst,
                                                  const std::vector<std::string>& kept) {
-    const BackupFiles files = readBackupFiles(backup, kept);
     auto recorded = recordedSizes(backup);
     if (recorded) {
         std::erase_if(*recorded, [&](const auto& file) { return isKept(file.first, kept); });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/backup_record.h"
+
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -23,17 +25,23 @@ struct PlacementFailure {
     bool putBack = false; // Base is as it was before
 };
 
-// Reads every file of `backup` but those named in `kept` (which Base keeps
-// as they are), asks `backUpFirst` for a backup of Base as it is (which may
-// throw to stop before anything is written), then writes the files into
-// `base` under the journal of `folder`, each atomically. On a failure, puts
-// the files of that backup back the same way. Throws DamagedBackup when the
+// The copies in `backup` by name, but those named in `kept` (in any letter
+// case), which Base keeps as it has them. Throws
+// std::filesystem::filesystem_error when one cannot be read.
+FileBytes readBackupFiles(const std::filesystem::path& backup,
+                          const std::vector<std::string>& kept = {});
+
+// Given the `files` that readBackupFiles read from `backup` with the same
+// `kept`, asks `backUpFirst` for a backup of Base as it is (which may throw
+// to stop before anything is written), then writes the files into `base`
+// under the journal of `folder`, each atomically. On a failure, puts the
+// files of that backup back the same way. Throws DamagedBackup when the
 // backup is not as it was taken (see backupFault) and
-// std::filesystem::filesystem_error when it cannot be read or the journal
-// written (nothing written then).
+// std::filesystem::filesystem_error when the journal cannot be written
+// (nothing written then).
 std::optional<PlacementFailure>
-putBackupInPlace(const std::filesystem::path& backup, const std::filesystem::path& base,
-                 const std::filesystem::path& folder,
+putBackupInPlace(const FileBytes& files, const std::filesystem::path& backup,
+                 const std::filesystem::path& base, const std::filesystem::path& folder,
                  const std::function<std::filesystem::path()>& backUpFirst,
                  const std::vector<std::string>& kept = {});
 
