@@ -2,6 +2,7 @@
 
 #include "curation/backup_sets.h"
 #include "curation/curation_error.h"
+#include "curation_text.h"
 #include "files/file_error.h"
 #include "knowledge_dialogs.h"
 #include "text.h"
@@ -68,7 +69,7 @@ void BackupsDialog::listBackups() {
     try {
         summaries = backupSummaries(backupFolderOf(workdir_));
     } catch (const CurationError& error) {
-        dialogs_.showError(this, QString::fromUtf8(error.what()));
+        dialogs_.showError(this, curationMessage(error));
     }
     for (auto it = summaries.rbegin(); it != summaries.rend(); ++it) {
         auto* item = new QTreeWidgetItem(list_);
@@ -98,10 +99,10 @@ void BackupsDialog::restoreChosen() {
         return;
     }
     try {
-        restoreBackup(workdir_, stamp.toStdString(), {});
+        restoreBackup(workdir_, stamp.toStdString(), windowFeedback());
     } catch (const CurationError& error) {
-        dialogs_.showError(this, QStringLiteral("Копия не восстановлена: ") +
-                                     QString::fromUtf8(error.what()));
+        dialogs_.showError(this,
+                           QStringLiteral("Копия не восстановлена: ") + curationMessage(error));
         listBackups();
         return;
     } catch (const FileError& error) {

@@ -8,6 +8,7 @@
 #include "curation/curation_error.h"
 #include "curation/edit_line.h"
 #include "curation/forget.h"
+#include "curation_text.h"
 #include "files/file_error.h"
 #include "knowledge_dialogs.h"
 #include "outline_model.h"
@@ -97,12 +98,12 @@ bool KnowledgeWindow::changeLine(const ShownLine& shown, const std::optional<QSt
         return false;
     }
     QStringList backupProblems;
-    const Feedback feedback{
-        {}, [&](const std::string& problem) { backupProblems << QString::fromStdString(problem); }};
+    const Feedback feedback = windowFeedback(
+        [&](const std::string& problem) { backupProblems << QString::fromStdString(problem); });
     try {
         change(feedback);
     } catch (const CurationError& error) {
-        tellFailure(QString::fromUtf8(error.what()), {shown});
+        tellFailure(curationMessage(error), {shown});
         return false;
     } catch (const FileError& error) {
         tellFailure(toQString(error.what()), {shown});
@@ -240,11 +241,11 @@ void KnowledgeWindow::forgetSelected() {
     QStringList backupProblems;
     try {
         FileStore store(paths_);
-        forgetLines(store, request, {{}, [&](const std::string& problem) {
-                                         backupProblems << QString::fromStdString(problem);
-                                     }});
+        forgetLines(store, request, windowFeedback([&](const std::string& problem) {
+                        backupProblems << QString::fromStdString(problem);
+                    }));
     } catch (const CurationError& error) {
-        tellFailure(QString::fromUtf8(error.what()), shown);
+        tellFailure(curationMessage(error), shown);
         return;
     } catch (const FileError& error) {
         tellFailure(toQString(error.what()), shown);

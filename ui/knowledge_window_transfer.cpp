@@ -7,6 +7,7 @@
 #include "curation/knowledge_json.h"
 #include "curation/merge.h"
 #include "curation/teach.h"
+#include "curation_text.h"
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "knowledge_dialogs.h"
@@ -32,7 +33,7 @@ template <typename Step> bool guarded(KnowledgeDialogs& dialogs, QWidget* parent
         step();
         return true;
     } catch (const CurationError& error) {
-        dialogs.showError(parent, QString::fromUtf8(error.what()));
+        dialogs.showError(parent, curationMessage(error));
     } catch (const FileError& error) {
         dialogs.showError(parent, toQString(error.what()));
     }
@@ -62,9 +63,9 @@ void KnowledgeWindow::teachFromText() {
         const auto progress = dialogs_.showProgress(this, QStringLiteral("Обучение..."));
         return guarded(dialogs_, this, [&] {
             FileStore store(paths_);
-            report = teach(store, text, options, {}, [&](std::size_t done, std::size_t total) {
-                return progress->step(done, total);
-            });
+            report = teach(
+                store, text, options, windowFeedback(),
+                [&](std::size_t done, std::size_t total) { return progress->step(done, total); });
         });
     };
     if (!run()) {
@@ -103,7 +104,8 @@ void KnowledgeWindow::exportJson() {
         return;
     }
     guarded(dialogs_, this, [&] {
-        const std::string json = knowledgeJson(readKnowledgeContent(FileStore(paths_)));
+        const std::string json =
+            knowledgeJson(readKnowledgeContent(FileStore(paths_), windowFeedback()));
         if (const auto failure = writeFileAtomically(pathOf(*path), json)) {
             throw CurationError("cannot write " + path->toStdString() + ": " + reasonText(failure));
         }
@@ -129,9 +131,10 @@ void KnowledgeWindow::mergeDirectory() {
     }
     MergeFigures figures;
     const bool merged = guarded(dialogs_, this, [&] {
-        const KnowledgeContent content = readKnowledgeContent(FileStore{PathMap(source)});
+        const KnowledgeContent content =
+            readKnowledgeContent(FileStore{PathMap(source)}, windowFeedback());
         FileStore store(paths_);
-        figures = mergeKnowledge(store, content, false, {});
+        figures = mergeKnowledge(store, content, false, windowFeedback());
     });
     reload();
     if (merged) {

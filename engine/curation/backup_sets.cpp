@@ -192,7 +192,7 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
     const fs::path source = backupNamed(folder, backup);
     const FileStore files{PathMap(workdir)};
     const fs::path base = files.paths().resolve("Base");
-    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    const auto hold = holdForChange(files, feedback);
     std::optional<TakenBackup> undo;
     const auto backUpFirst = [&] {
         std::string problem;

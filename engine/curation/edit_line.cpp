@@ -75,7 +75,7 @@ template <typename Change>
 NumberedLine changeLine(FileStore& files, const ShownLine& shown, const Feedback& feedback,
                         Change change) {
     backUpBeforeFirstWrite(files, feedback.problem);
-    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    const auto hold = holdForChange(files, feedback);
     const StringList tree = loadTree(files);
     checkShown(tree, shown);
     LineParts parts = partsOf(shown.text);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "curation/curation_error.h"
 #include "files/backups.h"
 #include "files/directory_lock.h"
+#include "files/file_store.h"
 
 namespace besedka {
 
@@ -10,6 +12,21 @@ namespace besedka {
 struct Feedback {
     LockWaitObserver waiting;
     ProblemReport problem;
+    // A window, which must go on answering, gives up after a moment when
+    // another program holds the lock instead of waiting for it.
+    bool giveUpWhenBusy = false;
 };
+
+// The step given up on: another program held the lock of Base; nothing was
+// changed.
+class KnowledgeBaseBusy : public CurationError {
+  public:
+    KnowledgeBaseBusy()
+        : CurationError("Base is busy: another program holds its lock; nothing changed") {}
+};
+
+// Takes the lock of Base for a change, as `feedback` asks: waited for, or
+// tried for about a second and then given up with KnowledgeBaseBusy.
+[[nodiscard]] KnowledgeBaseHold holdForChange(const FileStore& files, const Feedback& feedback);
 
 } // namespace besedka

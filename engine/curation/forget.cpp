@@ -58,7 +58,7 @@ std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& req
 }
 
 Forgotten forget(FileStore& files, const ForgetRequest& request, const Feedback& feedback) {
-    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    const auto hold = holdForChange(files, feedback);
     const StringList tree = loadTree(files);
     checkRequest(tree, request);
     const std::vector<bool> removed = linesToRemove(tree, request.numbers);

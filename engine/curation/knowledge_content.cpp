@@ -22,8 +22,8 @@ std::vector<std::string> replyListNames() {
     return names;
 }
 
-KnowledgeContent readKnowledgeContent(const FileStore& files) {
-    const auto hold = files.holdKnowledgeBase();
+KnowledgeContent readKnowledgeContent(const FileStore& files, const Feedback& feedback) {
+    const auto hold = holdForChange(files, feedback);
     KnowledgeContent content;
     StringList list;
     list.load(files, paths::kWords);
@@ -38,7 +38,7 @@ KnowledgeContent readKnowledgeContent(const FileStore& files) {
 void writeKnowledgeContent(FileStore& files, const KnowledgeContent& content,
                            const Feedback& feedback) {
     backUpBeforeFirstWrite(files, feedback.problem);
-    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    const auto hold = holdForChange(files, feedback);
     if (content.tree) {
         StringList(*content.tree).save(files, paths::kWords);
     }

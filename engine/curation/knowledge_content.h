@@ -28,8 +28,8 @@ struct KnowledgeContent {
 std::vector<std::string> replyListNames();
 
 // The tree and every reply list of a working directory, read under the lock
-// of Base; throws FileError.
-KnowledgeContent readKnowledgeContent(const FileStore& files);
+// of Base; throws FileError (and KnowledgeBaseBusy as `feedback` asks).
+KnowledgeContent readKnowledgeContent(const FileStore& files, const Feedback& feedback = {});
 
 // Replaces each file that `content` holds, atomically, under the lock of Base
 // and after a backup; throws FileError.

@@ -62,7 +62,7 @@ std::size_t mergeList(StringList& list, const TextLines& source) {
 MergeFigures mergeKnowledge(FileStore& files, const KnowledgeContent& source, bool dryRun,
                             const Feedback& feedback) {
     backUpBeforeFirstWrite(files, feedback.problem);
-    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    const auto hold = holdForChange(files, feedback);
     MergeFigures figures;
     if (source.tree) {
         OutlineMerge tree(loadTree(files).textLines());

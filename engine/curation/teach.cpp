@@ -155,7 +155,7 @@ TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& optio
     }
     report = {};
     backUpBeforeFirstWrite(files, feedback.problem);
-    const auto hold = files.holdKnowledgeBase(feedback.waiting);
+    const auto hold = holdForChange(files, feedback);
     OutlineMerge tree(loadTree(files).textLines());
     const std::size_t total = text.utterances.size();
     report = teachOutline(tree, text, progress);

@@ -1,6 +1,7 @@
 // The knowledge window driven as a user drives it, on a temporary working
 // directory: the outline, the search, corrections, forgetting, restoring a
 // backup and following another process's changes.
+#include "files/directory_lock.h"
 #include "files/file_store.h"
 #include "files/kb_paths.h"
 #include "files/path_map.h"
@@ -15,6 +16,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +25,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <chrono>
 #include <deque>
 #include <fstream>
 #include <memory>
@@ -234,6 +237,26 @@ class KnowledgeWindowTest : public QObject {
         QCOMPARE(dialogs_->errors.size(), 1);
         QVERIFY(dialogs_->errors.front().contains(QStringLiteral("изменилась на диске")));
         QCOMPARE(answers(), texts({"До встречи.", "Пока!"})); // the view shows the file
+    }
+
+    // Another program holding Base (a stopped kb command, a flock) makes a
+    // change give up after a moment with a message, instead of freezing the
+    // window until it lets go.
+    void givesUpOnABaseAnotherProgramHolds() {
+        selectLine(view()->model()->index(1, 0));
+        const DirectoryLock held(workdir_->root() / "Base", std::chrono::seconds(0), {});
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(part<QPushButton>(*window_, "forgetButton"), Qt::LeftButton);
+        dialogs_->texts << QStringLiteral("Счастливо!");
+        QTest::mouseClick(part<QPushButton>(*window_, "addAnswerButton"), Qt::LeftButton);
+        QVERIFY(clock.elapsed() < 4000);
+        QCOMPARE(treeLines(), kTree);
+        QCOMPARE(dialogs_->errors.size(), 2);
+        for (const QString& error : dialogs_->errors) {
+            QVERIFY2(error.contains(QStringLiteral("База занята другой программой")),
+                     qPrintable(error));
+        }
     }
 
     void restoresABackupAndCanUndoTheRestore() {
