@@ -13,35 +13,18 @@ set -euo pipefail
 besedka=$1
 data=$2
 
+script=knowledge_window_e2e
 # shellcheck source=../../scripts/x-session.sh
 . "$(dirname "$0")/../../scripts/x-session.sh"
-
-work=$(mktemp -d)
-program_pid=
+# shellcheck source=work_folder.sh
+. "$(dirname "$0")/work_folder.sh"
 cleanup() {
-    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-        kill "$program_pid" 2>/dev/null || true
-    fi
+    stop_program
     stop_x_session
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-    echo "knowledge_window_e2e: $*" >&2
-    if [ -f "$work/program.log" ]; then
-        echo "--- program output ---" >&2
-        cat "$work/program.log" >&2
-    fi
-    exit 1
-}
-
-mkdir -p "$work/dir" "$work/runtime"
-chmod 700 "$work/runtime"
-cp -r "$data/." "$work/dir/"
-export XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+copy_starter "$data"
 
 start_x_session "$work" 1024x768x24 || fail "the X session did not start"
 # The letters typed into the search field (xdotool loses letters it has to

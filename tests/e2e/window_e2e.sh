@@ -22,51 +22,36 @@ set -euo pipefail
 besedka=$1
 data=$2
 
+script=window_e2e
 # shellcheck source=../../scripts/x-session.sh
 . "$(dirname "$0")/../../scripts/x-session.sh"
-
-work=$(mktemp -d)
-program_pid=
+# shellcheck source=work_folder.sh
+. "$(dirname "$0")/work_folder.sh"
 cleanup() {
-    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-        kill "$program_pid" 2>/dev/null || true
-    fi
+    stop_program
     [ -n "${wm_pid:-}" ] && kill -CONT "$wm_pid" 2>/dev/null
     for pid in ${launcher_pid:-} ${bus_pid:-}; do kill "$pid" 2>/dev/null || true; done
     stop_x_session
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-    echo "window_e2e: $*" >&2
-    if [ -f "$work/program.log" ]; then
-        echo "--- program output ---" >&2
-        cat "$work/program.log" >&2
-    fi
-    exit 1
-}
-
-mkdir -p "$work/dir" "$work/runtime"
-chmod 700 "$work/runtime"
-cp -r "$data/." "$work/dir/"
-export XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+copy_starter "$data"
 
 mkdir -p "$work/screen" "$work/frames"
 start_x_session "$work" 1024x768x24 "$work/screen" || fail "the X session did not start"
 # The menu accelerators used below: Н(астройки), Ре(д)актор, С(п)равка, (О) программе.
 "$(dirname "$0")/map_cyrillic_keys.sh" en de pe o || fail "cannot map the Cyrillic keys"
 
-"$besedka" --workdir "$work/dir" >"$work/program.log" 2>&1 &
-program_pid=$!
-
-window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Halden' | head -n1) ||
-    fail "the window did not appear"
-# The start-up load and the first shake run on the first ticks.
-sleep 1
-xdotool windowfocus --sync "$window"
+start_window() { # DIR: starts the program there and focuses its window
+    "$besedka" --workdir "$1" >"$work/program.log" 2>&1 &
+    program_pid=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Halden' | head -n1) ||
+        fail "the window did not appear in $1"
+    # The start-up load and the first shake run on the first ticks.
+    sleep 1
+    xdotool windowfocus --sync "$window"
+}
+start_window "$work/dir"
 
 # Menus open with Alt and their accelerator letter (Cyrillic keysyms).
 open_settings() {
@@ -294,12 +279,7 @@ busy="$work/busy"
 mkdir -p "$busy"
 cp -r "$data/." "$busy/"
 start_in_busy() {
-    "$besedka" --workdir "$busy" >"$work/program.log" 2>&1 &
-    program_pid=$!
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Halden' | head -n1) ||
-        fail "the window did not appear in the busy directory"
-    sleep 1
-    xdotool windowfocus --sync "$window"
+    start_window "$busy"
     flock -x "$busy/Base" sleep 8 &
     holder=$!
     while flock -n "$busy/Base" true; do sleep 0.05; done
