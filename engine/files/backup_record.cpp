@@ -4,6 +4,7 @@
 #include "files/file_error.h"
 #include "files/kb_paths.h"
 #include "files/path_map.h"
+#include "files/record_lines.h"
 #include "files/string_list.h"
 
 #include <algorithm>
@@ -93,15 +94,20 @@ std::optional<FileSizes> recordedSizes(const fs::path& backup) {
         throw DamagedBackup(std::string(kRecord) +
                             ", its record of sizes, cannot be read: " + reasonText(reason));
     }
+    const auto garbled = [] {
+        return DamagedBackup(std::string(kRecord) + ", its record of sizes, is garbled");
+    };
+    const auto lines = recordLines(*text);
+    if (!lines) {
+        throw garbled();
+    }
     FileSizes sizes;
-    for (std::size_t start = 0; start < text->size();) {
-        const std::size_t end = text->find('\n', start);
-        const auto line = recordLine(std::string_view(*text).substr(start, end - start));
-        if (end == std::string::npos || !line) {
-            throw DamagedBackup(std::string(kRecord) + ", its record of sizes, is garbled");
+    for (const std::string& entry : *lines) {
+        const auto line = recordLine(entry);
+        if (!line) {
+            throw garbled();
         }
         sizes.insert(*line);
-        start = end + 1;
     }
     return sizes;
 }

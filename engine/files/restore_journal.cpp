@@ -4,6 +4,7 @@
 #include "files/backup_record.h"
 #include "files/backups.h"
 #include "files/path_map.h"
+#include "files/record_lines.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,16 +35,10 @@ std::error_code writeJournal(const fs::path& folder, const fs::path& backup,
 std::optional<std::vector<std::string>> readJournal(const fs::path& folder) {
     std::error_code reason;
     const auto text = readWholeFile(folder / kJournal, reason);
-    if (!text || text->empty() || text->back() != '\n') {
-        return std::nullopt; // none, or cut short before it was whole
+    if (!text || text->empty()) {
+        return std::nullopt;
     }
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text->size();) {
-        const std::size_t end = text->find('\n', start);
-        lines.push_back(text->substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    return recordLines(*text); // nothing when cut short before it was whole
 }
 
 std::error_code removeJournal(const fs::path& folder) {
