@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -553,18 +554,41 @@ TEST_F(KbChanges, ARestoreRefusesADamagedBackupAndLeavesBaseAsItWas) {
                                 std::to_string(copy.size()) + " were recorded";
     refused(shorter);
     EXPECT_NE(kbHere({"backups"}).out.find("damaged: " + shorter), std::string::npos);
+    writeBytes(backup / "WORDS.DAT", std::string(copy.size(), '\0')); // zeroed by a power loss
+    refused("WORDS.DAT has other bytes than were recorded");
+
+    // Backups of older versions: sizes only, or no record; their copies
+    // must load.
+    const std::string record = readBytes(backup / ".sizes");
+    writeBytes(backup / ".sizes", std::regex_replace(record, std::regex("/[0-9a-f]{16} "), " "));
     writeBytes(backup / "WORDS.DAT", "{\\rtf1 " + std::string(copy.size() - 7, 'x'));
     refused("WORDS.DAT is cut short");
+    fs::remove(backup / ".sizes");
     writeBytes(backup / "WORDS.DAT", std::string(copy.size(), '\0'));
     refused("WORDS.DAT holds NUL bytes");
-
-    fs::remove(backup / ".sizes");
-    writeBytes(backup / "WORDS.DAT", "{\\rtf1 " + half);
-    refused("WORDS.DAT is cut short");
     writeBytes(backup / "WORDS.DAT", copy);
     const KbRun old = kbHere({"restore", stamps().front()});
     EXPECT_EQ(old.status, 0) << old.err;
     EXPECT_EQ(tree(), copy);
+}
+
+// A Base that the program uses as it is, with a hand-made RTF reply list that
+// never closes and one holding NUL bytes, is restored from its backup as it
+// was taken.
+TEST_F(KbChanges, ABackupRestoresWhatBaseHeldEvenWhereItIsOdd) {
+    const std::string unclosed = "{\\rtf1\\ansi \xcf\xf0\xe8\xe2\xe5\xf2!\\par ";
+    const std::string withNul = std::string("\xc4\xe0.\r\n\0\0\r\n", 8);
+    writeBytes(dir_.path() / "base" / "Povtor.Dat", unclosed);
+    writeBytes(dir_.path() / "base" / "X.Dat", withNul);
+    chat("привет\nзапомни это\n");
+    const std::string learned = tree();
+    ASSERT_EQ(stamps().size(), 1u);
+    chat("и это тоже\n");
+    const KbRun run = kbHere({"restore", stamps().front()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBytes(dir_.path() / "base" / "Povtor.Dat"), unclosed);
+    EXPECT_EQ(readBytes(dir_.path() / "base" / "X.Dat"), withNul);
+    EXPECT_NE(tree(), learned);
 }
 
 // A working directory's name of any length gets a backup folder, which

@@ -8,6 +8,8 @@
 #include "files/string_list.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <string_view>
 
 namespace besedka {
@@ -56,16 +58,55 @@ std::optional<std::string> sizeFault(const FileSizes& recorded, const FileSizes&
     return std::nullopt;
 }
 
-// One line of the record: "SIZE NAME".
-std::optional<std::pair<std::string, std::uintmax_t>> recordLine(std::string_view line) {
-    const std::size_t space = line.find(' ');
-    if (space == 0 || space == std::string_view::npos || space > 19 || space + 1 == line.size() ||
-        !std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(space),
-                     [](char c) { return c >= '0' && c <= '9'; })) {
+// FNV-1a over the bytes: enough to tell a copy that changed on the disk.
+std::uint64_t contentSum(std::string_view bytes) {
+    std::uint64_t sum = 14695981039346656037ULL;
+    for (const char c : bytes) {
+        sum = (sum ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    }
+    return sum;
+}
+
+std::optional<std::uint64_t> number(std::string_view digits, int base, std::size_t longest) {
+    std::uint64_t value = 0;
+    if (digits.empty() || digits.size() > longest) {
         return std::nullopt;
     }
-    return std::pair{std::string(line.substr(space + 1)),
-                     std::stoull(std::string(line.substr(0, space)))};
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    if (error != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+struct RecordLine {
+    std::string name;
+    std::uintmax_t size = 0;
+    std::optional<std::uint64_t> sum;
+};
+
+// One line of the record: "SIZE/SUM NAME", or "SIZE NAME" as older versions
+// wrote it.
+std::optional<RecordLine> recordLine(std::string_view line) {
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos || space + 1 == line.size()) {
+        return std::nullopt;
+    }
+    const std::string_view figures = line.substr(0, space);
+    const std::size_t slash = figures.find('/');
+    const auto size = number(figures.substr(0, slash), 10, 19);
+    if (!size) {
+        return std::nullopt;
+    }
+    RecordLine parsed{std::string(line.substr(space + 1)), *size, std::nullopt};
+    if (slash != std::string_view::npos) {
+        parsed.sum = number(figures.substr(slash + 1), 16, 16);
+        if (!parsed.sum) {
+            return std::nullopt;
+        }
+    }
+    return parsed;
 }
 
 } // namespace
@@ -74,17 +115,33 @@ bool isBackupCopy(const fs::path& file) {
     return !file.filename().string().starts_with('.');
 }
 
-void recordSizes(const fs::path& backup, const FileSizes& sizes) {
+void BackupRecord::add(const std::string& name, std::string_view bytes) {
+    sizes[name] = bytes.size();
+    sums[name] = contentSum(bytes);
+}
+
+void BackupRecord::leaveOut(const std::vector<std::string>& names) {
+    for (const std::string& left : names) {
+        const auto named = [&](const auto& file) { return sameFileName(file.first, left); };
+        std::erase_if(sizes, named);
+        std::erase_if(sums, named);
+    }
+}
+
+void writeBackupRecord(const fs::path& backup, const BackupRecord& record) {
     std::string text;
-    for (const auto& [name, size] : sizes) {
-        text += std::to_string(size) + " " + name + "\n";
+    char sum[17];
+    for (const auto& [name, size] : record.sizes) {
+        std::snprintf(sum, sizeof sum, "%016llx",
+                      static_cast<unsigned long long>(record.sums.at(name)));
+        text += std::to_string(size) + "/" + sum + " " + name + "\n";
     }
     if (const auto reason = writeFileAtomically(backup / kRecord, text)) {
         throw fs::filesystem_error("cannot record the backup's sizes", backup / kRecord, reason);
     }
 }
 
-std::optional<FileSizes> recordedSizes(const fs::path& backup) {
+std::optional<BackupRecord> readBackupRecord(const fs::path& backup) {
     std::error_code reason;
     const auto text = readWholeFile(backup / kRecord, reason);
     if (!text) {
@@ -101,30 +158,38 @@ std::optional<FileSizes> recordedSizes(const fs::path& backup) {
     if (!lines) {
         throw garbled();
     }
-    FileSizes sizes;
+    BackupRecord record;
     for (const std::string& entry : *lines) {
         const auto line = recordLine(entry);
         if (!line) {
             throw garbled();
         }
-        sizes.insert(*line);
+        record.sizes[line->name] = line->size;
+        if (line->sum) {
+            record.sums[line->name] = *line->sum;
+        }
     }
-    return sizes;
+    return record;
 }
 
-std::optional<std::string> backupFault(const std::optional<FileSizes>& recorded,
+std::optional<std::string> backupFault(const std::optional<BackupRecord>& recorded,
                                        const FileBytes& files) {
     if (recorded) {
         FileSizes found;
         for (const auto& [name, bytes] : files) {
             found[name] = bytes.size();
         }
-        if (auto fault = sizeFault(*recorded, found)) {
+        if (auto fault = sizeFault(recorded->sizes, found)) {
             return fault;
         }
     }
     for (const auto& [name, bytes] : files) {
-        if (isLoadedByTheProgram(name)) {
+        const auto sum = recorded ? recorded->sums.find(name) : FileSums::const_iterator();
+        if (recorded && sum != recorded->sums.end()) {
+            if (sum->second != contentSum(bytes)) {
+                return name + " has other bytes than were recorded";
+            }
+        } else if (isLoadedByTheProgram(name)) {
             if (auto fault = loadFault(name, bytes)) {
                 return fault;
             }
@@ -135,7 +200,7 @@ std::optional<std::string> backupFault(const std::optional<FileSizes>& recorded,
 
 std::optional<std::string> backupSizeFault(const fs::path& backup) {
     try {
-        const auto recorded = recordedSizes(backup);
+        const auto recorded = readBackupRecord(backup);
         if (!recorded) {
             return std::nullopt;
         }
@@ -149,7 +214,7 @@ std::optional<std::string> backupSizeFault(const fs::path& backup) {
                 found[it->path().filename().string()] = size;
             }
         }
-        return sizeFault(*recorded, found);
+        return sizeFault(recorded->sizes, found);
     } catch (const DamagedBackup& damage) {
         return damage.what();
     }

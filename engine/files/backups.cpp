@@ -220,6 +220,16 @@ void syncToDisk(const fs::path& path, const fs::path& original = {}) {
     }
 }
 
+// A copy just made, read back for the backup's record.
+std::string readCopy(const fs::path& copy) {
+    std::error_code reason;
+    auto bytes = readWholeFile(copy, reason);
+    if (!bytes) {
+        throw fs::filesystem_error("cannot read the backup", copy, reason);
+    }
+    return std::move(*bytes);
+}
+
 } // namespace
 
 std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::path& workdir) {
@@ -232,16 +242,16 @@ std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::p
         throw fs::filesystem_error("cannot make a backup folder", folder,
                                    std::error_code(errno, std::system_category()));
     }
-    FileSizes sizes;
+    BackupRecord record;
     for (const auto& entry : fs::directory_iterator(base)) {
         if (entry.is_regular_file() && isBackupCopy(entry.path())) {
             const fs::path copy = fs::path(partial) / entry.path().filename();
             fs::copy_file(entry.path(), copy);
             syncToDisk(copy, entry.path());
-            sizes[copy.filename().string()] = fs::file_size(copy);
+            record.add(copy.filename().string(), readCopy(copy));
         }
     }
-    recordSizes(partial, sizes);
+    writeBackupRecord(partial, record);
     // On disk, copies, their record and folder, before the rename makes it a
     // backup: the save that follows may retire the oldest one.
     syncToDisk(partial);

@@ -104,9 +104,9 @@ std::optional<PlacementFailure> putBackupInPlace(const FileBytes& files, const f
                                                  const fs::path& base, const fs::path& folder,
                                                  const std::function<fs::path()>& backUpFirst,
                                                  const std::vector<std::string>& kept) {
-    auto recorded = recordedSizes(backup);
+    auto recorded = readBackupRecord(backup);
     if (recorded) {
-        std::erase_if(*recorded, [&](const auto& file) { return isKept(file.first, kept); });
+        recorded->leaveOut(kept);
     }
     if (const auto fault = backupFault(recorded, files)) {
         throw DamagedBackup(*fault);
