@@ -90,11 +90,19 @@ int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
         return usageError(err, rest.empty() ? "restore: missing STAMP"
                                             : "restore: unexpected \"" + rest.back() + "\"");
     }
-    // "kb restore WORKDIR" forgot the backup to restore, rather than naming one.
+    // "kb restore WORKDIR" forgot the backup to restore, rather than naming
+    // one; "kb restore WORKDIR STAMP" named them the other way round.
     std::error_code error;
-    if (rest.size() == 1 && fs::is_directory(PathMap(rest[0]).resolve("Base"), error)) {
-        return usageError(err, "restore: missing STAMP|latest before " + rest[0] +
-                                   " (besedka kb backups " + shellQuoted(rest[0]) + " lists them)");
+    if (fs::is_directory(PathMap(rest[0]).resolve("Base"), error)) {
+        if (rest.size() == 2 && !fs::exists(rest[1], error)) {
+            return usageError(err, "restore: STAMP|latest comes first: besedka kb restore " +
+                                       shellQuoted(rest[1]) + " " + shellQuoted(rest[0]));
+        }
+        if (rest.size() == 1) {
+            return usageError(err, "restore: missing STAMP|latest before " + rest[0] +
+                                       " (besedka kb backups " + shellQuoted(rest[0]) +
+                                       " lists them)");
+        }
     }
     const auto workdir = workdirArgument(rest, 1, err);
     if (!workdir) {

@@ -47,6 +47,9 @@ check "kb stats a b blames b" grep -q 'unexpected "b"; usage: besedka kb stats \
 starter=$(cd "$(dirname "$0")/../../data" && pwd)
 check "kb restore WORKDIR asks for the backup" grep -q "missing STAMP|latest before $starter" \
     <("$besedka" kb restore "$starter" 2>&1)
+check "kb restore WORKDIR STAMP shows the order" grep -q \
+    "STAMP|latest comes first: besedka kb restore latest $starter" \
+    <("$besedka" kb restore "$starter" latest 2>&1)
 
 # Output that cannot be written is a failure, said on stderr.
 work=$scratch
