@@ -109,6 +109,15 @@ std::optional<RecordLine> recordLine(std::string_view line) {
     return parsed;
 }
 
+std::optional<std::uint64_t> recordedSum(const std::optional<BackupRecord>& record,
+                                         const std::string& name) {
+    if (!record) {
+        return std::nullopt;
+    }
+    const auto found = record->sums.find(name);
+    return found == record->sums.end() ? std::nullopt : std::optional(found->second);
+}
+
 } // namespace
 
 bool isBackupCopy(const fs::path& file) {
@@ -184,9 +193,8 @@ std::optional<std::string> backupFault(const std::optional<BackupRecord>& record
         }
     }
     for (const auto& [name, bytes] : files) {
-        const auto sum = recorded ? recorded->sums.find(name) : FileSums::const_iterator();
-        if (recorded && sum != recorded->sums.end()) {
-            if (sum->second != contentSum(bytes)) {
+        if (const auto sum = recordedSum(recorded, name)) {
+            if (*sum != contentSum(bytes)) {
                 return name + " has other bytes than were recorded";
             }
         } else if (isLoadedByTheProgram(name)) {
