@@ -69,7 +69,7 @@ void BackupsDialog::listBackups() {
     try {
         summaries = backupSummaries(backupFolderOf(workdir_));
     } catch (const CurationError& error) {
-        dialogs_.showError(this, curationMessage(error));
+        dialogs_.showError(this, curationSentence(error));
     }
     for (auto it = summaries.rbegin(); it != summaries.rend(); ++it) {
         auto* item = new QTreeWidgetItem(list_);

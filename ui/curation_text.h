@@ -9,13 +9,22 @@
 
 namespace besedka {
 
-// What the windows tell of a curation step that was refused or failed.
+// What the windows tell of a curation step that was refused or failed: a
+// clause that follows "Ничего не изменено: " or the like.
 inline QString curationMessage(const CurationError& error) {
     if (dynamic_cast<const KnowledgeBaseBusy*>(&error) != nullptr) {
-        return QStringLiteral("База занята другой программой. Ничего не изменено: попробуйте ещё "
-                              "раз чуть позже.");
+        return QStringLiteral("база занята другой программой, попробуйте ещё раз чуть позже.");
     }
     return QString::fromUtf8(error.what());
+}
+
+// The same said on its own, as a sentence.
+inline QString curationSentence(const CurationError& error) {
+    QString text = curationMessage(error);
+    if (!text.isEmpty()) {
+        text[0] = text[0].toUpper();
+    }
+    return text;
 }
 
 // A window's curation steps give up on a base another program holds rather

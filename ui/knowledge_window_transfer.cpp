@@ -33,7 +33,7 @@ template <typename Step> bool guarded(KnowledgeDialogs& dialogs, QWidget* parent
         step();
         return true;
     } catch (const CurationError& error) {
-        dialogs.showError(parent, curationMessage(error));
+        dialogs.showError(parent, curationSentence(error));
     } catch (const FileError& error) {
         dialogs.showError(parent, toQString(error.what()));
     }

@@ -254,7 +254,7 @@ class KnowledgeWindowTest : public QObject {
         QCOMPARE(treeLines(), kTree);
         QCOMPARE(dialogs_->errors.size(), 2);
         for (const QString& error : dialogs_->errors) {
-            QVERIFY2(error.contains(QStringLiteral("База занята другой программой")),
+            QVERIFY2(error.contains(QStringLiteral("база занята другой программой")),
                      qPrintable(error));
         }
     }
