@@ -42,13 +42,14 @@ class DirectoryLock {
     FileDescriptor fd_; // closing the last descriptor releases the lock
 };
 
+// What a terminal front end says, once, of a directory whose lock other
+// computers do not see (see UnsharedLockListener).
+std::string unsharedLockNotice(const std::filesystem::path& directory);
+
 // Hears, while it lives, of the first lock taken on a directory that lies on
 // a network file system: there the lock keeps out only the programs of this
 // computer, not those of another computer using the same directory. Told once
 // per listener, which a program makes once for its run.
-// What a terminal front end says of such a directory, once.
-std::string unsharedLockNotice(const std::filesystem::path& directory);
-
 class UnsharedLockListener {
   public:
     using Told = std::function<void(const std::filesystem::path& directory)>;

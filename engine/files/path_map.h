@@ -32,11 +32,11 @@ class PathMap {
     std::map<char, std::filesystem::path> drives_;
 };
 
-// Parses "D=DIR" of --drive; returns false when malformed.
 // Whether two file names (UTF-8, as on disk) name one file to the program:
 // alike but for the letter case of Latin and Cyrillic letters.
 bool sameFileName(std::string_view a, std::string_view b);
 
+// Parses "D=DIR" of --drive; returns false when malformed.
 bool parseDriveOption(std::string_view option, char& letter, std::string& directory);
 
 } // namespace besedka
