@@ -187,7 +187,9 @@ std::string backupNamedBy(const fs::path& workdir, const std::string& given) {
 
 std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::string& backup,
                                         const Feedback& feedback, bool withLog) {
-    const std::string kept = withLog ? "" : std::string(paths::fileNameOf(paths::kLog));
+    // Base keeps its dialogue log unless the backup's is asked for.
+    const auto kept = withLog ? std::vector<std::string>{}
+                              : std::vector{std::string(paths::fileNameOf(paths::kLog))};
     const fs::path folder = backupFolderOf(workdir);
     const fs::path source = backupNamed(folder, backup);
     const FileStore files{PathMap(workdir)};
@@ -202,12 +204,11 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
         }
         return undo->folder / undo->stamp;
     };
-    const auto keptNames = kept.empty() ? std::vector<std::string>{} : std::vector{kept};
     FileBytes copies;
     try {
-        copies = readBackupFiles(source, keptNames);
+        copies = readBackupFiles(source, kept);
         if (const auto failure =
-                putBackupInPlace(copies, source, base, folder, backUpFirst, keptNames)) {
+                putBackupInPlace(copies, source, base, folder, backUpFirst, kept)) {
             throw CurationError(failureMessage(*failure, base, source));
         }
     } catch (const DamagedBackup& damage) {
