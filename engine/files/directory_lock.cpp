@@ -65,9 +65,10 @@ DirectoryLock::DirectoryLock(const std::filesystem::path& directory,
     UnsharedLockListener::lockTaken(fd_.get(), directory);
 }
 
-std::optional<DirectoryLock> DirectoryLock::tryToLock(const std::filesystem::path& directory) {
+std::optional<DirectoryLock> DirectoryLock::tryToLock(const std::filesystem::path& directory,
+                                                      std::chrono::milliseconds patience) {
     DirectoryLock lock(openDirectory(directory));
-    if (lock.fd_.valid() && !tryLock(lock.fd_.get())) {
+    if (lock.fd_.valid() && !tryLock(lock.fd_.get()) && !lock.pollFor(patience)) {
         return std::nullopt;
     }
     UnsharedLockListener::lockTaken(lock.fd_.get(), directory);
@@ -77,14 +78,8 @@ std::optional<DirectoryLock> DirectoryLock::tryToLock(const std::filesystem::pat
 void DirectoryLock::waitPatiently(std::chrono::milliseconds patience,
                                   const LockWaitObserver& observer) {
     // Polled at first so that a long wait can be told; then simply waited for.
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    auto pause = kFirstPause;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(pause);
-        if (tryLock(fd_.get())) {
-            return;
-        }
-        pause = std::min(pause * 2, kLongestPause);
+    if (pollFor(patience)) {
+        return;
     }
     if (observer) {
         observer(true);
@@ -93,6 +88,21 @@ void DirectoryLock::waitPatiently(std::chrono::milliseconds patience,
     if (observer) {
         observer(false);
     }
+}
+
+// Tries the lock again, more and more slowly, until `patience` is over;
+// whether it was taken.
+bool DirectoryLock::pollFor(std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    auto pause = kFirstPause;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(pause);
+        if (tryLock(fd_.get())) {
+            return true;
+        }
+        pause = std::min(pause * 2, kLongestPause);
+    }
+    return false;
 }
 
 std::string unsharedLockNotice(const std::filesystem::path& directory) {

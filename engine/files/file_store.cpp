@@ -52,8 +52,11 @@ KnowledgeBaseHold FileStore::holdKnowledgeBase(const LockWaitObserver& observer)
     return KnowledgeBaseHold(*this);
 }
 
-std::optional<KnowledgeBaseHold> FileStore::tryHoldKnowledgeBase() const {
-    if (!lockForHold(&DirectoryLock::tryToLock)) {
+std::optional<KnowledgeBaseHold>
+FileStore::tryHoldKnowledgeBase(std::chrono::milliseconds patience) const {
+    if (!lockForHold([&](const std::filesystem::path& base) {
+            return DirectoryLock::tryToLock(base, patience);
+        })) {
         return std::nullopt;
     }
     ++holds_;

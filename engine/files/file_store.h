@@ -3,6 +3,7 @@
 #include "files/directory_lock.h"
 #include "files/path_map.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -50,8 +51,10 @@ class FileStore {
     // and finishes a restore that a killed run left unfinished. Throws
     // FileError (Kind::Lock) when Base exists but cannot be locked.
     [[nodiscard]] KnowledgeBaseHold holdKnowledgeBase(const LockWaitObserver& observer = {}) const;
-    // The same without waiting: nothing while another process holds the lock.
-    [[nodiscard]] std::optional<KnowledgeBaseHold> tryHoldKnowledgeBase() const;
+    // The same waiting no longer than `patience`: nothing while another
+    // process holds the lock for longer.
+    [[nodiscard]] std::optional<KnowledgeBaseHold>
+    tryHoldKnowledgeBase(std::chrono::milliseconds patience = {}) const;
 
     // A step to run once, just before the run's first write (a backup of the
     // knowledge base as it was), and one to run once a write has succeeded
