@@ -1,14 +1,14 @@
 // Program start: the window by default, or one of the command-line tools.
 #include "chat_command.h"
-#include "files/heap_policy.h"
 #include "kb/browse.h"
 #include "kb/command.h"
+#include "talk/heap_policy.h"
 
 #ifdef BESEDKA_WITH_GUI
+#include "chat/run_window.h"
 #include "files/path_map.h"
+#include "knowledge/run_knowledge_window.h"
 #include "platform_choice.h"
-#include "run_knowledge_window.h"
-#include "run_window.h"
 #include "start_options.h"
 
 #include <cstdlib>

@@ -5,9 +5,9 @@
 // floor it is measured against: one plain read of the tree file, and two
 // passes of writing the file and flushing it to disk.
 #include "files/file_store.h"
-#include "files/heap_policy.h"
 #include "talk/clock.h"
 #include "talk/engine.h"
+#include "talk/heap_policy.h"
 #include "talk/host.h"
 #include "text/cp1251.h"
 #include "text/rtf.h"

@@ -5,12 +5,12 @@
 //
 // Usage: knowledge_window_timing LINES [SEARCH]   (under a display, or with
 // QT_QPA_PLATFORM=offscreen)
-#include "design_font.h"
+#include "common/design_font.h"
 #include "files/file_store.h"
 #include "files/kb_paths.h"
 #include "files/string_list.h"
-#include "knowledge_dialogs.h"
-#include "knowledge_window.h"
+#include "knowledge/knowledge_dialogs.h"
+#include "knowledge/knowledge_window.h"
 #include "text/cp1251.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 // The long self-talk run: the real window under X, talking to itself every
 // millisecond, with real input sent while it talks. See bench/selftalk_soak.sh.
-#include "files/heap_policy.h"
+#include "chat/main_window.h"
+#include "chat/run_window.h"
 #include "files/kb_paths.h"
 #include "files/path_map.h"
-#include "main_window.h"
-#include "run_window.h"
 #include "soak_run.h"
+#include "talk/heap_policy.h"
 
 #include <cstdlib>
 #include <filesystem>

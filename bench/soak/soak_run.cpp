@@ -1,10 +1,10 @@
 #include "soak_run.h"
 
-#include "dialogue_pane.h"
-#include "editor_dialog.h"
-#include "main_window.h"
+#include "chat/dialogue_pane.h"
+#include "chat/editor_dialog.h"
+#include "chat/main_window.h"
+#include "chat/spin_edit.h"
 #include "soak_stats.h"
-#include "spin_edit.h"
 #include "x_input.h"
 
 #include <X11/keysym.h>

@@ -30,7 +30,7 @@ class Dialogue {
 
     const TextFormat& insertionFormat() const { return insertion_; }
     void setInsertionFormat(const TextFormat& format) { insertion_ = format; }
-    void setInsertionColor(Color color) { insertion_.color = color; }
+    void setInsertionColour(Colour colour) { insertion_.colour = colour; }
 
     // Adds the text in the current insertion format; every line break (CR LF,
     // a lone CR or LF) starts a further line, as in a rich-text pane.

@@ -111,11 +111,11 @@ void Engine::drawReply(const char* path) {
 
 void Engine::showAndRecord(const std::string& shown) {
     host_.playCue(Cue::UserLine);
-    dialogue_.setInsertionFormat({appearance_.userColor, appearance_.userFont});
+    dialogue_.setInsertionFormat({appearance_.userColour, appearance_.userFont});
     dialogue_.appendToPane(shown);
     dialogue_.appendToTranscript(kUserPrefix + shown);
     host_.playCue(Cue::Reply);
-    dialogue_.setInsertionFormat({appearance_.replyColor, appearance_.replyFont});
+    dialogue_.setInsertionFormat({appearance_.replyColour, appearance_.replyFont});
     dialogue_.appendToPane(state_.replyText);
     dialogue_.appendToTranscript(kReplyPrefix + state_.replyText);
 }
@@ -143,7 +143,7 @@ bool Engine::idleTick() {
         return false;
     }
     drawReply(paths::kPause);
-    dialogue_.setInsertionColor(appearance_.backgroundColor);
+    dialogue_.setInsertionColour(appearance_.backgroundColour);
     dialogue_.appendToPane(state_.replyText);
     host_.playCue(Cue::Reply);
     state_.idleTicks = 0;
@@ -151,14 +151,14 @@ bool Engine::idleTick() {
 }
 
 void Engine::switchToCpuUser() {
-    dialogue_.setInsertionColor(kTeal);
+    dialogue_.setInsertionColour(kTeal);
     dialogue_.appendToPane(ru("Сервис:   // Режим диалога Cpu\\User."));
     dialogue_.appendToPane("");
     mode_ = Mode::CpuUser;
 }
 
 void Engine::switchToCpuCpu() {
-    dialogue_.setInsertionColor(kTeal);
+    dialogue_.setInsertionColour(kTeal);
     dialogue_.appendToPane(ru("Сервис:   // Режим диалога Cpu\\Cpu."));
     mode_ = Mode::CpuCpu;
 }

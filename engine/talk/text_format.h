@@ -6,11 +6,11 @@
 namespace besedka {
 
 // A colour in the 0x00BBGGRR form (0xC0C0C0 is silver, 0 is black).
-using Color = std::uint32_t;
+using Colour = std::uint32_t;
 
-inline constexpr Color kBlack = 0x000000;
-inline constexpr Color kSilver = 0xC0C0C0;
-inline constexpr Color kTeal = 0x808000;
+inline constexpr Colour kBlack = 0x000000;
+inline constexpr Colour kSilver = 0xC0C0C0;
+inline constexpr Colour kTeal = 0x808000;
 
 struct FontSpec {
     std::string face = "MS Sans Serif";
@@ -23,7 +23,7 @@ struct FontSpec {
 
 // The attributes that text added to the dialogue pane takes.
 struct TextFormat {
-    Color color = kBlack;
+    Colour colour = kBlack;
     FontSpec font;
 
     bool operator==(const TextFormat&) const = default;

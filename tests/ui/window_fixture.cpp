@@ -1,6 +1,6 @@
 #include "window_fixture.h"
 
-#include "design_font.h"
+#include "common/design_font.h"
 #include "files/path_map.h"
 #include "files/string_list.h"
 
@@ -35,7 +35,7 @@ template <typename T> std::optional<T> nextAnswer(std::deque<std::optional<T>>& 
 
 } // namespace
 
-std::optional<Color> FakeDialogs::chooseColor(QWidget*, Color initial, const QString& title) {
+std::optional<Colour> FakeDialogs::chooseColour(QWidget*, Colour initial, const QString& title) {
     if (onOpen) {
         onOpen();
     }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "about_box.h"
-#include "dialogs.h"
-#include "editor_dialog.h"
+#include "chat/about_box.h"
+#include "chat/editor_dialog.h"
+#include "chat/main_window.h"
+#include "chat/sound_player.h"
+#include "common/dialogs.h"
 #include "files/file_store.h"
-#include "main_window.h"
-#include "sound_player.h"
 #include "talk/clock.h"
 #include "temp_dir.h"
 
@@ -41,14 +41,15 @@ class FakeDialogs final : public Dialogs {
     };
 
     void showError(QWidget* parent, const QString& message) override;
-    std::optional<Color> chooseColor(QWidget* parent, Color initial, const QString& title) override;
+    std::optional<Colour> chooseColour(QWidget* parent, Colour initial,
+                                       const QString& title) override;
     std::optional<FontSpec> chooseFont(QWidget* parent, const FontSpec& initial,
                                        bool sizeFixedAt8) override;
 
     QStringList errors;
-    std::deque<std::optional<Color>> colourAnswers;
+    std::deque<std::optional<Colour>> colourAnswers;
     std::deque<std::optional<FontSpec>> fontAnswers;
-    std::vector<Color> colourRequests; // the colour each colour dialog opened on
+    std::vector<Colour> colourRequests; // the colour each colour dialog opened on
     QStringList colourTitles;
     std::vector<FontRequest> fontRequests;
     // Runs as each colour or font dialog opens.

@@ -1,0 +1,403 @@
+// The knowledge window driven as a user drives it, on a temporary working
+// directory: the outline, the search, corrections, forgetting, restoring a
+// backup and following another process's changes.
+#include "files/directory_lock.h"
+#include "files/file_store.h"
+#include "files/kb_paths.h"
+#include "files/path_map.h"
+#include "files/string_list.h"
+#include "knowledge/knowledge_dialogs.h"
+#include "knowledge/knowledge_window.h"
+#include "knowledge/outline_model.h"
+#include "temp_dir.h"
+#include "text/cp1251.h"
+#include "window_fixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <chrono>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace besedka {
+
+using testing::part;
+using testing::typeText;
+using testing::WorkDir;
+
+namespace {
+
+// Answers every question at once from a queue (yes when it is empty) and
+// keeps what it was told.
+class FakeKnowledgeDialogs final : public KnowledgeDialogs {
+  public:
+    bool confirm(QWidget*, const QString& question) override {
+        questions << question;
+        const bool yes = answers.empty() || answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
+        }
+        return yes;
+    }
+    void inform(QWidget*, const QString& message) override { messages << message; }
+    void showError(QWidget*, const QString& message) override { errors << message; }
+    std::optional<QString> askText(QWidget*, const QString& label) override {
+        questions << label;
+        return texts.empty() ? std::nullopt : std::optional(texts.takeFirst());
+    }
+
+    std::optional<QString> chooseFileToOpen(QWidget*, const QString&, const QString&) override {
+        return chosen();
+    }
+    std::optional<QString> chooseFileToSave(QWidget*, const QString&, const QString&,
+                                            const QString&) override {
+        return chosen();
+    }
+    std::optional<QString> chooseDirectory(QWidget*, const QString&) override { return chosen(); }
+    std::unique_ptr<Progress> showProgress(QWidget*, const QString&) override {
+        struct Steps final : Progress {
+            explicit Steps(bool cancel) : cancel_(cancel) {}
+            bool step(std::size_t, std::size_t) override { return !cancel_; }
+            bool cancel_;
+        };
+        return std::make_unique<Steps>(cancelProgress);
+    }
+
+    QStringList questions, messages, errors, texts, paths;
+    std::deque<bool> answers;
+    bool cancelProgress = false;
+
+  private:
+    std::optional<QString> chosen() {
+        return paths.empty() ? std::nullopt : std::optional(paths.takeFirst());
+    }
+};
+
+QStringList texts(std::initializer_list<const char*> utf8) {
+    QStringList list;
+    for (const char* text : utf8) {
+        list << QString::fromUtf8(text);
+    }
+    return list;
+}
+
+// Line 2 skips a level and still hangs under line 1; line 4 under line 3.
+const std::vector<std::string> kTree{
+    "Заголовок",
+    "ПРИВЕТ^Привет!;Здравствуй.;",
+    "__КАК ДЕЛА?^Хорошо.;",
+    "_ЧТО НОВОГО?^Ничего.;",
+    "__А У ТЕБЯ?^Тоже ничего.;",
+    "ПОКА^До встречи.;",
+    "_УЖЕ?^Да.;",
+};
+
+} // namespace
+
+class KnowledgeWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state_.path().string()));
+        workdir_ = std::make_unique<WorkDir>();
+        writeTree(kTree);
+        dialogs_ = std::make_unique<FakeKnowledgeDialogs>();
+        window_ = std::make_unique<KnowledgeWindow>(PathMap(workdir_->root()), *dialogs_);
+        tester_ = std::make_unique<QAbstractItemModelTester>(
+            view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        window_->show();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    void cleanup() {
+        tester_.reset();
+        window_.reset();
+        dialogs_.reset();
+        workdir_.reset();
+    }
+
+    void placesEachLineUnderTheNearestShallowerOne() {
+        QCOMPARE(window_->windowTitle().left(12), QStringLiteral("База знаний "));
+        const QAbstractItemModel& model = *view()->model();
+        QCOMPARE(keysUnder(QModelIndex()), texts({"ПРИВЕТ", "ПОКА"}));
+        const QModelIndex greeting = model.index(0, 0);
+        QCOMPARE(keysUnder(greeting), texts({"КАК ДЕЛА?", "ЧТО НОВОГО?"}));
+        QCOMPARE(keysUnder(model.index(1, 0, greeting)), texts({"А У ТЕБЯ?"}));
+        QCOMPARE(model.index(0, OutlineModel::AnswersColumn).data().toInt(), 2);
+        QCOMPARE(model.index(1, OutlineModel::NumberColumn).data().toInt(), 6);
+        QCOMPARE(part<QLabel>(*window_, "linesFigure")->text(), QStringLiteral("Выучено фраз: 6"));
+        QCOMPARE(part<QLabel>(*window_, "rootsFigure")->text(), QStringLiteral("Корневых: 2"));
+        QCOMPARE(part<QLabel>(*window_, "answersFigure")->text(), QStringLiteral("Ответов: 7"));
+
+        selectLine(model.index(1, 0));
+        QCOMPARE(answers(), texts({"До встречи."}));
+    }
+
+    void searchFoldsCaseAndKeepsTheWayToMatches() {
+        typeText(part<QLineEdit>(*window_, "searchField"), QStringLiteral("ничего"));
+        QTRY_COMPARE(part<QLabel>(*window_, "matchCount")->text(), QStringLiteral("Найдено: 2"));
+        const QAbstractItemModel& model = *view()->model();
+        QCOMPARE(keysUnder(QModelIndex()), texts({"ПРИВЕТ"}));
+        QCOMPARE(keysUnder(model.index(0, 0)), texts({"ЧТО НОВОГО?"}));
+        QVERIFY(view()->isExpanded(model.index(0, 0)));
+        QCOMPARE(answers(), texts({"Ничего."})); // the first match is current
+
+        part<QLineEdit>(*window_, "searchField")->clear();
+        QTRY_COMPARE(keysUnder(QModelIndex()), texts({"ПРИВЕТ", "ПОКА"}));
+        QVERIFY(part<QLabel>(*window_, "matchCount")->text().isEmpty());
+    }
+
+    void refusesTextsTheGrammarCannotHold() {
+        const std::vector<std::string> before = treeLines();
+        selectLine(view()->model()->index(0, 0));
+        QTest::keyClick(view(), Qt::Key_F2);
+        QWidget* editor = QApplication::focusWidget();
+        QVERIFY(qobject_cast<QLineEdit*>(editor) != nullptr);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        typeText(editor, QStringLiteral("здравствуй^"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(dialogs_->errors.size(), 1);
+        QVERIFY(dialogs_->errors.front().contains(QStringLiteral("«^»")));
+
+        dialogs_->texts << QStringLiteral("Ответ; и ещё");
+        QTest::mouseClick(part<QPushButton>(*window_, "addAnswerButton"), Qt::LeftButton);
+        QCOMPARE(dialogs_->errors.size(), 2);
+        QCOMPARE(treeLines(), before);
+        QCOMPARE(answers(), texts({"Привет!", "Здравствуй."}));
+    }
+
+    void correctsKeysAndAnswersInPlace() {
+        selectLine(view()->model()->index(1, 0));
+        QTest::keyClick(view(), Qt::Key_F2);
+        QWidget* editor = QApplication::focusWidget();
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        typeText(editor, QStringLiteral("до свидания"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(treeLines()[5], std::string("ДО СВИДАНИЯ^До встречи.;"));
+
+        dialogs_->texts << QStringLiteral("Счастливо!");
+        QTest::mouseClick(part<QPushButton>(*window_, "addAnswerButton"), Qt::LeftButton);
+        QCOMPARE(treeLines()[5], std::string("ДО СВИДАНИЯ^До встречи.;Счастливо!;"));
+
+        QListWidget* list = part<QListWidget>(*window_, "answerList");
+        list->setFocus();
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_F2);
+        editor = QApplication::focusWidget();
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        typeText(editor, QStringLiteral("Пока-пока."));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(treeLines()[5], std::string("ДО СВИДАНИЯ^Пока-пока.;Счастливо!;"));
+
+        list->setFocus();
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(treeLines()[5], std::string("ДО СВИДАНИЯ^Пока-пока.;"));
+        QCOMPARE(treeLines().size(), kTree.size()); // nothing else moved
+        QCOMPARE(view()->currentIndex().data().toString(), QStringLiteral("ДО СВИДАНИЯ"));
+    }
+
+    void forgetsALineWithItsBranch() {
+        const QModelIndex greeting = view()->model()->index(0, 0);
+        selectLine(view()->model()->index(1, 0, greeting));
+        dialogs_->answers = {false};
+        QTest::keyClick(view(), Qt::Key_Delete);
+        QCOMPARE(treeLines().size(), kTree.size()); // answered no
+        QTest::keyClick(view(), Qt::Key_Delete);
+        QVERIFY(dialogs_->questions.back().contains(QStringLiteral("2 строки")));
+        QCOMPARE(treeLines(),
+                 (std::vector<std::string>{kTree[0], kTree[1], kTree[2], kTree[5], kTree[6]}));
+        QCOMPARE(keysUnder(view()->model()->index(0, 0)), texts({"КАК ДЕЛА?"}));
+        QVERIFY(dialogs_->errors.isEmpty());
+    }
+
+    // A chat that learned into the line after it was shown keeps its answer.
+    void forgetsNothingWhenTheLineChangedOnDisk() {
+        selectLine(view()->model()->index(1, 0));
+        std::vector<std::string> changed = kTree;
+        changed[5] = "ПОКА^До встречи.;Пока!;";
+        writeTree(changed);
+        QTest::mouseClick(part<QPushButton>(*window_, "forgetButton"), Qt::LeftButton);
+        QCOMPARE(treeLines(), changed);
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QVERIFY(dialogs_->errors.front().contains(QStringLiteral("изменилась на диске")));
+        QCOMPARE(answers(), texts({"До встречи.", "Пока!"})); // the view shows the file
+    }
+
+    // Another program holding Base (a stopped kb command, a flock) makes a
+    // change give up after a moment with a message, instead of freezing the
+    // window until it lets go.
+    void givesUpOnABaseAnotherProgramHolds() {
+        selectLine(view()->model()->index(1, 0));
+        const DirectoryLock held(workdir_->root() / "Base", std::chrono::seconds(0), {});
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(part<QPushButton>(*window_, "forgetButton"), Qt::LeftButton);
+        dialogs_->texts << QStringLiteral("Счастливо!");
+        QTest::mouseClick(part<QPushButton>(*window_, "addAnswerButton"), Qt::LeftButton);
+        QVERIFY(clock.elapsed() < 4000);
+        QCOMPARE(treeLines(), kTree);
+        QCOMPARE(dialogs_->errors.size(), 2);
+        for (const QString& error : dialogs_->errors) {
+            QVERIFY2(error.contains(QStringLiteral("база занята другой программой")),
+                     qPrintable(error));
+        }
+    }
+
+    void restoresABackupAndCanUndoTheRestore() {
+        selectLine(view()->model()->index(1, 0));
+        QTest::keyClick(view(), Qt::Key_Delete);
+        const std::vector<std::string> forgotten = treeLines();
+        QCOMPARE(forgotten.size(), kTree.size() - 2);
+
+        QTest::keyClick(window_.get(), Qt::Key_B, Qt::ControlModifier);
+        auto* dialog = window_->findChild<QDialog*>(QStringLiteral("backupsDialog"));
+        QVERIFY(dialog != nullptr);
+        auto* list = part<QTreeWidget>(*dialog, "backupList");
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("7"));
+        QTest::mouseClick(part<QPushButton>(*dialog, "restoreButton"), Qt::LeftButton);
+        QCOMPARE(treeLines(), kTree);
+        QCOMPARE(keysUnder(QModelIndex()), texts({"ПРИВЕТ", "ПОКА"}));
+
+        QCOMPARE(list->topLevelItemCount(), 2); // the state restored over was backed up
+        list->setCurrentItem(list->topLevelItem(0));
+        QTest::mouseClick(part<QPushButton>(*dialog, "restoreButton"), Qt::LeftButton);
+        QCOMPARE(treeLines(), forgotten);
+        QVERIFY(dialogs_->errors.isEmpty());
+    }
+
+    // Another process saves the tree (a new file renamed into place): the view
+    // follows, keeping the open and the current line.
+    void followsAChangeMadeElsewhere() {
+        const QModelIndex greeting = view()->model()->index(0, 0);
+        view()->expand(greeting);
+        selectLine(view()->model()->index(1, 0, greeting));
+        std::vector<std::string> learned = kTree;
+        learned.insert(learned.begin() + 1, "ЗДРАВСТВУЙ^Привет.;");
+        StringList(toCp1251(learned)).save(FileStore(PathMap(workdir_->root())), paths::kWords);
+        QTRY_COMPARE_WITH_TIMEOUT(keysUnder(QModelIndex()), texts({"ЗДРАВСТВУЙ", "ПРИВЕТ", "ПОКА"}),
+                                  2000);
+        const QModelIndex moved = view()->model()->index(1, 0);
+        QVERIFY(view()->isExpanded(moved));
+        QCOMPARE(view()->currentIndex().data().toString(), QStringLiteral("ЧТО НОВОГО?"));
+        QCOMPARE(view()->currentIndex().parent(), moved);
+        QCOMPARE(part<QLabel>(*window_, "linesFigure")->text(), QStringLiteral("Выучено фраз: 7"));
+    }
+
+    void teachesExportsAndMergesFromTheMenu() {
+        const std::string text = workdir_->path("dialogues.txt").string();
+        std::ofstream(text) << "Как тебя зовут?\nБеседка.\n\nЛюбишь чай?\nОчень!\n";
+        dialogs_->paths << QString::fromStdString(text);
+        dialogs_->cancelProgress = true;
+        trigger("teachItem");
+        QCOMPARE(treeLines(), kTree);
+        QVERIFY(dialogs_->messages.back().contains(QStringLiteral("отменено")));
+        dialogs_->paths << QString::fromStdString(text);
+        dialogs_->cancelProgress = false;
+        trigger("teachItem");
+        QCOMPARE(treeLines().size(), kTree.size() + 2);
+        QVERIFY(keysUnder(QModelIndex()).contains(QStringLiteral("КАК ТЕБЯ ЗОВУТ")));
+
+        // Another working directory that knows one line more merges into this one.
+        WorkDir other;
+        std::vector<std::string> otherTree = kTree;
+        otherTree.push_back("ЧАЙ?^Зелёный.;");
+        writeTree(otherTree, other);
+        dialogs_->paths << QString::fromStdString(other.root().string());
+        trigger("mergeItem");
+        QVERIFY(keysUnder(QModelIndex()).contains(QStringLiteral("ЧАЙ?")));
+
+        const std::string json = workdir_->path("export.json").string();
+        dialogs_->paths << QString::fromStdString(json);
+        trigger("exportItem");
+        std::ifstream in(json);
+        const std::string exported{std::istreambuf_iterator<char>(in), {}};
+        QVERIFY(exported.find("Зелёный.") != std::string::npos);
+        QVERIFY(dialogs_->errors.isEmpty());
+    }
+
+  private:
+    void trigger(const char* item) const { part<QAction>(*window_, item)->trigger(); }
+
+    QTreeView* view() const { return part<QTreeView>(*window_, "outlineView"); }
+
+    QStringList keysUnder(const QModelIndex& parent) const {
+        QStringList keys;
+        for (int row = 0; row < view()->model()->rowCount(parent); ++row) {
+            keys << view()->model()->index(row, 0, parent).data().toString();
+        }
+        return keys;
+    }
+
+    QStringList answers() const {
+        QStringList texts;
+        const auto* list = part<QListWidget>(*window_, "answerList");
+        for (int row = 0; row < list->count(); ++row) {
+            texts << list->item(row)->text();
+        }
+        return texts;
+    }
+
+    // A click on the row, as the user picks a line.
+    void selectLine(const QModelIndex& index) {
+        view()->scrollTo(index);
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, {},
+                          view()->visualRect(index).center());
+        QCOMPARE(view()->currentIndex().internalId(), index.internalId());
+        view()->setFocus();
+    }
+
+    static std::vector<std::string> toCp1251(const std::vector<std::string>& utf8) {
+        std::vector<std::string> lines;
+        for (const std::string& line : utf8) {
+            lines.push_back(utf8ToCp1251(line));
+        }
+        return lines;
+    }
+
+    void writeTree(const std::vector<std::string>& utf8) const { writeTree(utf8, *workdir_); }
+    static void writeTree(const std::vector<std::string>& utf8, const WorkDir& workdir) {
+        std::string text;
+        for (const std::string& line : toCp1251(utf8)) {
+            text += line + "\r\n";
+        }
+        std::ofstream(workdir.path("Base/Words.Dat"), std::ios::binary) << text;
+    }
+
+    std::vector<std::string> treeLines() const {
+        StringList tree;
+        tree.load(FileStore(PathMap(workdir_->root())), paths::kWords);
+        std::vector<std::string> lines;
+        for (const std::string& line : tree.lines()) {
+            lines.push_back(cp1251ToUtf8(line));
+        }
+        return lines;
+    }
+
+    test::TempDir state_;
+    std::unique_ptr<WorkDir> workdir_;
+    std::unique_ptr<FakeKnowledgeDialogs> dialogs_;
+    std::unique_ptr<KnowledgeWindow> window_;
+    std::unique_ptr<QAbstractItemModelTester> tester_;
+};
+
+} // namespace besedka
+
+QTEST_MAIN(besedka::KnowledgeWindowTest)
+#include "test_knowledge_window.moc"

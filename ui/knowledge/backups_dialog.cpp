@@ -1,0 +1,120 @@
+#include "knowledge/backups_dialog.h"
+
+#include "common/qt_text.h"
+#include "curation/backup_sets.h"
+#include "curation/curation_error.h"
+#include "files/file_error.h"
+#include "knowledge/curation_text.h"
+#include "knowledge/knowledge_dialogs.h"
+
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace besedka {
+namespace {
+
+constexpr int kStampRole = Qt::UserRole;
+
+// "2026-12-07_12-30-05.123" as "07.12.2026 12:30:05".
+QString shownTime(const std::string& stamp) {
+    const QString text = QString::fromStdString(stamp);
+    const QDateTime time = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd_HH-mm-ss.zzz"));
+    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : text;
+}
+
+} // namespace
+
+BackupsDialog::BackupsDialog(const std::filesystem::path& workdir, KnowledgeDialogs& dialogs,
+                             QWidget* parent)
+    : QDialog(parent), workdir_(workdir), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("backupsDialog"));
+    setWindowTitle(QStringLiteral("Резервные копии"));
+    auto* label = new QLabel(QStringLiteral("&Копии базы, снятые перед изменениями:"), this);
+    list_ = new QTreeWidget(this);
+    list_->setObjectName(QStringLiteral("backupList"));
+    list_->setAccessibleName(QStringLiteral("Резервные копии"));
+    list_->setRootIsDecorated(false);
+    list_->setHeaderLabels(
+        {QStringLiteral("Время"), QStringLiteral("Файлов"), QStringLiteral("Строк дерева")});
+    list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    label->setBuddy(list_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    restoreButton_ =
+        buttons->addButton(QStringLiteral("&Восстановить"), QDialogButtonBox::ActionRole);
+    restoreButton_->setObjectName(QStringLiteral("restoreButton"));
+    restoreButton_->setAccessibleName(QStringLiteral("Восстановить"));
+    QPushButton* close = buttons->addButton(QDialogButtonBox::Close);
+    close->setObjectName(QStringLiteral("closeButton"));
+    connect(restoreButton_, &QPushButton::clicked, this, &BackupsDialog::restoreChosen);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(list_, &QTreeWidget::itemActivated, this, &BackupsDialog::restoreChosen);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(list_, 1);
+    layout->addWidget(buttons);
+    resize(460, 320);
+    listBackups();
+}
+
+void BackupsDialog::listBackups() {
+    list_->clear();
+    std::vector<BackupSummary> summaries;
+    try {
+        summaries = backupSummaries(backupFolderOf(workdir_));
+    } catch (const CurationError& error) {
+        dialogs_.showError(this, curationSentence(error));
+    }
+    for (auto it = summaries.rbegin(); it != summaries.rend(); ++it) {
+        auto* item = new QTreeWidgetItem(list_);
+        item->setText(0, shownTime(it->stamp));
+        item->setText(1, QString::number(static_cast<qulonglong>(it->files)));
+        item->setText(2, it->treeLines ? QString::number(static_cast<qulonglong>(*it->treeLines))
+                                       : QStringLiteral("—"));
+        item->setData(0, kStampRole, QString::fromStdString(it->stamp));
+    }
+    if (list_->topLevelItemCount() > 0) {
+        list_->setCurrentItem(list_->topLevelItem(0));
+    }
+    restoreButton_->setEnabled(list_->topLevelItemCount() > 0);
+    list_->setFocus();
+}
+
+void BackupsDialog::restoreChosen() {
+    const QTreeWidgetItem* item = list_->currentItem();
+    if (item == nullptr) {
+        return;
+    }
+    const QString stamp = item->data(0, kStampRole).toString();
+    if (!dialogs_.confirm(this, QStringLiteral("Вернуть базу к копии от %1? Нынешнее состояние "
+                                               "сначала сохранится в новой копии, так что это "
+                                               "можно будет отменить.")
+                                    .arg(item->text(0)))) {
+        return;
+    }
+    try {
+        restoreBackup(workdir_, stamp.toStdString(), windowFeedback());
+    } catch (const CurationError& error) {
+        dialogs_.showError(this,
+                           QStringLiteral("Копия не восстановлена: ") + curationMessage(error));
+        listBackups();
+        return;
+    } catch (const FileError& error) {
+        dialogs_.showError(this,
+                           QStringLiteral("Копия не восстановлена: ") + toQString(error.what()));
+        listBackups();
+        return;
+    }
+    listBackups();
+    emit restored();
+    dialogs_.inform(
+        this, QStringLiteral("База возвращена к копии от %1.").arg(shownTime(stamp.toStdString())));
+}
+
+} // namespace besedka
