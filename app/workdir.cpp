@@ -1,9 +1,16 @@
 #include "workdir.h"
 
+#include "files/atomic_file.h"
 #include "files/path_map.h"
 
+#include <stdlib.h>
+
+#include <algorithm>
+
 #include <cstdlib>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace besedka {
 namespace fs = std::filesystem;
@@ -66,21 +73,95 @@ std::optional<fs::path> findStarterData(const WorkdirEnvironment& environment) {
     return std::nullopt;
 }
 
-int copyMissingFiles(const fs::path& from, const fs::path& to) {
-    int copied = 0;
+namespace {
+
+constexpr std::string_view kStagingPrefix = ".besedka-starter-";
+
+// Copies the files of `from` into the new folder `stage`, each written and
+// flushed with its folder, keeping each file's mode.
+void stageCopy(const fs::path& from, const fs::path& stage) {
     std::error_code error;
     for (fs::recursive_directory_iterator it(from, error), end; !error && it != end;
          it.increment(error)) {
-        const fs::path target = to / it->path().lexically_relative(from);
+        const fs::path target = stage / it->path().lexically_relative(from);
         if (it->is_directory(error)) {
             fs::create_directories(target, error);
-        } else if (it->is_regular_file(error) && !fs::exists(target, error) && !error) {
-            fs::create_directories(target.parent_path(), error);
-            if (fs::copy_file(it->path(), target, fs::copy_options::skip_existing, error)) {
-                ++copied;
+        } else if (it->is_regular_file(error)) {
+            std::error_code unread;
+            if (const auto bytes = readWholeFile(it->path(), unread)) {
+                fs::create_directories(target.parent_path(), error);
+                writeFileAtomically(target, *bytes, it->path());
             }
         }
     }
+}
+
+// How many regular files `path` is or holds.
+int filesAt(const fs::path& path) {
+    std::error_code error;
+    if (!fs::is_directory(path, error)) {
+        return 1;
+    }
+    int files = 0;
+    for (fs::recursive_directory_iterator it(path, error), end; !error && it != end;
+         it.increment(error)) {
+        files += it->is_regular_file(error) ? 1 : 0;
+    }
+    return files;
+}
+
+// Moves what `stage` holds and `to` lacks into `to`, a folder at a time where
+// `to` lacks the folder, and Base last: its arrival says the copy is whole.
+int moveMissing(const fs::path& stage, const fs::path& to) {
+    std::vector<fs::directory_entry> entries;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(stage, error)) {
+        entries.push_back(entry);
+    }
+    std::stable_partition(entries.begin(), entries.end(), [](const fs::directory_entry& entry) {
+        return !sameFileName(entry.path().filename().string(), "Base");
+    });
+    int moved = 0;
+    for (const auto& entry : entries) {
+        const fs::path target = PathMap(to).resolve(entry.path().filename().string());
+        if (!fs::exists(target, error)) {
+            fs::rename(entry.path(), to / entry.path().filename(), error);
+            moved += error ? 0 : filesAt(to / entry.path().filename());
+        } else if (entry.is_directory(error) && fs::is_directory(target, error)) {
+            moved += moveMissing(entry.path(), target);
+        }
+    }
+    syncDirectory(to);
+    return moved;
+}
+
+} // namespace
+
+int copyMissingFiles(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    const bool created = fs::create_directories(to, error);
+    if (error) {
+        return 0;
+    }
+    if (created) {
+        syncDirectory(to.parent_path());
+    }
+    // Stages of runs killed before they were moved into place.
+    for (const auto& entry : fs::directory_iterator(to, error)) {
+        if (entry.path().filename().string().starts_with(kStagingPrefix)) {
+            fs::remove_all(entry.path(), error);
+        }
+    }
+    std::string pattern = (to / kStagingPrefix).string() + "XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        return 0;
+    }
+    const fs::path stage(pattern);
+    stageCopy(from, stage);
+    syncDirectory(stage);
+    const int copied = moveMissing(stage, to);
+    fs::remove_all(stage, error);
+    syncDirectory(to);
     return copied;
 }
 

@@ -25,8 +25,10 @@ std::filesystem::path userDataDirectory(const WorkdirEnvironment& environment);
 // The first candidate that holds starter data (a Base folder).
 std::optional<std::filesystem::path> findStarterData(const WorkdirEnvironment& environment);
 
-// Copies every file of `from` that `to` lacks; never overwrites. Returns the
-// number of files copied.
+// Copies every file of `from` that `to` lacks; never overwrites. The copy is
+// built and flushed in a hidden folder inside `to` and moved into place with
+// Base last, so that a kill or a power loss leaves either no Base (the next
+// start fills it again) or a whole one. Returns the number of files copied.
 int copyMissingFiles(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // The working directory: the given one; else the current directory when it

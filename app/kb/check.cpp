@@ -44,6 +44,9 @@ int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
     if (report.restoreCutShort) {
         out << ", a restore cut short";
     }
+    if (report.emptyTree) {
+        out << ", " << paths::kWords << " is empty";
+    }
     if (report.strayBraces > 0) {
         out << ", " << report.strayBraces << " stray \"}\" in RTF files";
     }

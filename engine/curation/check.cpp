@@ -92,6 +92,7 @@ void checkTree(const FileStore& files, CheckReport& report) {
     }
     report.treeLines = tree.count();
     if (tree.count() == 0) {
+        report.emptyTree = true;
         report.findings.push_back(
             {paths::kWords, std::nullopt,
              "empty: no header line (learning writes an empty one before the first phrase)"});

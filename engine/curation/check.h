@@ -24,8 +24,11 @@ struct CheckReport {
     std::size_t broken = 0;       // tree lines that break the grammar
     std::size_t suspicious = 0;   // keys without a letter or digit
     bool restoreCutShort = false; // Base may hold a mix of two backups
+    bool emptyTree = false;       // what a power loss leaves of a tree never flushed
 
-    bool ok() const { return absent == 0 && broken == 0 && strayBraces == 0 && !restoreCutShort; }
+    bool ok() const {
+        return absent == 0 && broken == 0 && strayBraces == 0 && !restoreCutShort && !emptyTree;
+    }
 };
 
 // Whether every file of the working directory is there and readable, which

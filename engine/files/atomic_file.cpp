@@ -73,17 +73,6 @@ void closeInBackground(int fd) {
     }
 }
 
-// Makes a rename in the directory durable. A directory that cannot be opened
-// (no read permission) or a file system without directory syncs is left as
-// it is; a failed sync is a failed save.
-std::error_code syncDirectory(const fs::path& directory) {
-    const FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid() && ::fsync(dir.get()) != 0 && errno != EINVAL) {
-        return lastError();
-    }
-    return {};
-}
-
 // A FIFO or a device takes the bytes as they are; it is never replaced. A FIFO
 // without a reader is refused rather than waited for.
 std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
@@ -180,6 +169,14 @@ std::size_t removeTemporariesOf(const fs::path& file) {
 }
 
 } // namespace
+
+std::error_code syncDirectory(const fs::path& directory) {
+    const FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid() && ::fsync(dir.get()) != 0 && errno != EINVAL) {
+        return lastError();
+    }
+    return {};
+}
 
 fs::path directoryOf(const fs::path& path) {
     return path.has_parent_path() ? path.parent_path() : fs::path(".");

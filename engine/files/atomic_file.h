@@ -36,6 +36,12 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path,
 std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                                     const std::filesystem::path& model = {});
 
+// Makes the renames and new entries in `directory` durable (a power loss
+// keeps them). A directory that cannot be opened (no read permission) or a
+// file system without directory syncs is left as it is; a failed sync is a
+// failed save.
+std::error_code syncDirectory(const std::filesystem::path& directory);
+
 // Removes the temporary files that killed saves left beside the files of
 // `directory` (or beside the targets of its symbolic links). Only safe while
 // no save into those files runs, that is under the knowledge base's lock.

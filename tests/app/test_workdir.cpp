@@ -1,3 +1,4 @@
+#include "curation/check.h"
 #include "engine_fixture.h"
 #include "platform_choice.h"
 #include "workdir.h"
@@ -65,6 +66,30 @@ TEST_F(Workdir, CopyNeverOverwrites) {
     std::ofstream(target.path() / "Base" / "Words.Dat") << "mine";
     EXPECT_EQ(copyMissingFiles(starter_.path(), target.path()), 1);
     EXPECT_EQ(contents(target.path() / "Base" / "Words.Dat"), "mine");
+}
+
+// What a killed or powered-off first start may leave: a stage never moved
+// into place, some folders moved but no Base. The next start completes it;
+// a tree zeroed by a power loss is a problem kb check names.
+TEST_F(Workdir, AnInterruptedFirstStartIsCompletedAndAnEmptyTreeIsAProblem) {
+    const fs::path starter = fs::path(BESEDKA_SOURCE_DIR) / "data";
+    environment_.starterCandidates = {starter};
+    const fs::path data = home_.path() / ".local" / "share" / "besedka";
+    fs::create_directories(data / ".besedka-starter-AbC123" / "Base");
+    std::ofstream(data / ".besedka-starter-AbC123" / "Base" / "Words.Dat") << "half";
+    fs::create_directories(data / "D");
+    std::ofstream(data / "D" / "Mine.Dat") << "mine";
+
+    EXPECT_EQ(chooseWorkdir(std::nullopt, environment_), data);
+    EXPECT_EQ(contents(data / "Base" / "Words.Dat"), contents(starter / "Base" / "Words.Dat"));
+    EXPECT_EQ(contents(data / "D" / "Mine.Dat"), "mine");
+    EXPECT_EQ(contents(data / "D" / "Txt.Dat"), contents(starter / "D" / "Txt.Dat"));
+    for (const auto& entry : fs::directory_iterator(data)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+    }
+    EXPECT_TRUE(checkWorkingDirectory(FileStore{PathMap(data)}).ok());
+    std::ofstream(data / "Base" / "Words.Dat", std::ios::trunc).flush();
+    EXPECT_FALSE(checkWorkingDirectory(FileStore{PathMap(data)}).ok());
 }
 
 TEST_F(Workdir, NoStarterDataLeavesAnEmptyChoice) {

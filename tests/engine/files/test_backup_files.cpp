@@ -101,9 +101,7 @@ TEST_F(RestoreJournal, NothingIsWrittenWhenTheBackupFirstFailsOrTheCopyIsDamaged
 TEST_F(RestoreJournal, AFailedFilePutsBaseBackAsItWas) {
     fs::remove(base / "X.Dat");
     fs::create_directory(base / "X.Dat"); // cannot be replaced by a file
-    const auto undo = [&] {
-        return backupOf(folder / "undo", {{"Words.Dat", "new tree"}});
-    };
+    const auto undo = [&] { return backupOf(folder / "undo", {{"Words.Dat", "new tree"}}); };
     const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base, folder, undo);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, "X.Dat");
