@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace besedka {
 namespace fs = std::filesystem;
@@ -176,6 +177,26 @@ std::error_code syncDirectory(const fs::path& directory) {
         return lastError();
     }
     return {};
+}
+
+void createDirectoriesDurably(const fs::path& directory) {
+    std::vector<fs::path> missing;
+    for (fs::path level = directory; !level.empty() && !fs::exists(level);
+         level = level.parent_path()) {
+        missing.push_back(level);
+        if (level == level.parent_path()) {
+            break;
+        }
+    }
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+        std::error_code reason;
+        if (!fs::create_directory(*level, reason) && reason) {
+            throw fs::filesystem_error("cannot create the folder", *level, reason);
+        }
+        if (const auto unsynced = syncDirectory(directoryOf(*level))) {
+            throw fs::filesystem_error("cannot flush the folder", directoryOf(*level), unsynced);
+        }
+    }
 }
 
 fs::path directoryOf(const fs::path& path) {

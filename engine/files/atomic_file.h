@@ -42,6 +42,11 @@ std::error_code writeFileAtomically(const std::filesystem::path& path, std::stri
 // failed save.
 std::error_code syncDirectory(const std::filesystem::path& directory);
 
+// Creates `directory` and any missing folders above it, syncing the parent of
+// each new one so that a power loss keeps it; throws
+// std::filesystem::filesystem_error.
+void createDirectoriesDurably(const std::filesystem::path& directory);
+
 // Removes the temporary files that killed saves left beside the files of
 // `directory` (or beside the targets of its symbolic links). Only safe while
 // no save into those files runs, that is under the knowledge base's lock.

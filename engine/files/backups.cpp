@@ -233,7 +233,7 @@ std::string readCopy(const fs::path& copy) {
 } // namespace
 
 std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::path& workdir) {
-    fs::create_directories(folder);
+    createDirectoriesDurably(folder);
     recordOrigin(folder, workdir);
     // Copied aside first and renamed whole, so that a killed run leaves no
     // backup that looks complete.
@@ -300,6 +300,11 @@ void retireOldBackups(const fs::path& folder, const std::vector<std::string>& ke
         std::error_code error;
         fs::rename(folder / stamps[i], fs::path(retired) / stamps[i], error);
         --excess;
+    }
+    // The renames reach the disk before any file goes, so that a power loss
+    // never leaves a backup listed under its stamp with part of its files.
+    if (syncDirectory(folder)) {
+        return;
     }
     removeLeftovers(folder);
 }

@@ -41,11 +41,13 @@ std::optional<std::vector<std::string>> readJournal(const fs::path& folder) {
     return recordLines(*text); // nothing when cut short before it was whole
 }
 
+// The removal reaches the disk before the restore is reported done: a journal
+// that came back after a power loss would restore again over later changes.
 std::error_code removeJournal(const fs::path& folder) {
     if (::unlink((folder / kJournal).c_str()) != 0 && errno != ENOENT) {
         return {errno, std::system_category()};
     }
-    return {};
+    return syncDirectory(folder);
 }
 
 // A file that Base holds as the backup has it stays as it is, so that one
