@@ -340,6 +340,13 @@ std::string knowledgeJson(const KnowledgeContent& content) {
 }
 
 KnowledgeContent parseKnowledgeJson(std::string_view json) {
+    // The parser takes a NUL byte for the end of the input: whatever followed
+    // one would pass unread.
+    if (const std::size_t nul = json.find('\0'); nul != std::string_view::npos) {
+        throw CurationError("not a besedka-knowledge document: a NUL byte, which JSON text "
+                            "never holds (byte " +
+                            std::to_string(nul + 1) + ")");
+    }
     DocumentReader reader;
     Json::sax_parse(json, &reader);
     reader.finish();

@@ -62,6 +62,11 @@ said=$(echo '{"format": "besedka-knowledge", "version": 1, "tree": [{"line": "h"
     "$besedka" kb import - "$target" 2>&1)
 check "import: a bad record is refused" test $? = 1
 check "import: its position is named" contains "$said" "tree[1].key"
+before=$(all_lines "$target")
+said=$({ "$besedka" kb export "$starter"; printf '\0garbage{{{'; } | "$besedka" kb import - "$target" 2>&1)
+check "import: a document with a NUL and garbage after it is refused" test $? = 1
+check "import: the NUL is named and nothing written" \
+    test "$(all_lines "$target")" = "$before" -a "${said#*NUL byte}" != "$said"
 
 # Merge: A into B twice is A into B once, from a directory or an export.
 merged=$(copy merged)
