@@ -397,6 +397,8 @@ TEST_F(KbChanges, ForgetRemovesLinesWithTheirBranches) {
         EXPECT_EQ(run.status, 1) << refused.back();
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(countLines(run.err), 1u) << run.err;
+        // A refusal names no file, so not the working directory either.
+        EXPECT_EQ(run.err.find("(working directory"), std::string::npos) << run.err;
     }
     EXPECT_EQ(kbHere({"forget"}).status, 2);
     EXPECT_EQ(kbHere({"forget", "2", "--bogus"}).status, 2);
