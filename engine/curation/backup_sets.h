@@ -11,8 +11,8 @@
 
 namespace besedka {
 
-// The folder of a working directory's backups; CurationError when there is
-// no state home to hold it.
+// The folder of a working directory's backups, as findBackupFolder finds it;
+// CurationError when there is no state home to hold it.
 std::filesystem::path backupFolderOf(const std::filesystem::path& workdir);
 
 struct BackupSummary {

@@ -171,7 +171,7 @@ std::optional<fs::path> backupsRoot() {
     return *home / "besedka" / "backups";
 }
 
-std::optional<fs::path> backupFolder(const fs::path& workdir) {
+std::optional<fs::path> findBackupFolder(const fs::path& workdir) {
     const auto root = backupsRoot();
     if (!root) {
         return std::nullopt;
@@ -311,7 +311,7 @@ std::optional<TakenBackup> backUpKnowledgeBase(const fs::path& workdir, const fs
             report(problem);
         }
     };
-    const auto folder = backupFolder(workdir);
+    const auto folder = findBackupFolder(workdir);
     if (!folder) {
         tell("no backup made: neither XDG_STATE_HOME nor HOME is set");
         return std::nullopt;

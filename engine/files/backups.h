@@ -26,7 +26,7 @@ inline constexpr std::size_t kBackupsKept = 10;
 // The folder of the working directory's backups, or nothing when there is no
 // state home (neither XDG_STATE_HOME nor HOME is set). Its name is cut to fit
 // a file name's 255 bytes.
-std::optional<std::filesystem::path> backupFolder(const std::filesystem::path& workdir);
+std::optional<std::filesystem::path> findBackupFolder(const std::filesystem::path& workdir);
 
 // The folder that holds every working directory's backup folder.
 std::optional<std::filesystem::path> backupsRoot();

@@ -142,7 +142,7 @@ std::optional<fs::path> unfinishedRestore(const fs::path& folder) {
 
 std::optional<PlacementFailure> finishUnfinishedRestore(const fs::path& workdir,
                                                         const fs::path& base) {
-    const auto folder = backupFolder(workdir);
+    const auto folder = findBackupFolder(workdir);
     const auto journal = folder ? readJournal(*folder) : std::nullopt;
     if (!journal) {
         return std::nullopt;
