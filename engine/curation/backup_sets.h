@@ -29,7 +29,8 @@ std::vector<BackupSummary> backupSummaries(const std::filesystem::path& folder);
 // The backup that a restore killed or failed midway was putting in place,
 // if one was: Base may then hold a mix of two states until the next run that
 // changes Base finishes it.
-std::optional<std::filesystem::path> unfinishedRestoreOf(const std::filesystem::path& folder);
+[[nodiscard]] std::optional<std::filesystem::path>
+unfinishedRestoreOf(const std::filesystem::path& folder);
 
 // One working directory's backups, as `kb backups --all` lists them.
 struct BackupSet {

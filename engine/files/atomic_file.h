@@ -20,8 +20,8 @@ std::filesystem::path followLinks(std::filesystem::path path, std::error_code& r
 // Whole contents of a regular file. Anything else (missing, a directory, a
 // FIFO, a device, no permission) gives nothing, with the reason in `reason`;
 // opening never waits for a writer.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path,
-                                         std::error_code& reason);
+[[nodiscard]] std::optional<std::string> readWholeFile(const std::filesystem::path& path,
+                                                       std::error_code& reason);
 
 // Replaces the file with `bytes` so that a crash, a kill or a full disk at any
 // moment leaves either the old or the new file: the bytes go to a temporary
@@ -33,8 +33,9 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path,
 // extended attributes and mode stay; a new file takes those of `model` when
 // one is given. Returns the reason of a failure, which leaves the old file
 // untouched; an empty code on success.
-std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                                    const std::filesystem::path& model = {});
+[[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& path,
+                                                  std::string_view bytes,
+                                                  const std::filesystem::path& model = {});
 
 // Removes the temporary files that killed saves left beside the files of
 // `directory` (or beside the targets of its symbolic links). Only safe while

@@ -125,7 +125,7 @@ unsigned long long nextNumber(const fs::path& folder) {
 }
 
 // Renames without replacing: a backup of the same name is never overwritten.
-bool renameNew(const fs::path& from, const fs::path& to) {
+[[nodiscard]] bool renameNew(const fs::path& from, const fs::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
