@@ -222,7 +222,7 @@ class ChatSession {
         try {
             step();
         } catch (const FileError& error) {
-            err_ << cp1251ToUtf8(error.what()) << '\n';
+            err_ << error.what() << '\n';
             failed_ = true;
         }
     }

@@ -77,9 +77,16 @@ namespace {
 
 constexpr std::string_view kStagingPrefix = ".besedka-starter-";
 
+// Makes the folder's new entries durable where the file system can; where it
+// cannot, the copy is still whole for this run and the next.
+void flushFolder(const fs::path& folder) {
+    [[maybe_unused]] const std::error_code unsynced = syncDirectory(folder);
+}
+
 // Copies the files of `from` into the new folder `stage`, each written and
-// flushed with its folder, keeping each file's mode.
-void stageCopy(const fs::path& from, const fs::path& stage) {
+// flushed with its folder, keeping each file's mode. Says whether every file
+// was copied (a full disk stops it).
+bool stageCopy(const fs::path& from, const fs::path& stage) {
     std::error_code error;
     for (fs::recursive_directory_iterator it(from, error), end; !error && it != end;
          it.increment(error)) {
@@ -88,12 +95,14 @@ void stageCopy(const fs::path& from, const fs::path& stage) {
             fs::create_directories(target, error);
         } else if (it->is_regular_file(error)) {
             std::error_code unread;
-            if (const auto bytes = readWholeFile(it->path(), unread)) {
-                fs::create_directories(target.parent_path(), error);
-                writeFileAtomically(target, *bytes, it->path());
+            const auto bytes = readWholeFile(it->path(), unread);
+            fs::create_directories(target.parent_path(), error);
+            if (!bytes || writeFileAtomically(target, *bytes, it->path())) {
+                return false;
             }
         }
     }
+    return !error;
 }
 
 // How many regular files `path` is or holds.
@@ -131,7 +140,7 @@ int moveMissing(const fs::path& stage, const fs::path& to) {
             moved += moveMissing(entry.path(), target);
         }
     }
-    syncDirectory(to);
+    flushFolder(to);
     return moved;
 }
 
@@ -144,7 +153,7 @@ int copyMissingFiles(const fs::path& from, const fs::path& to) {
         return 0;
     }
     if (created) {
-        syncDirectory(to.parent_path());
+        flushFolder(to.parent_path());
     }
     // Stages of runs killed before they were moved into place.
     for (const auto& entry : fs::directory_iterator(to, error)) {
@@ -157,11 +166,13 @@ int copyMissingFiles(const fs::path& from, const fs::path& to) {
         return 0;
     }
     const fs::path stage(pattern);
-    stageCopy(from, stage);
-    syncDirectory(stage);
-    const int copied = moveMissing(stage, to);
+    int copied = 0;
+    if (stageCopy(from, stage)) { // nothing goes into place from a partial copy
+        flushFolder(stage);
+        copied = moveMissing(stage, to);
+    }
     fs::remove_all(stage, error);
-    syncDirectory(to);
+    flushFolder(to);
     return copied;
 }
 

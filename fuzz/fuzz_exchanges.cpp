@@ -49,7 +49,7 @@ class MemoryStore final : public besedka::FileStore {
     std::string read(std::string_view windowsPath) const override {
         const auto found = files_.find(key(windowsPath));
         if (found == files_.end()) {
-            throw FileError(FileError::Kind::Open, std::string(windowsPath));
+            throw FileError(FileError::Operation::Open, std::string(windowsPath));
         }
         return found->second;
     }

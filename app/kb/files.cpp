@@ -3,6 +3,7 @@
 
 #include "curation/text_file.h"
 #include "files/atomic_file.h"
+#include "files/file_error.h"
 #include "files/string_list.h"
 #include "text/cp1251.h"
 

@@ -3,9 +3,8 @@
 // What the `kb` subcommands share: exit statuses, messages, the working
 // directory argument and the numbered form of a tree line.
 
-#include "curation/curation_error.h"
 #include "curation/feedback.h"
-#include "files/file_error.h"
+#include "files/error.h"
 #include "text/cp1251.h"
 
 #include <filesystem>
@@ -62,10 +61,8 @@ bool confirmed(const std::string& question, std::ostream& out);
 template <typename Step> int guarded(std::ostream& err, Step step) {
     try {
         return step();
-    } catch (const CurationError& error) {
+    } catch (const Error& error) {
         return fail(err, error.what());
-    } catch (const FileError& error) {
-        return fail(err, cp1251ToUtf8(error.what()));
     }
 }
 
@@ -74,10 +71,9 @@ template <typename Step>
 int guarded(std::ostream& err, const std::filesystem::path& workdir, Step step) {
     try {
         return step();
-    } catch (const CurationError& error) {
-        return fail(err, error.what());
-    } catch (const FileError& error) {
-        return fail(err, cp1251ToUtf8(error.what()) + inWorkdir(workdir));
+    } catch (const Error& error) {
+        const bool namesAFile = error.kind() == Error::Kind::File;
+        return fail(err, error.what() + (namesAFile ? inWorkdir(workdir) : std::string()));
     }
 }
 

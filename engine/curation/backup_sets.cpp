@@ -135,7 +135,7 @@ std::vector<RestoredFile> restoredFiles(const FileBytes& copies) {
 } // namespace
 
 fs::path backupFolderOf(const fs::path& workdir) {
-    const auto folder = backupFolder(workdir);
+    const auto folder = findBackupFolder(workdir);
     if (!folder) {
         throw CurationError("no backups: neither XDG_STATE_HOME nor HOME is set");
     }

@@ -11,8 +11,8 @@
 
 namespace besedka {
 
-// The folder of a working directory's backups; CurationError when there is
-// no state home to hold it.
+// The folder of a working directory's backups, as findBackupFolder finds it;
+// CurationError when there is no state home to hold it.
 std::filesystem::path backupFolderOf(const std::filesystem::path& workdir);
 
 struct BackupSummary {
@@ -29,7 +29,8 @@ std::vector<BackupSummary> backupSummaries(const std::filesystem::path& folder);
 // The backup that a restore killed or failed midway was putting in place,
 // if one was: Base may then hold a mix of two states until the next run that
 // changes Base finishes it.
-std::optional<std::filesystem::path> unfinishedRestoreOf(const std::filesystem::path& folder);
+[[nodiscard]] std::optional<std::filesystem::path>
+unfinishedRestoreOf(const std::filesystem::path& folder);
 
 // One working directory's backups, as `kb backups --all` lists them.
 struct BackupSet {

@@ -115,7 +115,7 @@ void checkTree(const FileStore& files, CheckReport& report) {
 }
 
 void checkRestore(const FileStore& files, CheckReport& report) {
-    const auto folder = backupFolder(files.paths().workdir());
+    const auto folder = findBackupFolder(files.paths().workdir());
     if (const auto unfinished = folder ? unfinishedRestore(*folder) : std::nullopt) {
         report.findings.push_back({"Base", std::nullopt,
                                    "a restore of " + unfinished->string() +

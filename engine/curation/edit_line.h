@@ -20,7 +20,7 @@ enum class PhraseProblem {
 };
 
 // What is wrong with `utf8` as a key or an answer; nothing when it can stand.
-std::optional<PhraseProblem> phraseProblem(std::string_view utf8);
+[[nodiscard]] std::optional<PhraseProblem> phraseProblem(std::string_view utf8);
 // The problem as one line of English for the kb tools and error messages.
 std::string describe(PhraseProblem problem);
 

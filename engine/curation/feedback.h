@@ -18,11 +18,12 @@ struct Feedback {
 };
 
 // The step given up on: another program held the lock of Base; nothing was
-// changed.
+// changed. Its kind is Error::Kind::BaseBusy, which a window words its own way.
 class KnowledgeBaseBusy : public CurationError {
   public:
     KnowledgeBaseBusy()
-        : CurationError("Base is busy: another program holds its lock; nothing changed") {}
+        : CurationError(Kind::BaseBusy,
+                        "Base is busy: another program holds its lock; nothing changed") {}
 };
 
 // Takes the lock of Base for a change, as `feedback` asks: waited for, or

@@ -39,7 +39,7 @@ std::vector<bool> linesToRemove(const StringList& tree, const std::vector<std::s
     return removed;
 }
 
-std::optional<TakenBackup> backUpOrRefuse(const FileStore& files) {
+[[nodiscard]] std::optional<TakenBackup> backUpOrRefuse(const FileStore& files) {
     std::string problem;
     auto backup = backUpKnowledgeBase(files.paths().workdir(), files.paths().resolve("Base"),
                                       [&problem](const std::string& told) { problem = told; });

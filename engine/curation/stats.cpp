@@ -12,7 +12,7 @@
 namespace besedka {
 namespace {
 
-std::optional<StringList> loaded(const FileStore& files, std::string_view name) {
+[[nodiscard]] std::optional<StringList> loaded(const FileStore& files, std::string_view name) {
     StringList list;
     try {
         list.load(files, name);

@@ -40,7 +40,7 @@ struct KnowledgeStats {
 };
 
 // The dialogues in the log; nothing when it cannot be read.
-std::optional<std::size_t> dialoguesInLog(const FileStore& files);
+[[nodiscard]] std::optional<std::size_t> dialoguesInLog(const FileStore& files);
 
 // Throws FileError when the tree cannot be read; other files that cannot be
 // read are figures without a value.

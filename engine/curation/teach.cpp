@@ -25,7 +25,7 @@ bool hasLineBreak(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
 }
 
-std::optional<std::string> refusal(const Utterance& utterance, bool asKey) {
+[[nodiscard]] std::optional<std::string> refusal(const Utterance& utterance, bool asKey) {
     for (const char reserved : {'^', '_', ';'}) {
         if (utterance.text.find(reserved) != std::string_view::npos) {
             return std::string("holds \"") + reserved + "\", which the tree's lines reserve";

@@ -30,7 +30,7 @@ std::error_code lastError() {
     return {errno, std::system_category()};
 }
 
-bool writeAll(int fd, std::string_view bytes) {
+[[nodiscard]] bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
@@ -47,7 +47,7 @@ bool writeAll(int fd, std::string_view bytes) {
 // Writes in pieces and starts each piece on its way to the disk at once, so
 // the disk works while the rest is copied and the flush that follows has less
 // left to wait for.
-bool writeAllToDisk(int fd, std::string_view bytes) {
+[[nodiscard]] bool writeAllToDisk(int fd, std::string_view bytes) {
     constexpr std::size_t kPiece = 1 << 20;
     off_t offset = 0;
     while (!bytes.empty()) {
@@ -76,7 +76,7 @@ void closeInBackground(int fd) {
 
 // A FIFO or a device takes the bytes as they are; it is never replaced. A FIFO
 // without a reader is refused rather than waited for.
-std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
+[[nodiscard]] std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) {
         return lastError();
@@ -90,8 +90,8 @@ std::error_code writeInPlace(const fs::path& path, std::string_view bytes) {
 }
 
 // `model` is the file whose owner, attributes and mode the new one gets.
-std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes,
-                                   const fs::path& model) {
+[[nodiscard]] std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes,
+                                                 const fs::path& model) {
     const fs::path directory = directoryOf(path);
     // Appended piece by piece: "." + a temporary string trips a false overlap
     // warning in GCC 12's optimised builds.

@@ -20,8 +20,8 @@ std::filesystem::path followLinks(std::filesystem::path path, std::error_code& r
 // Whole contents of a regular file. Anything else (missing, a directory, a
 // FIFO, a device, no permission) gives nothing, with the reason in `reason`;
 // opening never waits for a writer.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path,
-                                         std::error_code& reason);
+[[nodiscard]] std::optional<std::string> readWholeFile(const std::filesystem::path& path,
+                                                       std::error_code& reason);
 
 // Replaces the file with `bytes` so that a crash, a kill or a full disk at any
 // moment leaves either the old or the new file: the bytes go to a temporary
@@ -33,14 +33,15 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path,
 // extended attributes and mode stay; a new file takes those of `model` when
 // one is given. Returns the reason of a failure, which leaves the old file
 // untouched; an empty code on success.
-std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                                    const std::filesystem::path& model = {});
+[[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& path,
+                                                  std::string_view bytes,
+                                                  const std::filesystem::path& model = {});
 
 // Makes the renames and new entries in `directory` durable (a power loss
 // keeps them). A directory that cannot be opened (no read permission) or a
 // file system without directory syncs is left as it is; a failed sync is a
 // failed save.
-std::error_code syncDirectory(const std::filesystem::path& directory);
+[[nodiscard]] std::error_code syncDirectory(const std::filesystem::path& directory);
 
 // Creates `directory` and any missing folders above it, syncing the parent of
 // each new one so that a power loss keeps it; throws

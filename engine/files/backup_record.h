@@ -47,7 +47,7 @@ class DamagedBackup : public std::runtime_error {
 
 // The record of the backup in folder `backup`, or nothing when it has none;
 // DamagedBackup when it has one that cannot be read.
-std::optional<BackupRecord> readBackupRecord(const std::filesystem::path& backup);
+[[nodiscard]] std::optional<BackupRecord> readBackupRecord(const std::filesystem::path& backup);
 
 // What is wrong with the copies `files`, as read from a backup, against its
 // `recorded` sizes and sums (nothing for a backup of an older version): a
@@ -56,11 +56,11 @@ std::optional<BackupRecord> readBackupRecord(const std::filesystem::path& backup
 // program loads it (no RTF document cut short, no NUL bytes in text); one
 // with a sum is restored as it was taken, whatever Base held then. Nothing
 // when all is well.
-std::optional<std::string> backupFault(const std::optional<BackupRecord>& recorded,
-                                       const FileBytes& files);
+[[nodiscard]] std::optional<std::string> backupFault(const std::optional<BackupRecord>& recorded,
+                                                     const FileBytes& files);
 
 // What is wrong with the sizes of the copies in folder `backup`: cheap
 // enough for a listing of every backup, as it reads no copy.
-std::optional<std::string> backupSizeFault(const std::filesystem::path& backup);
+[[nodiscard]] std::optional<std::string> backupSizeFault(const std::filesystem::path& backup);
 
 } // namespace besedka

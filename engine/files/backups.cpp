@@ -125,7 +125,7 @@ unsigned long long nextNumber(const fs::path& folder) {
 }
 
 // Renames without replacing: a backup of the same name is never overwritten.
-bool renameNew(const fs::path& from, const fs::path& to) {
+[[nodiscard]] bool renameNew(const fs::path& from, const fs::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
@@ -171,7 +171,7 @@ std::optional<fs::path> backupsRoot() {
     return *home / "besedka" / "backups";
 }
 
-std::optional<fs::path> backupFolder(const fs::path& workdir) {
+std::optional<fs::path> findBackupFolder(const fs::path& workdir) {
     const auto root = backupsRoot();
     if (!root) {
         return std::nullopt;
@@ -316,7 +316,7 @@ std::optional<TakenBackup> backUpKnowledgeBase(const fs::path& workdir, const fs
             report(problem);
         }
     };
-    const auto folder = backupFolder(workdir);
+    const auto folder = findBackupFolder(workdir);
     if (!folder) {
         tell("no backup made: neither XDG_STATE_HOME nor HOME is set");
         return std::nullopt;

@@ -26,10 +26,11 @@ inline constexpr std::size_t kBackupsKept = 10;
 // The folder of the working directory's backups, or nothing when there is no
 // state home (neither XDG_STATE_HOME nor HOME is set). Its name is cut to fit
 // a file name's 255 bytes.
-std::optional<std::filesystem::path> backupFolder(const std::filesystem::path& workdir);
+[[nodiscard]] std::optional<std::filesystem::path>
+findBackupFolder(const std::filesystem::path& workdir);
 
 // The folder that holds every working directory's backup folder.
-std::optional<std::filesystem::path> backupsRoot();
+[[nodiscard]] std::optional<std::filesystem::path> backupsRoot();
 
 // The working directory a backup folder belongs to, as recorded when its last
 // backup was taken; nothing for folders of older versions.
@@ -62,9 +63,9 @@ struct TakenBackup {
 // Backs up `base`, the Base directory of `workdir`, into the working
 // directory's backup folder. A failure is told to `report` ("no backup made:
 // ...") and gives nothing.
-std::optional<TakenBackup> backUpKnowledgeBase(const std::filesystem::path& workdir,
-                                               const std::filesystem::path& base,
-                                               const ProblemReport& report);
+[[nodiscard]] std::optional<TakenBackup> backUpKnowledgeBase(const std::filesystem::path& workdir,
+                                                             const std::filesystem::path& base,
+                                                             const ProblemReport& report);
 
 // Makes the store back up its working directory's knowledge base just before
 // its first write, and retire old backups once a write has succeeded. A backup

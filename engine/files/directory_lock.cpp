@@ -24,7 +24,7 @@ UnsharedLockListener* listener = nullptr;
 }
 
 // Whether the lock was taken; false while another process holds it.
-bool tryLock(int fd) {
+[[nodiscard]] bool tryLock(int fd) {
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             return true;

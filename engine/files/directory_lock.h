@@ -30,8 +30,8 @@ class DirectoryLock {
                   const LockWaitObserver& observer);
     // Takes the lock when no other process holds it, or lets go of it within
     // `patience`; nothing otherwise. Throws as the constructor does.
-    static std::optional<DirectoryLock> tryToLock(const std::filesystem::path& directory,
-                                                  std::chrono::milliseconds patience = {});
+    [[nodiscard]] static std::optional<DirectoryLock>
+    tryToLock(const std::filesystem::path& directory, std::chrono::milliseconds patience = {});
     DirectoryLock(DirectoryLock&& other) noexcept = default;
     DirectoryLock(const DirectoryLock&) = delete;
     DirectoryLock& operator=(const DirectoryLock&) = delete;
@@ -39,7 +39,7 @@ class DirectoryLock {
   private:
     explicit DirectoryLock(FileDescriptor fd) : fd_(std::move(fd)) {}
     void waitPatiently(std::chrono::milliseconds patience, const LockWaitObserver& observer);
-    bool pollFor(std::chrono::milliseconds patience);
+    [[nodiscard]] bool pollFor(std::chrono::milliseconds patience);
 
     FileDescriptor fd_; // closing the last descriptor releases the lock
 };

@@ -12,6 +12,6 @@ namespace besedka {
 // must not take a file away from its owner; an unprivileged one keeps at
 // least the group when it belongs to it). Returns the reason when the mode
 // cannot be set.
-std::error_code copyFileAttributes(const std::filesystem::path& from, int to);
+[[nodiscard]] std::error_code copyFileAttributes(const std::filesystem::path& from, int to);
 
 } // namespace besedka

@@ -25,7 +25,7 @@ class FileDescriptor {
     int release() { return std::exchange(fd_, -1); }
     // Closes now, saying whether the close succeeded (a write may report its
     // failure only there).
-    bool close() { return ::close(release()) == 0; }
+    [[nodiscard]] bool close() { return ::close(release()) == 0; }
 
   private:
     int fd_;

@@ -1,5 +1,7 @@
 #include "files/file_error.h"
 
+#include "text/cp1251.h"
+
 #include <cstring>
 
 namespace besedka {
@@ -11,7 +13,24 @@ class FileKindCategory final : public std::error_category {
     std::string message(int) const override { return "Not a regular file"; }
 };
 
+std::string opening(FileError::Operation operation) {
+    switch (operation) {
+    case FileError::Operation::Open:
+        return "Cannot open file ";
+    case FileError::Operation::Create:
+        return "Cannot create file ";
+    case FileError::Operation::Lock:
+        break;
+    }
+    return "Cannot lock ";
+}
+
 } // namespace
+
+FileError::FileError(Operation operation, const std::string& path, std::error_code reason)
+    : Error(Kind::File, cp1251ToUtf8(opening(operation) + path) +
+                            (reason ? ": " + reasonText(reason) : std::string())),
+      operation_(operation), path_(path), reason_(reason) {}
 
 std::string reasonText(const std::error_code& reason) {
     if (reason.category() == std::system_category() ||

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <stdexcept>
+#include "files/error.h"
+
 #include <string>
 #include <system_error>
 
@@ -16,36 +17,23 @@ std::error_code notARegularFile();
 
 // A file that cannot be read or written. The message names the file as the
 // program does, followed by the reason when there is one ("Cannot open file
-// Base\Words.Dat: Permission denied"), in Windows-1251.
-class FileError : public std::runtime_error {
+// Base\Words.Dat: Permission denied").
+class FileError : public Error {
   public:
     // Lock: the knowledge base's lock could not be taken, so nothing was
     // written ("Cannot lock Base: Permission denied").
-    enum class Kind { Open, Create, Lock };
+    enum class Operation { Open, Create, Lock };
 
-    FileError(Kind kind, const std::string& path, std::error_code reason = {})
-        : std::runtime_error(opening(kind) + path +
-                             (reason ? ": " + reasonText(reason) : std::string())),
-          kind_(kind), path_(path), reason_(reason) {}
+    // `path` is the program's Windows name of the file, in Windows-1251.
+    FileError(Operation operation, const std::string& path, std::error_code reason = {});
 
-    Kind kind() const { return kind_; }
+    Operation operation() const { return operation_; }
+    // The file's Windows name as the program gave it, in Windows-1251.
     const std::string& path() const { return path_; }
     const std::error_code& reason() const { return reason_; }
 
   private:
-    static std::string opening(Kind kind) {
-        switch (kind) {
-        case Kind::Open:
-            return "Cannot open file ";
-        case Kind::Create:
-            return "Cannot create file ";
-        case Kind::Lock:
-            break;
-        }
-        return "Cannot lock ";
-    }
-
-    Kind kind_;
+    Operation operation_;
     std::string path_;
     std::error_code reason_;
 };

@@ -17,7 +17,7 @@ std::string FileStore::read(std::string_view windowsPath) const {
     std::error_code reason;
     auto bytes = readWholeFile(paths_.resolve(windowsPath), reason);
     if (!bytes) {
-        throw FileError(FileError::Kind::Open, std::string(windowsPath), reason);
+        throw FileError(FileError::Operation::Open, std::string(windowsPath), reason);
     }
     return std::move(*bytes);
 }
@@ -34,7 +34,7 @@ void FileStore::write(std::string_view windowsPath, std::string_view bytes) cons
         }
     }
     if (const std::error_code reason = writeFileAtomically(paths_.resolve(windowsPath), bytes)) {
-        throw FileError(FileError::Kind::Create, std::string(windowsPath), reason);
+        throw FileError(FileError::Operation::Create, std::string(windowsPath), reason);
     }
     if (!succeeded_) {
         succeeded_ = true;
@@ -76,13 +76,14 @@ bool FileStore::lockForHold(
         }
         lock_.emplace(std::move(*taken));
     } catch (const std::system_error& error) {
-        throw FileError(FileError::Kind::Lock, "Base", error.code());
+        throw FileError(FileError::Operation::Lock, "Base", error.code());
     }
     if (!cleaned_) {
         removeLeftoverTemporaries(base);
         if (const auto failure = finishUnfinishedRestore(paths_.workdir(), base)) {
             lock_.reset();
-            throw FileError(FileError::Kind::Create, "Base\\" + failure->file, failure->reason);
+            throw FileError(FileError::Operation::Create, "Base\\" + failure->file,
+                            failure->reason);
         }
         cleaned_ = true;
     }

@@ -49,7 +49,7 @@ class FileStore {
     // `observer` when that takes long. Holds taken inside a hold share its
     // lock. The run's first hold removes the temporary files of killed saves
     // and finishes a restore that a killed run left unfinished. Throws
-    // FileError (Kind::Lock) when Base exists but cannot be locked.
+    // FileError (Operation::Lock) when Base exists but cannot be locked.
     [[nodiscard]] KnowledgeBaseHold holdKnowledgeBase(const LockWaitObserver& observer = {}) const;
     // The same waiting no longer than `patience`: nothing while another
     // process holds the lock for longer.

@@ -14,7 +14,7 @@ bool isNetworkFileSystem(std::uint64_t type);
 // The statfs type of the file system that holds the open file `fd`; nothing
 // when it cannot be told.
 using FileSystemTypeProbe = std::function<std::optional<std::uint64_t>(int fd)>;
-std::optional<std::uint64_t> fileSystemType(int fd);
+[[nodiscard]] std::optional<std::uint64_t> fileSystemType(int fd);
 
 // Lets a test say what fileSystemType tells; an empty probe asks statfs again.
 void setFileSystemTypeProbe(FileSystemTypeProbe probe);

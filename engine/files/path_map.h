@@ -37,6 +37,6 @@ class PathMap {
 bool sameFileName(std::string_view a, std::string_view b);
 
 // Parses "D=DIR" of --drive; returns false when malformed.
-bool parseDriveOption(std::string_view option, char& letter, std::string& directory);
+[[nodiscard]] bool parseDriveOption(std::string_view option, char& letter, std::string& directory);
 
 } // namespace besedka

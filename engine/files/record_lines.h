@@ -10,7 +10,7 @@ namespace besedka {
 // The lines of a small record file the program writes itself (a backup's
 // sizes, a restore's journal), each ended by "\n"; nothing when the last line
 // has no end, which is a record cut short.
-inline std::optional<std::vector<std::string>> recordLines(std::string_view text) {
+[[nodiscard]] inline std::optional<std::vector<std::string>> recordLines(std::string_view text) {
     std::vector<std::string> lines;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');

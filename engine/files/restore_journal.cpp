@@ -23,8 +23,8 @@ bool isKept(const std::string& name, const std::vector<std::string>& kept) {
 
 // The journal: the backup's path, then the names of the files Base keeps, a
 // line each.
-std::error_code writeJournal(const fs::path& folder, const fs::path& backup,
-                             const std::vector<std::string>& kept = {}) {
+[[nodiscard]] std::error_code writeJournal(const fs::path& folder, const fs::path& backup,
+                                           const std::vector<std::string>& kept = {}) {
     std::string text = backup.string() + "\n";
     for (const std::string& name : kept) {
         text += name + "\n";
@@ -32,7 +32,7 @@ std::error_code writeJournal(const fs::path& folder, const fs::path& backup,
     return writeFileAtomically(folder / kJournal, text);
 }
 
-std::optional<std::vector<std::string>> readJournal(const fs::path& folder) {
+[[nodiscard]] std::optional<std::vector<std::string>> readJournal(const fs::path& folder) {
     std::error_code reason;
     const auto text = readWholeFile(folder / kJournal, reason);
     if (!text || text->empty()) {
@@ -43,7 +43,7 @@ std::optional<std::vector<std::string>> readJournal(const fs::path& folder) {
 
 // The removal reaches the disk before the restore is reported done: a journal
 // that came back after a power loss would restore again over later changes.
-std::error_code removeJournal(const fs::path& folder) {
+[[nodiscard]] std::error_code removeJournal(const fs::path& folder) {
     if (::unlink((folder / kJournal).c_str()) != 0 && errno != ENOENT) {
         return {errno, std::system_category()};
     }
@@ -53,8 +53,8 @@ std::error_code removeJournal(const fs::path& folder) {
 // A file that Base holds as the backup has it stays as it is, so that one
 // that may not be written (a read-only reply list) stops no restore. A file
 // that Base no longer has gets the owner and attributes of its copy.
-std::optional<PlacementFailure> writeFiles(const FileBytes& files, const fs::path& backup,
-                                           const fs::path& base) {
+[[nodiscard]] std::optional<PlacementFailure>
+writeFiles(const FileBytes& files, const fs::path& backup, const fs::path& base) {
     for (const auto& [name, bytes] : files) {
         std::error_code unread;
         if (readWholeFile(base / name, unread) == bytes) {
@@ -69,9 +69,9 @@ std::optional<PlacementFailure> writeFiles(const FileBytes& files, const fs::pat
 
 // Writes the files of `backup` under the journal, which goes once all are in
 // place.
-std::optional<PlacementFailure> placeUnderJournal(const FileBytes& files, const fs::path& backup,
-                                                  const fs::path& base, const fs::path& folder,
-                                                  const std::vector<std::string>& kept = {}) {
+[[nodiscard]] std::optional<PlacementFailure>
+placeUnderJournal(const FileBytes& files, const fs::path& backup, const fs::path& base,
+                  const fs::path& folder, const std::vector<std::string>& kept = {}) {
     if (const auto reason = writeJournal(folder, backup, kept)) {
         return PlacementFailure{kJournal, reason};
     }
@@ -144,7 +144,7 @@ std::optional<fs::path> unfinishedRestore(const fs::path& folder) {
 
 std::optional<PlacementFailure> finishUnfinishedRestore(const fs::path& workdir,
                                                         const fs::path& base) {
-    const auto folder = backupFolder(workdir);
+    const auto folder = findBackupFolder(workdir);
     const auto journal = folder ? readJournal(*folder) : std::nullopt;
     if (!journal) {
         return std::nullopt;

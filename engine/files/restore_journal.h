@@ -39,7 +39,7 @@ FileBytes readBackupFiles(const std::filesystem::path& backup,
 // backup is not as it was taken (see backupFault) and
 // std::filesystem::filesystem_error when the journal cannot be written
 // (nothing written then).
-std::optional<PlacementFailure>
+[[nodiscard]] std::optional<PlacementFailure>
 putBackupInPlace(const FileBytes& files, const std::filesystem::path& backup,
                  const std::filesystem::path& base, const std::filesystem::path& folder,
                  const std::function<std::filesystem::path()>& backUpFirst,
@@ -47,11 +47,12 @@ putBackupInPlace(const FileBytes& files, const std::filesystem::path& backup,
 
 // The backup that an unfinished restore puts in place, if the journal of
 // `folder` names one.
-std::optional<std::filesystem::path> unfinishedRestore(const std::filesystem::path& folder);
+[[nodiscard]] std::optional<std::filesystem::path>
+unfinishedRestore(const std::filesystem::path& folder);
 
 // Finishes a restore of `workdir` that a killed run left unfinished; returns
 // what could not be written (the journal stays then).
-std::optional<PlacementFailure> finishUnfinishedRestore(const std::filesystem::path& workdir,
-                                                        const std::filesystem::path& base);
+[[nodiscard]] std::optional<PlacementFailure>
+finishUnfinishedRestore(const std::filesystem::path& workdir, const std::filesystem::path& base);
 
 } // namespace besedka

@@ -365,7 +365,7 @@ class KbChanges : public ::testing::Test {
         return splitPlainLines(kb({"lines", treePath()}).out);
     }
     std::string treePath() const { return (dir_.path() / "base" / "WORDS.DAT").string(); }
-    std::vector<std::string> stamps() const { return listBackups(*backupFolder(dir_.path())); }
+    std::vector<std::string> stamps() const { return listBackups(*findBackupFolder(dir_.path())); }
     KbRun kbHere(std::vector<std::string> args) const {
         args.push_back(dir_.path().string());
         return kb(args);
@@ -397,6 +397,8 @@ TEST_F(KbChanges, ForgetRemovesLinesWithTheirBranches) {
         EXPECT_EQ(run.status, 1) << refused.back();
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(countLines(run.err), 1u) << run.err;
+        // A refusal names no file, so not the working directory either.
+        EXPECT_EQ(run.err.find("(working directory"), std::string::npos) << run.err;
     }
     EXPECT_EQ(kbHere({"forget"}).status, 2);
     EXPECT_EQ(kbHere({"forget", "2", "--bogus"}).status, 2);
@@ -453,7 +455,7 @@ TEST_F(KbChanges, BackupsComeBeforeTheFirstSaveAndRestoreGivesTheLinesBack) {
     const auto before = entries();
     chat("привет\nзапомни это\n");
     ASSERT_EQ(stamps().size(), 1u);
-    EXPECT_EQ(readBytes(*backupFolder(dir_.path()) / stamps().front() / "WORDS.DAT"), original);
+    EXPECT_EQ(readBytes(*findBackupFolder(dir_.path()) / stamps().front() / "WORDS.DAT"), original);
     EXPECT_NE(tree(), original);
     EXPECT_EQ(entries(), before) << "backups live outside the working directory";
 
@@ -495,7 +497,7 @@ TEST_F(KbChanges, BackupsKeepTheirOrderAcrossTimeZones) {
     ::tzset();
     const std::vector<std::string> kept = stamps();
     ASSERT_EQ(kept.size(), 10u);
-    EXPECT_EQ(readBytes(*backupFolder(dir_.path()) / kept.back() / "WORDS.DAT"), before);
+    EXPECT_EQ(readBytes(*findBackupFolder(dir_.path()) / kept.back() / "WORDS.DAT"), before);
 }
 
 // A restore that fails midway puts Base back as it was and keeps the backup
@@ -505,7 +507,7 @@ TEST_F(KbChanges, ARestoreCutShortKeepsItsSourceAndLeavesNoMix) {
     for (int run = 0; run < 10; ++run) {
         chat("привет\nещё " + std::to_string(run) + "\n");
     }
-    const fs::path folder = *backupFolder(dir_.path());
+    const fs::path folder = *findBackupFolder(dir_.path());
     const std::vector<std::string> kept = stamps();
     const std::string before = tree();
     const fs::path list = dir_.path() / "base" / "W1.Dat";
@@ -538,7 +540,7 @@ TEST_F(KbChanges, ARestoreCutShortKeepsItsSourceAndLeavesNoMix) {
 // Backups of older versions, which recorded no sizes, restore when they load.
 TEST_F(KbChanges, ARestoreRefusesADamagedBackupAndLeavesBaseAsItWas) {
     chat("привет\nзапомни это\n");
-    const fs::path backup = *backupFolder(dir_.path()) / stamps().front();
+    const fs::path backup = *findBackupFolder(dir_.path()) / stamps().front();
     const std::string copy = readBytes(backup / "WORDS.DAT");
     const std::string before = tree();
     const auto refused = [&](const std::string& why) {
@@ -606,7 +608,7 @@ TEST(KbBackups, ALongWorkingDirectoryNameIsBackedUpAndListedWithItsPath) {
     std::istringstream in("привет\nкак дела\n");
     std::ostringstream out, err;
     EXPECT_EQ(runChatCommand({"--workdir", dir.string()}, in, out, err), 0) << err.str();
-    const fs::path folder = *backupFolder(dir);
+    const fs::path folder = *findBackupFolder(dir);
     EXPECT_LE(folder.filename().string().size(), 255u);
     EXPECT_EQ(listBackups(folder).size(), 1u);
     const KbRun all = kb({"backups", "--all"});

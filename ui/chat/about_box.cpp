@@ -141,7 +141,7 @@ bool AboutBox::loadHistory() {
         history_->setPlainText(historyText(files_.read(paths::kReadMe)));
         return true;
     } catch (const FileError& error) {
-        dialogs_.showError(this, toQString(error.what()));
+        dialogs_.showError(this, QString::fromUtf8(error.what()));
         return false;
     }
 }

@@ -85,7 +85,7 @@ bool MainWindow::runStep(const std::function<void()>& step, RepeatedFailure* rep
 }
 
 void MainWindow::showFileError(const FileError& error) {
-    dialogs_.showError(this, toQString(error.what()));
+    dialogs_.showError(this, QString::fromUtf8(error.what()));
 }
 
 // Host

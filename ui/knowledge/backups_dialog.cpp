@@ -1,9 +1,7 @@
 #include "knowledge/backups_dialog.h"
 
-#include "common/qt_text.h"
 #include "curation/backup_sets.h"
 #include "curation/curation_error.h"
-#include "files/file_error.h"
 #include "knowledge/curation_text.h"
 #include "knowledge/knowledge_dialogs.h"
 
@@ -100,14 +98,9 @@ void BackupsDialog::restoreChosen() {
     }
     try {
         restoreBackup(workdir_, stamp.toStdString(), windowFeedback());
-    } catch (const CurationError& error) {
+    } catch (const Error& error) {
         dialogs_.showError(this,
                            QStringLiteral("Копия не восстановлена: ") + curationMessage(error));
-        listBackups();
-        return;
-    } catch (const FileError& error) {
-        dialogs_.showError(this,
-                           QStringLiteral("Копия не восстановлена: ") + toQString(error.what()));
         listBackups();
         return;
     }

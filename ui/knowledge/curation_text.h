@@ -1,7 +1,7 @@
 #pragma once
 
-#include "curation/curation_error.h"
 #include "curation/feedback.h"
+#include "files/error.h"
 
 #include <QString>
 
@@ -9,17 +9,18 @@
 
 namespace besedka {
 
-// What the windows tell of a curation step that was refused or failed: a
-// clause that follows "Ничего не изменено: " or the like.
-inline QString curationMessage(const CurationError& error) {
-    if (dynamic_cast<const KnowledgeBaseBusy*>(&error) != nullptr) {
+// What the windows tell of a curation step that was refused or failed, or of
+// a file it could not read or write: a clause that follows "Ничего не
+// изменено: " or the like.
+inline QString curationMessage(const Error& error) {
+    if (error.kind() == Error::Kind::BaseBusy) {
         return QStringLiteral("база занята другой программой, попробуйте ещё раз чуть позже.");
     }
     return QString::fromUtf8(error.what());
 }
 
 // The same said on its own, as a sentence.
-inline QString curationSentence(const CurationError& error) {
+inline QString curationSentence(const Error& error) {
     QString text = curationMessage(error);
     if (!text.isEmpty()) {
         text[0] = text[0].toUpper();

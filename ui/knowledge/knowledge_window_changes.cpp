@@ -5,10 +5,8 @@
 #include "knowledge/knowledge_window.h"
 
 #include "common/qt_text.h"
-#include "curation/curation_error.h"
 #include "curation/edit_line.h"
 #include "curation/forget.h"
-#include "files/file_error.h"
 #include "knowledge/backups_dialog.h"
 #include "knowledge/curation_text.h"
 #include "knowledge/knowledge_dialogs.h"
@@ -102,11 +100,8 @@ bool KnowledgeWindow::changeLine(const ShownLine& shown, const std::optional<QSt
         [&](const std::string& problem) { backupProblems << QString::fromStdString(problem); });
     try {
         change(feedback);
-    } catch (const CurationError& error) {
+    } catch (const Error& error) {
         tellFailure(curationMessage(error), {shown});
-        return false;
-    } catch (const FileError& error) {
-        tellFailure(toQString(error.what()), {shown});
         return false;
     }
     reload();
@@ -244,11 +239,8 @@ void KnowledgeWindow::forgetSelected() {
         forgetLines(store, request, windowFeedback([&](const std::string& problem) {
                         backupProblems << QString::fromStdString(problem);
                     }));
-    } catch (const CurationError& error) {
+    } catch (const Error& error) {
         tellFailure(curationMessage(error), shown);
-        return;
-    } catch (const FileError& error) {
-        tellFailure(toQString(error.what()), shown);
         return;
     }
     reload();

@@ -3,8 +3,6 @@
 // Each is one curation function; the view then shows the files as they are.
 #include "knowledge/knowledge_window.h"
 
-#include "common/qt_text.h"
-#include "curation/curation_error.h"
 #include "curation/knowledge_json.h"
 #include "curation/merge.h"
 #include "curation/teach.h"
@@ -32,10 +30,8 @@ template <typename Step> bool guarded(KnowledgeDialogs& dialogs, QWidget* parent
     try {
         step();
         return true;
-    } catch (const CurationError& error) {
+    } catch (const Error& error) {
         dialogs.showError(parent, curationSentence(error));
-    } catch (const FileError& error) {
-        dialogs.showError(parent, toQString(error.what()));
     }
     return false;
 }

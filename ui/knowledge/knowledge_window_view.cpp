@@ -61,7 +61,7 @@ void KnowledgeWindow::reload() {
     try {
         tree = loadTree(FileStore(paths_));
     } catch (const FileError& error) {
-        readProblem_->setText(toQString(error.what()));
+        readProblem_->setText(QString::fromUtf8(error.what()));
     }
     expanded_.clear();
     model_->setTree(std::move(tree));

@@ -55,7 +55,7 @@ TEST_F(EditLine, ChangesKeysAndAnswersInPlace) {
     EXPECT_EQ(cp1251ToUtf8(last.text), "ПРИВЕТ^Добрый день.;");
     EXPECT_EQ(lines(), (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Добрый день.;",
                                                  "_КАК ЖИЗНЬ?^Отлично!;", "СЛОМАНА"}));
-    EXPECT_EQ(listBackups(*backupFolder(dir_.path())).size(), 1u) << "one backup per store";
+    EXPECT_EQ(listBackups(*findBackupFolder(dir_.path())).size(), 1u) << "one backup per store";
 }
 
 TEST_F(EditLine, RefusesBeforeWritingAnything) {
@@ -74,7 +74,7 @@ TEST_F(EditLine, RefusesBeforeWritingAnything) {
     EXPECT_THROW(addAnswer(files_, shown(1, "Заголовок"), "Ответ.", {}), CurationError);
     EXPECT_THROW(addAnswer(files_, shown(9, ""), "Ответ.", {}), CurationError);
     EXPECT_EQ(lines(), before);
-    EXPECT_FALSE(fs::exists(*backupFolder(dir_.path()))) << "nothing saved, nothing backed up";
+    EXPECT_FALSE(fs::exists(*findBackupFolder(dir_.path()))) << "nothing saved, nothing backed up";
 
     EXPECT_EQ(phraseProblem("Ёлка, «ёж» — №1"), std::nullopt);
     EXPECT_EQ(phraseProblem("日本"), PhraseProblem::NotInCodePage);

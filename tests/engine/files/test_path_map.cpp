@@ -87,5 +87,23 @@ TEST(FileStore, MissingFileAndDirectoryReportTheProgramsName) {
     }
 }
 
+// The message is UTF-8 for the terminal and the windows; the name stays the
+// program's own, in Windows-1251.
+TEST(FileStore, AFileErrorTellsACyrillicNameInUtf8) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "Base");
+    const FileStore files{PathMap(dir.path())};
+    const std::string name = "Base\\\xD1\xEB\xEE\xE2\xE0.Dat"; // "Слова"
+    try {
+        files.read(name);
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.kind(), Error::Kind::File);
+        EXPECT_STREQ(error.what(), "Cannot open file Base\\Слова.Dat: No such file or directory");
+        EXPECT_EQ(error.path(), name);
+        EXPECT_EQ(error.operation(), FileError::Operation::Open);
+    }
+}
+
 } // namespace
 } // namespace besedka

@@ -137,7 +137,7 @@ void expectCreateError(const FileStore& files, const std::string& path, const st
         StringList(Lines{"new"}).save(files, path);
         FAIL() << "no error for " << path;
     } catch (const FileError& error) {
-        EXPECT_EQ(error.kind(), FileError::Kind::Create);
+        EXPECT_EQ(error.operation(), FileError::Operation::Create);
         EXPECT_EQ(std::string(error.what()), "Cannot create file " + path + ": " + reason);
     }
 }
@@ -176,7 +176,7 @@ TEST_F(StringListFiles, FailedWriteKeepsTheOldFile) {
         try {
             StringList(bigList('a', 2000)).save(files_, "Base\\Words.Dat");
         } catch (const FileError& error) {
-            ::_exit(error.kind() == FileError::Kind::Create ? 0 : 2);
+            ::_exit(error.operation() == FileError::Operation::Create ? 0 : 2);
         }
         ::_exit(1);
     }

@@ -121,7 +121,7 @@ class TreeWriteFails final : public FileStore {
     using FileStore::FileStore;
     void write(std::string_view path, std::string_view bytes) const override {
         if (path == "Base\\Words.Dat") {
-            throw FileError(FileError::Kind::Create, std::string(path));
+            throw FileError(FileError::Operation::Create, std::string(path));
         }
         FileStore::write(path, bytes);
     }
