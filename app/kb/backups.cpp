@@ -1,4 +1,6 @@
 // kb backups and kb restore: the copies taken before each run's first save.
+#include "kb/guarded.h"
+#include "kb/printed_forms.h"
 #include "kb/subcommands.h"
 
 #include "curation/backup_sets.h"
@@ -49,7 +51,7 @@ int showAllBackups(std::ostream& out, std::ostream& err) {
 
 } // namespace
 
-int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
+int runBackups(const Args& args, std::ostream& out, std::ostream& err) {
     Args rest = args;
     if (const auto all = std::find(rest.begin(), rest.end(), "--all"); all != rest.end()) {
         rest.erase(all);
@@ -79,7 +81,7 @@ int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
     });
 }
 
-int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
+int runRestore(const Args& args, std::ostream& out, std::ostream& err) {
     const auto parsed = parseOptions(args, "restore", {"--with-log"}, err);
     if (!parsed) {
         return kUsageError;
@@ -111,8 +113,7 @@ int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
     return guarded(err, *workdir, [&] {
         const std::string stamp = backupNamedBy(*workdir, rest[0]);
         out << "restoring backup " << stamp << '\n';
-        for (const RestoredFile& file :
-             besedka::restoreBackup(*workdir, stamp, feedbackOn(err), log)) {
+        for (const RestoredFile& file : restoreBackup(*workdir, stamp, feedbackOn(err), log)) {
             out << "restored Base/" << file.name << " (" << file.lines << " lines)\n";
         }
         if (!log) {

@@ -1,5 +1,6 @@
 // kb browse: the knowledge window on a working directory.
 #include "kb/browse.h"
+#include "kb/messages.h"
 
 #include "files/kb_paths.h"
 #include "files/path_map.h"
@@ -21,7 +22,7 @@ void setKnowledgeWindowStarter(KnowledgeWindowStarter starter) {
     windowStarter() = std::move(starter);
 }
 
-int browse(const Args& args, std::ostream&, std::ostream& err) {
+int runBrowse(const Args& args, std::ostream&, std::ostream& err) {
     if (!windowStarter()) {
         return fail(err, "browse: this besedka is built without its windows");
     }

@@ -3,7 +3,7 @@
 // The kb subcommands: their names, arguments, summaries and examples, as the
 // dispatcher, the help and the usage messages show them.
 
-#include "kb/support.h"
+#include "kb/inputs.h"
 
 #include <iosfwd>
 #include <span>

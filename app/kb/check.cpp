@@ -1,4 +1,5 @@
 // kb check: is every file there, and does the tree keep its grammar?
+#include "kb/messages.h"
 #include "kb/subcommands.h"
 
 #include "curation/check.h"
@@ -19,7 +20,7 @@ void printFinding(const Finding& finding, std::ostream& out) {
 
 } // namespace
 
-int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
+int runCheck(const Args& args, std::ostream& out, std::ostream& err) {
     const auto workdir = workdirArgument(args, 0, err);
     if (!workdir) {
         return kFailure;

@@ -1,4 +1,5 @@
 #include "kb/command.h"
+#include "kb/messages.h"
 
 #include "files/directory_lock.h"
 #include "kb/catalogue.h"

@@ -1,4 +1,5 @@
 // kb export and kb import: a knowledge base as one JSON document and back.
+#include "kb/guarded.h"
 #include "kb/subcommands.h"
 
 #include "curation/knowledge_json.h"
@@ -7,7 +8,7 @@
 
 namespace besedka::kb {
 
-int exportKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
+int runExport(const Args& args, std::ostream& out, std::ostream& err) {
     const auto workdir = workdirArgument(args, 0, err);
     if (!workdir) {
         return kFailure;
@@ -18,7 +19,7 @@ int exportKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
     });
 }
 
-int importKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
+int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     const auto workdir = workdirArgument(args, 1, err);
     const auto json = workdir ? readInput(args[0], err) : std::nullopt;
     if (!json) {

@@ -1,4 +1,5 @@
 // kb lines and kb from-text: one knowledge-base file to UTF-8 lines and back.
+#include "kb/guarded.h"
 #include "kb/subcommands.h"
 
 #include "curation/text_file.h"
@@ -13,7 +14,7 @@
 namespace besedka::kb {
 // The lines go out as UTF-8, converted into one buffer that is written in
 // large blocks.
-int printLines(const Args& args, std::ostream& out, std::ostream& err) {
+int runLines(const Args& args, std::ostream& out, std::ostream& err) {
     const std::string& file = args[0];
     std::error_code reason;
     auto bytes = readWholeFile(file, reason);
@@ -39,7 +40,7 @@ int printLines(const Args& args, std::ostream& out, std::ostream& err) {
     return kSuccess;
 }
 
-int fromText(const Args& args, std::ostream& /*out*/, std::ostream& err) {
+int runFromText(const Args& args, std::ostream& /*out*/, std::ostream& err) {
     const std::string& input = args[0];
     std::error_code reason;
     const auto text = readWholeFile(input, reason);

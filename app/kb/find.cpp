@@ -1,4 +1,6 @@
 // kb find: the learned lines that hold a text.
+#include "kb/guarded.h"
+#include "kb/printed_forms.h"
 #include "kb/subcommands.h"
 
 #include "curation/tree.h"
@@ -7,7 +9,7 @@
 
 namespace besedka::kb {
 
-int findLines(const Args& args, std::ostream& out, std::ostream& err) {
+int runFind(const Args& args, std::ostream& out, std::ostream& err) {
     if (args[0].empty()) {
         return usageError(err, "find: the text is empty");
     }

@@ -1,5 +1,7 @@
 // kb forget: take learned lines back.
+#include "kb/guarded.h"
 #include "kb/subcommands.h"
+#include "kb/terminal_question.h"
 
 #include "curation/forget.h"
 #include "kb/forget_report.h"
@@ -67,7 +69,7 @@ std::optional<ForgetArguments> parseForget(const Args& args, std::ostream& err) 
 
 } // namespace
 
-int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
+int runForget(const Args& args, std::ostream& out, std::ostream& err) {
     auto parsed = parseForget(args, err);
     if (!parsed) {
         return kUsageError;
@@ -83,7 +85,7 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
         if (request.dryRun || ask) {
             ForgetRequest preview = request;
             preview.dryRun = true;
-            const auto shown = besedka::forgetLines(files, preview, feedbackOn(err));
+            const auto shown = forgetLines(files, preview, feedbackOn(err));
             printNumberedLines(shown, out);
             if (request.dryRun) {
                 err << "besedka kb: would remove " << countedLines(shown) << '\n';
@@ -96,7 +98,7 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
             }
             request.expected = linesAt(request.numbers, shown);
         }
-        const Forgotten removed = besedka::forget(files, request, feedbackOn(err));
+        const Forgotten removed = forget(files, request, feedbackOn(err));
         if (!ask) {
             printNumberedLines(removed.lines, out);
         }

@@ -1,4 +1,6 @@
 #include "kb/forget_report.h"
+#include "kb/printed_forms.h"
+#include "text/cp1251.h"
 
 #include <algorithm>
 #include <ostream>

@@ -1,4 +1,5 @@
 // kb merge: another knowledge base (a working directory or an export) into this one.
+#include "kb/guarded.h"
 #include "kb/subcommands.h"
 
 #include "kb/options.h"
@@ -11,7 +12,7 @@
 namespace besedka::kb {
 namespace fs = std::filesystem;
 
-int mergeKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
+int runMerge(const Args& args, std::ostream& out, std::ostream& err) {
     const auto parsed = parseOptions(args, "merge", {"--dry-run"}, err);
     if (!parsed) {
         return kUsageError;
@@ -36,8 +37,7 @@ int mergeKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
                                             ? readKnowledgeContent(FileStore{PathMap(words[0])})
                                             : parseKnowledgeJson(*json);
         FileStore files{PathMap(*workdir)};
-        const MergeFigures figures =
-            besedka::mergeKnowledge(files, source, dryRun, feedbackOn(err));
+        const MergeFigures figures = mergeKnowledge(files, source, dryRun, feedbackOn(err));
         out << "new tree lines:   " << figures.newLines << '\n'
             << "new answers:      " << figures.newAnswers << '\n'
             << "lines found:      " << figures.knownLines << '\n';

@@ -1,4 +1,5 @@
 #include "kb/options.h"
+#include "kb/messages.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 // The options of a kb subcommand set apart from its other words.
 
-#include "kb/support.h"
+#include "kb/inputs.h"
 
 #include <initializer_list>
 #include <iosfwd>

@@ -1,4 +1,5 @@
 // kb stats: what the knowledge base holds, in one table.
+#include "kb/guarded.h"
 #include "kb/subcommands.h"
 
 #include "curation/stats.h"
@@ -46,7 +47,7 @@ void printTable(const Rows& rows, std::ostream& out) {
 
 } // namespace
 
-int showStats(const Args& args, std::ostream& out, std::ostream& err) {
+int runStats(const Args& args, std::ostream& out, std::ostream& err) {
     const auto workdir = workdirArgument(args, 0, err);
     if (!workdir) {
         return kFailure;

@@ -1,4 +1,5 @@
 // kb teach: teach the tree the dialogues of a text.
+#include "kb/guarded.h"
 #include "kb/subcommands.h"
 
 #include "kb/options.h"
@@ -37,7 +38,7 @@ void printFigures(const TeachFigures& figures, std::ostream& out) {
 
 } // namespace
 
-int teachDialogues(const Args& args, std::ostream& out, std::ostream& err) {
+int runTeach(const Args& args, std::ostream& out, std::ostream& err) {
     const auto parsed = parseOptions(args, "teach", {"--skip-bad", "--dry-run"}, err);
     if (!parsed) {
         return kUsageError;
