@@ -253,9 +253,7 @@ void printChatHelp(std::ostream& out) {
 
 int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                    std::ostream& err, bool greet) {
-    if (std::find_if(args.begin(), args.end(), [](const std::string& arg) {
-            return arg == "--help" || arg == "-h";
-        }) != args.end()) {
+    if (std::any_of(args.begin(), args.end(), asksForHelp)) {
         printChatHelp(out);
         return 0;
     }

@@ -1,11 +1,10 @@
 // kb backups and kb restore: the copies taken before each run's first save.
-#include "kb/guarded.h"
-#include "kb/printed_forms.h"
 #include "kb/subcommands.h"
 
 #include "curation/backup_sets.h"
 #include "files/path_map.h"
-#include "kb/options.h"
+#include "kb/guarded.h"
+#include "kb/printed_forms.h"
 
 #include <algorithm>
 #include <ostream>
@@ -51,16 +50,11 @@ int showAllBackups(std::ostream& out, std::ostream& err) {
 
 } // namespace
 
-int runBackups(const Args& args, std::ostream& out, std::ostream& err) {
-    Args rest = args;
-    if (const auto all = std::find(rest.begin(), rest.end(), "--all"); all != rest.end()) {
-        rest.erase(all);
-        if (!rest.empty()) {
-            return usageError(err, "backups: --all takes no WORKDIR");
-        }
+int runBackups(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    if (args.has(kAll)) { // the word count leaves no room for a WORKDIR beside it
         return showAllBackups(out, err);
     }
-    const auto workdir = workdirArgument(rest, 0, err);
+    const auto workdir = workdirArgument(args.words, 0, err);
     if (!workdir) {
         return kFailure;
     }
@@ -81,13 +75,9 @@ int runBackups(const Args& args, std::ostream& out, std::ostream& err) {
     });
 }
 
-int runRestore(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto parsed = parseOptions(args, "restore", {"--with-log"}, err);
-    if (!parsed) {
-        return kUsageError;
-    }
-    const bool log = parsed->has("--with-log");
-    const Args& rest = parsed->words;
+int runRestore(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const bool log = args.has(kWithLog);
+    const Args& rest = args.words;
     if (rest.empty() || rest.size() > 2) {
         return usageError(err, rest.empty() ? "restore: missing STAMP"
                                             : "restore: unexpected \"" + rest.back() + "\"");

@@ -1,15 +1,15 @@
 // kb export and kb import: a knowledge base as one JSON document and back.
-#include "kb/guarded.h"
 #include "kb/subcommands.h"
 
 #include "curation/knowledge_json.h"
+#include "kb/guarded.h"
 
 #include <ostream>
 
 namespace besedka::kb {
 
-int runExport(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto workdir = workdirArgument(args, 0, err);
+int runExport(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const auto workdir = workdirArgument(args.words, 0, err);
     if (!workdir) {
         return kFailure;
     }
@@ -19,9 +19,9 @@ int runExport(const Args& args, std::ostream& out, std::ostream& err) {
     });
 }
 
-int runImport(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto workdir = workdirArgument(args, 1, err);
-    const auto json = workdir ? readInput(args[0], err) : std::nullopt;
+int runImport(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const auto workdir = workdirArgument(args.words, 1, err);
+    const auto json = workdir ? readInput(args.words[0], err) : std::nullopt;
     if (!json) {
         return kFailure;
     }

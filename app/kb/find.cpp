@@ -1,15 +1,16 @@
 // kb find: the learned lines that hold a text.
-#include "kb/guarded.h"
-#include "kb/printed_forms.h"
 #include "kb/subcommands.h"
 
 #include "curation/tree.h"
+#include "kb/guarded.h"
+#include "kb/printed_forms.h"
 
 #include <ostream>
 
 namespace besedka::kb {
 
-int runFind(const Args& args, std::ostream& out, std::ostream& err) {
+int runFind(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) {
+    const Args& args = parsed.words;
     if (args[0].empty()) {
         return usageError(err, "find: the text is empty");
     }

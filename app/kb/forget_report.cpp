@@ -1,4 +1,5 @@
 #include "kb/forget_report.h"
+
 #include "kb/printed_forms.h"
 #include "text/cp1251.h"
 
