@@ -48,7 +48,9 @@ void printHelp(std::ostream& out) {
            "                  folder D in the working directory)\n"
            "  Both also as --workdir=DIR and --drive=D=DIR.\n"
            "\n"
-           "Terminal chat commands: /new /undo /cpu /user /tick /exit /quit /help\n"
+           "Terminal chat commands: "
+        << besedka::chatCommandNames()
+        << "\n"
            "Versions: "
         << kVersion << " is this program's; the window's title shows " << kDesignVersion
         << "\n"
