@@ -37,9 +37,7 @@ Args withWorkdirOption(const Subcommand& command, const Args& args) {
 std::string_view missingOperand(const Subcommand& command, std::size_t given) {
     std::size_t required = 0;
     for (const Argument* argument : command.arguments) {
-        const bool needed =
-            argument->kind == Argument::Operand || argument->kind == Argument::RepeatedOperand;
-        if (needed && required++ == given) {
+        if (argument->isRequired() && required++ == given) {
             return argument->name;
         }
     }
@@ -47,12 +45,10 @@ std::string_view missingOperand(const Subcommand& command, std::size_t given) {
 }
 
 const Argument* optionNamed(const Subcommand& command, std::string_view word) {
-    const auto found = std::find_if(
-        command.arguments.begin(), command.arguments.end(), [word](const Argument* argument) {
-            return argument->name == word &&
-                   (argument->kind == Argument::Flag || argument->kind == Argument::SoleFlag ||
-                    argument->kind == Argument::ValuedOption);
-        });
+    const auto found = std::find_if(command.arguments.begin(), command.arguments.end(),
+                                    [word](const Argument* argument) {
+                                        return argument->isOption() && argument->name == word;
+                                    });
     return found == command.arguments.end() ? nullptr : *found;
 }
 
@@ -74,7 +70,8 @@ std::optional<ParsedArgs> takeOptions(const Subcommand& command, const Args& arg
             }
             parsed.words.push_back(word);
             parsed.words.push_back(args[++i]);
-        } else if (command.refusesUnknownOptions && word.starts_with('-') && word != "-") {
+        } else if (command.unknownOption == UnknownOption::Refused && word.starts_with('-') &&
+                   word != "-") {
             usageError(err, name + ": unknown option \"" + word + "\"");
             return std::nullopt;
         } else {

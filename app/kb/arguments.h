@@ -23,6 +23,9 @@ struct Argument {
     Kind kind;
     std::string_view note;       // what the help says of it
     std::string_view value = {}; // what a valued option's value is called
+
+    bool isOption() const { return kind == Flag || kind == SoleFlag || kind == ValuedOption; }
+    bool isRequired() const { return kind == Operand || kind == RepeatedOperand; }
 };
 
 inline constexpr Argument kFile{"FILE", Argument::Operand,

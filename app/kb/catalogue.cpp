@@ -40,7 +40,7 @@ const std::vector<Subcommand>& all() {
          runForget,
          "remove tree lines N with their branches",
          "besedka kb forget 12 40 --dry-run",
-         true},
+         UnknownOption::Refused},
         {"backups",
          {&kAll, &kWorkdir},
          runBackups,
@@ -51,13 +51,13 @@ const std::vector<Subcommand>& all() {
          runRestore,
          "put a backup back (the dialogue log stays unless --with-log)",
          "besedka kb restore 2026-12-07_12-30-05Z-12",
-         true},
+         UnknownOption::Refused},
         {"teach",
          {&kInput, &kSkipBad, &kDryRun, &kWorkdir},
          runTeach,
          "teach the tree the dialogues of a text (blank line between)",
          "besedka kb teach dialogues.txt",
-         true},
+         UnknownOption::Refused},
         {"export",
          {&kWorkdir},
          runExport,
@@ -73,7 +73,7 @@ const std::vector<Subcommand>& all() {
          runMerge,
          "add what another working directory or export knows",
          "besedka kb merge ../other",
-         true},
+         UnknownOption::Refused},
         {"browse",
          {&kWorkdir},
          runBrowse,
@@ -108,10 +108,8 @@ bool Subcommand::takes(const Argument& argument) const {
 
 std::size_t Subcommand::minWords() const {
     return static_cast<std::size_t>(
-        std::count_if(arguments.begin(), arguments.end(), [](const Argument* argument) {
-            return argument->kind == Argument::Operand ||
-                   argument->kind == Argument::RepeatedOperand;
-        }));
+        std::count_if(arguments.begin(), arguments.end(),
+                      [](const Argument* argument) { return argument->isRequired(); }));
 }
 
 std::size_t Subcommand::maxWords() const {

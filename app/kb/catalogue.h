@@ -15,15 +15,17 @@
 
 namespace besedka::kb {
 
+// What a subcommand makes of a word starting with "-" that is none of its
+// options: wrong usage, or an operand, as a file or directory may be named.
+enum class UnknownOption { TakenAsOperand, Refused };
+
 struct Subcommand {
     std::string_view name;
     std::vector<const Argument*> arguments; // in the order of its usage line
     int (*run)(const ParsedArgs&, std::ostream&, std::ostream&);
     std::string_view summary;
     std::string_view example;
-    // Whether a word starting with "-" that is none of its options is wrong
-    // usage; else it is an operand, as a file or directory may be named.
-    bool refusesUnknownOptions = false;
+    UnknownOption unknownOption = UnknownOption::TakenAsOperand;
 
     bool takes(const Argument& argument) const;
     // How many words it takes at least, and at most.
