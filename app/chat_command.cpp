@@ -11,6 +11,7 @@
 #include "text/cp1251.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -22,17 +23,6 @@ namespace besedka {
 namespace {
 
 constexpr std::size_t kInputLimit = 255; // the input field's limit
-
-constexpr const char* kChatCommands =
-    "Commands:\n"
-    "  /new    new dialogue: empty the dialogue and its transcript\n"
-    "  /undo   delete the last line of the dialogue\n"
-    "  /cpu    self-talk mode (Cpu\\Cpu)\n"
-    "  /user   back to talking with you (Cpu\\User)\n"
-    "  /tick   one self-talk step through the exchange file D:\\Txt.Dat\n"
-    "  /exit   write the dialogue log and end\n"
-    "  /quit   end without the log\n"
-    "  /help   list these commands\n";
 
 // Writes every line the engine adds to the dialogue pane, as UTF-8, and
 // remembers why the output failed, if it did.
@@ -144,24 +134,7 @@ class ChatSession {
         : engine_(engine), host_(host), err_(err), atTerminal_(atTerminal) {}
 
     // Handles one input line; returns false when the session ends.
-    bool handle(const std::string& input) {
-        if (input == "/quit") {
-            return false;
-        }
-        if (input == "/exit") {
-            exitWithLog();
-            return false;
-        }
-        if (!runCommand(input)) {
-            sayLine(input);
-        }
-        // A farewell ends the session whether typed or read in a self-talk step.
-        if (host_.farewell) {
-            exitWithLog();
-            return false;
-        }
-        return true;
-    }
+    bool handle(const std::string& input);
 
     void exitWithLog() {
         guarded([&] { engine_.appendDialogueLog(engine_.clock().localNow()); });
@@ -169,33 +142,40 @@ class ChatSession {
 
     bool failed() const { return failed_; }
 
-  private:
-    bool runCommand(const std::string& input) {
-        if (input == "/new") {
-            engine_.newDialogue();
-            confirm("Новый диалог.");
-        } else if (input == "/undo") {
-            const bool hadLines = engine_.dialogue().paneCount() > 0;
-            engine_.undo();
-            confirm(hadLines ? "Последняя строка удалена." : "Удалять нечего.");
-        } else if (input == "/cpu") {
-            engine_.switchToCpuCpu();
-            confirm("Режим Cpu\\Cpu: /tick делает шаг разговора с собой.");
-        } else if (input == "/user") {
-            engine_.switchToCpuUser();
-            confirm("Режим Cpu\\User.");
-        } else if (input == "/tick") {
-            guarded([&] { engine_.selfTalkStep(); });
-        } else if (input == "/help") {
-            err_ << kChatCommands;
-        } else if (looksLikeCommand(input)) {
-            err_ << "besedka chat: unknown command " << input << "; /help lists the commands\n";
-        } else {
-            return false;
-        }
+    // The commands; each returns false when it ends the session.
+    bool newDialogue() {
+        engine_.newDialogue();
+        confirm("Новый диалог.");
         return true;
     }
+    bool undo() {
+        const bool hadLines = engine_.dialogue().paneCount() > 0;
+        engine_.undo();
+        confirm(hadLines ? "Последняя строка удалена." : "Удалять нечего.");
+        return true;
+    }
+    bool talkToItself() {
+        engine_.switchToCpuCpu();
+        confirm("Режим Cpu\\Cpu: /tick делает шаг разговора с собой.");
+        return true;
+    }
+    bool talkToUser() {
+        engine_.switchToCpuUser();
+        confirm("Режим Cpu\\User.");
+        return true;
+    }
+    bool selfTalkStep() {
+        guarded([&] { engine_.selfTalkStep(); });
+        return true;
+    }
+    bool endWithLog() {
+        exitWithLog();
+        return false;
+    }
+    bool endWithoutLog() { return false; }
+    bool listCommands();
 
+  private:
     // Told only to a person at a terminal: scripts see the same output as ever.
     void confirm(std::string_view text) {
         if (atTerminal_) {
@@ -234,6 +214,59 @@ class ChatSession {
     bool failed_ = false;
 };
 
+struct ChatCommand {
+    std::string_view name;
+    std::string_view summary;
+    bool (ChatSession::*run)();
+};
+
+// The commands, in the order that /help, the greeting and the help list them.
+constexpr std::array<ChatCommand, 8> kChatCommands{{
+    {"/new", "new dialogue: empty the dialogue and its transcript", &ChatSession::newDialogue},
+    {"/undo", "delete the last line of the dialogue", &ChatSession::undo},
+    {"/cpu", "self-talk mode (Cpu\\Cpu)", &ChatSession::talkToItself},
+    {"/user", "back to talking with you (Cpu\\User)", &ChatSession::talkToUser},
+    {"/tick", "one self-talk step through the exchange file D:\\Txt.Dat",
+     &ChatSession::selfTalkStep},
+    {"/exit", "write the dialogue log and end", &ChatSession::endWithLog},
+    {"/quit", "end without the log", &ChatSession::endWithoutLog},
+    {"/help", "list these commands", &ChatSession::listCommands},
+}};
+
+void printChatCommands(std::ostream& out) {
+    out << "Commands:\n";
+    for (const ChatCommand& command : kChatCommands) {
+        out << "  " << command.name << std::string(8 - command.name.size(), ' ') << command.summary
+            << '\n';
+    }
+}
+
+bool ChatSession::listCommands() {
+    printChatCommands(err_);
+    return true;
+}
+
+bool ChatSession::handle(const std::string& input) {
+    const auto command =
+        std::find_if(kChatCommands.begin(), kChatCommands.end(),
+                     [&input](const ChatCommand& known) { return known.name == input; });
+    if (command != kChatCommands.end()) {
+        if (!(this->*command->run)()) {
+            return false;
+        }
+    } else if (looksLikeCommand(input)) {
+        err_ << "besedka chat: unknown command " << input << "; /help lists the commands\n";
+    } else {
+        sayLine(input);
+    }
+    // A farewell ends the session whether typed or read in a self-talk step.
+    if (host_.farewell) {
+        exitWithLog();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void printChatHelp(std::ostream& out) {
@@ -242,20 +275,27 @@ void printChatHelp(std::ostream& out) {
            "Chat in the terminal. Each line of standard input is one phrase (UTF-8, at most\n"
            "255 characters); every line of the dialogue goes to standard output. A farewell\n"
            "or the end of input ends the session and writes the dialogue log.\n"
-           "\n"
-        << kChatCommands
-        << "\n"
+           "\n";
+    printChatCommands(out);
+    out << "\n"
            "Options (also as --workdir=DIR and --drive=D=DIR):\n"
            "  --workdir DIR   run in DIR (default: the current directory when it holds Base,\n"
            "                  else ~/.local/share/besedka)\n"
            "  --drive D=DIR   map the Windows drive D: to DIR\n";
 }
 
+std::string chatCommandNames() {
+    std::string names;
+    for (const ChatCommand& command : kChatCommands) {
+        names += names.empty() ? "" : " ";
+        names += command.name;
+    }
+    return names;
+}
+
 int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                    std::ostream& err, bool greet) {
-    if (std::find_if(args.begin(), args.end(), [](const std::string& arg) {
-            return arg == "--help" || arg == "-h";
-        }) != args.end()) {
+    if (std::any_of(args.begin(), args.end(), asksForHelp)) {
         printChatHelp(out);
         return 0;
     }
@@ -297,8 +337,7 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
         return true;
     };
     if (greet) {
-        err << "Введите фразу и нажмите Enter. Команды: /new /undo /cpu /user /tick /exit "
-               "/quit /help\n";
+        err << "Введите фразу и нажмите Enter. Команды: " << chatCommandNames() << '\n';
     }
     // Once the replies cannot be written, the session ends as at the end of
     // input.

@@ -2,6 +2,7 @@
 #include "chat_command.h"
 #include "kb/browse.h"
 #include "kb/command.h"
+#include "start_options.h"
 #include "talk/heap_policy.h"
 
 #ifdef BESEDKA_WITH_GUI
@@ -9,7 +10,6 @@
 #include "files/path_map.h"
 #include "knowledge/run_knowledge_window.h"
 #include "platform_choice.h"
-#include "start_options.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -48,7 +48,9 @@ void printHelp(std::ostream& out) {
            "                  folder D in the working directory)\n"
            "  Both also as --workdir=DIR and --drive=D=DIR.\n"
            "\n"
-           "Terminal chat commands: /new /undo /cpu /user /tick /exit /quit /help\n"
+           "Terminal chat commands: "
+        << besedka::chatCommandNames()
+        << "\n"
            "Versions: "
         << kVersion << " is this program's; the window's title shows " << kDesignVersion
         << "\n"
@@ -91,7 +93,7 @@ int startWindow(int& argc, char** argv, const std::vector<std::string>& args) {
 
 int run(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    if (!args.empty() && besedka::asksForHelp(args[0])) {
         printHelp(std::cout);
         return 0;
     }

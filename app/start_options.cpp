@@ -6,6 +6,10 @@
 
 namespace besedka {
 
+bool asksForHelp(std::string_view word) {
+    return word == "--help" || word == "-h";
+}
+
 std::vector<std::string> splitOptionValues(const std::vector<std::string>& args) {
     std::vector<std::string> words;
     for (const std::string& arg : args) {
@@ -26,16 +30,16 @@ std::optional<std::string> parseStartOptions(const std::vector<std::string>& arg
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
         const bool hasValue = i + 1 < words.size();
-        if (word == "--workdir" && hasValue) {
+        if (word == kWorkdirOption && hasValue) {
             options.workdir = words[++i];
-        } else if (word == "--drive" && hasValue) {
+        } else if (word == kDriveOption && hasValue) {
             char letter = 0;
             std::string directory;
             if (!parseDriveOption(words[++i], letter, directory)) {
                 return "--drive expects LETTER=DIR, got '" + words[i] + "'";
             }
             options.drives.emplace_back(letter, directory);
-        } else if (word == "--workdir" || word == "--drive") {
+        } else if (word == kWorkdirOption || word == kDriveOption) {
             return word + " needs a value";
         } else {
             return "unknown option '" + word + "'";

@@ -3,12 +3,20 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace besedka {
 
 class PathMap;
+
+// The options' names, as every part of the command line spells them.
+inline constexpr std::string_view kWorkdirOption = "--workdir";
+inline constexpr std::string_view kDriveOption = "--drive";
+
+// Whether `word` asks for help: --help or -h.
+bool asksForHelp(std::string_view word);
 
 // Options shared by the window and the terminal chat.
 struct StartOptions {

@@ -3,7 +3,8 @@
 
 #include "curation/backup_sets.h"
 #include "files/path_map.h"
-#include "kb/options.h"
+#include "kb/guarded.h"
+#include "kb/printed_forms.h"
 
 #include <algorithm>
 #include <ostream>
@@ -49,16 +50,11 @@ int showAllBackups(std::ostream& out, std::ostream& err) {
 
 } // namespace
 
-int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
-    Args rest = args;
-    if (const auto all = std::find(rest.begin(), rest.end(), "--all"); all != rest.end()) {
-        rest.erase(all);
-        if (!rest.empty()) {
-            return usageError(err, "backups: --all takes no WORKDIR");
-        }
+int runBackups(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    if (args.has(kAll)) { // the word count leaves no room for a WORKDIR beside it
         return showAllBackups(out, err);
     }
-    const auto workdir = workdirArgument(rest, 0, err);
+    const auto workdir = workdirArgument(args.words, 0, err);
     if (!workdir) {
         return kFailure;
     }
@@ -79,13 +75,9 @@ int showBackups(const Args& args, std::ostream& out, std::ostream& err) {
     });
 }
 
-int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto parsed = parseOptions(args, "restore", {"--with-log"}, err);
-    if (!parsed) {
-        return kUsageError;
-    }
-    const bool log = parsed->has("--with-log");
-    const Args& rest = parsed->words;
+int runRestore(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const bool log = args.has(kWithLog);
+    const Args& rest = args.words;
     if (rest.empty() || rest.size() > 2) {
         return usageError(err, rest.empty() ? "restore: missing STAMP"
                                             : "restore: unexpected \"" + rest.back() + "\"");
@@ -111,8 +103,7 @@ int restoreBackup(const Args& args, std::ostream& out, std::ostream& err) {
     return guarded(err, *workdir, [&] {
         const std::string stamp = backupNamedBy(*workdir, rest[0]);
         out << "restoring backup " << stamp << '\n';
-        for (const RestoredFile& file :
-             besedka::restoreBackup(*workdir, stamp, feedbackOn(err), log)) {
+        for (const RestoredFile& file : restoreBackup(*workdir, stamp, feedbackOn(err), log)) {
             out << "restored Base/" << file.name << " (" << file.lines << " lines)\n";
         }
         if (!log) {

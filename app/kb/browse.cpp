@@ -3,6 +3,7 @@
 
 #include "files/kb_paths.h"
 #include "files/path_map.h"
+#include "kb/messages.h"
 #include "kb/subcommands.h"
 
 #include <ostream>
@@ -21,11 +22,11 @@ void setKnowledgeWindowStarter(KnowledgeWindowStarter starter) {
     windowStarter() = std::move(starter);
 }
 
-int browse(const Args& args, std::ostream&, std::ostream& err) {
+int runBrowse(const ParsedArgs& args, std::ostream&, std::ostream& err) {
     if (!windowStarter()) {
         return fail(err, "browse: this besedka is built without its windows");
     }
-    const auto workdir = workdirArgument(args, 0, err);
+    const auto workdir = workdirArgument(args.words, 0, err);
     if (!workdir) {
         return kFailure;
     }

@@ -1,25 +1,36 @@
 #pragma once
 
-// The kb subcommands: their names, arguments, summaries and examples, as the
-// dispatcher, the help and the usage messages show them.
+// The kb subcommands: their names, the words they take, summaries and
+// examples, as the dispatcher, the help and the usage messages show them.
 
-#include "kb/support.h"
+#include "kb/arguments.h"
+#include "kb/parsed_args.h"
 
+#include <cstddef>
 #include <iosfwd>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace besedka::kb {
 
+// What a subcommand makes of a word starting with "-" that is none of its
+// options: wrong usage, or an operand, as a file or directory may be named.
+enum class UnknownOption { TakenAsOperand, Refused };
+
 struct Subcommand {
     std::string_view name;
-    std::string_view arguments;
-    std::size_t minArgs;
-    std::size_t maxArgs;
-    int (*run)(const Args&, std::ostream&, std::ostream&);
+    std::vector<const Argument*> arguments; // in the order of its usage line
+    int (*run)(const ParsedArgs&, std::ostream&, std::ostream&);
     std::string_view summary;
     std::string_view example;
+    UnknownOption unknownOption = UnknownOption::TakenAsOperand;
+
+    bool takes(const Argument& argument) const;
+    // How many words it takes at least, and at most.
+    std::size_t minWords() const;
+    std::size_t maxWords() const;
 };
 
 std::span<const Subcommand> subcommands();

@@ -3,6 +3,7 @@
 
 #include "curation/check.h"
 #include "files/kb_paths.h"
+#include "kb/messages.h"
 
 #include <ostream>
 
@@ -19,8 +20,8 @@ void printFinding(const Finding& finding, std::ostream& out) {
 
 } // namespace
 
-int checkWorkdir(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto workdir = workdirArgument(args, 0, err);
+int runCheck(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const auto workdir = workdirArgument(args.words, 0, err);
     if (!workdir) {
         return kFailure;
     }

@@ -1,18 +1,18 @@
 #include "kb/command.h"
 
 #include "files/directory_lock.h"
+#include "kb/argument_parser.h"
 #include "kb/catalogue.h"
+#include "kb/messages.h"
+#include "start_options.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <optional>
 #include <ostream>
 #include <poll.h>
 #include <unistd.h>
-#include <utility>
 
 namespace besedka {
 namespace {
@@ -36,92 +36,16 @@ std::string names() {
     return list;
 }
 
-// What each argument word of the usage lines means.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 16> kArgumentNotes{{
-    {"FILE", "a knowledge-base file (RTF or plain text)"},
-    {"IN", "a file of UTF-8 lines, one line of the knowledge-base file each"},
-    {"OUT", "the knowledge-base file to write (atomically; under the lock when in Base)"},
-    {"TEXT", "the text to look for, letter case aside"},
-    {"N...", "line numbers as kb find and kb check print them (line 1 is the tree's header)"},
-    {"--dry-run", "show what would change, and change nothing"},
-    {"--expect", "LINE after a number: remove it only while it still holds LINE"},
-    {"--yes", "do not ask on a terminal before removing"},
-    {"--no-backup", "remove even when no backup can be made"},
-    {"--all", "list the backups of every working directory, with its path"},
-    {"STAMP|latest", "a backup's stamp as kb backups lists it, as much of its start as names\n"
-                     "                one backup, or the path of a backup's folder; latest: the "
-                     "newest"},
-    {"--with-log", "put the backup's dialogue log back too (else the current one stays)"},
-    {"FILE|-", "a UTF-8 or Windows-1251 text (kb teach) or an export (kb import); - reads stdin"},
-    {"--skip-bad", "teach the other lines when some cannot be stored"},
-    {"SOURCE", "another working directory, or an export document (kb export) or -"},
-    {"WORKDIR", "the working directory (Base itself or a file in it names it too); without "
-                "it,\n                the one the chat and the window use"},
-}};
-
-// Whether `word` is one of the words of the subcommand's usage, optional or not.
-bool takes(const Subcommand& command, std::string_view word) {
-    std::string_view words = command.arguments;
-    while (!words.empty()) {
-        const auto space = words.find(' ');
-        std::string_view used = words.substr(0, space);
-        if (used.starts_with('[')) {
-            used.remove_prefix(1);
-        }
-        if (used.ends_with(']')) {
-            used.remove_suffix(1);
-        }
-        if (used == word) {
-            return true;
-        }
-        words = space == std::string_view::npos ? std::string_view() : words.substr(space + 1);
-    }
-    return false;
-}
-
 void printSubcommandHelp(const Subcommand& command, std::ostream& out) {
     out << "usage: " << kb::commandLine(command) << "\n\n" << command.summary << "\n\n";
-    for (const auto& [word, note] : kArgumentNotes) {
-        if (takes(command, word)) {
-            out << "  " << word << std::string(word.size() < 14 ? 14 - word.size() : 1, ' ') << note
-                << '\n';
+    for (const kb::Argument* argument : kb::kArgumentsInHelpOrder) {
+        if (command.takes(*argument)) {
+            const std::string_view word = argument->name;
+            out << "  " << word << std::string(word.size() < 14 ? 14 - word.size() : 1, ' ')
+                << argument->note << '\n';
         }
     }
     out << "\nExample: " << command.example << '\n';
-}
-
-// The first argument word that `given` arguments leave out: "find" without
-// any is missing TEXT.
-std::string missingArgument(const Subcommand& command, std::size_t given) {
-    std::string_view words = command.arguments;
-    for (std::size_t i = 0; i < given && !words.empty(); ++i) {
-        const auto space = words.find(' ');
-        words = space == std::string_view::npos ? std::string_view() : words.substr(space + 1);
-    }
-    return std::string(words.substr(0, words.find(' ')));
-}
-
-// `--workdir DIR` and `--workdir=DIR`, as the chat and the window take them,
-// become the WORKDIR argument at the end.
-Args withWorkdirOption(const Subcommand& command, const Args& args) {
-    if (!takes(command, "WORKDIR")) {
-        return args;
-    }
-    Args words;
-    std::optional<std::string> workdir;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--workdir" && i + 1 < args.size()) {
-            workdir = args[++i];
-        } else if (args[i].starts_with("--workdir=")) {
-            workdir = args[i].substr(std::string_view("--workdir=").size());
-        } else {
-            words.push_back(args[i]);
-        }
-    }
-    if (workdir) {
-        words.push_back(*workdir);
-    }
-    return words;
 }
 
 // Whether the standard output is a pipe that nobody reads any more.
@@ -148,24 +72,19 @@ bool outputWritten(std::ostream& out, std::ostream& err) {
 
 int runSubcommand(const Subcommand& command, const Args& given, std::ostream& out,
                   std::ostream& err) {
-    if (std::any_of(given.begin(), given.end(),
-                    [](const std::string& arg) { return arg == "--help" || arg == "-h"; })) {
+    if (std::any_of(given.begin(), given.end(), asksForHelp)) {
         printSubcommandHelp(command, out);
         return outputWritten(out, err) ? kb::kSuccess : kb::kFailure;
     }
-    const Args args = withWorkdirOption(command, given);
-    const std::string name(command.name);
-    if (args.size() < command.minArgs) {
-        return kb::usageError(err, name + ": missing " + missingArgument(command, args.size()));
-    }
-    if (args.size() > command.maxArgs) {
-        return kb::usageError(err, name + ": unexpected \"" + args[command.maxArgs] + "\"");
+    const auto args = kb::parseArgs(command, given, err);
+    if (!args) {
+        return kb::kUsageError;
     }
     const UnsharedLockListener unshared([&err](const std::filesystem::path& directory) {
         kb::fail(err, unsharedLockNotice(directory));
     });
     errno = 0;
-    const int status = command.run(args, out, err);
+    const int status = command.run(*args, out, err);
     return outputWritten(out, err) ? status : kb::kFailure;
 }
 
@@ -217,7 +136,7 @@ int runKbCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     if (args.empty()) {
         return kb::usageError(err, "no subcommand");
     }
-    if (args[0] == "help" || args[0] == "--help" || args[0] == "-h") {
+    if (args[0] == "help" || asksForHelp(args[0])) {
         const Subcommand* command = args.size() > 1 ? findSubcommand(args[1]) : nullptr;
         if (command != nullptr) {
             printSubcommandHelp(*command, out);

@@ -2,13 +2,14 @@
 #include "kb/subcommands.h"
 
 #include "curation/knowledge_json.h"
+#include "kb/guarded.h"
 
 #include <ostream>
 
 namespace besedka::kb {
 
-int exportKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto workdir = workdirArgument(args, 0, err);
+int runExport(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const auto workdir = workdirArgument(args.words, 0, err);
     if (!workdir) {
         return kFailure;
     }
@@ -18,9 +19,9 @@ int exportKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
     });
 }
 
-int importKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto workdir = workdirArgument(args, 1, err);
-    const auto json = workdir ? readInput(args[0], err) : std::nullopt;
+int runImport(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const auto workdir = workdirArgument(args.words, 1, err);
+    const auto json = workdir ? readInput(args.words[0], err) : std::nullopt;
     if (!json) {
         return kFailure;
     }

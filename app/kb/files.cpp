@@ -5,6 +5,7 @@
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "files/string_list.h"
+#include "kb/guarded.h"
 #include "text/cp1251.h"
 
 #include <algorithm>
@@ -14,8 +15,8 @@
 namespace besedka::kb {
 // The lines go out as UTF-8, converted into one buffer that is written in
 // large blocks.
-int printLines(const Args& args, std::ostream& out, std::ostream& err) {
-    const std::string& file = args[0];
+int runLines(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const std::string& file = args.words[0];
     std::error_code reason;
     auto bytes = readWholeFile(file, reason);
     if (!bytes) {
@@ -40,8 +41,8 @@ int printLines(const Args& args, std::ostream& out, std::ostream& err) {
     return kSuccess;
 }
 
-int fromText(const Args& args, std::ostream& /*out*/, std::ostream& err) {
-    const std::string& input = args[0];
+int runFromText(const ParsedArgs& args, std::ostream& /*out*/, std::ostream& err) {
+    const std::string& input = args.words[0];
     std::error_code reason;
     const auto text = readWholeFile(input, reason);
     if (!text) {
@@ -54,7 +55,7 @@ int fromText(const Args& args, std::ostream& /*out*/, std::ostream& err) {
             << ": characters without a Windows-1251 form became \"?\"\n";
     }
     return guarded(err, [&] {
-        writeKnowledgeFile(args[1], converted.lines, feedbackOn(err));
+        writeKnowledgeFile(args.words[1], converted.lines, feedbackOn(err));
         return kSuccess;
     });
 }

@@ -1,13 +1,17 @@
 // kb find: the learned lines that hold a text.
 #include "kb/subcommands.h"
+#include "text/cp1251.h"
 
 #include "curation/tree.h"
+#include "kb/guarded.h"
+#include "kb/printed_forms.h"
 
 #include <ostream>
 
 namespace besedka::kb {
 
-int findLines(const Args& args, std::ostream& out, std::ostream& err) {
+int runFind(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) {
+    const Args& args = parsed.words;
     if (args[0].empty()) {
         return usageError(err, "find: the text is empty");
     }

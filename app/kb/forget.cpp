@@ -1,9 +1,11 @@
 // kb forget: take learned lines back.
 #include "kb/subcommands.h"
+#include "text/cp1251.h"
 
 #include "curation/forget.h"
 #include "kb/forget_report.h"
-#include "kb/options.h"
+#include "kb/guarded.h"
+#include "kb/terminal_question.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -25,23 +27,18 @@ struct ForgetArguments {
 
 // "--expect LINE" follows the number it names; with one, every number needs
 // one. A word that is no number may only be the last one, the WORKDIR.
-std::optional<ForgetArguments> parseForget(const Args& args, std::ostream& err) {
-    const auto options =
-        parseOptions(args, "forget", {"--dry-run", "--yes", "--no-backup"}, err, {"--expect"});
-    if (!options) {
-        return std::nullopt;
-    }
+std::optional<ForgetArguments> parseForget(const ParsedArgs& args, std::ostream& err) {
     ForgetArguments parsed;
     ForgetRequest& request = parsed.request;
-    request.dryRun = options->has("--dry-run");
-    request.withoutBackup = options->has("--no-backup");
-    parsed.yes = options->has("--yes");
-    const Args& words = options->words;
+    request.dryRun = args.has(kDryRun);
+    request.withoutBackup = args.has(kNoBackup);
+    parsed.yes = args.has(kYes);
+    const Args& words = args.words;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        if (word == "--expect" && request.expected.size() + 1 == request.numbers.size()) {
+        if (word == kExpect.name && request.expected.size() + 1 == request.numbers.size()) {
             request.expected.push_back(utf8ToCp1251(words[++i]));
-        } else if (word == "--expect") {
+        } else if (word == kExpect.name) {
             usageError(err, "forget: give --expect LINE right after the number it names");
             return std::nullopt;
         } else if (isNumber(word)) {
@@ -67,7 +64,7 @@ std::optional<ForgetArguments> parseForget(const Args& args, std::ostream& err) 
 
 } // namespace
 
-int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
+int runForget(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     auto parsed = parseForget(args, err);
     if (!parsed) {
         return kUsageError;
@@ -83,7 +80,7 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
         if (request.dryRun || ask) {
             ForgetRequest preview = request;
             preview.dryRun = true;
-            const auto shown = besedka::forgetLines(files, preview, feedbackOn(err));
+            const auto shown = forgetLines(files, preview, feedbackOn(err));
             printNumberedLines(shown, out);
             if (request.dryRun) {
                 err << "besedka kb: would remove " << countedLines(shown) << '\n';
@@ -96,7 +93,7 @@ int forgetLines(const Args& args, std::ostream& out, std::ostream& err) {
             }
             request.expected = linesAt(request.numbers, shown);
         }
-        const Forgotten removed = besedka::forget(files, request, feedbackOn(err));
+        const Forgotten removed = forget(files, request, feedbackOn(err));
         if (!ask) {
             printNumberedLines(removed.lines, out);
         }

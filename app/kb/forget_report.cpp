@@ -1,5 +1,8 @@
 #include "kb/forget_report.h"
 
+#include "kb/printed_forms.h"
+#include "text/cp1251.h"
+
 #include <algorithm>
 #include <ostream>
 

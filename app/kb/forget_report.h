@@ -3,7 +3,7 @@
 // What kb forget shows of the lines it removes or would remove.
 
 #include "curation/tree.h"
-#include "kb/support.h"
+#include "kb/inputs.h"
 
 #include <iosfwd>
 #include <string>

@@ -1,23 +1,18 @@
 // kb merge: another knowledge base (a working directory or an export) into this one.
 #include "kb/subcommands.h"
 
-#include "kb/options.h"
-
 #include "curation/knowledge_json.h"
 #include "curation/merge.h"
+#include "kb/guarded.h"
 
 #include <ostream>
 
 namespace besedka::kb {
 namespace fs = std::filesystem;
 
-int mergeKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto parsed = parseOptions(args, "merge", {"--dry-run"}, err);
-    if (!parsed) {
-        return kUsageError;
-    }
-    const bool dryRun = parsed->has("--dry-run");
-    const Args& words = parsed->words;
+int runMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const bool dryRun = args.has(kDryRun);
+    const Args& words = args.words;
     if (words.empty() || words.size() > 2) {
         return usageError(err, "merge: give one SOURCE and at most one WORKDIR");
     }
@@ -36,8 +31,7 @@ int mergeKnowledge(const Args& args, std::ostream& out, std::ostream& err) {
                                             ? readKnowledgeContent(FileStore{PathMap(words[0])})
                                             : parseKnowledgeJson(*json);
         FileStore files{PathMap(*workdir)};
-        const MergeFigures figures =
-            besedka::mergeKnowledge(files, source, dryRun, feedbackOn(err));
+        const MergeFigures figures = mergeKnowledge(files, source, dryRun, feedbackOn(err));
         out << "new tree lines:   " << figures.newLines << '\n'
             << "new answers:      " << figures.newAnswers << '\n'
             << "lines found:      " << figures.knownLines << '\n';

@@ -3,6 +3,7 @@
 
 #include "curation/stats.h"
 #include "files/kb_paths.h"
+#include "kb/guarded.h"
 
 #include <algorithm>
 #include <ostream>
@@ -46,8 +47,8 @@ void printTable(const Rows& rows, std::ostream& out) {
 
 } // namespace
 
-int showStats(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto workdir = workdirArgument(args, 0, err);
+int runStats(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+    const auto workdir = workdirArgument(args.words, 0, err);
     if (!workdir) {
         return kFailure;
     }

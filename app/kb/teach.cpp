@@ -1,9 +1,8 @@
 // kb teach: teach the tree the dialogues of a text.
 #include "kb/subcommands.h"
 
-#include "kb/options.h"
-
 #include "curation/teach.h"
+#include "kb/guarded.h"
 
 #include <chrono>
 #include <iostream>
@@ -37,15 +36,11 @@ void printFigures(const TeachFigures& figures, std::ostream& out) {
 
 } // namespace
 
-int teachDialogues(const Args& args, std::ostream& out, std::ostream& err) {
-    const auto parsed = parseOptions(args, "teach", {"--skip-bad", "--dry-run"}, err);
-    if (!parsed) {
-        return kUsageError;
-    }
+int runTeach(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     TeachOptions options;
-    options.dryRun = parsed->has("--dry-run");
-    options.skipBad = parsed->has("--skip-bad");
-    const Args& words = parsed->words;
+    options.dryRun = args.has(kDryRun);
+    options.skipBad = args.has(kSkipBad);
+    const Args& words = args.words;
     if (words.empty() || words.size() > 2) {
         return usageError(err, "teach: give one FILE (or -) and at most one WORKDIR");
     }

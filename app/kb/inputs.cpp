@@ -1,39 +1,18 @@
-#include "kb/support.h"
+#include "kb/inputs.h"
 
 #include "files/atomic_file.h"
 #include "files/file_error.h"
-#include "text/cp1251.h"
-#include "text/russian.h"
+#include "kb/messages.h"
 #include "workdir.h"
 
 #include <algorithm>
 #include <cctype>
 #include <iostream>
 #include <iterator>
-#include <ostream>
 #include <string>
-#include <unistd.h>
 
 namespace besedka::kb {
 namespace fs = std::filesystem;
-
-int fail(std::ostream& err, std::string_view message) {
-    err << "besedka kb: " << message << '\n';
-    return kFailure;
-}
-
-Feedback feedbackOn(std::ostream& err) {
-    return {
-        [&err](bool waiting) {
-            if (waiting) {
-                err << "besedka kb: waiting for another besedka to finish with Base...\n"
-                    << std::flush;
-            }
-        },
-        [&err](const std::string& problem) { err << "besedka kb: " << problem << '\n'; },
-    };
-}
-
 namespace {
 
 bool namedBase(const fs::path& path) {
@@ -95,52 +74,6 @@ std::optional<std::string> readInput(const std::string& file, std::ostream& err)
         fail(err, "cannot read " + file + ": " + reasonText(reason));
     }
     return bytes;
-}
-
-std::string inWorkdir(const fs::path& workdir) {
-    return " (working directory " + workdir.string() + ")";
-}
-
-std::string numberedLine(std::size_t number, std::string_view line) {
-    return std::to_string(number) + ": " + cp1251ToUtf8(line);
-}
-
-std::string shellQuoted(std::string_view word) {
-    const auto plain = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
-               std::string_view("/._-+=:,@%").find(c) != std::string_view::npos;
-    };
-    if (!word.empty() && std::all_of(word.begin(), word.end(), plain)) {
-        return std::string(word);
-    }
-    std::string quoted = "'";
-    for (const char c : word) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-bool inputIsTerminal() {
-    return ::isatty(STDIN_FILENO) != 0;
-}
-
-bool confirmed(const std::string& question, std::ostream& out) {
-    out << question << " [y/N] " << std::flush;
-    std::string answer;
-    if (!std::getline(std::cin, answer)) {
-        out << '\n';
-        return false;
-    }
-    std::string upper = cyrillicUpper(utf8ToCp1251(answer));
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    });
-    for (const char* yes : {"Y", "YES", "\xC4", "\xC4\xC0"}) { // Д, ДА
-        if (upper == yes) {
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace besedka::kb

@@ -1,0 +1,79 @@
+#pragma once
+
+// The words of the kb subcommands' usage lines, each declared once with what
+// the help says of it. The subcommands name theirs from here, and their usage
+// lines, help, word counts and parsing follow from that.
+
+#include <array>
+#include <string_view>
+
+namespace besedka::kb {
+
+struct Argument {
+    enum Kind {
+        Operand,         // FILE
+        OptionalOperand, // [WORKDIR]
+        RepeatedOperand, // N...
+        Flag,            // [--dry-run]
+        SoleFlag,        // [--all]: given instead of the operands, so room for one or the other
+        ValuedOption,    // [--expect LINE]: its value is the word after it
+    };
+
+    std::string_view name;
+    Kind kind;
+    std::string_view note;       // what the help says of it
+    std::string_view value = {}; // what a valued option's value is called
+
+    bool isOption() const { return kind == Flag || kind == SoleFlag || kind == ValuedOption; }
+    bool isRequired() const { return kind == Operand || kind == RepeatedOperand; }
+};
+
+inline constexpr Argument kFile{"FILE", Argument::Operand,
+                                "a knowledge-base file (RTF or plain text)"};
+inline constexpr Argument kIn{"IN", Argument::Operand,
+                              "a file of UTF-8 lines, one line of the knowledge-base file each"};
+inline constexpr Argument kOut{
+    "OUT", Argument::Operand,
+    "the knowledge-base file to write (atomically; under the lock when in Base)"};
+inline constexpr Argument kText{"TEXT", Argument::Operand,
+                                "the text to look for, letter case aside"};
+inline constexpr Argument kLineNumbers{
+    "N...", Argument::RepeatedOperand,
+    "line numbers as kb find and kb check print them (line 1 is the tree's header)"};
+inline constexpr Argument kDryRun{"--dry-run", Argument::Flag,
+                                  "show what would change, and change nothing"};
+inline constexpr Argument kExpect{"--expect", Argument::ValuedOption,
+                                  "LINE after a number: remove it only while it still holds LINE",
+                                  "LINE"};
+inline constexpr Argument kYes{"--yes", Argument::Flag, "do not ask on a terminal before removing"};
+inline constexpr Argument kNoBackup{"--no-backup", Argument::Flag,
+                                    "remove even when no backup can be made"};
+inline constexpr Argument kAll{"--all", Argument::SoleFlag,
+                               "list the backups of every working directory, with its path"};
+inline constexpr Argument kStamp{
+    "STAMP|latest", Argument::Operand,
+    "a backup's stamp as kb backups lists it, as much of its start as names\n"
+    "                one backup, or the path of a backup's folder; latest: the newest"};
+inline constexpr Argument kWithLog{
+    "--with-log", Argument::Flag,
+    "put the backup's dialogue log back too (else the current one stays)"};
+inline constexpr Argument kInput{
+    "FILE|-", Argument::Operand,
+    "a UTF-8 or Windows-1251 text (kb teach) or an export (kb import); - reads stdin"};
+inline constexpr Argument kSkipBad{"--skip-bad", Argument::Flag,
+                                   "teach the other lines when some cannot be stored"};
+inline constexpr Argument kSource{
+    "SOURCE", Argument::Operand,
+    "another working directory, or an export document (kb export) or -"};
+inline constexpr Argument kWorkdir{
+    "WORKDIR", Argument::OptionalOperand,
+    "the working directory (Base itself or a file in it names it too); without it,\n"
+    "                the one the chat and the window use"};
+
+// The order in which a subcommand's help explains the words it takes.
+inline constexpr std::array<const Argument*, 16> kArgumentsInHelpOrder{
+    &kFile,     &kIn,  &kOut,   &kText,    &kLineNumbers, &kDryRun,  &kExpect, &kYes,
+    &kNoBackup, &kAll, &kStamp, &kWithLog, &kInput,       &kSkipBad, &kSource, &kWorkdir,
+};
+
+} // namespace besedka::kb

@@ -1,0 +1,28 @@
+#include "kb/messages.h"
+
+#include <ostream>
+
+namespace besedka::kb {
+
+int fail(std::ostream& err, std::string_view message) {
+    err << "besedka kb: " << message << '\n';
+    return kFailure;
+}
+
+Feedback feedbackOn(std::ostream& err) {
+    return {
+        [&err](bool waiting) {
+            if (waiting) {
+                err << "besedka kb: waiting for another besedka to finish with Base...\n"
+                    << std::flush;
+            }
+        },
+        [&err](const std::string& problem) { err << "besedka kb: " << problem << '\n'; },
+    };
+}
+
+std::string inWorkdir(const std::filesystem::path& workdir) {
+    return " (working directory " + workdir.string() + ")";
+}
+
+} // namespace besedka::kb
