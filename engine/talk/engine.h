@@ -69,7 +69,6 @@ class Engine {
     Dialogue& dialogue() { return dialogue_; }
     const Dialogue& dialogue() const { return dialogue_; }
     Appearance& appearance() { return appearance_; }
-    EngineState& state() { return state_; }
     const EngineState& state() const { return state_; }
     Random& random() { return random_; }
     Clock& clock() { return clock_; }
