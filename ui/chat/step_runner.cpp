@@ -1,0 +1,22 @@
+#include "chat/step_runner.h"
+
+#include "chat/repeated_failure.h"
+#include "common/dialogs.h"
+#include "common/qt_text.h"
+#include "files/file_error.h"
+
+namespace besedka {
+
+bool StepRunner::run(const std::function<void()>& step, RepeatedFailure* repeated) const {
+    try {
+        step();
+        return true;
+    } catch (const FileError& error) {
+        if (repeated == nullptr || repeated->firstFailure()) {
+            dialogs_.showError(boxParent_, toQString(error.what()));
+        }
+        return false;
+    }
+}
+
+} // namespace besedka
