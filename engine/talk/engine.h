@@ -59,17 +59,9 @@ class Engine {
     // Appends the current dialogue as one block to the dialogue log.
     void appendDialogueLog(const LocalDateTime& now);
 
-    // The knowledge base's lock taken without waiting, or nothing while
-    // another process holds it. A step run while it is held (an exchange, the
-    // log) then shares it and never waits.
-    std::optional<KnowledgeBaseHold> tryHoldKnowledgeBase() const {
-        return files_.tryHoldKnowledgeBase();
-    }
-
     Dialogue& dialogue() { return dialogue_; }
     const Dialogue& dialogue() const { return dialogue_; }
     Appearance& appearance() { return appearance_; }
-    EngineState& state() { return state_; }
     const EngineState& state() const { return state_; }
     Random& random() { return random_; }
     Clock& clock() { return clock_; }

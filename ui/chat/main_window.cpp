@@ -1,12 +1,14 @@
 #include "chat/main_window.h"
 
+#include "chat/about_box.h"
+#include "chat/appearance_commands.h"
 #include "chat/dialogue_pane.h"
+#include "chat/editor_dialog.h"
 #include "chat/input_field.h"
 #include "chat/input_layout.h"
+#include "chat/lock_queue.h"
 #include "chat/sound_player.h"
-#include "common/dialogs.h"
 #include "common/qt_text.h"
-#include "files/file_error.h"
 #include "talk/clock.h"
 
 #include <QAction>
@@ -22,16 +24,18 @@ MainWindow::MainWindow(const FileStore& files, Clock& clock, SoundPlayer& sound,
                        QWidget* parent)
     : QMainWindow(parent), stateRefresher_([this] { refreshState(); }),
       reservedGuard_([this] { scanWholeInput(); }), sound_(sound), dialogs_(dialogs),
-      engine_(files, clock, *this) {
+      steps_(dialogs, this), engine_(files, clock, *this) {
     createControls();
     createStatusBar();
-    createMenu();
+    menu_ = buildMainMenu(menuBar());
     fixDesignSize();
     createTimers();
+    lockQueue_ = new LockQueue(files, steps_, statusPanels_[0], this);
     engine_.dialogue().setObserver(pane_);
     connectControls();
     loadTreeOnCreation();
     createDialogs(files, clock);
+    connectMenu();
 }
 
 MainWindow::~MainWindow() {
@@ -39,6 +43,8 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::connectControls() {
+    input_->setWindowKeys(menu_.windowKeys());
+    input_->setCopyElsewhere([this] { pane_->copy(); });
     connect(input_, &QLineEdit::textChanged, this, [this] {
         inputChanged();
         stateRefresher_.poke();
@@ -47,7 +53,7 @@ void MainWindow::connectControls() {
     connect(pane_, &DialoguePane::linesChanged, this, [this] { stateRefresher_.poke(); });
     // Queued: a click's own toggling is undone first (connectItem).
     connect(
-        cpuCpuItem_, &QAction::toggled, this, [this] { stateRefresher_.poke(); },
+        menu_.cpuCpuItem, &QAction::toggled, this, [this] { stateRefresher_.poke(); },
         Qt::QueuedConnection);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now != nullptr && now->window() == this) {
@@ -57,35 +63,39 @@ void MainWindow::connectControls() {
     connect(sayButton_, &QToolButton::clicked, this, [this] { say(); });
     connect(undoButton_, &QToolButton::clicked, this, [this] { undo(); });
     connect(layoutButton_, &QToolButton::clicked, this, [this] { convertLayout(); });
-    connectItem(newDialogueItem_, [this] { newDialogue(); });
-    // The shortcut items run the button's command whatever the button's enabled
-    // state: intended; held by MainWindowTest::ctrlSRunsThroughItsItemEvenWithAnEmptyField.
-    connectItem(sayShortcut_, [this] { say(); });
-    connectItem(undoShortcut_, [this] { undo(); });
-    connectItem(layoutShortcut_, [this] { convertLayout(); });
-    connectItem(exitItem_, [this] { exitProgram(); });
     stateRefresher_.start();
     reservedGuard_.start();
 }
 
+void MainWindow::connectMenu() {
+    connectItem(this, menu_.newDialogueItem, [this] { newDialogue(); });
+    // The shortcut items run the button's command whatever the button's enabled
+    // state: intended; held by MainWindowTest::ctrlSRunsThroughItsItemEvenWithAnEmptyField.
+    connectItem(this, menu_.sayShortcut, [this] { say(); });
+    connectItem(this, menu_.undoShortcut, [this] { undo(); });
+    connectItem(this, menu_.layoutShortcut, [this] { convertLayout(); });
+    connectItem(this, menu_.exitItem, [this] { exitProgram(); });
+    connectItem(this, menu_.windowColourItem, [this] { appearance_->chooseWindowColour(); });
+    connectItem(this, menu_.paneColourItem, [this] { appearance_->choosePaneColour(); });
+    connectItem(this, menu_.inputColourItem, [this] { appearance_->chooseInputColour(); });
+    connectItem(this, menu_.buttonTextColourItem,
+                [this] { appearance_->chooseButtonTextColours(); });
+    connectItem(this, menu_.userColourItem, [this] { appearance_->chooseUserLineColour(); });
+    connectItem(this, menu_.replyColourItem, [this] { appearance_->chooseReplyLineColour(); });
+    connectItem(this, menu_.inputTextColourItem, [this] { appearance_->chooseInputTextColour(); });
+    connectItem(this, menu_.userFontItem, [this] { appearance_->chooseUserLineFont(); });
+    connectItem(this, menu_.replyFontItem, [this] { appearance_->chooseReplyLineFont(); });
+    connectItem(this, menu_.inputFontItem, [this] { appearance_->chooseInputFont(); });
+    connectItem(this, menu_.restoreDefaultsItem, [this] { appearance_->restoreDefaults(); });
+    connectItem(this, menu_.cpuUserItem, [this] { switchToCpuUser(); });
+    connectItem(this, menu_.cpuCpuItem, [this] { switchToCpuCpu(); });
+    connectItem(this, menu_.editorItem, [this] { openEditor(); });
+    connectItem(this, menu_.fullScreenItem, [this] { toggleFullScreen(); });
+    connectItem(this, menu_.aboutItem, [this] { openAbout(); });
+}
+
 void MainWindow::loadTreeOnCreation() {
-    runStep([this] { engine_.loadTreeAtCreation(); });
-}
-
-bool MainWindow::runStep(const std::function<void()>& step, RepeatedFailure* repeated) {
-    try {
-        step();
-        return true;
-    } catch (const FileError& error) {
-        if (repeated == nullptr || repeated->firstFailure()) {
-            showFileError(error);
-        }
-        return false;
-    }
-}
-
-void MainWindow::showFileError(const FileError& error) {
-    dialogs_.showError(this, QString::fromUtf8(error.what()));
+    steps_.run([this] { engine_.loadTreeAtCreation(); });
 }
 
 // Host
@@ -104,15 +114,6 @@ void MainWindow::startClosing() {
     startIfStopped(closingTimer_);
 }
 
-void MainWindow::waitingForKnowledgeBase(bool waiting) {
-    if (waiting) {
-        statusBeforeWait_ = statusText(0);
-        setStatusText(0, QStringLiteral("База занята другой программой, ждём..."));
-    } else {
-        setStatusText(0, statusBeforeWait_);
-    }
-}
-
 // Commands
 
 void MainWindow::inputChanged() {
@@ -124,12 +125,12 @@ void MainWindow::say() {
     if (typed.isEmpty() && engine_.mode() == Mode::CpuUser) {
         return; // no exchange: nothing to wait for
     }
-    runLocked({LockedStep::Kind::Phrase, typed,
-               [this, typed] {
-                   phraseBeingSaid_ = typed;
-                   engine_.say(fromQString(typed));
-               },
-               [this](bool) { phraseBeingSaid_.reset(); }});
+    lockQueue_->run({LockQueue::Step::Kind::Phrase, typed,
+                     [this, typed] {
+                         phraseBeingSaid_ = typed;
+                         engine_.say(fromQString(typed));
+                     },
+                     [this](bool) { phraseBeingSaid_.reset(); }});
 }
 
 void MainWindow::undo() {
@@ -153,30 +154,30 @@ void MainWindow::newDialogue() {
 }
 
 void MainWindow::exitProgram() {
-    runLocked({LockedStep::Kind::Exit,
-               {},
-               [this] { engine_.appendDialogueLog(engine_.clock().localNow()); },
-               [this](bool done) {
-                   if (done) {
-                       close();
-                   }
-               }});
+    lockQueue_->run({LockQueue::Step::Kind::Exit,
+                     {},
+                     [this] { engine_.appendDialogueLog(engine_.clock().localNow()); },
+                     [this](bool done) {
+                         if (done) {
+                             close();
+                         }
+                     }});
 }
 
 // The mode commands add their service lines whatever the mode is; the state
-// refresher starts or stops self-talk by cpuCpuItem_'s mark.
+// refresher starts or stops self-talk by the mark of menu_.cpuCpuItem.
 void MainWindow::switchToCpuUser() {
     engine_.switchToCpuUser();
     setStatusText(2, QStringLiteral("Режим Cpu\\User"));
-    cpuUserItem_->setChecked(true);
-    cpuCpuItem_->setChecked(false);
+    menu_.cpuUserItem->setChecked(true);
+    menu_.cpuCpuItem->setChecked(false);
 }
 
 void MainWindow::switchToCpuCpu() {
     engine_.switchToCpuCpu();
     setStatusText(2, QStringLiteral("Режим Cpu\\Cpu"));
-    cpuUserItem_->setChecked(false);
-    cpuCpuItem_->setChecked(true);
+    menu_.cpuUserItem->setChecked(false);
+    menu_.cpuCpuItem->setChecked(true);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -188,11 +189,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) {
-        // What still waits for the lock is dropped: nothing more is written.
-        lockedSteps_.clear();
-        lockRetryTimer_->stop();
+        lockQueue_->dropWaiting();
         emit closed();
     }
+}
+
+const FontSpec& MainWindow::inputFontChoice() const {
+    return appearance_->inputFontChoice();
 }
 
 QString MainWindow::statusText(int panel) const {

@@ -135,12 +135,16 @@ void MainWindow::fixDesignSize() {
 
 void MainWindow::showCentred() {
     show();
-    centreOnDesktop();
+    centreOnDesktop(*this);
     activateWindow();
 }
 
-void MainWindow::centreOnDesktop() {
-    besedka::centreOnDesktop(*this);
+void MainWindow::showUnsharedLock() {
+    setStatusText(1, QStringLiteral("Папка в сети: два компьютера сразу не защищены"));
+    statusPanels_[1]->setToolTip(
+        QStringLiteral("Папка Base лежит на сетевом диске. Блокировку видят только программы "
+                       "этого компьютера: если с папкой одновременно работают два компьютера, "
+                       "выученное одним может пропасть у другого."));
 }
 
 } // namespace besedka

@@ -3,6 +3,7 @@
 #include "chat/main_window.h"
 
 #include "chat/about_box.h"
+#include "chat/appearance_commands.h"
 #include "chat/editor_dialog.h"
 
 #include <QLineEdit>
@@ -17,7 +18,8 @@ void MainWindow::createDialogs(const FileStore& files, Clock& clock) {
 
     connect(editor_, &EditorDialog::opened, this, [this] { holdForDialog(); });
     connect(editor_, &EditorDialog::closed, this, [this] { releaseFromDialog(); });
-    connect(editor_, &EditorDialog::defaultsMarkCleared, this, [this] { clearDefaultsMark(); });
+    connect(editor_, &EditorDialog::defaultsMarkCleared, this,
+            [this] { appearance_->clearDefaultsMark(); });
     // The path field is in force as it changes, restore-defaults included.
     connect(editor_, &EditorDialog::pathChanged, this,
             [this] { engine_.setExchangeWritePath(editor_->path()); });
@@ -25,6 +27,17 @@ void MainWindow::createDialogs(const FileStore& files, Clock& clock) {
 
     connect(aboutBox_, &AboutBox::opened, this, [this] { holdForDialog(); });
     connect(aboutBox_, &AboutBox::closed, this, [this] { releaseFromDialog(); });
+
+    // Restoring the defaults restores the editor's and the about box's too.
+    appearance_ = std::make_unique<AppearanceCommands>(
+        engine_.appearance(), engine_.dialogue(), dialogs_,
+        AppearanceTargets{this,
+                          pane_,
+                          input_,
+                          {sayButton_, undoButton_, layoutButton_},
+                          menu_.restoreDefaultsItem,
+                          editor_,
+                          aboutBox_});
 }
 
 void MainWindow::holdForDialog() {

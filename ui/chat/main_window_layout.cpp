@@ -50,9 +50,9 @@ void MainWindow::applyLayout(const LayoutSizes& sizes) {
 }
 
 void MainWindow::toggleFullScreen() {
-    if (!fullScreenItem_->isChecked()) {
-        fullScreenItem_->setChecked(true);
-        fullScreenItem_->setText(QStringLiteral("Normal"));
+    if (!menu_.fullScreenItem->isChecked()) {
+        menu_.fullScreenItem->setChecked(true);
+        menu_.fullScreenItem->setText(QStringLiteral("Normal"));
         normalPosition_ = pos();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -64,8 +64,8 @@ void MainWindow::toggleFullScreen() {
         showMaximized();
         applyLayout(kFullScreen);
     } else {
-        fullScreenItem_->setChecked(false);
-        fullScreenItem_->setText(
+        menu_.fullScreenItem->setChecked(false);
+        menu_.fullScreenItem->setText(
             QStringLiteral("Full Screen")); // the accelerator does not come back
         showNormal();
         fixDesignSize();

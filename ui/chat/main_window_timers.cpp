@@ -5,7 +5,9 @@
 #include "chat/dialogue_pane.h"
 #include "chat/editor_dialog.h"
 #include "chat/input_field.h"
+#include "chat/lock_queue.h"
 #include "chat/sound_player.h"
+#include "chat/window_placement.h"
 #include "chat/window_shake.h"
 #include "talk/clock.h"
 
@@ -29,8 +31,6 @@ constexpr int kSelfTalkInterval = 3000;
 // A failed start-up load is tried again at this pace rather than every
 // millisecond, which would keep a core busy until the file comes back.
 constexpr int kStartupRetryInterval = 50;
-// A step waiting for the lock of Base tries again at this pace.
-constexpr int kLockRetryInterval = 100;
 constexpr int kClosingTicks = 80;
 constexpr int kCloseCueFromTick = 10;
 // The closing window shrinks no further than this.
@@ -59,13 +59,11 @@ void MainWindow::createTimers() {
     closingTimer_->setTimerType(Qt::PreciseTimer);
     selfTalkTimer_ = makeTimer(this, "selfTalkTimer", kSelfTalkInterval, false);
     shakeTimer_ = makeTimer(this, "shakeTimer", kEveryTick, true);
-    lockRetryTimer_ = makeTimer(this, "lockRetryTimer", kLockRetryInterval, false);
     connect(idleTimer_, &QTimer::timeout, this, [this] { idleTick(); });
     connect(startupLoadTimer_, &QTimer::timeout, this, [this] { startupLoadTick(); });
     connect(closingTimer_, &QTimer::timeout, this, [this] { closingTick(); });
     connect(selfTalkTimer_, &QTimer::timeout, this, [this] { selfTalkTick(); });
     connect(shakeTimer_, &QTimer::timeout, this, [this] { shake(); });
-    connect(lockRetryTimer_, &QTimer::timeout, this, [this] { runWaitingSteps(); });
 }
 
 void MainWindow::startIfStopped(QTimer* timer) {
@@ -78,11 +76,11 @@ void MainWindow::refreshState() {
     const bool hasText = !input_->text().isEmpty();
     sayButton_->setEnabled(hasText);
     layoutButton_->setEnabled(hasText);
-    sayShortcut_->setEnabled(hasText);
+    menu_.sayShortcut->setEnabled(hasText);
     const bool hasLines = engine_.dialogue().paneCount() > 0;
     undoButton_->setEnabled(hasLines);
-    undoShortcut_->setEnabled(hasLines);
-    if (cpuCpuItem_->isChecked()) {
+    menu_.undoShortcut->setEnabled(hasLines);
+    if (menu_.cpuCpuItem->isChecked()) {
         startIfStopped(selfTalkTimer_);
     } else {
         selfTalkTimer_->stop();
@@ -94,11 +92,11 @@ void MainWindow::refreshState() {
 }
 
 void MainWindow::idleTick() {
-    if (!lockedSteps_.empty()) {
+    if (lockQueue_->hasWaiting()) {
         return; // a phrase waiting for the lock gets its reply before any remark
     }
     bool remarked = false;
-    if (runStep([&] { remarked = engine_.idleTick(); }, &idleRemarkFailure_) && remarked) {
+    if (steps_.run([&] { remarked = engine_.idleTick(); }, &idleRemarkFailure_) && remarked) {
         idleRemarkFailure_.succeeded();
     }
 }
@@ -109,7 +107,7 @@ void MainWindow::startupLoadTick() {
     input_->setReadOnly(true);
     sayButton_->setEnabled(false);
     long learned = 0;
-    if (!runStep([&] { learned = engine_.learnedPhraseCount(); }, &startupLoadFailure_)) {
+    if (!steps_.run([&] { learned = engine_.learnedPhraseCount(); }, &startupLoadFailure_)) {
         return;
     }
     startupLoadFailure_.succeeded();
@@ -193,19 +191,19 @@ void MainWindow::scanWholeInput() {
 void MainWindow::selfTalkTick() {
     // A failing step (say the exchange file is missing) is reported once;
     // the timer runs on and the next tick tries again.
-    runLocked({LockedStep::Kind::SelfTalk,
-               {},
-               [this] {
-                   engine_.readExchangeFile();
-                   setSelfTalkPeriod(editor_->interval());
-                   engine_.selfTalkExchange();
-               },
-               [this](bool done) {
-                   if (done) {
-                       selfTalkFailure_.succeeded();
-                   }
-               },
-               &selfTalkFailure_});
+    lockQueue_->run({LockQueue::Step::Kind::SelfTalk,
+                     {},
+                     [this] {
+                         engine_.readExchangeFile();
+                         setSelfTalkPeriod(editor_->interval());
+                         engine_.selfTalkExchange();
+                     },
+                     [this](bool done) {
+                         if (done) {
+                             selfTalkFailure_.succeeded();
+                         }
+                     },
+                     &selfTalkFailure_});
 }
 
 void MainWindow::setSelfTalkPeriod(int milliseconds) {
@@ -221,14 +219,14 @@ void MainWindow::shake() {
     random.reseed(engine_.clock());
     sound_.play(Cue::Shake);
     input_->setReadOnly(true);
-    setTopMenusEnabled(false);
+    menu_.setTopMenusEnabled(false);
     for (const QPoint& position : drawShakePositions(random)) {
         move(x(), position.y());
         move(position);
     }
-    centreOnDesktop();
+    centreOnDesktop(*this);
     input_->setReadOnly(false);
-    setTopMenusEnabled(true);
+    menu_.setTopMenusEnabled(true);
     shakeTimer_->stop();
 }
 

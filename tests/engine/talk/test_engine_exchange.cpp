@@ -65,8 +65,8 @@ TEST_F(Exchange, EmptyPhraseMakesNoExchange) {
 
 TEST_F(Exchange, MissingReplyListStopsBeforeAnythingIsShown) {
     std::filesystem::remove(dir_.path() / "Base/W2.Dat");
-    engine_.state().lastReplyText = utf8ToCp1251("Раньше.");
-    engine_.state().idleTicks = 7;
+    afterReply("Раньше.", 0);
+    idleFor(7);
     try {
         say("новое");
         FAIL() << "no error";
@@ -178,6 +178,7 @@ TEST_F(Exchange, SelfTalkTextWithLineBreaksIsOnePaneLinePerLine) {
 }
 
 TEST_F(Exchange, ModeLinesAndNewDialogue) {
+    walkIntoBranch(2);
     engine_.switchToCpuUser();
     EXPECT_EQ(pane(), (std::vector<std::string>{"Сервис:   // Режим диалога Cpu\\User.", ""}));
     EXPECT_EQ(engine_.dialogue().insertionFormat().colour, kTeal);
@@ -185,7 +186,6 @@ TEST_F(Exchange, ModeLinesAndNewDialogue) {
     EXPECT_EQ(pane().size(), 3u);
     EXPECT_EQ(engine_.mode(), Mode::CpuCpu);
     EXPECT_TRUE(transcript().empty());
-    engine_.state().branchLevel = 2;
     engine_.newDialogue();
     EXPECT_TRUE(pane().empty());
     EXPECT_EQ(engine_.state().branchLevel, 2);

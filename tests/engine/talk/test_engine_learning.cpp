@@ -13,16 +13,6 @@ class Learning : public EngineTest {
         writeLines("Base/W2.Dat", {"Бывает."});
     }
 
-    // As if the last exchange had replied `text` with `paneLines` in the pane.
-    void afterReply(const std::string& text, int paneLines = 2) {
-        engine_.state().lastReplyText = utf8ToCp1251(text);
-        engine_.state().lastReplyKey = utf8ToCp1251(text);
-        engine_.state().replyText = utf8ToCp1251(text);
-        for (int i = 0; i < paneLines; ++i) {
-            engine_.dialogue().appendToPane("line");
-        }
-    }
-
     using Lines = std::vector<std::string>;
 };
 
@@ -93,8 +83,8 @@ TEST_F(Learning, PhraseWithoutEndPunctuationIsLearnedAgainEachTime) {
 }
 
 TEST_F(Learning, DepthMarksGrowOverADialogueAndResetInANewOne) {
+    growDepthMarks(2);
     afterReply("Ого.", 5);
-    engine_.state().depthMarks = "__";
     say("раз");
     writeLines("Base/W2.Dat", {"Бывает."}); // keep the previous reply off the tree keys
     say("два");
@@ -130,7 +120,7 @@ class TreeWriteFails final : public FileStore {
 TEST_F(Learning, FailedTreeSaveKeepsTheListAppendAndTheOldTree) {
     const TreeWriteFails files{PathMap(dir_.path())};
     Engine engine(files, clock_, host_);
-    engine.state().lastReplyText = utf8ToCp1251("Ого.");
+    afterReply(engine, "Ого.", 0);
     try {
         engine.say(utf8ToCp1251("вот так"));
         FAIL() << "no error";

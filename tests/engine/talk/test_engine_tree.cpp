@@ -38,7 +38,8 @@ TEST_F(TreeWalk, KeywordLookupTakesTheFirstRootLineWhoseKeyOccurs) {
 }
 
 // Each exchange reads the tree afresh: a change on disk of the same size, in
-// plain text or in RTF, answers at once.
+// plain text or in RTF, answers at once. (The branch each answer starts runs
+// past the tree's last line at the next exchange, whose lookup then answers.)
 TEST_F(TreeWalk, TreeChangedOnDiskAnswersAtTheNextExchange) {
     for (const bool rtf : {false, true}) {
         for (const char* answer : {"Один.", "Пять.", "Один."}) {
@@ -50,7 +51,6 @@ TEST_F(TreeWalk, TreeChangedOnDiskAnswersAtTheNextExchange) {
                 writeLines("Base/Words.Dat", tree);
             }
             engine_.newDialogue();
-            engine_.state().branchLevel = 0;
             say("аб");
             EXPECT_EQ(reply(), answer);
         }
@@ -61,7 +61,6 @@ TEST_F(TreeWalk, KeyMatchRestartsWithoutRetryingTheBreakingCharacter) {
     writeLines("Base/Words.Dat", {"header", "АБ^Нашёл.;"});
     say("ааб");
     EXPECT_EQ(reply(), "Не знаю.");
-    engine_.state().branchLevel = 0;
     say("хаб");
     EXPECT_EQ(reply(), "Нашёл.");
 }
@@ -72,12 +71,13 @@ TEST_F(TreeWalk, DepthMarkedLinesAreNotFoundByLookup) {
     EXPECT_EQ(reply(), "Не знаю.");
 }
 
+// The branch each answer starts runs past the tree's last line at the next
+// exchange, whose lookup then draws the answer anew.
 TEST_F(TreeWalk, EveryAnswerOfALineCanBeDrawn) {
     writeLines("Base/Words.Dat", {"header", "ДА^Один.;Два.;Три.;"});
     std::set<std::string> seen;
     for (std::uint32_t ms = 0; ms < 40; ++ms) {
         engine_.newDialogue();
-        engine_.state().branchLevel = 0;
         setClock(ms * 104729);
         say("да");
         seen.insert(reply());
@@ -141,10 +141,14 @@ TEST_F(TreeWalk, BrokenLinesArePassedOver) {
     EXPECT_EQ(reply(), "Целый.");
     say("ещё");
     EXPECT_EQ(reply(), "Дальше.");
-    engine_.state().branchLevel = 1;
-    engine_.state().branchLine = 0;
+    // A branch left on line 1 of a tree since replaced by this one: the
+    // continuation passes over the broken lines after it, and the first root
+    // one ends it.
+    walkIntoBranch(1);
     say("что там");
     EXPECT_EQ(reply(), "Не знаю.");
+    EXPECT_EQ(pane(), (std::vector<std::string>{"NomerRazryada = 1", "NomerRazryada = 1",
+                                                "Что там.", "Не знаю."}));
 }
 
 TEST_F(TreeWalk, MissingTreeStopsAfterTheFirstDiagnosticLine) {
