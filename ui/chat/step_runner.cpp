@@ -4,6 +4,8 @@
 #include "common/dialogs.h"
 #include "files/file_error.h"
 
+#include <QString>
+
 namespace besedka {
 
 bool StepRunner::run(const std::function<void()>& step, RepeatedFailure* repeated) const {
