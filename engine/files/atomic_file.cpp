@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -209,6 +210,10 @@ fs::path followLinks(fs::path path, std::error_code& reason) {
         if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
             return path;
         }
+        if (info.st_uid != ::geteuid() && info.st_uid != 0) {
+            reason = linkOfAnotherUser();
+            return path;
+        }
         const fs::path target = fs::read_symlink(path, reason);
         if (reason) {
             return path;
@@ -219,11 +224,16 @@ fs::path followLinks(fs::path path, std::error_code& reason) {
     return path;
 }
 
-std::optional<std::string> readWholeFile(const fs::path& path, std::error_code& reason) {
+std::optional<std::string> readWholeFile(const fs::path& path, std::error_code& reason,
+                                         std::size_t limit) {
     reason.clear();
+    const fs::path target = followLinks(path, reason);
+    if (reason) {
+        return std::nullopt;
+    }
     // Non-blocking, so that a FIFO does not wait for a writer before its type
-    // is seen.
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // is seen; not through a link put there since the links were looked at.
+    const FileDescriptor fd(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW));
     if (!fd.valid()) {
         reason = lastError();
         return std::nullopt;
@@ -237,6 +247,13 @@ std::optional<std::string> readWholeFile(const fs::path& path, std::error_code& 
         reason = S_ISDIR(info.st_mode) ? std::make_error_code(std::errc::is_a_directory)
                                        : notARegularFile();
         return std::nullopt;
+    }
+    const auto tooLarge = [&reason] {
+        reason = std::make_error_code(std::errc::file_too_large);
+        return std::nullopt;
+    };
+    if (static_cast<std::uintmax_t>(info.st_size) > limit) {
+        return tooLarge();
     }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
@@ -252,6 +269,9 @@ std::optional<std::string> readWholeFile(const fs::path& path, std::error_code& 
         }
         if (got == 0) {
             break;
+        }
+        if (static_cast<std::size_t>(got) > limit - bytes.size()) {
+            return tooLarge(); // it grew while read
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
     }

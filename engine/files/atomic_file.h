@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,15 +14,21 @@ namespace besedka {
 std::filesystem::path directoryOf(const std::filesystem::path& path);
 
 // The path that symbolic links at `path` finally lead to; the path itself
-// when it is no link (or does not exist yet). A loop or an unreadable link
-// sets `reason`.
+// when it is no link (or does not exist yet). A loop, an unreadable link or a
+// link of another user sets `reason`: as the kernel's protected_symlinks
+// rule has it for shared folders, a link is followed only when the user the
+// program runs as made it (or root did), so that root working in another
+// user's folder never reads or replaces a file that user's link points to.
 std::filesystem::path followLinks(std::filesystem::path path, std::error_code& reason);
 
-// Whole contents of a regular file. Anything else (missing, a directory, a
-// FIFO, a device, no permission) gives nothing, with the reason in `reason`;
-// opening never waits for a writer.
-[[nodiscard]] std::optional<std::string> readWholeFile(const std::filesystem::path& path,
-                                                       std::error_code& reason);
+// Whole contents of a regular file, through the links followLinks follows.
+// Anything else (missing, a directory, a FIFO, a device, no permission, a link
+// of another user) gives nothing, with the reason in `reason`; opening never
+// waits for a writer. A file of more than `limit` bytes gives nothing, with
+// std::errc::file_too_large, before it is read.
+[[nodiscard]] std::optional<std::string>
+readWholeFile(const std::filesystem::path& path, std::error_code& reason,
+              std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 // Replaces the file with `bytes` so that a crash, a kill or a full disk at any
 // moment leaves either the old or the new file: the bytes go to a temporary

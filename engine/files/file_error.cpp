@@ -10,7 +10,13 @@ namespace {
 class FileKindCategory final : public std::error_category {
   public:
     const char* name() const noexcept override { return "file kind"; }
-    std::string message(int) const override { return "Not a regular file"; }
+    std::string message(int value) const override {
+        return value == kLinkOfAnotherUser ? "Symbolic link made by another user, not followed"
+                                           : "Not a regular file";
+    }
+
+    static constexpr int kNotRegular = 1;
+    static constexpr int kLinkOfAnotherUser = 2;
 };
 
 std::string opening(FileError::Operation operation) {
@@ -43,9 +49,17 @@ std::string reasonText(const std::error_code& reason) {
     return reason.message();
 }
 
-std::error_code notARegularFile() {
+const FileKindCategory& fileKindCategory() {
     static const FileKindCategory category;
-    return {1, category};
+    return category;
+}
+
+std::error_code notARegularFile() {
+    return {FileKindCategory::kNotRegular, fileKindCategory()};
+}
+
+std::error_code linkOfAnotherUser() {
+    return {FileKindCategory::kLinkOfAnotherUser, fileKindCategory()};
 }
 
 } // namespace besedka

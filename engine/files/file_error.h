@@ -15,6 +15,10 @@ std::string reasonText(const std::error_code& reason);
 // FIFO, a device, a socket), which the program neither reads nor replaces.
 std::error_code notARegularFile();
 
+// The reason given for a symbolic link that another user made, which the
+// program does not follow (see followLinks).
+std::error_code linkOfAnotherUser();
+
 // A file that cannot be read or written. The message names the file as the
 // program does, followed by the reason when there is one ("Cannot open file
 // Base\Words.Dat: Permission denied").

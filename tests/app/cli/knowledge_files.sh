@@ -187,6 +187,27 @@ if [ "$(id -u)" = 0 ]; then
         test "$(stat -c %u:%g:%a "$kept/Base/W1.Dat")" = 65534:65534:640
     check "a restore gives back extended attributes" \
         test "$(getfattr --only-values -n user.besedka.test "$kept/Base/W1.Dat" 2>/dev/null)" = kept
+
+    # Root in a folder of another user follows none of that user's links: a
+    # file they point to is neither replaced, nor read, nor made.
+    planted=$(workdir planted)
+    chown -R 65534:65534 "$planted"
+    echo secret >"$scratch/root-only" && chmod 600 "$scratch/root-only"
+    as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+    as_nobody ln -sf "$scratch/root-only" "$planted/Base/Words.Dat"
+    said=$("$besedka" kb teach "$scratch/cased.txt" "$planted" 2>&1)
+    check "a planted link: teach fails" test $? = 1
+    check "a planted link: the reason is one line" \
+        contains "$said" 'Base\Words.Dat: Symbolic link made by another user, not followed'
+    phrases ссылка | head -2 | "$besedka" chat --workdir "$planted" >/dev/null 2>&1
+    check "a planted link: the chat fails" test $? = 1
+    check "a planted link: its target stays" test "$(cat "$scratch/root-only")" = secret
+    check "a planted link: stays a link" test -L "$planted/Base/Words.Dat"
+    as_nobody ln -sf "$scratch/made-by-root" "$planted/Base/Words.Dat"
+    "$besedka" kb export "$starter" >"$scratch/planted.json"
+    "$besedka" kb import "$scratch/planted.json" "$planted" >/dev/null 2>&1
+    check "a planted dangling link: import fails" test $? = 1
+    check "a planted dangling link: nothing made" test ! -e "$scratch/made-by-root"
 else
     echo "read-only case skipped: it needs root to switch to an unprivileged user"
 fi
