@@ -47,7 +47,7 @@ inline constexpr Argument kExpect{"--expect", Argument::ValuedOption,
                                   "LINE"};
 inline constexpr Argument kYes{"--yes", Argument::Flag, "do not ask on a terminal before removing"};
 inline constexpr Argument kNoBackup{"--no-backup", Argument::Flag,
-                                    "remove even when no backup can be made"};
+                                    "change Base even when no backup can be made"};
 inline constexpr Argument kAll{"--all", Argument::SoleFlag,
                                "list the backups of every working directory, with its path"};
 inline constexpr Argument kStamp{

@@ -1,5 +1,6 @@
 #include "kb/command.h"
 
+#include "curation/document_limit.h"
 #include "files/directory_lock.h"
 #include "kb/argument_parser.h"
 #include "kb/catalogue.h"
@@ -123,7 +124,10 @@ void printKbHelp(std::ostream& out) {
            "it still holds LINE, and on a terminal kb forget asks first (--yes does not).\n"
            "Changes are made under the lock of Base, after a backup into\n"
            "$XDG_STATE_HOME/besedka/backups (~/.local/state/besedka/backups), which keeps the\n"
-           "10 newest; no backup, no change (kb forget --no-backup aside). Errors are one\n"
+           "10 newest; no backup, no change (--no-backup aside). kb teach, kb import and\n"
+           "kb merge refuse a text or document larger than "
+        << kMostDocumentSize
+        << ". Errors are one\n"
            "line on stderr with exit status 1, wrong usage 2. besedka kb SUBCOMMAND --help\n"
            "tells one subcommand.\n"
            "\nExamples:\n";

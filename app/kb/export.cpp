@@ -28,7 +28,7 @@ int runImport(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     return guarded(err, [&] {
         const KnowledgeContent content = parseKnowledgeJson(*json);
         FileStore files{PathMap(*workdir)};
-        writeKnowledgeContent(files, content, feedbackOn(err));
+        writeKnowledgeContent(files, content, feedbackOn(err), args.has(kNoBackup));
         if (content.tree) {
             out << "Words.Dat: " << content.tree->size() << " lines\n";
         }

@@ -1,14 +1,16 @@
 #include "kb/inputs.h"
 
+#include "curation/document_limit.h"
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "kb/messages.h"
 #include "workdir.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <iostream>
-#include <iterator>
+#include <new>
 #include <string>
 
 namespace besedka::kb {
@@ -22,8 +24,8 @@ bool namedBase(const fs::path& path) {
     return name == "base";
 }
 
-// The working directory that `given` names: itself, or the one that holds it
-// when it is Base or a file in Base.
+} // namespace
+
 fs::path workingDirectoryOf(const fs::path& given) {
     std::error_code error;
     fs::path path = fs::absolute(given, error).lexically_normal();
@@ -39,8 +41,6 @@ fs::path workingDirectoryOf(const fs::path& given) {
     }
     return path;
 }
-
-} // namespace
 
 std::optional<fs::path> workdirArgument(const Args& args, std::size_t at, std::ostream& err) {
     if (at >= args.size()) {
@@ -59,21 +59,57 @@ std::optional<fs::path> workdirArgument(const Args& args, std::size_t at, std::o
     return workdir;
 }
 
-std::optional<std::string> readInput(const std::string& file, std::ostream& err) {
-    if (file == "-") {
-        std::string bytes{std::istreambuf_iterator<char>(std::cin), {}};
-        if (std::cin.bad()) {
-            fail(err, "cannot read standard input");
-            return std::nullopt;
+namespace {
+
+std::optional<std::string> tooLarge(const std::string& file, std::ostream& err) {
+    fail(err, (file == "-" ? std::string("standard input") : file) + " holds more than " +
+                  std::string(kMostDocumentSize) + ", the most a document may hold; nothing read");
+    return std::nullopt;
+}
+
+// Standard input up to one byte past the limit, so that a larger document is
+// told from one of the limit's size without being read whole.
+std::optional<std::string> readStandardInput(std::ostream& err) {
+    std::string bytes;
+    std::array<char, 65536> buffer{};
+    while (bytes.size() <= kMostDocumentBytes) {
+        const std::size_t wanted = std::min(buffer.size(), kMostDocumentBytes + 1 - bytes.size());
+        std::cin.read(buffer.data(), static_cast<std::streamsize>(wanted));
+        if (std::cin.gcount() == 0) {
+            break;
         }
-        return bytes;
+        bytes.append(buffer.data(), static_cast<std::size_t>(std::cin.gcount()));
     }
-    std::error_code reason;
-    auto bytes = readWholeFile(file, reason);
-    if (!bytes) {
-        fail(err, "cannot read " + file + ": " + reasonText(reason));
+    if (std::cin.bad()) {
+        fail(err, "cannot read standard input");
+        return std::nullopt;
+    }
+    if (bytes.size() > kMostDocumentBytes) {
+        return tooLarge("-", err);
     }
     return bytes;
+}
+
+} // namespace
+
+std::optional<std::string> readInput(const std::string& file, std::ostream& err) {
+    try {
+        if (file == "-") {
+            return readStandardInput(err);
+        }
+        std::error_code reason;
+        auto bytes = readWholeFile(file, reason, kMostDocumentBytes);
+        if (reason == std::errc::file_too_large) {
+            return tooLarge(file, err);
+        }
+        if (!bytes) {
+            fail(err, "cannot read " + file + ": " + reasonText(reason));
+        }
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        fail(err, "cannot read " + file + ": out of memory; nothing read");
+        return std::nullopt;
+    }
 }
 
 } // namespace besedka::kb

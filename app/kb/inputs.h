@@ -19,8 +19,13 @@ using Args = std::vector<std::string>;
 std::optional<std::filesystem::path> workdirArgument(const Args& args, std::size_t at,
                                                      std::ostream& err);
 
+// The working directory that `given` names: itself, or the one that holds it
+// when it is Base or a file in Base.
+std::filesystem::path workingDirectoryOf(const std::filesystem::path& given);
+
 // The bytes of FILE, or of standard input for "-"; a message and nothing when
-// it cannot be read.
+// it cannot be read or holds more than kMostDocumentBytes (then it is not
+// read, and of standard input no more than that is read).
 std::optional<std::string> readInput(const std::string& file, std::ostream& err);
 
 } // namespace besedka::kb

@@ -9,9 +9,41 @@
 
 namespace besedka::kb {
 namespace fs = std::filesystem;
+namespace {
+
+// What the source holds; a file error names the source's working directory,
+// so that it is not taken for the target's.
+KnowledgeContent readSource(const fs::path& workdir) {
+    try {
+        return readKnowledgeContent(FileStore{PathMap(workdir)});
+    } catch (const Error& error) {
+        if (error.kind() != Error::Kind::File) {
+            throw;
+        }
+        throw CurationError(error.what() + std::string(" (source working directory ") +
+                            workdir.string() + ")");
+    }
+}
+
+void printFigures(const MergeFigures& figures, std::ostream& out) {
+    out << "new tree lines:   " << figures.newLines << '\n'
+        << "new answers:      " << figures.newAnswers << '\n'
+        << "lines found:      " << figures.knownLines << '\n';
+    if (figures.passedOver > 0) {
+        out << "passed over:      " << figures.passedOver
+            << " (lines that break the tree's grammar, with their branches)\n";
+    }
+    for (const auto& list : figures.lists) {
+        out << "new in " << list.name << ": " << list.added << '\n';
+    }
+}
+
+} // namespace
 
 int runMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
-    const bool dryRun = args.has(kDryRun);
+    MergeOptions options;
+    options.dryRun = args.has(kDryRun);
+    options.withoutBackup = args.has(kNoBackup);
     const Args& words = args.words;
     if (words.empty() || words.size() > 2) {
         return usageError(err, "merge: give one SOURCE and at most one WORKDIR");
@@ -26,19 +58,12 @@ int runMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     if (!fromDirectory && !json) {
         return kFailure;
     }
-    return guarded(err, [&] {
-        const KnowledgeContent source = fromDirectory
-                                            ? readKnowledgeContent(FileStore{PathMap(words[0])})
-                                            : parseKnowledgeJson(*json);
+    return guarded(err, *workdir, [&] {
+        const KnowledgeContent source =
+            fromDirectory ? readSource(workingDirectoryOf(words[0])) : parseKnowledgeJson(*json);
         FileStore files{PathMap(*workdir)};
-        const MergeFigures figures = mergeKnowledge(files, source, dryRun, feedbackOn(err));
-        out << "new tree lines:   " << figures.newLines << '\n'
-            << "new answers:      " << figures.newAnswers << '\n'
-            << "lines found:      " << figures.knownLines << '\n';
-        for (const auto& list : figures.lists) {
-            out << "new in " << list.name << ": " << list.added << '\n';
-        }
-        if (dryRun) {
+        printFigures(mergeKnowledge(files, source, options, feedbackOn(err)), out);
+        if (options.dryRun) {
             out << "dry run: nothing written\n";
         }
         return kSuccess;

@@ -40,6 +40,7 @@ int runTeach(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     TeachOptions options;
     options.dryRun = args.has(kDryRun);
     options.skipBad = args.has(kSkipBad);
+    options.withoutBackup = args.has(kNoBackup);
     const Args& words = args.words;
     if (words.empty() || words.size() > 2) {
         return usageError(err, "teach: give one FILE (or -) and at most one WORKDIR");
@@ -49,8 +50,8 @@ int runTeach(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     if (!bytes) {
         return kFailure;
     }
-    DialogueText text = readDialogueText(std::move(*bytes));
     return guarded(err, [&] {
+        DialogueText text = readDialogueText(std::move(*bytes));
         FileStore files{PathMap(*workdir)};
         const TeachReport report =
             teach(files, std::move(text), options, feedbackOn(err), progressLine(err));

@@ -1,8 +1,8 @@
 #include "curation/forget.h"
 
+#include "curation/change_backup.h"
 #include "curation/curation_error.h"
 #include "curation/outline.h"
-#include "files/backups.h"
 #include "files/kb_paths.h"
 #include "text/cp1251.h"
 
@@ -39,17 +39,6 @@ std::vector<bool> linesToRemove(const StringList& tree, const std::vector<std::s
     return removed;
 }
 
-[[nodiscard]] std::optional<TakenBackup> backUpOrRefuse(const FileStore& files) {
-    std::string problem;
-    auto backup = backUpKnowledgeBase(files.paths().workdir(), files.paths().resolve("Base"),
-                                      [&problem](const std::string& told) { problem = told; });
-    if (!backup) {
-        throw CurationError(problem + "; nothing removed (with --no-backup, kb forget removes "
-                                      "lines without a backup)");
-    }
-    return backup;
-}
-
 } // namespace
 
 std::vector<NumberedLine> forgetLines(FileStore& files, const ForgetRequest& request,
@@ -73,10 +62,12 @@ Forgotten forget(FileStore& files, const ForgetRequest& request, const Feedback&
         }
     }
     if (!request.dryRun) {
-        const auto backup = request.withoutBackup ? std::nullopt : backUpOrRefuse(files);
+        const auto backup = backUpBeforeChange(
+            files, request.withoutBackup,
+            "nothing removed (with --no-backup, kb forget removes lines without a backup)");
         StringList(kept).save(files, paths::kWords);
+        retireAfterChange(backup);
         if (backup) {
-            retireOldBackups(backup->folder, {backup->stamp});
             forgotten.backup = backup->stamp;
         }
     }

@@ -1,5 +1,6 @@
 #include "curation/knowledge_content.h"
 
+#include "curation/change_backup.h"
 #include "files/kb_paths.h"
 #include "files/string_list.h"
 
@@ -36,15 +37,18 @@ KnowledgeContent readKnowledgeContent(const FileStore& files, const Feedback& fe
 }
 
 void writeKnowledgeContent(FileStore& files, const KnowledgeContent& content,
-                           const Feedback& feedback) {
-    backUpBeforeFirstWrite(files, feedback.problem);
+                           const Feedback& feedback, bool withoutBackup) {
     const auto hold = holdForChange(files, feedback);
+    const auto backup = backUpBeforeChange(
+        files, withoutBackup,
+        "nothing imported (with --no-backup, kb import writes without a backup)");
     if (content.tree) {
         StringList(*content.tree).save(files, paths::kWords);
     }
     for (const NamedList& list : content.lists) {
         StringList(list.lines).save(files, pathOf(list.name));
     }
+    retireAfterChange(backup);
 }
 
 } // namespace besedka

@@ -32,8 +32,10 @@ std::vector<std::string> replyListNames();
 KnowledgeContent readKnowledgeContent(const FileStore& files, const Feedback& feedback = {});
 
 // Replaces each file that `content` holds, atomically, under the lock of Base
-// and after a backup; throws FileError.
+// and after a backup; throws FileError. A backup that cannot be made refuses
+// the change (NoBackupMade) unless `withoutBackup`: the files replaced may
+// hold what was learned since the document was made.
 void writeKnowledgeContent(FileStore& files, const KnowledgeContent& content,
-                           const Feedback& feedback);
+                           const Feedback& feedback, bool withoutBackup = false);
 
 } // namespace besedka

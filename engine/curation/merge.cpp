@@ -1,5 +1,6 @@
 #include "curation/merge.h"
 
+#include "curation/change_backup.h"
 #include "curation/outline.h"
 #include "curation/outline_merge.h"
 #include "curation/tree.h"
@@ -7,14 +8,17 @@
 #include "files/string_list.h"
 #include "text/tree_line.h"
 
+#include <optional>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 namespace besedka {
 namespace {
 
 // The source's lines in file order, each placed under the target line that
-// its parent became.
+// its parent became. A broken line that the target lacks is passed over with
+// its branch: its lines were learned after a line the walk cannot match.
 bool mergeTree(OutlineMerge& target, const TextLines& source, MergeFigures& figures) {
     const Outline outline(source);
     std::vector<OutlineMerge::Node> placed(source.size(), OutlineMerge::kTop);
@@ -24,9 +28,13 @@ bool mergeTree(OutlineMerge& target, const TextLines& source, MergeFigures& figu
         const std::string_view line = source[i];
         const TreeLine tree(line);
         if (treeLineProblem(line)) {
-            const auto found = target.findLine(parent, line);
-            placed[i] = found ? *found : target.addRawLine(parent, line);
-            ++(found ? figures.knownLines : figures.newLines);
+            if (const auto found = target.findLine(parent, line)) {
+                placed[i] = *found;
+                ++figures.knownLines;
+            } else {
+                figures.passedOver += outline.branchEnd(i) - i;
+                i = outline.branchEnd(i) - 1;
+            }
         } else if (const auto found = target.find(parent, tree.depth(), tree.key())) {
             placed[i] = *found;
             ++figures.knownLines;
@@ -59,27 +67,41 @@ std::size_t mergeList(StringList& list, const TextLines& source) {
 
 } // namespace
 
-MergeFigures mergeKnowledge(FileStore& files, const KnowledgeContent& source, bool dryRun,
-                            const Feedback& feedback) {
-    backUpBeforeFirstWrite(files, feedback.problem);
+MergeFigures mergeKnowledge(FileStore& files, const KnowledgeContent& source,
+                            const MergeOptions& options, const Feedback& feedback) {
     const auto hold = holdForChange(files, feedback);
     MergeFigures figures;
+    std::optional<OutlineMerge> tree;
     if (source.tree) {
-        OutlineMerge tree(loadTree(files).textLines());
-        if (mergeTree(tree, *source.tree, figures) && !dryRun) {
-            StringList(tree.lines()).save(files, paths::kWords);
+        tree.emplace(loadTree(files).textLines());
+        if (!mergeTree(*tree, *source.tree, figures)) {
+            tree.reset();
         }
     }
+    std::vector<std::pair<std::string, StringList>> changedLists;
     for (const NamedList& sourceList : source.lists) {
-        const std::string path = "Base\\" + sourceList.name;
+        std::string path = "Base\\" + sourceList.name;
         StringList list;
         list.load(files, path);
         const std::size_t added = mergeList(list, sourceList.lines);
         figures.lists.push_back({sourceList.name, added});
-        if (added > 0 && !dryRun) {
-            list.save(files, path);
+        if (added > 0) {
+            changedLists.emplace_back(std::move(path), std::move(list));
         }
     }
+    if (options.dryRun || (!tree && changedLists.empty())) {
+        return figures;
+    }
+    const auto backup =
+        backUpBeforeChange(files, options.withoutBackup,
+                           "nothing merged (with --no-backup, kb merge merges without a backup)");
+    if (tree) {
+        StringList(tree->lines()).save(files, paths::kWords);
+    }
+    for (const auto& [path, list] : changedLists) {
+        list.save(files, path);
+    }
+    retireAfterChange(backup);
     return figures;
 }
 

@@ -1,5 +1,6 @@
 #include "curation/teach.h"
 
+#include "curation/change_backup.h"
 #include "curation/outline_merge.h"
 #include "curation/tree.h"
 #include "files/kb_paths.h"
@@ -154,7 +155,6 @@ TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& optio
         return report;
     }
     report = {};
-    backUpBeforeFirstWrite(files, feedback.problem);
     const auto hold = holdForChange(files, feedback);
     OutlineMerge tree(loadTree(files).textLines());
     const std::size_t total = text.utterances.size();
@@ -166,7 +166,11 @@ TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& optio
         return stopped;
     }
     if (!options.dryRun && tree.changed()) {
+        const auto backup = backUpBeforeChange(
+            files, options.withoutBackup,
+            "nothing taught (with --no-backup, kb teach teaches without a backup)");
         StringList(tree.lines()).save(files, paths::kWords);
+        retireAfterChange(backup);
         report.written = true;
     }
     return report;

@@ -19,6 +19,7 @@ using TeachProgress = std::function<bool(std::size_t done, std::size_t total)>;
 struct TeachOptions {
     bool skipBad = false; // teach the rest when lines are refused
     bool dryRun = false;
+    bool withoutBackup = false; // teach even when no backup can be made
 };
 
 struct TeachFigures {
@@ -58,7 +59,9 @@ std::string teachingKey(std::string_view utterance);
 // utterances of one dialogue, whose line would lie too deep) is refused: then
 // nothing is taught, unless `skipBad`, where it ends its dialogue and the
 // utterances after it start a new one. Under the lock of Base, after a
-// backup, with one atomic save of the tree; file errors throw FileError.
+// backup, with one atomic save of the tree; file errors throw FileError, and
+// a backup that cannot be made refuses the change (NoBackupMade) unless
+// `withoutBackup`.
 // The text is let go before the save, so that it does not add to the memory
 // that the save needs.
 TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& options,

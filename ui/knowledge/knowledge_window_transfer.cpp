@@ -3,6 +3,8 @@
 // Each is one curation function; the view then shows the files as they are.
 #include "knowledge/knowledge_window.h"
 
+#include "curation/change_backup.h"
+#include "curation/document_limit.h"
 #include "curation/knowledge_json.h"
 #include "curation/merge.h"
 #include "curation/teach.h"
@@ -12,10 +14,21 @@
 #include "knowledge/knowledge_dialogs.h"
 
 #include <filesystem>
+#include <string_view>
 
 namespace besedka {
 namespace {
 namespace fs = std::filesystem;
+
+// Why no backup was made, without the English "no backup made: " before it.
+QString backupProblem(const NoBackupMade& refused) {
+    constexpr std::string_view kLead = "no backup made: ";
+    std::string_view problem = refused.problem();
+    if (problem.starts_with(kLead)) {
+        problem.remove_prefix(kLead.size());
+    }
+    return QString::fromUtf8(problem.data(), static_cast<qsizetype>(problem.size()));
+}
 
 QString number(std::size_t value) {
     return QString::number(static_cast<qulonglong>(value));
@@ -30,6 +43,11 @@ template <typename Step> bool guarded(KnowledgeDialogs& dialogs, QWidget* parent
     try {
         step();
         return true;
+    } catch (const NoBackupMade& refused) {
+        dialogs.showError(parent,
+                          QStringLiteral("Ничего не изменено: не удалось сделать резервную копию "
+                                         "(%1).")
+                              .arg(backupProblem(refused)));
     } catch (const Error& error) {
         dialogs.showError(parent, curationSentence(error));
     }
@@ -46,7 +64,13 @@ void KnowledgeWindow::teachFromText() {
         return;
     }
     std::error_code reason;
-    auto bytes = readWholeFile(pathOf(*path), reason);
+    auto bytes = readWholeFile(pathOf(*path), reason, kMostDocumentBytes);
+    if (reason == std::errc::file_too_large) {
+        dialogs_.showError(this, QStringLiteral("Не удалось прочитать %1: текст больше 1 ГиБ, "
+                                                "а больше программа не читает.")
+                                     .arg(*path));
+        return;
+    }
     if (!bytes) {
         dialogs_.showError(this, QStringLiteral("Не удалось прочитать %1: %2")
                                      .arg(*path, QString::fromStdString(reasonText(reason))));
@@ -130,14 +154,20 @@ void KnowledgeWindow::mergeDirectory() {
         const KnowledgeContent content =
             readKnowledgeContent(FileStore{PathMap(source)}, windowFeedback());
         FileStore store(paths_);
-        figures = mergeKnowledge(store, content, false, windowFeedback());
+        figures = mergeKnowledge(store, content, {}, windowFeedback());
     });
     reload();
     if (merged) {
+        const QString passedOver =
+            figures.passedOver == 0
+                ? QString()
+                : QStringLiteral(" Пропущено строк, нарушающих формат дерева (с их ветвями): %1.")
+                      .arg(number(figures.passedOver));
         dialogs_.inform(this, QStringLiteral("Новых строк: %1, новых ответов: %2, найдено на "
                                              "месте: %3.")
-                                  .arg(number(figures.newLines), number(figures.newAnswers),
-                                       number(figures.knownLines)));
+                                      .arg(number(figures.newLines), number(figures.newAnswers),
+                                           number(figures.knownLines)) +
+                                  passedOver);
     }
 }
 

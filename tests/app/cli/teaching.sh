@@ -81,6 +81,49 @@ check "merging the export changes nothing more" test "$(all_lines "$merged")" = 
 said=$(printf 'синий чай\nс мятой\n' | replies "$merged")
 check "the merged tree answers the taught dialogue" contains "$said" "Свежо!"
 
+# Merge names a source by its Base too, says which side a missing file is
+# on, and passes over the source's broken lines, counting them.
+said=$("$besedka" kb merge "$taught/Base" "$merged" 2>&1)
+check "merge: SOURCE/Base stands for SOURCE" contains "$said" "new tree lines:   0"
+lacking=$(copy lacking)
+rm "$lacking/Base/W1.Dat"
+said=$("$besedka" kb merge "$lacking" "$merged" 2>&1)
+check "merge: a file the source lacks names the source" \
+    contains "$said" "Base\W1.Dat: No such file or directory (source working directory $lacking)"
+said=$("$besedka" kb merge "$merged" "$lacking" 2>&1)
+check "merge: a file the target lacks names the target" \
+    contains "$said" "Base\W1.Dat: No such file or directory (working directory $lacking)"
+clean=$(copy clean)
+said=$("$besedka" kb merge "$broken" "$clean")
+check "merge: broken lines and their branches are counted" contains "$said" "passed over:      4"
+check "merge: kb check passes after merging a broken tree" "$besedka" kb check "$clean" >/dev/null
+
+# No backup, no change, unless --no-backup: an import must not lose for good
+# what was learned since its export.
+unsaved=$(copy unsaved)
+"$besedka" kb export "$unsaved" >"$scratch/old.json"
+printf 'Привет\nмоя важная фраза\n' | "$besedka" chat --workdir "$unsaved" >/dev/null 2>&1
+learned=$(all_lines "$unsaved")
+: >"$scratch/not-a-folder"
+said=$(XDG_STATE_HOME=$scratch/not-a-folder "$besedka" kb import "$scratch/old.json" "$unsaved" 2>&1)
+check "import without a backup: status 1" test $? = 1
+check "import without a backup: tells how to go on" \
+    contains "$said" "; nothing imported (with --no-backup"
+said=$(env -u HOME -u XDG_STATE_HOME "$besedka" kb teach "$scratch/tea.txt" "$unsaved" 2>&1)
+check "teach without HOME: status 1" test $? = 1
+check "teach without HOME: the reason" contains "$said" "neither XDG_STATE_HOME nor HOME is set; nothing taught"
+said=$(XDG_STATE_HOME=$scratch/not-a-folder "$besedka" kb merge "$taught" "$unsaved" 2>&1)
+check "merge without a backup: status 1" test $? = 1
+check "without a backup nothing was written" test "$(all_lines "$unsaved")" = "$learned"
+XDG_STATE_HOME=$scratch/not-a-folder "$besedka" kb import --no-backup "$scratch/old.json" "$unsaved" >/dev/null 2>&1
+check "import --no-backup writes" test "$(all_lines "$unsaved")" != "$learned"
+
+# A document larger than the limit is refused before it is read.
+truncate -s $((1024 * 1024 * 1024 + 1)) "$scratch/huge.json"
+said=$("$besedka" kb import "$scratch/huge.json" "$unsaved" 2>&1)
+check "import: a document over the limit is refused" test $? = 1
+check "import: the limit is named" contains "$said" "huge.json holds more than 1 GiB"
+
 # A teach killed at any moment: the tree loads whole, old or new, and the next
 # run removes what the kill left.
 killed=$(copy killed)

@@ -1,4 +1,5 @@
 // Merging another knowledge base, and the export documents that carry one.
+#include "curation/change_backup.h"
 #include "curation/curation_error.h"
 #include "curation/knowledge_json.h"
 #include "curation/merge.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -25,16 +27,21 @@ class Merge : public EngineTest {
 };
 
 TEST_F(Merge, PlacesLinesInTheirBranchUnitesAnswersAndChangesNothingTheSecondTime) {
-    writeLines("Base/Words.Dat", {"header", "ЛЕС^Тихо.;", "_ГРИБЫ^Много.;", "МОРЕ^Шумно.;"});
+    writeLines("Base/Words.Dat",
+               {"header", "ЛЕС^Тихо.;", "_ГРИБЫ^Много.;", "МОРЕ^Шумно.;", "сломана"});
     writeLines("Base/W1.Dat", {"А", "Б"});
     KnowledgeContent source;
-    source.tree = linesOf({"другой", "ЛЕС^Темно.;Тихо.;", "_ГРИБЫ^Много.;", "__БЕЛЫЕ^Редко.;",
-                           "_ЯГОДЫ^", "сломана", "_ПОД НЕЙ^x;", "НЕБО^Синее.;"});
+    // Of its broken lines, the one the target holds takes its branch; the
+    // other is passed over with its branch.
+    source.tree =
+        linesOf({"другой", "ЛЕС^Темно.;Тихо.;", "_ГРИБЫ^Много.;", "__БЕЛЫЕ^Редко.;", "_ЯГОДЫ^",
+                 "сломана", "_ПОД НЕЙ^x;", "ЧУЖАЯ^без точки", "_ВЕТКА^y;", "НЕБО^Синее.;"});
     source.lists.push_back({"W1.Dat", linesOf({"Б", "В", "В", "А", "Г"})});
 
-    const MergeFigures once = mergeKnowledge(files_, source, false, {});
-    EXPECT_EQ((std::vector<std::size_t>{once.newLines, once.newAnswers, once.knownLines}),
-              (std::vector<std::size_t>{5, 1, 2}));
+    const MergeFigures once = mergeKnowledge(files_, source, {}, {});
+    EXPECT_EQ((std::vector<std::size_t>{once.newLines, once.newAnswers, once.knownLines,
+                                        once.passedOver}),
+              (std::vector<std::size_t>{4, 1, 3, 2}));
     EXPECT_EQ(readLines("Base/Words.Dat"),
               (std::vector<std::string>{"header", "ЛЕС^Тихо.;Темно.;", "_ГРИБЫ^Много.;",
                                         "__БЕЛЫЕ^Редко.;", "_ЯГОДЫ^", "МОРЕ^Шумно.;", "сломана",
@@ -46,10 +53,26 @@ TEST_F(Merge, PlacesLinesInTheirBranchUnitesAnswersAndChangesNothingTheSecondTim
     const std::string tree = readBytes("Base/Words.Dat");
     const std::string list = readBytes("Base/W1.Dat");
     FileStore again{PathMap(dir_.path())};
-    const MergeFigures twice = mergeKnowledge(again, source, false, {});
+    const MergeFigures twice = mergeKnowledge(again, source, {}, {});
     EXPECT_EQ(twice.newLines + twice.newAnswers + twice.lists[0].added, 0u);
     EXPECT_EQ(readBytes("Base/Words.Dat"), tree);
     EXPECT_EQ(readBytes("Base/W1.Dat"), list);
+}
+
+TEST_F(Merge, WithoutABackupChangesNothingUnlessToldTo) {
+    writeLines("Base/Words.Dat", {"header", "ЛЕС^Тихо.;"});
+    const std::string before = readBytes("Base/Words.Dat");
+    KnowledgeContent source;
+    source.tree = linesOf({"другой", "НЕБО^Синее.;"});
+    const std::string stateFile = (state_.path() / "a file").string();
+    std::ofstream(stateFile).put('x');
+    ::setenv("XDG_STATE_HOME", stateFile.c_str(), 1);
+    EXPECT_THROW(mergeKnowledge(files_, source, {}, {}), NoBackupMade);
+    EXPECT_THROW(writeKnowledgeContent(files_, source, {}), NoBackupMade);
+    EXPECT_EQ(readBytes("Base/Words.Dat"), before);
+
+    mergeKnowledge(files_, source, {.withoutBackup = true}, {});
+    EXPECT_EQ(readLines("Base/Words.Dat").back(), "НЕБО^Синее.;");
 }
 
 TEST(KnowledgeJson, RefusesWhatIsNotTheFormatNamingWhere) {
