@@ -63,7 +63,8 @@ namespace {
 
 std::optional<std::string> tooLarge(const std::string& file, std::ostream& err) {
     fail(err, (file == "-" ? std::string("standard input") : file) + " holds more than " +
-                  std::string(kMostDocumentSize) + ", the most a document may hold; nothing read");
+                  std::string(kMostDocumentSize) +
+                  ", the most a document may hold; nothing written");
     return std::nullopt;
 }
 

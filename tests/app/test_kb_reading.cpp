@@ -2,11 +2,15 @@
 // the check, the figures and the search; and how errors and wrong usage end.
 #include "kb_fixture.h"
 
+#include "kb/guarded.h"
+
 #include "text/rtf.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <new>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -190,6 +194,14 @@ TEST(KbErrors, FileErrorsAreOneLineOnStderrWithStatusOne) {
     EXPECT_FALSE(fs::exists(unwritable));
 }
 
+TEST(KbErrors, RunningOutOfMemoryIsOneLineWithStatusOne) {
+    std::ostringstream err;
+    const int status = kb::guarded(err, []() -> int { throw std::bad_alloc(); });
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err.str().rfind("besedka kb: out of memory: ", 0), 0u) << err.str();
+    EXPECT_EQ(countLines(err.str()), 1u) << err.str();
+}
+
 TEST(KbErrors, WrongUsageIsStatusTwo) {
     const std::vector<std::vector<std::string>> calls = {
         {}, {"bogus"}, {"lines"}, {"lines", "a", "b"}, {"from-text", "a"}, {"check", "a", "b"},
@@ -211,7 +223,8 @@ TEST(KbErrors, WrongUsageNamesTheWordAtFault) {
         {{"forget"}, "forget: missing N..."},
         {{"from-text", "a"}, "from-text: missing OUT"},
         {{"backups", "--all", "a"}, "backups: unexpected \"a\""},
-        {{"teach", "a", "--dry-run", "--skip-bad", "b", "c"}, "teach: unexpected \"c\""},
+        {{"teach", "a", "--dry-run", "--skip-bad", "--no-backup", "b", "c"},
+         "teach: unexpected \"c\""},
         {{"merge", "a", "--yes"}, "merge: unknown option \"--yes\""},
         {{"forget", "2", "--expect"}, "forget: --expect needs a value"},
     };

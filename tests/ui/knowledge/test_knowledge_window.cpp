@@ -332,6 +332,20 @@ class KnowledgeWindowTest : public QObject {
         QVERIFY(dialogs_->errors.isEmpty());
     }
 
+    void changesNothingWhenNoBackupCanBeMade() {
+        const std::string text = workdir_->path("dialogues.txt").string();
+        std::ofstream(text) << "Как тебя зовут?\nБеседка.\n";
+        const std::string notAFolder = workdir_->path("not-a-folder").string();
+        std::ofstream(notAFolder) << "x";
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(notAFolder));
+        dialogs_->paths << QString::fromStdString(text);
+        trigger("teachItem");
+        QCOMPARE(treeLines(), kTree);
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QVERIFY(dialogs_->errors.front().startsWith(
+            QStringLiteral("Ничего не изменено: не удалось сделать резервную копию (")));
+    }
+
   private:
     void trigger(const char* item) const { part<QAction>(*window_, item)->trigger(); }
 
