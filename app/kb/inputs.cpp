@@ -7,11 +7,15 @@
 #include "workdir.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <iostream>
+#include <cerrno>
+#include <cstdint>
 #include <new>
+#include <ostream>
 #include <string>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 namespace besedka::kb {
 namespace fs = std::filesystem;
@@ -61,6 +65,8 @@ std::optional<fs::path> workdirArgument(const Args& args, std::size_t at, std::o
 
 namespace {
 
+constexpr std::size_t kFirstRead = std::size_t{1} << 16;
+
 std::optional<std::string> tooLarge(const std::string& file, std::ostream& err) {
     fail(err, (file == "-" ? std::string("standard input") : file) + " holds more than " +
                   std::string(kMostDocumentSize) +
@@ -69,25 +75,46 @@ std::optional<std::string> tooLarge(const std::string& file, std::ostream& err) 
 }
 
 // Standard input up to one byte past the limit, so that a larger document is
-// told from one of the limit's size without being read whole.
+// told from one of the limit's size without being read further; a file given
+// as standard input is measured first and not read at all when too large.
 std::optional<std::string> readStandardInput(std::ostream& err) {
-    std::string bytes;
-    std::array<char, 65536> buffer{};
-    while (bytes.size() <= kMostDocumentBytes) {
-        const std::size_t wanted = std::min(buffer.size(), kMostDocumentBytes + 1 - bytes.size());
-        std::cin.read(buffer.data(), static_cast<std::streamsize>(wanted));
-        if (std::cin.gcount() == 0) {
-            break;
-        }
-        bytes.append(buffer.data(), static_cast<std::size_t>(std::cin.gcount()));
-    }
-    if (std::cin.bad()) {
-        fail(err, "cannot read standard input");
-        return std::nullopt;
-    }
-    if (bytes.size() > kMostDocumentBytes) {
+    struct stat info {};
+    const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
+    if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) && at >= 0 &&
+        static_cast<std::uintmax_t>(info.st_size - at) > kMostDocumentBytes) {
         return tooLarge("-", err);
     }
+    std::string bytes;
+    std::size_t used = 0;
+    for (;;) {
+        if (used == kMostDocumentBytes) {
+            char probe = 0; // one byte more tells a document too large
+            const ssize_t more = ::read(STDIN_FILENO, &probe, 1);
+            if (more < 0 && errno == EINTR) {
+                continue;
+            }
+            if (more > 0) {
+                return tooLarge("-", err);
+            }
+            break;
+        }
+        if (used == bytes.size()) {
+            bytes.resize(std::min(std::max(2 * used, kFirstRead), kMostDocumentBytes));
+        }
+        const ssize_t got = ::read(STDIN_FILENO, bytes.data() + used, bytes.size() - used);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            fail(err, "cannot read standard input: " + reasonText({errno, std::system_category()}));
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        used += static_cast<std::size_t>(got);
+    }
+    bytes.resize(used);
     return bytes;
 }
 
