@@ -133,6 +133,9 @@ int moveMissing(const fs::path& stage, const fs::path& to) {
     int moved = 0;
     for (const auto& entry : entries) {
         const fs::path target = PathMap(to).resolve(entry.path().filename().string());
+        if (sameFileName(entry.path().filename().string(), "Base")) {
+            flushFolder(to); // the others' entries first, so that Base never arrives alone
+        }
         if (!fs::exists(target, error)) {
             fs::rename(entry.path(), to / entry.path().filename(), error);
             moved += error ? 0 : filesAt(to / entry.path().filename());

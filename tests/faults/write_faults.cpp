@@ -8,6 +8,9 @@
 //   BESEDKA_FAULT_COUNT=F    write the number of calls to F at exit
 //   BESEDKA_FAULT_TRACE=D    copy each file just renamed into place to D
 //   BESEDKA_FAULT_FLOCK=1    every flock fails with ENOLCK (not counted)
+//   BESEDKA_FAULT_LOG=F      log every call that changed a file or a folder to
+//                            F, a line each, the bytes written to F.data: what
+//                            the power-loss test rebuilds disk states from
 //
 // Only a process named besedka is counted, not the shell that starts it.
 // Counted: opening a file for writing (open, openat, creat, mkstemp), making a
@@ -29,6 +32,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <mutex>
 #include <string>
 #include <sys/file.h>
 #include <sys/sendfile.h>
@@ -48,6 +52,9 @@ int faultError = 0; // 0: crash
 const char* countFile = nullptr;
 const char* traceDir = nullptr;
 bool flockFails = false;
+int logFd = -1;  // the call log, when asked for
+int dataFd = -1; // the bytes the logged writes wrote
+std::mutex logLock;
 
 template <typename Function> Function real(const char* name) {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
@@ -72,6 +79,13 @@ __attribute__((constructor)) void setUp() {
     countFile = std::getenv("BESEDKA_FAULT_COUNT");
     traceDir = std::getenv("BESEDKA_FAULT_TRACE");
     flockFails = std::getenv("BESEDKA_FAULT_FLOCK") != nullptr;
+    if (const char* log = std::getenv("BESEDKA_FAULT_LOG")) {
+        using Open = int (*)(const char*, int, ...);
+        static const auto openFile = real<Open>("open");
+        logFd = openFile(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        dataFd = openFile((std::string(log) + ".data").c_str(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    }
 }
 
 __attribute__((destructor)) void tellCount() {
@@ -151,6 +165,88 @@ void trace(const char* path) {
     }
 }
 
+// The call log of BESEDKA_FAULT_LOG: "OPERATION<TAB>PATH[<TAB>...]" a line,
+// absolute paths, after each call that succeeded.
+std::string absolute(const char* path) {
+    if (path[0] == '/') {
+        return path;
+    }
+    char here[4096];
+    return std::string(::getcwd(here, sizeof here) != nullptr ? here : ".") + "/" + path;
+}
+
+std::string pathOf(int fd) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char target[4096];
+    const ssize_t size = ::readlink(link, target, sizeof target - 1);
+    return size > 0 ? std::string(target, static_cast<size_t>(size)) : std::string();
+}
+
+std::string pathAt(int dir, const char* path) {
+    return path[0] == '/' || dir == AT_FDCWD ? absolute(path) : pathOf(dir) + "/" + path;
+}
+
+void logLine(const std::string& line) {
+    using Write = ssize_t (*)(int, const void*, size_t);
+    static const auto writeFile = real<Write>("write");
+    const std::string whole = line + "\n";
+    writeFile(logFd, whole.data(), whole.size());
+}
+
+void logCall(const char* operation, const std::string& path, const std::string& more = {}) {
+    if (!active || logFd < 0) {
+        return;
+    }
+    const std::lock_guard<std::mutex> hold(logLock);
+    logLine(std::string(operation) + "\t" + path + (more.empty() ? "" : "\t" + more));
+}
+
+// A write of `size` bytes at `offset` of the file open at `fd`.
+void logWrite(int fd, off_t offset, const void* bytes, size_t size) {
+    if (!active || logFd < 0 || size == 0) {
+        return;
+    }
+    using Write = ssize_t (*)(int, const void*, size_t);
+    static const auto writeFile = real<Write>("write");
+    const std::lock_guard<std::mutex> hold(logLock);
+    writeFile(dataFd, bytes, size);
+    logLine("write\t" + pathOf(fd) + "\t" + std::to_string(offset) + "\t" + std::to_string(size));
+}
+
+// Where the next write() to `fd` lands.
+off_t writePosition(int fd) {
+    if ((::fcntl(fd, F_GETFL) & O_APPEND) != 0) {
+        struct stat info {};
+        return ::fstat(fd, &info) == 0 ? info.st_size : 0;
+    }
+    return ::lseek(fd, 0, SEEK_CUR);
+}
+
+// A write done by the kernel from another file: read back from the file.
+void logCopiedRange(int fd, off_t offset, ssize_t size) {
+    if (!active || logFd < 0 || size <= 0) {
+        return;
+    }
+    using Open = int (*)(const char*, int, ...);
+    static const auto openFile = real<Open>("open");
+    const int in = openFile(pathOf(fd).c_str(), O_RDONLY | O_CLOEXEC);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    const bool read = in >= 0 && ::pread(in, bytes.data(), bytes.size(), offset) == size;
+    if (in >= 0) {
+        ::close(in);
+    }
+    if (read) {
+        logWrite(fd, offset, bytes.data(), bytes.size());
+    }
+}
+
+void logOpen(int fd, const std::string& path, int flags) {
+    if (fd >= 0 && (flags & (O_CREAT | O_TRUNC)) != 0) {
+        logCall("open", path, (flags & O_TRUNC) != 0 ? "truncate" : "");
+    }
+}
+
 } // namespace
 
 extern "C" {
@@ -168,6 +264,7 @@ extern "C" {
         }                                                                                          \
         const int fd = next(path, flags, mode);                                                    \
         track(fd, writing);                                                                        \
+        logOpen(fd, absolute(path), flags);                                                        \
         return fd;                                                                                 \
     }
 OPEN_WRAPPER(open)
@@ -186,6 +283,7 @@ OPEN_WRAPPER(open64)
         }                                                                                          \
         const int fd = next(dir, path, flags, mode);                                               \
         track(fd, writing);                                                                        \
+        logOpen(fd, pathAt(dir, path), flags);                                                     \
         return fd;                                                                                 \
     }
 OPENAT_WRAPPER(openat)
@@ -199,6 +297,7 @@ OPENAT_WRAPPER(openat64)
         }                                                                                          \
         const int fd = next(path, mode);                                                           \
         track(fd, true);                                                                           \
+        logOpen(fd, absolute(path), O_CREAT | O_TRUNC);                                            \
         return fd;                                                                                 \
     }
 CREAT_WRAPPER(creat)
@@ -212,6 +311,7 @@ CREAT_WRAPPER(creat64)
         }                                                                                          \
         const int fd = next(pattern);                                                              \
         track(fd, true);                                                                           \
+        logOpen(fd, absolute(pattern), O_CREAT);                                                   \
         return fd;                                                                                 \
     }
 MKSTEMP_WRAPPER(mkstemp)
@@ -219,23 +319,60 @@ MKSTEMP_WRAPPER(mkstemp64)
 
 char* mkdtemp(char* pattern) {
     static const auto next = real<char* (*)(char*)>("mkdtemp");
-    return injected() ? nullptr : next(pattern);
+    if (injected()) {
+        return nullptr;
+    }
+    char* made = next(pattern);
+    if (made != nullptr) {
+        logCall("mkdir", absolute(made));
+    }
+    return made;
 }
 
 ssize_t write(int fd, const void* bytes, size_t size) {
     static const auto next = real<ssize_t (*)(int, const void*, size_t)>("write");
-    return isTracked(fd) && injected() ? -1 : next(fd, bytes, size);
+    if (!isTracked(fd)) {
+        return next(fd, bytes, size);
+    }
+    if (injected()) {
+        return -1;
+    }
+    const off_t at = writePosition(fd);
+    const ssize_t written = next(fd, bytes, size);
+    if (written > 0) {
+        logWrite(fd, at, bytes, static_cast<size_t>(written));
+    }
+    return written;
 }
 
 ssize_t writev(int fd, const struct iovec* pieces, int count) {
     static const auto next = real<ssize_t (*)(int, const struct iovec*, int)>("writev");
-    return isTracked(fd) && injected() ? -1 : next(fd, pieces, count);
+    if (!isTracked(fd)) {
+        return next(fd, pieces, count);
+    }
+    if (injected()) {
+        return -1;
+    }
+    const off_t at = writePosition(fd);
+    const ssize_t written = next(fd, pieces, count);
+    logCopiedRange(fd, at, written);
+    return written;
 }
 
 #define PWRITE_WRAPPER(NAME)                                                                       \
     ssize_t NAME(int fd, const void* bytes, size_t size, off_t offset) {                           \
         static const auto next = real<ssize_t (*)(int, const void*, size_t, off_t)>(#NAME);        \
-        return isTracked(fd) && injected() ? -1 : next(fd, bytes, size, offset);                   \
+        if (!isTracked(fd)) {                                                                      \
+            return next(fd, bytes, size, offset);                                                  \
+        }                                                                                          \
+        if (injected()) {                                                                          \
+            return -1;                                                                             \
+        }                                                                                          \
+        const ssize_t written = next(fd, bytes, size, offset);                                     \
+        if (written > 0) {                                                                         \
+            logWrite(fd, offset, bytes, static_cast<size_t>(written));                             \
+        }                                                                                          \
+        return written;                                                                            \
     }
 PWRITE_WRAPPER(pwrite)
 PWRITE_WRAPPER(pwrite64)
@@ -243,7 +380,13 @@ PWRITE_WRAPPER(pwrite64)
 #define SENDFILE_WRAPPER(NAME)                                                                     \
     ssize_t NAME(int out, int in, off_t* offset, size_t count) {                                   \
         static const auto next = real<ssize_t (*)(int, int, off_t*, size_t)>(#NAME);               \
-        return injected() ? -1 : next(out, in, offset, count);                                     \
+        if (injected()) {                                                                          \
+            return -1;                                                                             \
+        }                                                                                          \
+        const off_t at = writePosition(out);                                                       \
+        const ssize_t written = next(out, in, offset, count);                                      \
+        logCopiedRange(out, at, written);                                                          \
+        return written;                                                                            \
     }
 SENDFILE_WRAPPER(sendfile)
 SENDFILE_WRAPPER(sendfile64)
@@ -252,26 +395,44 @@ ssize_t copy_file_range(int in, off_t* inOffset, int out, off_t* outOffset, size
                         unsigned flags) {
     static const auto next =
         real<ssize_t (*)(int, off_t*, int, off_t*, size_t, unsigned)>("copy_file_range");
-    return injected() ? -1 : next(in, inOffset, out, outOffset, count, flags);
-}
-
-#define FD_WRAPPER(NAME, TYPE)                                                                     \
-    int NAME(int fd, TYPE value) {                                                                 \
-        static const auto next = real<int (*)(int, TYPE)>(#NAME);                                  \
-        return injected() ? -1 : next(fd, value);                                                  \
+    if (injected()) {
+        return -1;
     }
-FD_WRAPPER(ftruncate, off_t)
-FD_WRAPPER(ftruncate64, off_t)
-
-int fsync(int fd) {
-    static const auto next = real<int (*)(int)>("fsync");
-    return injected() ? -1 : next(fd);
+    const off_t at = outOffset != nullptr ? *outOffset : writePosition(out);
+    const ssize_t written = next(in, inOffset, out, outOffset, count, flags);
+    logCopiedRange(out, at, written);
+    return written;
 }
 
-int fdatasync(int fd) {
-    static const auto next = real<int (*)(int)>("fdatasync");
-    return injected() ? -1 : next(fd);
-}
+#define TRUNCATE_WRAPPER(NAME)                                                                     \
+    int NAME(int fd, off_t size) {                                                                 \
+        static const auto next = real<int (*)(int, off_t)>(#NAME);                                 \
+        if (injected()) {                                                                          \
+            return -1;                                                                             \
+        }                                                                                          \
+        const int result = next(fd, size);                                                         \
+        if (result == 0) {                                                                         \
+            logCall("truncate", pathOf(fd), std::to_string(size));                                 \
+        }                                                                                          \
+        return result;                                                                             \
+    }
+TRUNCATE_WRAPPER(ftruncate)
+TRUNCATE_WRAPPER(ftruncate64)
+
+#define SYNC_WRAPPER(NAME)                                                                         \
+    int NAME(int fd) {                                                                             \
+        static const auto next = real<int (*)(int)>(#NAME);                                        \
+        if (injected()) {                                                                          \
+            return -1;                                                                             \
+        }                                                                                          \
+        const int result = next(fd);                                                               \
+        if (result == 0) {                                                                         \
+            logCall("sync", pathOf(fd));                                                           \
+        }                                                                                          \
+        return result;                                                                             \
+    }
+SYNC_WRAPPER(fsync)
+SYNC_WRAPPER(fdatasync)
 
 int close(int fd) {
     static const auto next = real<int (*)(int)>("close");
@@ -284,51 +445,87 @@ int close(int fd) {
     return next(fd);
 }
 
-int rename(const char* from, const char* to) {
-    static const auto next = real<int (*)(const char*, const char*)>("rename");
-    if (injected()) {
-        return -1;
-    }
-    const int result = next(from, to);
+// Logs a rename that succeeded; `to` is traced as it now stands.
+int renamed(int result, const std::string& from, const std::string& to) {
     if (result == 0) {
-        trace(to);
+        logCall("rename", from, to);
+        trace(to.c_str());
     }
     return result;
 }
 
+int rename(const char* from, const char* to) {
+    static const auto next = real<int (*)(const char*, const char*)>("rename");
+    return injected() ? -1 : renamed(next(from, to), absolute(from), absolute(to));
+}
+
 int renameat(int fromDir, const char* from, int toDir, const char* to) {
     static const auto next = real<int (*)(int, const char*, int, const char*)>("renameat");
-    return injected() ? -1 : next(fromDir, from, toDir, to);
+    return injected()
+               ? -1
+               : renamed(next(fromDir, from, toDir, to), pathAt(fromDir, from), pathAt(toDir, to));
 }
 
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
     static const auto next =
         real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
-    return injected() ? -1 : next(fromDir, from, toDir, to, flags);
+    return injected() ? -1
+                      : renamed(next(fromDir, from, toDir, to, flags), pathAt(fromDir, from),
+                                pathAt(toDir, to));
 }
 
-#define PATH_WRAPPER(NAME)                                                                         \
+#define PATH_WRAPPER(NAME, LOGGED)                                                                 \
     int NAME(const char* path) {                                                                   \
         static const auto next = real<int (*)(const char*)>(#NAME);                                \
-        return injected() ? -1 : next(path);                                                       \
+        if (injected()) {                                                                          \
+            return -1;                                                                             \
+        }                                                                                          \
+        const std::string whole = absolute(path);                                                  \
+        const int result = next(path);                                                             \
+        if (result == 0) {                                                                         \
+            logCall(LOGGED, whole);                                                                \
+        }                                                                                          \
+        return result;                                                                             \
     }
-PATH_WRAPPER(unlink)
-PATH_WRAPPER(rmdir)
-PATH_WRAPPER(remove)
+PATH_WRAPPER(unlink, "remove")
+PATH_WRAPPER(rmdir, "remove")
+PATH_WRAPPER(remove, "remove")
 
 int unlinkat(int dir, const char* path, int flags) {
     static const auto next = real<int (*)(int, const char*, int)>("unlinkat");
-    return injected() ? -1 : next(dir, path, flags);
+    if (injected()) {
+        return -1;
+    }
+    const std::string whole = pathAt(dir, path);
+    const int result = next(dir, path, flags);
+    if (result == 0) {
+        logCall("remove", whole);
+    }
+    return result;
 }
 
 int mkdir(const char* path, mode_t mode) {
     static const auto next = real<int (*)(const char*, mode_t)>("mkdir");
-    return injected() ? -1 : next(path, mode);
+    if (injected()) {
+        return -1;
+    }
+    const int result = next(path, mode);
+    if (result == 0) {
+        logCall("mkdir", absolute(path));
+    }
+    return result;
 }
 
 int mkdirat(int dir, const char* path, mode_t mode) {
     static const auto next = real<int (*)(int, const char*, mode_t)>("mkdirat");
-    return injected() ? -1 : next(dir, path, mode);
+    if (injected()) {
+        return -1;
+    }
+    const int result = next(dir, path, mode);
+    if (result == 0) {
+        logCall("mkdir", pathAt(dir, path));
+    }
+    return result;
 }
 
 // A lock that cannot be taken, as on a file system without locks.
