@@ -12,8 +12,10 @@ namespace {
 constexpr int kNarrowestIndentation = 6;
 // At most this share of the key column goes to indenting the deepest line.
 constexpr int kIndentShareDivisor = 3;
-// Characters of a key that stay in view beside the deepest indentation.
+// Characters of a key that stay in view beside the deepest indentation once
+// the key column is wider than the view, and the fewest that keep it within.
 constexpr int kKeyCharacters = 32;
+constexpr int kLeastKeyCharacters = 14;
 
 } // namespace
 
@@ -39,6 +41,10 @@ int OutlineView::keyTextRoom() const {
     return fontMetrics().averageCharWidth() * kKeyCharacters;
 }
 
+int OutlineView::leastKeyRoom() const {
+    return fontMetrics().averageCharWidth() * kLeastKeyCharacters;
+}
+
 // The key column fills what the number columns leave, and is widened past the
 // view only when the deepest line's key would not fit even at the narrowest
 // indentation.
@@ -54,11 +60,12 @@ void OutlineView::fitColumns() {
     for (int column = 1; column < header()->count(); ++column) {
         numbers += header()->sectionSize(column);
     }
-    const int room = std::max(viewport()->width() - numbers, keyTextRoom());
+    const int room = std::max(viewport()->width() - numbers, leastKeyRoom());
     const int levels = deepestLevel_ + 1; // the root lines' branch marks too
     const int fitting = room / kIndentShareDivisor / levels;
     setIndentation(std::clamp(fitting, kNarrowestIndentation, plainIndentation_));
-    header()->resizeSection(0, std::max(room, indentation() * levels + keyTextRoom()));
+    const int deepest = indentation() * levels;
+    header()->resizeSection(0, deepest + leastKeyRoom() <= room ? room : deepest + keyTextRoom());
 }
 
 void OutlineView::scrollTo(const QModelIndex& index, ScrollHint hint) {

@@ -26,6 +26,7 @@ class OutlineView final : public QTreeView {
   private:
     // Room the key column needs beside its indentation to show a key.
     int keyTextRoom() const;
+    int leastKeyRoom() const;
     void fitColumns();
     void showKeyText(const QModelIndex& index);
 
