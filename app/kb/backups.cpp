@@ -41,7 +41,8 @@ int showAllBackups(std::ostream& out, std::ostream& err) {
     return guarded(err, [&] {
         for (const BackupSet& set : allBackupSets()) {
             out << set.origin.value_or("(taken by an older version; path not recorded)") << '\n'
-                << "  " << set.stamps.size() << " backups in " << set.folder.string();
+                << "  " << set.stamps.size()
+                << (set.stamps.size() == 1 ? " backup in " : " backups in ") << set.folder.string();
             if (!set.stamps.empty()) {
                 out << ", newest " << set.stamps.back();
             }

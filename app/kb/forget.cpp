@@ -97,7 +97,10 @@ int runForget(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
                     << forgetCommand(request.numbers, shown, parsed->workdir) << '\n';
                 return kSuccess;
             }
-            if (!confirmed("remove these " + std::to_string(shown.size()) + " lines?", out)) {
+            if (!confirmed(shown.size() == 1
+                               ? std::string("remove this line?")
+                               : "remove these " + std::to_string(shown.size()) + " lines?",
+                           out)) {
                 return fail(err, "nothing removed");
             }
             request.expected = linesAt(request.numbers, shown);

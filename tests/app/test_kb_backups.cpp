@@ -200,7 +200,7 @@ TEST(KbBackups, ALongWorkingDirectoryNameIsBackedUpAndListedWithItsPath) {
     EXPECT_LE(folder.filename().string().size(), 255u);
     EXPECT_EQ(listBackups(folder).size(), 1u);
     const KbRun all = kb({"backups", "--all"});
-    EXPECT_NE(all.out.find(dir.string() + "\n  1 backups in " + folder.string()), std::string::npos)
+    EXPECT_NE(all.out.find(dir.string() + "\n  1 backup in " + folder.string()), std::string::npos)
         << all.out;
     ::unsetenv("XDG_STATE_HOME");
 }
