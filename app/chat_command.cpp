@@ -316,10 +316,13 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
     });
     FileStore files(pathMapFor(options));
     bool backupFailed = false; // the session goes on, but does not end as a success
-    backUpBeforeFirstWrite(files, [&err, &backupFailed](const std::string& problem) {
-        err << "besedka chat: " << problem << '\n';
-        backupFailed = true;
-    });
+    backUpBeforeFirstWrite(
+        files,
+        [&err, &backupFailed](const std::string& problem) {
+            err << "besedka chat: " << problem << '\n';
+            backupFailed = true;
+        },
+        "перед: разговор");
     const auto clock = clockFromEnvironment();
     ChatHost host(err);
     Engine engine(files, *clock, host);

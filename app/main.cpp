@@ -63,10 +63,16 @@ void printHelp(std::ostream& out) {
 
 #ifdef BESEDKA_WITH_GUI
 // On a Wayland desktop the window goes through the desktop's X server, where
-// it can place itself as it is meant to move.
-void choosePlatformForTheWindow() {
+// it can place itself as it is meant to move. False, after saying so, when
+// there is no display to open a window on.
+bool choosePlatformForTheWindow() {
     const besedka::PlatformChoice choice = besedka::choosePlatform(
         std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
+    if (choice.noDisplay) {
+        std::cerr << "besedka: no display to open a window on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set); use 'besedka chat' or 'besedka kb'\n";
+        return false;
+    }
     if (choice.platform) {
         ::setenv("QT_QPA_PLATFORM", choice.platform->c_str(), 1);
     }
@@ -74,6 +80,7 @@ void choosePlatformForTheWindow() {
         std::cerr << "besedka: this Wayland session has no X server (DISPLAY is not set), so the "
                      "window cannot move itself: no centring, shake or closing drift\n";
     }
+    return true;
 }
 
 int startWindow(int& argc, char** argv, const std::vector<std::string>& args) {
@@ -86,7 +93,9 @@ int startWindow(int& argc, char** argv, const std::vector<std::string>& args) {
         std::cerr << "besedka: " << problem->message << '\n';
         return problem->status;
     }
-    choosePlatformForTheWindow();
+    if (!choosePlatformForTheWindow()) {
+        return 1;
+    }
     return besedka::runWindow(argc, argv, besedka::pathMapFor(options));
 }
 #endif
@@ -115,7 +124,9 @@ int run(int argc, char** argv) {
     if (!args.empty() && args[0] == "kb") {
 #ifdef BESEDKA_WITH_GUI
         besedka::kb::setKnowledgeWindowStarter([&](const std::filesystem::path& workdir) {
-            choosePlatformForTheWindow();
+            if (!choosePlatformForTheWindow()) {
+                return 1;
+            }
             return besedka::runKnowledgeWindow(argc, argv, besedka::PathMap(workdir));
         });
 #endif

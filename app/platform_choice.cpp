@@ -11,8 +11,11 @@ bool isSet(const char* value) {
 
 PlatformChoice choosePlatform(const char* qtPlatform, const char* waylandDisplay,
                               const char* display) {
-    if (isSet(qtPlatform) || !isSet(waylandDisplay)) {
+    if (isSet(qtPlatform)) {
         return {};
+    }
+    if (!isSet(waylandDisplay)) {
+        return {std::nullopt, false, !isSet(display)};
     }
     if (isSet(display)) {
         return {std::string("xcb"), false};

@@ -13,6 +13,9 @@ struct PlatformChoice {
     std::optional<std::string> platform;
     // The window runs as a Wayland client and cannot move itself.
     bool movesUnavailable = false;
+    // Neither a display nor a platform is set: no window can open, and Qt
+    // would abort trying.
+    bool noDisplay = false;
 };
 
 // Decides from QT_QPA_PLATFORM, WAYLAND_DISPLAY and DISPLAY (null or empty:

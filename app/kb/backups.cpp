@@ -26,6 +26,9 @@ void printSummaries(const std::vector<BackupSummary>& summaries, std::ostream& o
             << padLeft(std::to_string(summary.files),
                        7 + stampWidth - std::min(stampWidth, summary.stamp.size()))
             << padLeft(std::to_string(summary.bytes), 12) << padLeft(lines, 12);
+        if (summary.reason) {
+            out << "  " << *summary.reason;
+        }
         if (summary.damage) {
             out << "  damaged: " << *summary.damage;
         }
@@ -38,7 +41,8 @@ int showAllBackups(std::ostream& out, std::ostream& err) {
     return guarded(err, [&] {
         for (const BackupSet& set : allBackupSets()) {
             out << set.origin.value_or("(taken by an older version; path not recorded)") << '\n'
-                << "  " << set.stamps.size() << " backups in " << set.folder.string();
+                << "  " << set.stamps.size()
+                << (set.stamps.size() == 1 ? " backup in " : " backups in ") << set.folder.string();
             if (!set.stamps.empty()) {
                 out << ", newest " << set.stamps.back();
             }
@@ -103,7 +107,8 @@ int runRestore(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     return guarded(err, *workdir, [&] {
         const std::string stamp = backupNamedBy(*workdir, rest[0]);
         out << "restoring backup " << stamp << '\n';
-        for (const RestoredFile& file : restoreBackup(*workdir, stamp, feedbackOn(err), log)) {
+        for (const RestoredFile& file : restoreBackup(
+                 *workdir, stamp, feedbackOn(err, "перед: возврат к копии " + stamp), log)) {
             out << "restored Base/" << file.name << " (" << file.lines << " lines)\n";
         }
         if (!log) {

@@ -30,9 +30,11 @@ int runCheck(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
         printFinding(finding, out);
     }
     const std::string suspicious =
-        report.suspicious == 0 ? ""
-                               : ", " + std::to_string(report.suspicious) +
-                                     " suspicious lines listed above (kb forget removes them)";
+        report.suspicious == 0
+            ? ""
+            : ", " + std::to_string(report.suspicious) +
+                  (report.suspicious == 1 ? " suspicious line" : " suspicious lines") +
+                  " listed above (kb forget removes them)";
     if (report.ok()) {
         const std::size_t phrases = report.treeLines > 0 ? report.treeLines - 1 : 0;
         out << "kb check: OK: all " << paths::kWorkingDirectoryFiles.size() << " files present, "

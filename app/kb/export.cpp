@@ -28,7 +28,8 @@ int runImport(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     return guarded(err, [&] {
         const KnowledgeContent content = parseKnowledgeJson(*json);
         FileStore files{PathMap(*workdir)};
-        writeKnowledgeContent(files, content, feedbackOn(err), args.has(kNoBackup));
+        writeKnowledgeContent(files, content, feedbackOn(err, "перед: импорт из " + args.words[0]),
+                              args.has(kNoBackup));
         if (content.tree) {
             out << "Words.Dat: " << content.tree->size() << " lines\n";
         }

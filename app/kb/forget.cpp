@@ -14,6 +14,15 @@
 namespace besedka::kb {
 namespace {
 
+// What the backup before a forget records: "перед: забыть строки 5, 7".
+std::string forgetReason(const std::vector<std::size_t>& numbers) {
+    std::string reason = numbers.size() == 1 ? "перед: забыть строку " : "перед: забыть строки ";
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        reason += (i == 0 ? "" : ", ") + std::to_string(numbers[i]);
+    }
+    return reason;
+}
+
 bool isNumber(std::string_view word) {
     return !word.empty() &&
            std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -88,12 +97,16 @@ int runForget(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
                     << forgetCommand(request.numbers, shown, parsed->workdir) << '\n';
                 return kSuccess;
             }
-            if (!confirmed("remove these " + std::to_string(shown.size()) + " lines?", out)) {
+            if (!confirmed(shown.size() == 1
+                               ? std::string("remove this line?")
+                               : "remove these " + std::to_string(shown.size()) + " lines?",
+                           out)) {
                 return fail(err, "nothing removed");
             }
             request.expected = linesAt(request.numbers, shown);
         }
-        const Forgotten removed = forget(files, request, feedbackOn(err));
+        const Forgotten removed =
+            forget(files, request, feedbackOn(err, forgetReason(request.numbers)));
         if (!ask) {
             printNumberedLines(removed.lines, out);
         }

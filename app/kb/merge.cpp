@@ -62,7 +62,9 @@ int runMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
         const KnowledgeContent source =
             fromDirectory ? readSource(workingDirectoryOf(words[0])) : parseKnowledgeJson(*json);
         FileStore files{PathMap(*workdir)};
-        printFigures(mergeKnowledge(files, source, options, feedbackOn(err)), out);
+        printFigures(mergeKnowledge(files, source, options,
+                                    feedbackOn(err, "перед: объединение с " + words[0])),
+                     out);
         if (options.dryRun) {
             out << "dry run: nothing written\n";
         }

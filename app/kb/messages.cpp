@@ -1,6 +1,7 @@
 #include "kb/messages.h"
 
 #include <ostream>
+#include <utility>
 
 namespace besedka::kb {
 
@@ -9,7 +10,7 @@ int fail(std::ostream& err, std::string_view message) {
     return kFailure;
 }
 
-Feedback feedbackOn(std::ostream& err) {
+Feedback feedbackOn(std::ostream& err, std::string backupReason) {
     return {
         [&err](bool waiting) {
             if (waiting) {
@@ -18,6 +19,8 @@ Feedback feedbackOn(std::ostream& err) {
             }
         },
         [&err](const std::string& problem) { err << "besedka kb: " << problem << '\n'; },
+        false,
+        std::move(backupReason),
     };
 }
 

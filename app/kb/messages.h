@@ -21,8 +21,9 @@ int fail(std::ostream& err, std::string_view message);
 // "besedka kb: PROBLEM; usage: ..." on `err`; returns kUsageError.
 int usageError(std::ostream& err, std::string_view problem);
 
-// Lock waits and backup problems told on `err`.
-Feedback feedbackOn(std::ostream& err);
+// Lock waits and backup problems told on `err`; the backup taken first
+// records `backupReason` ("перед: обучение из jokes.txt").
+Feedback feedbackOn(std::ostream& err, std::string backupReason = {});
 
 // " (working directory DIR)": what a message about a file adds.
 std::string inWorkdir(const std::filesystem::path& workdir);

@@ -54,7 +54,8 @@ int runTeach(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
         DialogueText text = readDialogueText(std::move(*bytes));
         FileStore files{PathMap(*workdir)};
         const TeachReport report =
-            teach(files, std::move(text), options, feedbackOn(err), progressLine(err));
+            teach(files, std::move(text), options,
+                  feedbackOn(err, "перед: обучение из " + words[0]), progressLine(err));
         for (const RefusedLine& refused : report.refused) {
             err << "besedka kb: " << words[0] << ':' << refused.line << ": "
                 << (options.skipBad ? "skipped: " : "") << refused.reason << '\n';

@@ -33,6 +33,7 @@ BackupSummary summarize(const fs::path& folder, const std::string& stamp) {
         }
     }
     summary.damage = backupSizeFault(backup);
+    summary.reason = backupReason(backup);
     std::error_code reason;
     if (const auto tree = readWholeFile(PathMap(backup).resolve("Words.Dat"), reason)) {
         summary.treeLines = parseKnowledgeFile(*tree).size();
@@ -198,7 +199,8 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
     std::optional<TakenBackup> undo;
     const auto backUpFirst = [&] {
         std::string problem;
-        undo = backUpKnowledgeBase(workdir, base, [&](const std::string& p) { problem = p; });
+        undo = backUpKnowledgeBase(
+            workdir, base, [&](const std::string& p) { problem = p; }, feedback.backupReason);
         if (!undo) {
             throw CurationError(problem + "; nothing restored");
         }

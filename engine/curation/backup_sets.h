@@ -21,6 +21,7 @@ struct BackupSummary {
     std::uintmax_t bytes = 0;
     std::optional<std::size_t> treeLines; // nothing when it holds no readable tree
     std::optional<std::string> damage;    // a copy of another size than recorded
+    std::optional<std::string> reason;    // what was about to happen, when recorded
 };
 
 // The backups in `folder`, oldest first; CurationError when one cannot be read.

@@ -3,13 +3,15 @@
 namespace besedka {
 
 std::optional<TakenBackup> backUpBeforeChange(const FileStore& files, bool withoutBackup,
-                                              const std::string& refusal) {
+                                              const std::string& refusal,
+                                              const std::string& reason) {
     if (withoutBackup) {
         return std::nullopt;
     }
     std::string problem;
-    auto backup = backUpKnowledgeBase(files.paths().workdir(), files.paths().resolve("Base"),
-                                      [&problem](const std::string& told) { problem = told; });
+    auto backup = backUpKnowledgeBase(
+        files.paths().workdir(), files.paths().resolve("Base"),
+        [&problem](const std::string& told) { problem = told; }, reason);
     if (!backup) {
         throw NoBackupMade(problem, refusal);
     }

@@ -28,9 +28,12 @@ class NoBackupMade : public CurationError {
 // When no backup can be made the change is refused (NoBackupMade, whose
 // message ends with `refusal`, "nothing taught (with --no-backup ...)"):
 // what was learned since the last backup would otherwise be lost for good.
-// With `withoutBackup` nothing is backed up and nothing refused.
-[[nodiscard]] std::optional<TakenBackup>
-backUpBeforeChange(const FileStore& files, bool withoutBackup, const std::string& refusal);
+// With `withoutBackup` nothing is backed up and nothing refused. The backup
+// records `reason`, what was about to happen.
+[[nodiscard]] std::optional<TakenBackup> backUpBeforeChange(const FileStore& files,
+                                                            bool withoutBackup,
+                                                            const std::string& refusal,
+                                                            const std::string& reason = {});
 
 // Once the change is saved, keeps the newest backups, the one just taken
 // among them.

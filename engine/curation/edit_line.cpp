@@ -74,7 +74,7 @@ void checkAnswerNumber(const LineParts& parts, std::size_t answer, std::size_t n
 template <typename Change>
 NumberedLine changeLine(FileStore& files, const ShownLine& shown, const Feedback& feedback,
                         Change change) {
-    backUpBeforeFirstWrite(files, feedback.problem);
+    backUpBeforeFirstWrite(files, feedback.problem, feedback.backupReason);
     const auto hold = holdForChange(files, feedback);
     const StringList tree = loadTree(files);
     checkShown(tree, shown);

@@ -5,6 +5,8 @@
 #include "files/directory_lock.h"
 #include "files/file_store.h"
 
+#include <string>
+
 namespace besedka {
 
 // What a curation step tells its caller while it runs: that it waits for the
@@ -15,6 +17,9 @@ struct Feedback {
     // A window, which must go on answering, gives up after a moment when
     // another program holds the lock instead of waiting for it.
     bool giveUpWhenBusy = false;
+    // What the backup taken before the step records as about to happen
+    // ("перед: забыть 3 строки"); nothing when empty.
+    std::string backupReason;
 };
 
 // The step given up on: another program held the lock of Base; nothing was

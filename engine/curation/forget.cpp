@@ -64,7 +64,8 @@ Forgotten forget(FileStore& files, const ForgetRequest& request, const Feedback&
     if (!request.dryRun) {
         const auto backup = backUpBeforeChange(
             files, request.withoutBackup,
-            "nothing removed (with --no-backup, kb forget removes lines without a backup)");
+            "nothing removed (with --no-backup, kb forget removes lines without a backup)",
+            feedback.backupReason);
         StringList(kept).save(files, paths::kWords);
         retireAfterChange(backup);
         if (backup) {

@@ -39,9 +39,10 @@ KnowledgeContent readKnowledgeContent(const FileStore& files, const Feedback& fe
 void writeKnowledgeContent(FileStore& files, const KnowledgeContent& content,
                            const Feedback& feedback, bool withoutBackup) {
     const auto hold = holdForChange(files, feedback);
-    const auto backup = backUpBeforeChange(
-        files, withoutBackup,
-        "nothing imported (with --no-backup, kb import writes without a backup)");
+    const auto backup =
+        backUpBeforeChange(files, withoutBackup,
+                           "nothing imported (with --no-backup, kb import writes without a backup)",
+                           feedback.backupReason);
     if (content.tree) {
         StringList(*content.tree).save(files, paths::kWords);
     }

@@ -94,7 +94,8 @@ MergeFigures mergeKnowledge(FileStore& files, const KnowledgeContent& source,
     }
     const auto backup =
         backUpBeforeChange(files, options.withoutBackup,
-                           "nothing merged (with --no-backup, kb merge merges without a backup)");
+                           "nothing merged (with --no-backup, kb merge merges without a backup)",
+                           feedback.backupReason);
     if (tree) {
         StringList(tree->lines()).save(files, paths::kWords);
     }

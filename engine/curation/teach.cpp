@@ -168,7 +168,8 @@ TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& optio
     if (!options.dryRun && tree.changed()) {
         const auto backup = backUpBeforeChange(
             files, options.withoutBackup,
-            "nothing taught (with --no-backup, kb teach teaches without a backup)");
+            "nothing taught (with --no-backup, kb teach teaches without a backup)",
+            feedback.backupReason);
         StringList(tree.lines()).save(files, paths::kWords);
         retireAfterChange(backup);
         report.written = true;

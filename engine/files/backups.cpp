@@ -23,6 +23,8 @@ namespace {
 
 constexpr std::size_t kLongestFileName = 255;
 constexpr const char* kOriginFile = ".origin";
+// A hidden file, so that no restore takes it for a copy of Base.
+constexpr const char* kReasonFile = ".reason";
 
 std::optional<fs::path> stateHome() {
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -232,7 +234,8 @@ std::string readCopy(const fs::path& copy) {
 
 } // namespace
 
-std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::path& workdir) {
+std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::path& workdir,
+                       const std::string& reason) {
     createDirectoriesDurably(folder);
     recordOrigin(folder, workdir);
     // Copied aside first and renamed whole, so that a killed run leaves no
@@ -252,6 +255,13 @@ std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::p
         }
     }
     writeBackupRecord(partial, record);
+    if (!reason.empty()) {
+        if (const auto failure =
+                writeFileAtomically(fs::path(partial) / kReasonFile, reason + "\n")) {
+            throw fs::filesystem_error("cannot record the backup's reason",
+                                       fs::path(partial) / kReasonFile, failure);
+        }
+    }
     // On disk, copies, their record and folder, before the rename makes it a
     // backup: the save that follows may retire the oldest one.
     syncToDisk(partial);
@@ -262,6 +272,16 @@ std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::p
             return stamp;
         }
     }
+}
+
+std::optional<std::string> backupReason(const fs::path& backup) {
+    std::error_code reason;
+    auto text = readWholeFile(backup / kReasonFile, reason);
+    if (!text || text->empty() || text->back() != '\n') {
+        return std::nullopt;
+    }
+    text->pop_back();
+    return text;
 }
 
 std::vector<std::string> listBackups(const fs::path& folder) {
@@ -310,7 +330,8 @@ void retireOldBackups(const fs::path& folder, const std::vector<std::string>& ke
 }
 
 std::optional<TakenBackup> backUpKnowledgeBase(const fs::path& workdir, const fs::path& base,
-                                               const ProblemReport& report) {
+                                               const ProblemReport& report,
+                                               const std::string& reason) {
     const auto tell = [&report](const std::string& problem) {
         if (report) {
             report(problem);
@@ -322,7 +343,7 @@ std::optional<TakenBackup> backUpKnowledgeBase(const fs::path& workdir, const fs
         return std::nullopt;
     }
     try {
-        return TakenBackup{*folder, takeBackup(base, *folder, workdir)};
+        return TakenBackup{*folder, takeBackup(base, *folder, workdir, reason)};
     } catch (const fs::filesystem_error& error) {
         tell(std::string("no backup made: ") + error.what());
     } catch (const std::bad_alloc&) {
@@ -331,11 +352,13 @@ std::optional<TakenBackup> backUpKnowledgeBase(const fs::path& workdir, const fs
     return std::nullopt;
 }
 
-void backUpBeforeFirstWrite(FileStore& files, ProblemReport report) {
+void backUpBeforeFirstWrite(FileStore& files, ProblemReport report, std::string reason) {
     auto taken = std::make_shared<std::optional<TakenBackup>>();
-    files.setBeforeFirstWrite(
-        [taken, workdir = files.paths().workdir(), base = files.paths().resolve("Base"),
-         report = std::move(report)] { *taken = backUpKnowledgeBase(workdir, base, report); });
+    files.setBeforeFirstWrite([taken, workdir = files.paths().workdir(),
+                               base = files.paths().resolve("Base"), report = std::move(report),
+                               reason = std::move(reason)] {
+        *taken = backUpKnowledgeBase(workdir, base, report, reason);
+    });
     files.setAfterFirstWrite([taken] {
         if (*taken) {
             retireOldBackups((*taken)->folder, {(*taken)->stamp});

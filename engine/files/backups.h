@@ -37,11 +37,17 @@ findBackupFolder(const std::filesystem::path& workdir);
 std::optional<std::string> backupOrigin(const std::filesystem::path& folder);
 
 // Copies the regular files of `base` into a new backup in `folder`, which
-// records `workdir` as its origin. Returns the new backup's stamp; throws
-// std::filesystem::filesystem_error when it cannot be made. Nothing is
-// removed: see retireOldBackups.
+// records `workdir` as its origin, and `reason` (what was about to happen,
+// "перед: обучение из jokes.txt") unless it is empty. Returns the new
+// backup's stamp; throws std::filesystem::filesystem_error when it cannot be
+// made. Nothing is removed: see retireOldBackups.
 std::string takeBackup(const std::filesystem::path& base, const std::filesystem::path& folder,
-                       const std::filesystem::path& workdir);
+                       const std::filesystem::path& workdir, const std::string& reason = {});
+
+// What was about to happen when the backup in folder `backup` was taken, as
+// takeBackup recorded it; nothing for a backup without one (those of older
+// versions).
+std::optional<std::string> backupReason(const std::filesystem::path& backup);
 
 // The stamps of the backups in `folder`, oldest first.
 std::vector<std::string> listBackups(const std::filesystem::path& folder);
@@ -65,12 +71,13 @@ struct TakenBackup {
 // ...") and gives nothing.
 [[nodiscard]] std::optional<TakenBackup> backUpKnowledgeBase(const std::filesystem::path& workdir,
                                                              const std::filesystem::path& base,
-                                                             const ProblemReport& report);
+                                                             const ProblemReport& report,
+                                                             const std::string& reason = {});
 
 // Makes the store back up its working directory's knowledge base just before
 // its first write, and retire old backups once a write has succeeded. A backup
 // that fails is told to `report`, and the write goes on: the user's work comes
-// first.
-void backUpBeforeFirstWrite(FileStore& files, ProblemReport report);
+// first. The backup records `reason`, as takeBackup does.
+void backUpBeforeFirstWrite(FileStore& files, ProblemReport report, std::string reason = {});
 
 } // namespace besedka

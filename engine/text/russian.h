@@ -2,6 +2,7 @@
 
 #include "text/cp1251.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,19 @@ std::string cyrillicUpper(std::string_view text);
 // Russian text written in UTF-8 in the sources, as the program's Windows-1251.
 inline std::string ru(std::string_view utf8) {
     return utf8ToCp1251(utf8);
+}
+
+// The word that goes with a number in Russian: `one` for 1, 21, 101 …,
+// `few` for 2–4, 22–24 …, `many` for the rest ("1 строку", "3 строки",
+// "5 строк"); any encoding, as given.
+inline std::string_view russianPlural(std::size_t count, std::string_view one, std::string_view few,
+                                      std::string_view many) {
+    const std::size_t lastTwo = count % 100;
+    const std::size_t last = count % 10;
+    if (last == 1 && lastTwo != 11) {
+        return one;
+    }
+    return last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? few : many;
 }
 
 } // namespace besedka

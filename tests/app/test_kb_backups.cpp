@@ -47,6 +47,26 @@ TEST_F(KbChanges, BackupsComeBeforeTheFirstSaveAndRestoreGivesTheLinesBack) {
     EXPECT_EQ(kbHere({"restore", "1999-01-01_00-00-00.000"}).status, 1);
 }
 
+// Each backup tells what was about to happen when it was taken; one of an
+// older version, without that, is listed as before.
+TEST_F(KbChanges, BackupsTellWhatFollowedThem) {
+    chat("привет\nзапомни это\n");
+    const fs::path text = dir_.path() / "jokes.txt";
+    writeBytes(text, "Как дела?\nХорошо.\n");
+    ASSERT_EQ(kbHere({"teach", text.string()}).status, 0);
+    ASSERT_EQ(kbHere({"forget", "--yes", "3"}).status, 0);
+    const std::vector<std::string> taken = stamps();
+    ASSERT_EQ(taken.size(), 3u);
+    fs::remove(*findBackupFolder(dir_.path()) / taken[0] / ".reason");
+
+    const std::vector<std::string> listed = splitPlainLines(kbHere({"backups"}).out);
+    ASSERT_EQ(listed.size(), 5u);
+    EXPECT_TRUE(std::regex_match(listed[2], std::regex(taken[0] + " +\\d+ +\\d+ +\\d+")))
+        << listed[2];
+    EXPECT_TRUE(listed[3].ends_with("  перед: обучение из " + text.string())) << listed[3];
+    EXPECT_TRUE(listed[4].ends_with("  перед: забыть строку 3")) << listed[4];
+}
+
 // The newest backup is the one taken last, whatever the time zone of the run
 // that took it; the ten newest are kept.
 TEST_F(KbChanges, BackupsKeepTheirOrderAcrossTimeZones) {
@@ -180,7 +200,7 @@ TEST(KbBackups, ALongWorkingDirectoryNameIsBackedUpAndListedWithItsPath) {
     EXPECT_LE(folder.filename().string().size(), 255u);
     EXPECT_EQ(listBackups(folder).size(), 1u);
     const KbRun all = kb({"backups", "--all"});
-    EXPECT_NE(all.out.find(dir.string() + "\n  1 backups in " + folder.string()), std::string::npos)
+    EXPECT_NE(all.out.find(dir.string() + "\n  1 backup in " + folder.string()), std::string::npos)
         << all.out;
     ::unsetenv("XDG_STATE_HOME");
 }

@@ -129,6 +129,12 @@ TEST(PlatformChoice, UserFirstThenTheDesktopsXServerThenNativeWayland) {
             << (c.display ? c.display : "-");
         EXPECT_EQ(choice.movesUnavailable, c.movesUnavailable);
     }
+    // No window can open without a display or a platform chosen.
+    EXPECT_TRUE(choosePlatform(nullptr, nullptr, nullptr).noDisplay);
+    EXPECT_TRUE(choosePlatform(nullptr, "", "").noDisplay);
+    EXPECT_FALSE(choosePlatform("offscreen", nullptr, nullptr).noDisplay);
+    EXPECT_FALSE(choosePlatform(nullptr, nullptr, ":0").noDisplay);
+    EXPECT_FALSE(choosePlatform(nullptr, "wayland-0", nullptr).noDisplay);
 }
 
 } // namespace

@@ -34,7 +34,8 @@ int runWindow(int& argc, char** argv, const PathMap& paths,
     QtSoundPlayer sound(paths);
     FileStore files(paths);
     backUpBeforeFirstWrite(
-        files, [](const std::string& problem) { qWarning("besedka: %s", problem.c_str()); });
+        files, [](const std::string& problem) { qWarning("besedka: %s", problem.c_str()); },
+        "перед: разговор");
     const auto clock = clockFromEnvironment();
 
     MainWindow window(files, *clock, sound, dialogs);

@@ -2,10 +2,10 @@
 
 #include "curation/backup_sets.h"
 #include "curation/curation_error.h"
+#include "knowledge/backup_time.h"
 #include "knowledge/curation_text.h"
 #include "knowledge/knowledge_dialogs.h"
 
-#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,13 +17,6 @@ namespace besedka {
 namespace {
 
 constexpr int kStampRole = Qt::UserRole;
-
-// "2026-12-07_12-30-05.123" as "07.12.2026 12:30:05".
-QString shownTime(const std::string& stamp) {
-    const QString text = QString::fromStdString(stamp);
-    const QDateTime time = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd_HH-mm-ss.zzz"));
-    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : text;
-}
 
 } // namespace
 
@@ -37,9 +30,12 @@ BackupsDialog::BackupsDialog(const std::filesystem::path& workdir, KnowledgeDial
     list_->setObjectName(QStringLiteral("backupList"));
     list_->setAccessibleName(QStringLiteral("Резервные копии"));
     list_->setRootIsDecorated(false);
-    list_->setHeaderLabels(
-        {QStringLiteral("Время"), QStringLiteral("Файлов"), QStringLiteral("Строк дерева")});
-    list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    list_->setHeaderLabels({QStringLiteral("Время"), QStringLiteral("Файлов"),
+                            QStringLiteral("Строк дерева"), QStringLiteral("Что было дальше")});
+    list_->header()->setStretchLastSection(true);
+    for (int column = 0; column < 3; ++column) {
+        list_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     label->setBuddy(list_);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -57,7 +53,7 @@ BackupsDialog::BackupsDialog(const std::filesystem::path& workdir, KnowledgeDial
     layout->addWidget(label);
     layout->addWidget(list_, 1);
     layout->addWidget(buttons);
-    resize(460, 320);
+    resize(620, 340);
     listBackups();
 }
 
@@ -67,14 +63,16 @@ void BackupsDialog::listBackups() {
     try {
         summaries = backupSummaries(backupFolderOf(workdir_));
     } catch (const CurationError& error) {
-        dialogs_.showError(this, curationSentence(error));
+        dialogs_.showError(this, curationSentence(error, workdir_));
     }
     for (auto it = summaries.rbegin(); it != summaries.rend(); ++it) {
         auto* item = new QTreeWidgetItem(list_);
-        item->setText(0, shownTime(it->stamp));
+        item->setText(0, shownBackupTime(it->stamp));
+        item->setToolTip(0, QString::fromStdString(it->stamp));
         item->setText(1, QString::number(static_cast<qulonglong>(it->files)));
         item->setText(2, it->treeLines ? QString::number(static_cast<qulonglong>(*it->treeLines))
                                        : QStringLiteral("—"));
+        item->setText(3, it->reason ? QString::fromStdString(*it->reason) : QString());
         item->setData(0, kStampRole, QString::fromStdString(it->stamp));
     }
     if (list_->topLevelItemCount() > 0) {
@@ -90,24 +88,29 @@ void BackupsDialog::restoreChosen() {
         return;
     }
     const QString stamp = item->data(0, kStampRole).toString();
-    if (!dialogs_.confirm(this, QStringLiteral("Вернуть базу к копии от %1? Нынешнее состояние "
-                                               "сначала сохранится в новой копии, так что это "
-                                               "можно будет отменить.")
-                                    .arg(item->text(0)))) {
+    const QString when = item->text(0);
+    const QString what = item->text(3);
+    if (!dialogs_.confirm(
+            this, QStringLiteral("Вернуть базу %1 к копии от %2%3? Нынешнее состояние сначала "
+                                 "сохранится в новой копии, так что это можно будет отменить.")
+                      .arg(baseName(workdir_), when,
+                           what.isEmpty() ? QString()
+                                          : QStringLiteral(" (") + what + QLatin1Char(')')))) {
         return;
     }
     try {
-        restoreBackup(workdir_, stamp.toStdString(), windowFeedback());
+        Feedback feedback = windowFeedback();
+        feedback.backupReason = (QStringLiteral("перед: возврат к копии от ") + when).toStdString();
+        restoreBackup(workdir_, stamp.toStdString(), feedback);
     } catch (const Error& error) {
-        dialogs_.showError(this,
-                           QStringLiteral("Копия не восстановлена: ") + curationMessage(error));
+        dialogs_.showError(this, QStringLiteral("Копия не восстановлена: ") +
+                                     curationMessage(error, workdir_));
         listBackups();
         return;
     }
     listBackups();
     emit restored();
-    dialogs_.inform(
-        this, QStringLiteral("База возвращена к копии от %1.").arg(shownTime(stamp.toStdString())));
+    dialogs_.inform(this, QStringLiteral("База возвращена к копии от %1.").arg(when));
 }
 
 } // namespace besedka

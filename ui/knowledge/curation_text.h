@@ -5,33 +5,37 @@
 
 #include <QString>
 
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <utility>
 
 namespace besedka {
 
-// What the windows tell of a curation step that was refused or failed, or of
-// a file it could not read or write: a clause that follows "Ничего не
-// изменено: " or the like.
-inline QString curationMessage(const Error& error) {
-    if (error.kind() == Error::Kind::BaseBusy) {
-        return QStringLiteral("база занята другой программой, попробуйте ещё раз чуть позже.");
-    }
-    return QString::fromUtf8(error.what());
-}
+// What the knowledge window tells of a step that failed, in Russian: the
+// engine's messages are English, for the terminal, so each is worded again
+// here, naming the file and the base (its working directory) it is about.
+
+// The reason of a failed file operation ("нет прав доступа").
+QString russianReason(const std::error_code& reason);
+
+// A curation step that was refused or failed, or a file it could not read or
+// write, as a clause that follows "Ничего не изменено: " or the like.
+QString curationMessage(const Error& error, const std::filesystem::path& workdir);
 
 // The same said on its own, as a sentence.
-inline QString curationSentence(const Error& error) {
-    QString text = curationMessage(error);
-    if (!text.isEmpty()) {
-        text[0] = text[0].toUpper();
-    }
-    return text;
-}
+QString curationSentence(const Error& error, const std::filesystem::path& workdir);
+
+// Why teaching refuses a line of a text, from the engine's English reason.
+QString refusalReason(const std::string& english);
+
+// How the window names a base: its working directory, in quotes.
+QString baseName(const std::filesystem::path& workdir);
 
 // A window's curation steps give up on a base another program holds rather
 // than stop answering; `problem` hears of a backup that failed.
 inline Feedback windowFeedback(ProblemReport problem = {}) {
-    return {{}, std::move(problem), true};
+    return {{}, std::move(problem), true, {}};
 }
 
 } // namespace besedka

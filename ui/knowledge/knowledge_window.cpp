@@ -5,6 +5,7 @@
 #include "common/qt_text.h"
 #include "knowledge/knowledge_dialogs.h"
 #include "knowledge/outline_model.h"
+#include "knowledge/outline_view.h"
 
 #include <QAction>
 #include <QFileSystemWatcher>
@@ -15,6 +16,8 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -61,9 +64,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
 } // namespace
 
 KnowledgeWindow::KnowledgeWindow(const PathMap& paths, KnowledgeDialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), paths_(paths), dialogs_(dialogs), editStore_(paths),
-      model_(new OutlineModel(this)), filterTimer_(new QTimer(this)),
-      followTimer_(new QTimer(this)), watcher_(new QFileSystemWatcher(this)) {
+    : QMainWindow(parent), paths_(paths), dialogs_(dialogs), model_(new OutlineModel(this)),
+      filterTimer_(new QTimer(this)), followTimer_(new QTimer(this)),
+      watcher_(new QFileSystemWatcher(this)) {
     setObjectName(QStringLiteral("knowledgeWindow"));
     setWindowTitle(QStringLiteral("База знаний — ") +
                    QString::fromStdString(paths_.workdir().string()));
@@ -74,8 +77,9 @@ KnowledgeWindow::KnowledgeWindow(const PathMap& paths, KnowledgeDialogs& dialogs
     splitter->setStretchFactor(1, 2);
     setCentralWidget(splitter);
     buildMenus();
+    buildKeys();
     buildStatusBar();
-    resize(780, 540);
+    fitToScreen();
 
     filterTimer_->setSingleShot(true);
     filterTimer_->setInterval(kFilterDelayMs);
@@ -104,8 +108,19 @@ QWidget* KnowledgeWindow::buildOutlinePanel() {
     matchCount_ = new QLabel(panel);
     matchCount_->setObjectName(QStringLiteral("matchCount"));
     connect(searchField_, &QLineEdit::textChanged, filterTimer_, qOverload<>(&QTimer::start));
+    // Escape empties the search, and once it is empty goes back to the outline.
+    auto* clearSearch = new QShortcut(QKeySequence(Qt::Key_Escape), searchField_);
+    clearSearch->setContext(Qt::WidgetShortcut);
+    connect(clearSearch, &QShortcut::activated, this, [this] {
+        if (searchField_->text().isEmpty()) {
+            outlineView_->setFocus();
+        } else {
+            searchField_->clear();
+            applyFilter();
+        }
+    });
 
-    outlineView_ = new QTreeView(panel);
+    outlineView_ = new OutlineView(panel);
     outlineView_->setObjectName(QStringLiteral("outlineView"));
     outlineView_->setAccessibleName(QStringLiteral("Выученные фразы"));
     outlineView_->setUniformRowHeights(true);
@@ -114,8 +129,8 @@ QWidget* KnowledgeWindow::buildOutlinePanel() {
     outlineView_->setEditTriggers(QAbstractItemView::EditKeyPressed |
                                   QAbstractItemView::DoubleClicked);
     outlineView_->setModel(model_);
-    outlineView_->header()->setStretchLastSection(false);
-    outlineView_->header()->setSectionResizeMode(OutlineModel::KeyColumn, QHeaderView::Stretch);
+    connect(model_, &QAbstractItemModel::modelReset, outlineView_,
+            [this] { outlineView_->setDeepestLevel(model_->deepestLevel()); });
     connect(model_, &OutlineModel::keyEdited, this, &KnowledgeWindow::editKey);
     connect(outlineView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &KnowledgeWindow::showAnswers);
@@ -181,17 +196,28 @@ void KnowledgeWindow::buildMenus() {
                     QKeySequence(Qt::CTRL | Qt::Key_B)),
             &QAction::triggered, this, &KnowledgeWindow::openBackups);
     baseMenu_->addSeparator();
-    connect(addItem(baseMenu_, "teachItem", QStringLiteral("&Научить из текста...")),
+    connect(addItem(baseMenu_, "teachItem", QStringLiteral("&Научить из текста..."),
+                    QKeySequence(Qt::CTRL | Qt::Key_T)),
             &QAction::triggered, this, &KnowledgeWindow::teachFromText);
-    connect(addItem(baseMenu_, "exportItem", QStringLiteral("&Экспорт в JSON...")),
+    connect(addItem(baseMenu_, "exportItem", QStringLiteral("&Экспорт в JSON..."),
+                    QKeySequence(Qt::CTRL | Qt::Key_E)),
             &QAction::triggered, this, &KnowledgeWindow::exportJson);
-    connect(addItem(baseMenu_, "mergeItem", QStringLiteral("Объ&единить с другой базой...")),
+    connect(addItem(baseMenu_, "importItem", QStringLiteral("&Импорт из JSON..."),
+                    QKeySequence(Qt::CTRL | Qt::Key_I)),
+            &QAction::triggered, this, &KnowledgeWindow::importJson);
+    connect(addItem(baseMenu_, "mergeItem", QStringLiteral("Объ&единить с другой базой..."),
+                    QKeySequence(Qt::CTRL | Qt::Key_M)),
             &QAction::triggered, this, &KnowledgeWindow::mergeDirectory);
+    connect(addItem(baseMenu_, "mergeDocumentItem",
+                    QStringLiteral("Объединить с &документом JSON..."),
+                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)),
+            &QAction::triggered, this, &KnowledgeWindow::mergeDocument);
     baseMenu_->addSeparator();
     connect(addItem(baseMenu_, "closeItem", QStringLiteral("&Закрыть"), QKeySequence::Close),
             &QAction::triggered, this, &QWidget::close);
 
-    QMenu* editMenu = menuBar()->addMenu(QStringLiteral("&Правка"));
+    editMenu_ = menuBar()->addMenu(QStringLiteral("&Правка"));
+    QMenu* editMenu = editMenu_;
     editMenu->setObjectName(QStringLiteral("editMenu"));
     connect(addItem(editMenu, "findItem", QStringLiteral("&Найти"), QKeySequence::Find),
             &QAction::triggered, this, [this] {
@@ -227,6 +253,50 @@ void KnowledgeWindow::buildMenus() {
                                     QKeySequence::Delete);
     bindTo(removeAnswer, answerList_);
     connect(removeAnswer, &QAction::triggered, this, &KnowledgeWindow::removeAnswer);
+}
+
+// Keys that do not depend on the keyboard layout: F10 opens the menu bar, and
+// Alt with the first Latin letter of a menu's name opens it as Alt with its
+// Cyrillic letter does ("База" by Alt+B, "Правка" by Alt+P).
+void KnowledgeWindow::buildKeys() {
+    const auto openMenu = [this](const QKeySequence& key, QMenu* menu) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this, menu] {
+            menuBar()->setFocus(Qt::MenuBarFocusReason);
+            menuBar()->setActiveAction(menu->menuAction());
+        });
+    };
+    openMenu(QKeySequence(Qt::Key_F10), baseMenu_);
+    openMenu(QKeySequence(Qt::ALT | Qt::Key_B), baseMenu_);
+    openMenu(QKeySequence(Qt::ALT | Qt::Key_P), editMenu_);
+    // Only the list that has the focus shows its current row in the colour
+    // of a selection, so that it is plain which one a key acts on.
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(outlineView_),
+                                    static_cast<QAbstractItemView*>(answerList_)}) {
+        QPalette palette = view->palette();
+        palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                         palette.color(QPalette::Inactive, QPalette::Midlight));
+        palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                         palette.color(QPalette::Inactive, QPalette::Text));
+        view->setPalette(palette);
+    }
+}
+
+// Opens at the design's size when the screen has room for it, and within the
+// screen's free area when it has not (a small screen, a large scale factor).
+void KnowledgeWindow::fitToScreen() {
+    QSize size(780, 540);
+    if (const QScreen* shown = screen()) {
+        const QRect room = shown->availableGeometry();
+        // A frame and a caption bar around the window, as most managers draw.
+        const QSize frame(16, 48);
+        size = size.boundedTo(room.size() - frame);
+        resize(size);
+        move(room.topLeft() + QPoint((room.width() - size.width() - frame.width()) / 2,
+                                     (room.height() - size.height() - frame.height()) / 2));
+        return;
+    }
+    resize(size);
 }
 
 void KnowledgeWindow::buildStatusBar() {

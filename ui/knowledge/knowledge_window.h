@@ -27,7 +27,9 @@ namespace besedka {
 
 class KnowledgeDialogs;
 class OutlineModel;
+class OutlineView;
 struct Feedback;
+struct KnowledgeContent;
 struct ShownLine;
 
 // The knowledge window: what the working directory's tree holds, as an
@@ -58,6 +60,8 @@ class KnowledgeWindow final : public QMainWindow {
     QWidget* buildOutlinePanel();
     QWidget* buildAnswerPanel();
     void buildStatusBar();
+    void buildKeys();
+    void fitToScreen();
 
     // Reading and following the files.
     void reload();
@@ -75,7 +79,7 @@ class KnowledgeWindow final : public QMainWindow {
     std::optional<std::size_t> currentLine() const;
     ShownLine shownLine(std::size_t line) const;
     void showAnswers();
-    void editKey(std::size_t line, const QString& key);
+    void editKey(std::size_t line, const QString& typed);
     void editAnswer(QListWidgetItem* item);
     void addAnswer();
     void removeAnswer();
@@ -83,19 +87,23 @@ class KnowledgeWindow final : public QMainWindow {
     void openBackups();
     void teachFromText();
     void exportJson();
+    void importJson();
     void mergeDirectory();
-    // Runs a change to one line; a refused text is told before, a failure
-    // after, and the view then shows the files as they are.
+    void mergeDocument();
+    void mergeContent(const KnowledgeContent& content, const QString& source);
+    // Runs a change to one line, after a backup that records `reason`; a
+    // refused text is told before, a failure after, and the view then shows
+    // the files as they are.
+    using LineChange = std::function<void(FileStore&, const Feedback&)>;
     bool changeLine(const ShownLine& shown, const std::optional<QString>& text,
-                    const std::function<void(const Feedback&)>& change);
+                    const QString& reason, const LineChange& change);
     bool refusedText(const QString& text);
     void tellFailure(const QString& what, const std::vector<ShownLine>& shown);
 
     const PathMap paths_;
     KnowledgeDialogs& dialogs_;
-    FileStore editStore_; // backs up once before the window's first edit
     OutlineModel* model_ = nullptr;
-    QTreeView* outlineView_ = nullptr;
+    OutlineView* outlineView_ = nullptr;
     QLineEdit* searchField_ = nullptr;
     QLabel* matchCount_ = nullptr;
     QListWidget* answerList_ = nullptr;
@@ -113,6 +121,7 @@ class KnowledgeWindow final : public QMainWindow {
     std::optional<FileSignature> shownSignature_;
     std::set<std::size_t> expanded_;
     QMenu* baseMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
 };
 
 } // namespace besedka

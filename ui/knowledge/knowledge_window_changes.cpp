@@ -7,18 +7,20 @@
 #include "common/qt_text.h"
 #include "curation/edit_line.h"
 #include "curation/forget.h"
+#include "curation/teach.h"
 #include "knowledge/backups_dialog.h"
 #include "knowledge/curation_text.h"
 #include "knowledge/knowledge_dialogs.h"
 #include "knowledge/outline_model.h"
+#include "text/russian.h"
 #include "text/tree_line.h"
 
+#include "knowledge/outline_view.h"
 #include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
-#include <QTreeView>
 
 #include <algorithm>
 
@@ -27,13 +29,8 @@ namespace {
 
 // "1 строку", "3 строки", "5 строк": the number of lines as "забыть" takes it.
 QString linesToForget(std::size_t count) {
-    const std::size_t lastTwo = count % 100;
-    const std::size_t last = count % 10;
-    const char* word = (last == 1 && lastTwo != 11)                                 ? "строку"
-                       : (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) ? "строки"
-                                                                                    : "строк";
     return QString::number(static_cast<qulonglong>(count)) + QLatin1Char(' ') +
-           QString::fromUtf8(word);
+           QString::fromUtf8(russianPlural(count, "строку", "строки", "строк").data());
 }
 
 QString problemText(PhraseProblem problem) {
@@ -90,18 +87,22 @@ bool KnowledgeWindow::refusedText(const QString& text) {
 }
 
 bool KnowledgeWindow::changeLine(const ShownLine& shown, const std::optional<QString>& text,
-                                 const std::function<void(const Feedback&)>& change) {
+                                 const QString& reason, const LineChange& change) {
     if (text && refusedText(*text)) {
         showAnswers();
         return false;
     }
     QStringList backupProblems;
-    const Feedback feedback = windowFeedback(
+    Feedback feedback = windowFeedback(
         [&](const std::string& problem) { backupProblems << QString::fromStdString(problem); });
+    feedback.backupReason = reason.toStdString();
     try {
-        change(feedback);
+        // A store of its own backs up before this change, so that each can
+        // be undone alone.
+        FileStore store(paths_);
+        change(store, feedback);
     } catch (const Error& error) {
-        tellFailure(curationMessage(error), {shown});
+        tellFailure(curationMessage(error, paths_.workdir()), {shown});
         return false;
     }
     reload();
@@ -138,14 +139,32 @@ void KnowledgeWindow::tellFailure(const QString& what, const std::vector<ShownLi
 
 // The view commits an edit from inside the model; the change and the reload
 // that follows run once it has finished.
-void KnowledgeWindow::editKey(std::size_t line, const QString& key) {
+// A key is stored as teaching stores one (capitals, no end punctuation), so
+// that a corrected key still matches what the user will say.
+void KnowledgeWindow::editKey(std::size_t line, const QString& typed) {
     const ShownLine shown = shownLine(line);
-    if (toQString(TreeLine(shown.text).key()) == key) {
+    if (toQString(TreeLine(shown.text).key()) == typed) {
         return;
     }
-    QTimer::singleShot(0, this, [this, shown, key] {
-        changeLine(shown, key, [&](const Feedback& feedback) {
-            setKey(editStore_, shown, key.toStdString(), feedback);
+    QTimer::singleShot(0, this, [this, shown, typed] {
+        if (refusedText(typed)) {
+            showAnswers();
+            return;
+        }
+        const QString key = toQString(teachingKey(fromQString(typed)));
+        if (key.isEmpty()) {
+            dialogs_.showError(this, QStringLiteral("От фразы «%1» не остаётся ключа, когда "
+                                                    "отброшены знаки препинания в конце.")
+                                         .arg(typed));
+            return;
+        }
+        if (key == toQString(TreeLine(shown.text).key())) {
+            return;
+        }
+        const QString reason = QStringLiteral("перед: изменить фразу «%1» на «%2»")
+                                   .arg(toQString(TreeLine(shown.text).key()), key);
+        changeLine(shown, key, reason, [&](FileStore& store, const Feedback& feedback) {
+            setKey(store, shown, key.toStdString(), feedback);
         });
     });
 }
@@ -159,8 +178,10 @@ void KnowledgeWindow::editAnswer(QListWidgetItem* item) {
     const std::size_t answer = static_cast<std::size_t>(answerList_->row(item)) + 1;
     const QString text = item->text();
     QTimer::singleShot(0, this, [this, shown, answer, text] {
-        if (changeLine(shown, text, [&](const Feedback& feedback) {
-                setAnswer(editStore_, shown, answer, text.toStdString(), feedback);
+        const QString reason = QStringLiteral("перед: изменить ответ «%1»")
+                                   .arg(toQString(TreeLine(shown.text).answer(answer)));
+        if (changeLine(shown, text, reason, [&](FileStore& store, const Feedback& feedback) {
+                setAnswer(store, shown, answer, text.toStdString(), feedback);
             })) {
             answerList_->setCurrentRow(static_cast<int>(answer) - 1);
         }
@@ -178,8 +199,9 @@ void KnowledgeWindow::addAnswer() {
     if (!text) {
         return;
     }
-    if (changeLine(shown, *text, [&](const Feedback& feedback) {
-            besedka::addAnswer(editStore_, shown, text->toStdString(), feedback);
+    const QString reason = QStringLiteral("перед: добавить ответ «%1»").arg(*text);
+    if (changeLine(shown, *text, reason, [&](FileStore& store, const Feedback& feedback) {
+            besedka::addAnswer(store, shown, text->toStdString(), feedback);
         })) {
         answerList_->setCurrentRow(answerList_->count() - 1);
     }
@@ -192,13 +214,15 @@ void KnowledgeWindow::removeAnswer() {
         return;
     }
     const ShownLine shown = shownLine(*line);
-    if (!dialogs_.confirm(
-            this, QStringLiteral("Удалить ответ «%1»?").arg(answerList_->item(row)->text()))) {
+    const QString answer = answerList_->item(row)->text();
+    if (!dialogs_.confirm(this, QStringLiteral("Удалить ответ «%1» фразы «%2»?")
+                                    .arg(answer, toQString(TreeLine(shown.text).key())))) {
         return;
     }
-    changeLine(shown, std::nullopt, [&](const Feedback& feedback) {
-        besedka::removeAnswer(editStore_, shown, static_cast<std::size_t>(row) + 1, feedback);
-    });
+    changeLine(shown, std::nullopt, QStringLiteral("перед: удалить ответ «%1»").arg(answer),
+               [&](FileStore& store, const Feedback& feedback) {
+                   besedka::removeAnswer(store, shown, static_cast<std::size_t>(row) + 1, feedback);
+               });
 }
 
 // The selected lines with their branches, after a confirmation that says how
@@ -228,22 +252,44 @@ void KnowledgeWindow::forgetSelected() {
         request.numbers.push_back(shown.back().number);
         request.expected.push_back(shown.back().text);
     }
-    if (!dialogs_.confirm(this, QStringLiteral("Забыть %1 (выбранные фразы с их ветвями)? Перед "
-                                               "этим будет сделана резервная копия.")
-                                    .arg(linesToForget(count)))) {
+    QStringList keys;
+    for (const ShownLine& line : shown) {
+        keys << QStringLiteral("«%1»").arg(toQString(TreeLine(line.text).key()));
+    }
+    constexpr int kKeysNamed = 3;
+    const QString named = keys.size() <= kKeysNamed
+                              ? keys.join(QStringLiteral(", "))
+                              : keys.mid(0, kKeysNamed).join(QStringLiteral(", ")) +
+                                    QStringLiteral(" и ещё %1").arg(keys.size() - kKeysNamed);
+    if (!dialogs_.confirm(this, QStringLiteral("Забыть %1 — %2 с ветвями? Перед этим будет "
+                                               "сделана резервная копия.")
+                                    .arg(linesToForget(count), named))) {
         return;
     }
     QStringList backupProblems;
     try {
         FileStore store(paths_);
-        forgetLines(store, request, windowFeedback([&](const std::string& problem) {
-                        backupProblems << QString::fromStdString(problem);
-                    }));
+        Feedback feedback = windowFeedback(
+            [&](const std::string& problem) { backupProblems << QString::fromStdString(problem); });
+        feedback.backupReason =
+            (QStringLiteral("перед: забыть ") + linesToForget(count)).toStdString();
+        forgetLines(store, request, feedback);
     } catch (const Error& error) {
-        tellFailure(curationMessage(error), shown);
+        tellFailure(curationMessage(error, paths_.workdir()), shown);
         return;
     }
     reload();
+    // The place stays: the line that came after the first one forgotten, or
+    // the one before it at the end of the tree.
+    const std::size_t place =
+        std::min(lines.front(), std::max<std::size_t>(model_->tree().count(), 1) - 1);
+    for (std::size_t line = place; line > 0; --line) {
+        if (const QModelIndex index = model_->indexOfLine(line); index.isValid()) {
+            outlineView_->setCurrentIndex(index);
+            outlineView_->scrollTo(index);
+            break;
+        }
+    }
     if (!backupProblems.isEmpty()) {
         dialogs_.showError(this, QStringLiteral("Строки забыты, но резервная копия не сделана: ") +
                                      backupProblems.join(QStringLiteral("; ")));

@@ -1,5 +1,6 @@
 // The knowledge window's commands on the whole base: teach it the dialogues
-// of a text, export it as JSON, merge another working directory into it.
+// of a text, export it as JSON or import it back, merge another working
+// directory or an export document into it.
 // Each is one curation function; the view then shows the files as they are.
 #include "knowledge/knowledge_window.h"
 
@@ -10,8 +11,15 @@
 #include "curation/teach.h"
 #include "files/atomic_file.h"
 #include "files/file_error.h"
+#include "knowledge/background_work.h"
 #include "knowledge/curation_text.h"
 #include "knowledge/knowledge_dialogs.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <optional>
+#include <string>
 
 #include <filesystem>
 #include <string_view>
@@ -38,8 +46,10 @@ fs::path pathOf(const QString& chosen) {
     return fs::path(chosen.toStdString());
 }
 
-// Runs a curation step; its failure is told and gives false.
-template <typename Step> bool guarded(KnowledgeDialogs& dialogs, QWidget* parent, Step step) {
+// Runs a curation step on the base of `workdir`; its failure is told and
+// gives false.
+template <typename Step>
+bool guarded(KnowledgeDialogs& dialogs, QWidget* parent, const fs::path& workdir, Step step) {
     try {
         step();
         return true;
@@ -49,9 +59,90 @@ template <typename Step> bool guarded(KnowledgeDialogs& dialogs, QWidget* parent
                                          "(%1).")
                               .arg(backupProblem(refused)));
     } catch (const Error& error) {
-        dialogs.showError(parent, curationSentence(error));
+        dialogs.showError(parent, curationSentence(error, workdir));
     }
     return false;
+}
+
+// The whole of a file the user chose, or nothing after telling why not.
+std::optional<std::string> readChosen(KnowledgeDialogs& dialogs, QWidget* parent,
+                                      const QString& path) {
+    std::error_code reason;
+    auto bytes = readWholeFile(pathOf(path), reason, kMostDocumentBytes);
+    if (!bytes) {
+        dialogs.showError(
+            parent,
+            QStringLiteral("Не удалось прочитать файл %1: %2.").arg(path, russianReason(reason)));
+    }
+    return bytes;
+}
+
+// An export document the user chose, read and checked, or nothing after
+// telling what is wrong with it.
+std::optional<KnowledgeContent> readDocument(KnowledgeDialogs& dialogs, QWidget* parent,
+                                             const QString& path, const fs::path& workdir) {
+    const auto json = readChosen(dialogs, parent, path);
+    if (!json) {
+        return std::nullopt;
+    }
+    try {
+        return parseKnowledgeJson(*json);
+    } catch (const Error& error) {
+        dialogs.showError(
+            parent,
+            QStringLiteral("Файл %1 не прочитан: %2").arg(path, curationMessage(error, workdir)));
+    }
+    return std::nullopt;
+}
+
+// Half of a progress bar's steps.
+constexpr std::size_t kHalf = 1000;
+
+// A file read a piece at a time, each piece told to `progress` (bytes of
+// bytes); nothing when it cannot be read (`reason` set) or when cancelled.
+std::optional<std::string> readInSteps(const fs::path& path, std::error_code& reason,
+                                       const WorkProgress& progress) {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    std::ifstream in(path, std::ios::binary);
+    std::error_code sizeError;
+    const auto size = fs::file_size(path, sizeError);
+    if (!in || sizeError) {
+        reason = sizeError ? sizeError : std::error_code(errno, std::generic_category());
+        return std::nullopt;
+    }
+    if (size > kMostDocumentBytes) {
+        reason = std::make_error_code(std::errc::file_too_large);
+        return std::nullopt;
+    }
+    std::string bytes;
+    bytes.reserve(size);
+    std::string piece(kPiece, '\0');
+    while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
+        bytes.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+        if (!progress(bytes.size(), std::max<std::uintmax_t>(size, bytes.size()))) {
+            return std::nullopt;
+        }
+    }
+    if (in.bad()) {
+        reason = std::make_error_code(std::errc::io_error);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+QString fileName(const QString& path) {
+    return QString::fromStdString(pathOf(path).filename().string());
+}
+
+// The window's feedback, its backup recording what was about to happen.
+Feedback labelled(const QString& reason) {
+    Feedback feedback = windowFeedback();
+    feedback.backupReason = reason.toStdString();
+    return feedback;
+}
+
+QString documentFilter() {
+    return QStringLiteral("Документ базы знаний (*.json);;Все файлы (*)");
 }
 
 } // namespace
@@ -63,40 +154,59 @@ void KnowledgeWindow::teachFromText() {
     if (!path) {
         return;
     }
-    std::error_code reason;
-    auto bytes = readWholeFile(pathOf(*path), reason, kMostDocumentBytes);
-    if (reason == std::errc::file_too_large) {
-        dialogs_.showError(this, QStringLiteral("Не удалось прочитать %1: текст больше 1 ГиБ, "
-                                                "а больше программа не читает.")
-                                     .arg(*path));
-        return;
-    }
-    if (!bytes) {
-        dialogs_.showError(this, QStringLiteral("Не удалось прочитать %1: %2")
-                                     .arg(*path, QString::fromStdString(reasonText(reason))));
-        return;
-    }
-    const DialogueText text = readDialogueText(std::move(*bytes));
+    // Read and taught on a worker thread; the first half of the progress is
+    // the bytes read, the second the utterances taught.
+    std::optional<DialogueText> text;
+    std::error_code unread;
     TeachOptions options;
     TeachReport report;
     const auto run = [&] {
         const auto progress = dialogs_.showProgress(this, QStringLiteral("Обучение..."));
-        return guarded(dialogs_, this, [&] {
-            FileStore store(paths_);
-            report = teach(
-                store, text, options, windowFeedback(),
-                [&](std::size_t done, std::size_t total) { return progress->step(done, total); });
+        return guarded(dialogs_, this, paths_.workdir(), [&] {
+            runInBackground(*progress, [&](const WorkProgress& step) {
+                const auto half = [&](std::size_t base, std::size_t done, std::size_t total) {
+                    return step(base + (total == 0 ? kHalf : done * kHalf / total), 2 * kHalf);
+                };
+                if (!text) {
+                    auto bytes = readInSteps(pathOf(*path), unread, [&](auto done, auto total) {
+                        return half(0, done, total);
+                    });
+                    if (!bytes) {
+                        report.cancelled = !unread;
+                        return;
+                    }
+                    text = readDialogueText(std::move(*bytes));
+                }
+                FileStore store(paths_);
+                report = teach(store, *text, options,
+                               labelled(QStringLiteral("перед: обучение из ") + fileName(*path)),
+                               [&](auto done, auto total) { return half(kHalf, done, total); });
+            });
         });
     };
     if (!run()) {
         return;
     }
+    if (unread == std::errc::file_too_large) {
+        dialogs_.showError(this, QStringLiteral("Не удалось прочитать %1: текст больше 1 ГиБ, "
+                                                "а больше программа не читает.")
+                                     .arg(*path));
+        return;
+    }
+    if (unread) {
+        dialogs_.showError(
+            this,
+            QStringLiteral("Не удалось прочитать файл %1: %2.").arg(*path, russianReason(unread)));
+        return;
+    }
     if (!report.refused.empty() && !report.cancelled) {
         const RefusedLine& first = report.refused.front();
-        if (!dialogs_.confirm(this, QStringLiteral("Строк, которые база не сохранит: %1 (первая — "
-                                                   "строка %2: %3). Научить остальному?")
-                                        .arg(number(report.refused.size()), number(first.line),
-                                             QString::fromStdString(first.reason)))) {
+        if (!dialogs_.confirm(this, QStringLiteral("В файле %1 строк, которые база %2 не "
+                                                   "сохранит: %3 (первая — строка %4: %5). "
+                                                   "Научить остальному?")
+                                        .arg(*path, baseName(paths_.workdir()),
+                                             number(report.refused.size()), number(first.line),
+                                             refusalReason(first.reason)))) {
             return;
         }
         options.skipBad = true;
@@ -123,14 +233,58 @@ void KnowledgeWindow::exportJson() {
     if (!path) {
         return;
     }
-    guarded(dialogs_, this, [&] {
-        const std::string json =
-            knowledgeJson(readKnowledgeContent(FileStore(paths_), windowFeedback()));
-        if (const auto failure = writeFileAtomically(pathOf(*path), json)) {
-            throw CurationError("cannot write " + path->toStdString() + ": " + reasonText(failure));
-        }
-        dialogs_.inform(this, QStringLiteral("База записана в %1.").arg(*path));
+    std::string json;
+    if (!guarded(dialogs_, this, paths_.workdir(), [&] {
+            json = knowledgeJson(readKnowledgeContent(FileStore(paths_), windowFeedback()));
+        })) {
+        return;
+    }
+    if (const auto failure = writeFileAtomically(pathOf(*path), json)) {
+        dialogs_.showError(this,
+                           QStringLiteral("База %1 не экспортирована: не удалось записать "
+                                          "файл %2: %3.")
+                               .arg(baseName(paths_.workdir()), *path, russianReason(failure)));
+        return;
+    }
+    dialogs_.inform(this, QStringLiteral("База записана в %1.").arg(*path));
+}
+
+void KnowledgeWindow::importJson() {
+    const auto path =
+        dialogs_.chooseFileToOpen(this, QStringLiteral("Импорт из JSON"), documentFilter());
+    if (!path) {
+        return;
+    }
+    const auto content = readDocument(dialogs_, this, *path, paths_.workdir());
+    if (!content ||
+        !dialogs_.confirm(this, QStringLiteral("Заменить всё, что знает база %1, содержимым "
+                                               "файла %2? Перед этим будет сделана резервная "
+                                               "копия.")
+                                    .arg(baseName(paths_.workdir()), *path))) {
+        return;
+    }
+    const bool imported = guarded(dialogs_, this, paths_.workdir(), [&] {
+        FileStore store(paths_);
+        writeKnowledgeContent(store, *content,
+                              labelled(QStringLiteral("перед: импорт из ") + fileName(*path)));
     });
+    reload();
+    if (imported) {
+        dialogs_.inform(this, QStringLiteral("База %1 заменена содержимым файла %2.")
+                                  .arg(baseName(paths_.workdir()), *path));
+    }
+}
+
+void KnowledgeWindow::mergeDocument() {
+    const auto path = dialogs_.chooseFileToOpen(
+        this, QStringLiteral("Объединить с документом JSON"), documentFilter());
+    if (!path) {
+        return;
+    }
+    const auto content = readDocument(dialogs_, this, *path, paths_.workdir());
+    if (content) {
+        mergeContent(*content, fileName(*path));
+    }
 }
 
 void KnowledgeWindow::mergeDirectory() {
@@ -149,12 +303,21 @@ void KnowledgeWindow::mergeDirectory() {
         dialogs_.showError(this, QStringLiteral("Это та же база."));
         return;
     }
+    KnowledgeContent content;
+    // What fails here is about the other base, and named so.
+    if (guarded(dialogs_, this, source, [&] {
+            content = readKnowledgeContent(FileStore{PathMap(source)}, windowFeedback());
+        })) {
+        mergeContent(content, *chosen);
+    }
+}
+
+void KnowledgeWindow::mergeContent(const KnowledgeContent& content, const QString& source) {
     MergeFigures figures;
-    const bool merged = guarded(dialogs_, this, [&] {
-        const KnowledgeContent content =
-            readKnowledgeContent(FileStore{PathMap(source)}, windowFeedback());
+    const bool merged = guarded(dialogs_, this, paths_.workdir(), [&] {
         FileStore store(paths_);
-        figures = mergeKnowledge(store, content, {}, windowFeedback());
+        figures = mergeKnowledge(store, content, {},
+                                 labelled(QStringLiteral("перед: объединение с ") + source));
     });
     reload();
     if (merged) {

@@ -7,9 +7,11 @@
 #include "curation/tree.h"
 #include "files/file_error.h"
 #include "files/kb_paths.h"
+#include "knowledge/curation_text.h"
 #include "knowledge/knowledge_dialogs.h"
 #include "knowledge/outline_model.h"
 
+#include "knowledge/outline_view.h"
 #include <QApplication>
 #include <QFileSystemWatcher>
 #include <QLabel>
@@ -17,7 +19,6 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeView>
 
 #include <sys/stat.h>
 
@@ -61,7 +62,7 @@ void KnowledgeWindow::reload() {
     try {
         tree = loadTree(FileStore(paths_));
     } catch (const FileError& error) {
-        readProblem_->setText(QString::fromUtf8(error.what()));
+        readProblem_->setText(curationSentence(error, paths_.workdir()));
     }
     expanded_.clear();
     model_->setTree(std::move(tree));

@@ -15,6 +15,12 @@ std::string_view keyOf(std::string_view line) {
     return tree.hasSeparator() ? tree.keyWithMarks() : line;
 }
 
+// A key as the outline shows it, without its depth marks.
+QString shownKey(std::string_view line) {
+    const std::string_view key = keyOf(line);
+    return toQString(key.substr(std::min(key.find_first_not_of('_'), key.size())));
+}
+
 } // namespace
 
 OutlineModel::OutlineModel(QObject* parent) : QAbstractItemModel(parent) {
@@ -28,6 +34,14 @@ void OutlineModel::setTree(StringList tree) {
     filtered_ = false;
     visible_.clear();
     buildChildren();
+    deepestLevel_ = 0;
+    std::vector<int> levels(outline_.size(), 0);
+    for (std::size_t line = 1; line < outline_.size(); ++line) {
+        if (const auto parent = outline_.parent(line)) {
+            levels[line] = levels[*parent] + 1;
+            deepestLevel_ = std::max(deepestLevel_, levels[line]);
+        }
+    }
     endResetModel();
 }
 
@@ -155,9 +169,12 @@ int OutlineModel::columnCount(const QModelIndex&) const {
 
 QVariant OutlineModel::data(const QModelIndex& index, int role) const {
     const auto line = lineOf(index);
-    if (!line ||
-        (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole)) {
+    if (!line || (role != Qt::DisplayRole && role != Qt::EditRole &&
+                  role != Qt::TextAlignmentRole && role != Qt::ToolTipRole)) {
         return {};
+    }
+    if (role == Qt::ToolTipRole) {
+        return index.column() == KeyColumn ? toolTip(*line) : QVariant();
     }
     if (role == Qt::TextAlignmentRole) {
         return index.column() == KeyColumn ? QVariant()
@@ -165,15 +182,24 @@ QVariant OutlineModel::data(const QModelIndex& index, int role) const {
     }
     const std::string_view text = tree_.line(*line);
     switch (index.column()) {
-    case KeyColumn: {
-        const std::string_view key = keyOf(text);
-        return toQString(key.substr(std::min(key.find_first_not_of('_'), key.size())));
-    }
+    case KeyColumn:
+        return shownKey(text);
     case AnswersColumn:
         return static_cast<qulonglong>(TreeLine(text).answerCount());
     default:
         return static_cast<qulonglong>(*line + 1);
     }
+}
+
+QString OutlineModel::toolTip(std::size_t line) const {
+    int level = 1;
+    for (auto at = outline_.parent(line); at; at = outline_.parent(*at)) {
+        ++level;
+    }
+    return QStringLiteral("%1\nУровень %2, строка %3")
+        .arg(shownKey(tree_.line(line)))
+        .arg(level)
+        .arg(static_cast<qulonglong>(line + 1));
 }
 
 QVariant OutlineModel::headerData(int section, Qt::Orientation orientation, int role) const {

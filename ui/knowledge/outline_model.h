@@ -19,7 +19,8 @@ namespace besedka {
 // never shown) in internalId(), and each line's children are found in arrays
 // built once per tree and filter, so a view of a million lines costs no item
 // per line. Columns: the key, the number of answers, the line number as a
-// text editor counts.
+// text editor counts. A key's tooltip holds it whole with its level and line,
+// for a key too deep to show in full.
 class OutlineModel final : public QAbstractItemModel {
     Q_OBJECT
 
@@ -32,6 +33,8 @@ class OutlineModel final : public QAbstractItemModel {
     void setTree(StringList tree);
     const StringList& tree() const { return tree_; }
     const Outline& outline() const { return outline_; }
+    // How many lines the deepest line hangs under (0 when all are roots).
+    int deepestLevel() const { return deepestLevel_; }
 
     // Shows only `lines` (numbers from 0) and the lines that lead to them;
     // nothing shows every line.
@@ -72,6 +75,7 @@ class OutlineModel final : public QAbstractItemModel {
     std::size_t childCount(std::size_t line) const;
     std::size_t child(std::size_t line, std::size_t row) const;
     void buildChildren();
+    QString toolTip(std::size_t line) const;
 
     StringList tree_;
     Outline outline_{TextLines()};
@@ -80,6 +84,7 @@ class OutlineModel final : public QAbstractItemModel {
     std::vector<std::uint32_t> childStart_; // per line, then one past the end
     std::vector<std::uint32_t> children_;
     std::vector<std::uint32_t> rowOf_;
+    int deepestLevel_ = 0;
 };
 
 } // namespace besedka

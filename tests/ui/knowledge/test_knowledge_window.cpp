@@ -21,12 +21,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
 
 #include <chrono>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -344,6 +346,153 @@ class KnowledgeWindowTest : public QObject {
         QCOMPARE(dialogs_->errors.size(), 1);
         QVERIFY(dialogs_->errors.front().startsWith(
             QStringLiteral("Ничего не изменено: не удалось сделать резервную копию (")));
+    }
+
+    // A taught dialogue goes sixty levels down: the deepest key still shows
+    // its text in the view, and its tooltip holds it whole.
+    void showsTheKeysOfDeepLines() {
+        std::vector<std::string> deep{"Заголовок"};
+        for (int level = 0; level < 60; ++level) {
+            deep.push_back(std::string(static_cast<std::size_t>(level), '_') + "ФРАЗА НОМЕР " +
+                           std::to_string(level) + "^Ответ.;");
+        }
+        writeTree(deep);
+        trigger("reloadItem");
+        view()->expandAll();
+        QModelIndex deepest = view()->model()->index(0, 0);
+        while (view()->model()->rowCount(deepest) > 0) {
+            deepest = view()->model()->index(0, 0, deepest);
+        }
+        view()->setCurrentIndex(deepest);
+        view()->scrollTo(deepest);
+        const QRect shown = view()->visualRect(deepest);
+        QVERIFY2(shown.left() >= 0 && shown.left() + 60 < view()->viewport()->width(),
+                 qPrintable(QStringLiteral("the key starts at %1 of %2")
+                                .arg(shown.left())
+                                .arg(view()->viewport()->width())));
+        const QString tip = deepest.data(Qt::ToolTipRole).toString();
+        QVERIFY2(tip.contains(QStringLiteral("ФРАЗА НОМЕР 59")), qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral("Уровень 60")), qPrintable(tip));
+    }
+
+    // A corrected key is stored as teaching stores one, so that it matches.
+    void storesACorrectedKeyAsTeachingDoes() {
+        selectLine(view()->model()->index(1, 0));
+        QTest::keyClick(view(), Qt::Key_F2);
+        QWidget* editor = QApplication::focusWidget();
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        typeText(editor, QStringLiteral("добрый день!.."));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(treeLines()[5], std::string("ДОБРЫЙ ДЕНЬ^До встречи.;"));
+    }
+
+    // Each change of the window is backed up first, labelled with what
+    // followed, so that an answer deleted after other edits comes back alone.
+    void undoesAnAnswerDeletedAfterOtherChanges() {
+        selectLine(view()->model()->index(1, 0));
+        dialogs_->texts << QStringLiteral("Счастливо!");
+        QTest::mouseClick(part<QPushButton>(*window_, "addAnswerButton"), Qt::LeftButton);
+        const std::vector<std::string> added = treeLines();
+        QListWidget* list = part<QListWidget>(*window_, "answerList");
+        list->setFocus();
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QVERIFY(dialogs_->questions.back().contains(QStringLiteral("«ПОКА»")));
+        QCOMPARE(treeLines()[5], std::string("ПОКА^Счастливо!;"));
+
+        QTest::keyClick(window_.get(), Qt::Key_B, Qt::ControlModifier);
+        auto* dialog = window_->findChild<QDialog*>(QStringLiteral("backupsDialog"));
+        auto* backups = part<QTreeWidget>(*dialog, "backupList");
+        QCOMPARE(backups->topLevelItemCount(), 2);
+        QCOMPARE(backups->topLevelItem(0)->text(3),
+                 QStringLiteral("перед: удалить ответ «До встречи.»"));
+        QVERIFY2(backups->topLevelItem(0)->text(0).startsWith(QStringLiteral("сегодня, ")),
+                 qPrintable(backups->topLevelItem(0)->text(0)));
+        QTest::mouseClick(part<QPushButton>(*dialog, "restoreButton"), Qt::LeftButton);
+        QCOMPARE(treeLines(), added);
+        QVERIFY(dialogs_->errors.isEmpty());
+    }
+
+    // What fails is told in Russian, naming the file and the base.
+    void tellsFailuresInRussianNamingFileAndBase() {
+        WorkDir empty;
+        std::filesystem::remove_all(empty.root() / "Base");
+        dialogs_->paths << QString::fromStdString(empty.root().string());
+        trigger("mergeItem");
+        dialogs_->paths << QStringLiteral("/proc/besedka.json");
+        trigger("exportItem");
+        QCOMPARE(dialogs_->errors.size(), 2);
+        QVERIFY2(dialogs_->errors[0].contains(QStringLiteral("не удалось открыть файл Base\\"),
+                                              Qt::CaseInsensitive) &&
+                     dialogs_->errors[0].contains(QString::fromStdString(empty.root().string())),
+                 qPrintable(dialogs_->errors[0]));
+        QVERIFY2(dialogs_->errors[1].contains(QStringLiteral("/proc/besedka.json")) &&
+                     dialogs_->errors[1].contains(QStringLiteral("не экспортирована")),
+                 qPrintable(dialogs_->errors[1]));
+        for (const QString& error : dialogs_->errors) {
+            QVERIFY2(!error.contains(QStringLiteral("Cannot")) &&
+                         !error.contains(QStringLiteral("No such")),
+                     qPrintable(error));
+        }
+    }
+
+    void importsADocumentAfterAskingAndMergesOne() {
+        const std::string json = workdir_->path("export.json").string();
+        dialogs_->paths << QString::fromStdString(json);
+        trigger("exportItem");
+        selectLine(view()->model()->index(1, 0));
+        QTest::keyClick(view(), Qt::Key_Delete);
+        QCOMPARE(treeLines().size(), kTree.size() - 2);
+
+        dialogs_->paths << QString::fromStdString(json);
+        dialogs_->answers = {false};
+        trigger("importItem");
+        QVERIFY(
+            dialogs_->questions.back().contains(QStringLiteral("Заменить всё, что знает база")));
+        QCOMPARE(treeLines().size(), kTree.size() - 2); // answered no
+        dialogs_->paths << QString::fromStdString(json);
+        trigger("importItem");
+        QCOMPARE(treeLines(), kTree);
+
+        std::ofstream(workdir_->path("broken.json")) << "{\"format\": \"besedka-knowledge\"";
+        dialogs_->paths << QString::fromStdString(workdir_->path("broken.json").string());
+        trigger("mergeDocumentItem");
+        QCOMPARE(dialogs_->errors.size(), 1);
+        QVERIFY2(dialogs_->errors[0].contains(QStringLiteral("не документ базы знаний")),
+                 qPrintable(dialogs_->errors[0]));
+        QCOMPARE(treeLines(), kTree);
+    }
+
+    void escapeEmptiesTheSearch() {
+        auto* search = part<QLineEdit>(*window_, "searchField");
+        search->setFocus();
+        typeText(search, QStringLiteral("ничего"));
+        QTRY_COMPARE(keysUnder(QModelIndex()), texts({"ПРИВЕТ"}));
+        QTest::keyClick(search, Qt::Key_Escape);
+        QVERIFY(search->text().isEmpty());
+        QCOMPARE(keysUnder(QModelIndex()), texts({"ПРИВЕТ", "ПОКА"}));
+        QTest::keyClick(search, Qt::Key_Escape);
+        QVERIFY(view()->hasFocus());
+    }
+
+    // After a forget the place stays: the line after the forgotten one.
+    void keepsThePlaceAfterAForget() {
+        const QModelIndex greeting = view()->model()->index(0, 0);
+        selectLine(view()->model()->index(0, 0, greeting));
+        QTest::keyClick(view(), Qt::Key_Delete);
+        QVERIFY(dialogs_->questions.back().contains(QStringLiteral("«КАК ДЕЛА?»")));
+        QCOMPARE(view()->currentIndex().data().toString(), QStringLiteral("ЧТО НОВОГО?"));
+    }
+
+    // The window opens within the screen's free area, whatever its size
+    // and scale (this test runs again at QT_SCALE_FACTOR=2).
+    void fitsTheScreen() {
+        const QRect room = window_->screen()->availableGeometry();
+        QVERIFY2(room.contains(window_->geometry()), qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                                                    .arg(window_->width())
+                                                                    .arg(window_->height())
+                                                                    .arg(room.width())
+                                                                    .arg(room.height())));
     }
 
   private:
