@@ -184,4 +184,18 @@ bool mostlyUtf8(std::string_view text) {
     return multiByte > 0 && broken * kMultiBytePerBroken <= multiByte;
 }
 
+Utf8Sequences countUtf8Sequences(std::string_view text) {
+    Utf8Sequences counted;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t start = i;
+        if (!decodeUtf8(text, i)) {
+            ++counted.broken;
+        } else if (i - start > 1) {
+            ++counted.multiByte;
+        }
+    }
+    return counted;
+}
+
 } // namespace besedka

@@ -34,4 +34,11 @@ std::optional<std::size_t> firstInvalidUtf8(std::string_view text);
 // byte or two). Windows-1251 Cyrillic breaks at nearly every letter.
 bool mostlyUtf8(std::string_view text);
 
+// The valid multi-byte sequences and the broken ones of a text, counted.
+struct Utf8Sequences {
+    std::size_t multiByte = 0;
+    std::size_t broken = 0;
+};
+Utf8Sequences countUtf8Sequences(std::string_view text);
+
 } // namespace besedka
