@@ -41,13 +41,11 @@ bool isRule(std::string_view line, char c, std::size_t length) {
     return line.size() == length && line.find_first_not_of(c) == std::string_view::npos;
 }
 
-bool isControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\t') || byte == 0x7F;
-}
-
 bool holdsControl(std::string_view line) {
-    return std::any_of(line.begin(), line.end(), isControl);
+    return std::any_of(line.begin(), line.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 ? c != '\t' : byte == 0x7F;
+    });
 }
 
 bool isLetter(char c) {
@@ -152,15 +150,21 @@ bool isExportDocument(const TextLines& lines) {
     return opensKnowledgeJson(opening);
 }
 
+struct SourceLines {
+    TextLines lines;
+    std::vector<bool> lossy;
+    std::vector<bool> control; // holding a control character
+};
+
 // Bytes that are mostly not text (a program, a picture, UTF-16 without its
 // byte order mark) hold control characters in most of their lines.
-std::optional<std::string> notText(const TextLines& lines) {
+std::optional<std::string> notText(const SourceLines& source) {
     std::size_t written = 0;
     std::size_t control = 0;
-    for (const std::string_view line : lines) {
-        if (!trimmed(line).empty()) {
+    for (std::size_t i = 0; i < source.lines.size(); ++i) {
+        if (!trimmed(source.lines[i]).empty()) {
             ++written;
-            control += holdsControl(line) ? 1U : 0U;
+            control += source.control[i] ? 1U : 0U;
         }
     }
     if (2 * control <= written) {
@@ -170,25 +174,30 @@ std::optional<std::string> notText(const TextLines& lines) {
            " lines hold control characters";
 }
 
-struct SourceLines {
-    TextLines lines;
-    std::vector<bool> lossy;
-};
-
 SourceLines sourceLines(std::string bytes) {
+    SourceLines source;
     if (auto rtf = readRtfLines(bytes)) {
-        const std::size_t count = rtf->size();
-        return {std::move(*rtf), std::vector<bool>(count, false)};
+        source.lines = std::move(*rtf);
+        source.lossy.assign(source.lines.size(), false);
+    } else {
+        DecodedText decoded = decodePlainText(std::move(bytes));
+        source.lines = std::move(decoded.lines);
+        source.lossy = std::move(decoded.lossy);
     }
-    DecodedText decoded = decodePlainText(std::move(bytes));
-    return {std::move(decoded.lines), std::move(decoded.lossy)};
+    source.control.reserve(source.lines.size());
+    for (const std::string_view line : source.lines) {
+        source.control.push_back(holdsControl(line));
+    }
+    return source;
 }
 
 class DialogueReader {
   public:
     explicit DialogueReader(DialogueText& text) : text_(text) {}
 
-    void read(std::string_view text, std::uint32_t number, bool lossy) {
+    // A line of the text, its number, and whether it is lossy and holds a
+    // control character.
+    void read(std::string_view text, std::uint32_t number, bool lossy, bool control) {
         const std::string_view line = trimmed(text);
         const std::size_t indent = line.empty() ? 0 : text.find_first_not_of(kBlanks);
         const std::optional<std::string_view> undashed = afterDialogueDash(line);
@@ -207,18 +216,18 @@ class DialogueReader {
             if (said->empty()) {
                 endDialogue(); // an empty reply breaks the exchange
             } else {
-                add(*said, number, lossy);
+                add(*said, number, lossy, control);
             }
         } else if (inLogBlock_) {
             if (blockTalks_) {
-                continueLast(line, "\r\n", lossy); // a phrase that held line breaks
+                continueLast(line, "\r\n", lossy, control); // a phrase that held line breaks
             }
         } else if (isSeparator(line)) {
             endDialogue();
         } else if (dashedIndent_ && indent > *dashedIndent_ && !undashed) {
-            continueLast(line, " ", lossy); // a dashed utterance wrapped
+            continueLast(line, " ", lossy, control); // a dashed utterance wrapped
         } else {
-            add(undashed.value_or(line), number, lossy);
+            add(undashed.value_or(line), number, lossy, control);
             if (undashed) {
                 dashedIndent_ = indent;
             }
@@ -252,17 +261,17 @@ class DialogueReader {
         }
     }
 
-    void add(std::string_view said, std::uint32_t number, bool lossy) {
+    void add(std::string_view said, std::uint32_t number, bool lossy, bool control) {
         dashedIndent_.reset();
         if (said.empty()) {
             return;
         }
-        text_.utterances.push_back({said, number, opening_, lossy, holdsControl(said)});
+        text_.utterances.push_back({said, number, opening_, lossy, control});
         opening_ = false;
         canContinue_ = true;
     }
 
-    void continueLast(std::string_view line, std::string_view joint, bool lossy) {
+    void continueLast(std::string_view line, std::string_view joint, bool lossy, bool control) {
         if (!canContinue_) {
             return;
         }
@@ -272,7 +281,7 @@ class DialogueReader {
         joined += line;
         last.text = joined;
         last.lossy = last.lossy || lossy;
-        last.control = last.control || holdsControl(line);
+        last.control = last.control || control;
     }
 
     DialogueText& text_;
@@ -295,14 +304,15 @@ DialogueText readDialogueText(std::string bytes) {
         text.refusal = kExportDocument;
         return text;
     }
-    if (auto refusal = notText(source.lines)) {
+    if (auto refusal = notText(source)) {
         text.refusal = std::move(*refusal);
         return text;
     }
     text.lines = std::move(source.lines);
     DialogueReader reader(text);
     for (std::size_t i = 0; i < text.lines.size(); ++i) {
-        reader.read(text.lines[i], static_cast<std::uint32_t>(i + 1), source.lossy[i]);
+        reader.read(text.lines[i], static_cast<std::uint32_t>(i + 1), source.lossy[i],
+                    source.control[i]);
     }
     reader.finish();
     return text;

@@ -184,18 +184,24 @@ bool mostlyUtf8(std::string_view text) {
     return multiByte > 0 && broken * kMultiBytePerBroken <= multiByte;
 }
 
-Utf8Sequences countUtf8Sequences(std::string_view text) {
-    Utf8Sequences counted;
+bool readsAsUtf8(std::string_view line) {
+    std::size_t multiByte = 0;
+    std::size_t broken = 0;
     std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t start = i;
-        if (!decodeUtf8(text, i)) {
-            ++counted.broken;
-        } else if (i - start > 1) {
-            ++counted.multiByte;
+    while (i < line.size()) {
+        // Each sequence still to come is two bytes at least.
+        if (broken >= multiByte + (line.size() - i) / 2) {
+            return false;
+        }
+        if (static_cast<unsigned char>(line[i]) < 0x80) {
+            ++i;
+        } else if (decodeUtf8(line, i)) {
+            ++multiByte;
+        } else {
+            ++broken;
         }
     }
-    return counted;
+    return multiByte > broken;
 }
 
 } // namespace besedka

@@ -17,7 +17,6 @@ constexpr long kCommonPairPoints = 20;
 constexpr long kSmallLetterPoints = 8;
 constexpr long kMidWordCapitalPoints = 40;
 constexpr long kWindows1251Lead = 20;
-constexpr std::size_t kLettersThatDecide = 8;
 
 // The most common letter pairs of Russian.
 constexpr std::string_view kCommonPairs =
@@ -89,18 +88,6 @@ long CodePageEvidence::Reading::score(bool caseTells) const {
            kMidWordCapitalPoints * static_cast<long>(midWordCapitals);
 }
 
-void CodePageEvidence::Reading::add(const Reading& more) {
-    points += more.points;
-    lower += more.lower;
-    upper += more.upper;
-    midWordCapitals += more.midWordCapitals;
-}
-
-void CodePageEvidence::add(const CodePageEvidence& more) {
-    windows1251_.add(more.windows1251_);
-    koi8r_.add(more.koi8r_);
-}
-
 void CodePageEvidence::add(std::string_view line) {
     windows1251_.read(line, CyrillicCodePage::Windows1251);
     koi8r_.read(line, CyrillicCodePage::Koi8r);
@@ -110,13 +97,6 @@ CyrillicCodePage CodePageEvidence::likelier() const {
     return koi8r_.score(caseTells()) > windows1251_.score(caseTells()) + kWindows1251Lead
                ? CyrillicCodePage::Koi8r
                : CyrillicCodePage::Windows1251;
-}
-
-std::optional<CyrillicCodePage> CodePageEvidence::decided() const {
-    if (!caseTells() || windows1251_.lower + windows1251_.upper < kLettersThatDecide) {
-        return std::nullopt;
-    }
-    return likelier();
 }
 
 } // namespace besedka

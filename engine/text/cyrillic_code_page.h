@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string_view>
 
 namespace besedka {
@@ -17,11 +16,9 @@ enum class CyrillicCodePage { Windows1251, Koi8r };
 class CodePageEvidence {
   public:
     void add(std::string_view line);
-    void add(const CodePageEvidence& more);
     CyrillicCodePage likelier() const;
-    // The code page that the text added so far decides by itself: one with
-    // both cases and enough letters.
-    std::optional<CyrillicCodePage> decided() const;
+    // The Cyrillic letters read so far.
+    std::size_t letters() const { return windows1251_.lower + windows1251_.upper; }
 
   private:
     struct Reading {
@@ -31,7 +28,6 @@ class CodePageEvidence {
         std::size_t midWordCapitals = 0; // a capital right after a small letter
         void read(std::string_view line, CyrillicCodePage page);
         long score(bool caseTells) const;
-        void add(const Reading& more);
     };
     bool caseTells() const { return windows1251_.lower > 0 && windows1251_.upper > 0; }
 

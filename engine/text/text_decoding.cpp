@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <memory>
-#include <optional>
 #include <utility>
 
 namespace besedka {
@@ -17,6 +16,9 @@ namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kEndOfFileMark = '\x1A';
+
+// Letters enough to tell the code page of a text's 8-bit lines.
+constexpr std::size_t kLettersThatTell = 1 << 16;
 
 enum class LineForm { Ascii, Utf8, EightBit };
 
@@ -66,15 +68,12 @@ bool isAscii(std::string_view line) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// UTF-8 when its good multi-byte sequences outnumber its broken ones:
-// Windows-1251 and KOI8-R Cyrillic break at nearly every letter, and a
-// damaged UTF-8 line is still UTF-8, its damage shown as '?'.
+// A damaged UTF-8 line is still UTF-8, its damage shown as '?'.
 LineForm formOf(std::string_view line) {
     if (isAscii(line)) {
         return LineForm::Ascii;
     }
-    const Utf8Sequences sequences = countUtf8Sequences(line);
-    return sequences.multiByte > sequences.broken ? LineForm::Utf8 : LineForm::EightBit;
+    return readsAsUtf8(line) ? LineForm::Utf8 : LineForm::EightBit;
 }
 
 // The lines of a text with no byte order mark, each in its own form.
@@ -82,20 +81,18 @@ class MixedText {
   public:
     explicit MixedText(const TextLines& lines) : lines_(lines) {
         forms_.reserve(lines.size());
-        ownPages_.resize(lines.size());
         CodePageEvidence evidence;
         std::size_t utf8 = 0;
         std::size_t eightBit = 0;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            forms_.push_back(formOf(lines[i]));
-            if (forms_[i] == LineForm::Utf8) {
+        for (const std::string_view line : lines) {
+            forms_.push_back(formOf(line));
+            if (forms_.back() == LineForm::Utf8) {
                 ++utf8;
-            } else if (forms_[i] == LineForm::EightBit) {
+            } else if (forms_.back() == LineForm::EightBit) {
                 ++eightBit;
-                CodePageEvidence own;
-                own.add(lines[i]);
-                ownPages_[i] = own.decided();
-                evidence.add(own);
+                if (evidence.letters() < kLettersThatTell) {
+                    evidence.add(line);
+                }
             }
         }
         mostlyUtf8_ = utf8 >= eightBit;
@@ -106,7 +103,7 @@ class MixedText {
     bool readsAsItIs() const {
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             if (forms_[i] == LineForm::Utf8 ||
-                (forms_[i] == LineForm::EightBit && pageOf(i) != CyrillicCodePage::Windows1251)) {
+                (forms_[i] == LineForm::EightBit && page_ != CyrillicCodePage::Windows1251)) {
                 return false;
             }
         }
@@ -123,20 +120,17 @@ class MixedText {
             if (mostlyUtf8_ || !utf8.lossy) {
                 return utf8;
             }
-            return fromEightBit(line, pageOf(i));
+            return fromEightBit(line, page_);
         }
         case LineForm::EightBit:
-            return fromEightBit(line, pageOf(i));
+            return fromEightBit(line, page_);
         }
         return {};
     }
 
   private:
-    CyrillicCodePage pageOf(std::size_t i) const { return ownPages_[i].value_or(page_); }
-
     const TextLines& lines_;
     std::vector<LineForm> forms_;
-    std::vector<std::optional<CyrillicCodePage>> ownPages_; // what a line decides alone
     bool mostlyUtf8_ = false;
     CyrillicCodePage page_ = CyrillicCodePage::Windows1251;
 };
