@@ -21,7 +21,7 @@ constexpr std::size_t kLogBlockEnd = 53;  // "=" that close it
 constexpr std::string_view kFortuneSeparator = "%";
 // "—", "–" (Windows-1251), "--" and "-"; the decoding made "―" an em dash.
 constexpr std::array<std::string_view, 4> kDialogueDashes = {"\x97", "\x96", "--", "-"};
-constexpr std::string_view kDashes = "-\x97\x96";
+constexpr std::string_view kDashesAndBlanks = "-\x97\x96 \t\xA0";
 constexpr std::size_t kLongestSpeakerName = 40;
 constexpr std::size_t kMostSpeakerNameWords = 3;
 // Lines read for the start of an export document.
@@ -79,7 +79,8 @@ std::optional<std::string_view> afterDialogueDash(std::string_view line) {
 }
 
 bool isSeparator(std::string_view line) {
-    return line == kFortuneSeparator || line.find_first_not_of(kDashes) == std::string_view::npos;
+    return line == kFortuneSeparator ||
+           line.find_first_not_of(kDashesAndBlanks) == std::string_view::npos;
 }
 
 // A chat log's time before the name: "[12:30]", "(01.02.2024 12:30)" or "12:30:05".
