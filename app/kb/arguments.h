@@ -59,7 +59,7 @@ inline constexpr Argument kWithLog{
     "put the backup's dialogue log back too (else the current one stays)"};
 inline constexpr Argument kInput{
     "FILE|-", Argument::Operand,
-    "a UTF-8 or Windows-1251 text (kb teach) or an export (kb import); - reads stdin"};
+    "a text of dialogues (kb teach) or an export (kb import); - reads stdin"};
 inline constexpr Argument kSkipBad{"--skip-bad", Argument::Flag,
                                    "teach the other lines when some cannot be stored"};
 inline constexpr Argument kSource{

@@ -8,6 +8,28 @@
 namespace besedka::kb {
 namespace {
 
+// The text that kb teach reads.
+constexpr std::string_view kTeachDetails =
+    "kb teach reads a text of dialogues, one utterance a line. In each dialogue the\n"
+    "1st, 3rd, 5th ... utterances become keys answered by the 2nd, 4th, 6th ..., each\n"
+    "pair a level deeper in the tree, so that saying them in turn in a new dialogue\n"
+    "gets the answers. A blank line, a line of only \"%\" (a fortune file) or one of\n"
+    "only dashes ends a dialogue. A leading dialogue dash (\"—\", \"–\", \"―\", \"--\" or\n"
+    "\"-\", with or without a space) is dropped, and a line that starts further in than\n"
+    "the dashed line before it continues that utterance. Quotes around a whole\n"
+    "utterance stay in its answer and out of its key. When every line of a dialogue\n"
+    "starts with a speaker's name and a colon, as in a play or a chat log (\"ГАМЛЕТ:\n"
+    "...\", \"[12:30] Вася: ...\"), the names are dropped. The program's own dialogue\n"
+    "log (Base/Log.Halden) reads as dialogues too, a block each. The text may be\n"
+    "UTF-8, Windows-1251 or KOI8-R, told apart line by line, or UTF-16 with its byte\n"
+    "order mark. A line that cannot be taught is named with its number, and nothing\n"
+    "is written: one holding \"^\", \"_\", \";\" or a control character, a character that\n"
+    "Windows-1251 lacks, a key longer than the 255 characters the chat reads, or an\n"
+    "utterance after a dialogue's 2,000th (each pair lies a level deeper: blank lines\n"
+    "part dialogues). --skip-bad teaches the rest, each refused line ending its\n"
+    "dialogue. An export document, and a file that is mostly not text, are refused\n"
+    "whole.";
+
 const std::vector<Subcommand>& all() {
     static const std::vector<Subcommand> list{
         {"lines",
@@ -57,7 +79,8 @@ const std::vector<Subcommand>& all() {
          runTeach,
          "teach the tree the dialogues of a text (blank line between)",
          "besedka kb teach dialogues.txt",
-         UnknownOption::Refused},
+         UnknownOption::Refused,
+         kTeachDetails},
         {"export",
          {&kWorkdir},
          runExport,

@@ -26,6 +26,9 @@ struct Subcommand {
     std::string_view summary;
     std::string_view example;
     UnknownOption unknownOption = UnknownOption::TakenAsOperand;
+    // What its help and the program's help tell besides, in lines of at most
+    // 80 characters.
+    std::string_view details = {};
 
     bool takes(const Argument& argument) const;
     // How many words it takes at least, and at most.

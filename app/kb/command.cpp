@@ -39,6 +39,9 @@ std::string names() {
 
 void printSubcommandHelp(const Subcommand& command, std::ostream& out) {
     out << "usage: " << kb::commandLine(command) << "\n\n" << command.summary << "\n\n";
+    if (!command.details.empty()) {
+        out << command.details << "\n\n";
+    }
     for (const kb::Argument* argument : kb::kArgumentsInHelpOrder) {
         if (command.takes(*argument)) {
             const std::string_view word = argument->name;
@@ -129,8 +132,13 @@ void printKbHelp(std::ostream& out) {
         << kMostDocumentSize
         << ". Errors are one\n"
            "line on stderr with exit status 1, wrong usage 2. besedka kb SUBCOMMAND --help\n"
-           "tells one subcommand.\n"
-           "\nExamples:\n";
+           "tells one subcommand.\n";
+    for (const Subcommand& command : kb::subcommands()) {
+        if (!command.details.empty()) {
+            out << '\n' << command.details << '\n';
+        }
+    }
+    out << "\nExamples:\n";
     for (const Subcommand& command : kb::subcommands()) {
         out << "  $ " << command.example << '\n';
     }

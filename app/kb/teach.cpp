@@ -52,6 +52,9 @@ int runTeach(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     }
     return guarded(err, [&] {
         DialogueText text = readDialogueText(std::move(*bytes));
+        if (!text.refusal.empty()) {
+            return fail(err, words[0] + ": " + text.refusal);
+        }
         FileStore files{PathMap(*workdir)};
         const TeachReport report =
             teach(files, std::move(text), options,

@@ -1,21 +1,33 @@
 #include "curation/dialogue_text.h"
 
-#include "text/plain_text.h"
+#include "curation/knowledge_json.h"
 #include "text/rtf.h"
+#include "text/text_decoding.h"
 
 #include <algorithm>
-#include <memory>
+#include <array>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace besedka {
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kBlanks = " \t\xA0"; // the last a no-break space
 constexpr std::string_view kUserPrefix = "USER:";
 constexpr std::string_view kReplyPrefix = "CPU:";
 constexpr std::size_t kLogBlockRule = 80; // "-" that open a log block
 constexpr std::size_t kLogBlockEnd = 53;  // "=" that close it
+constexpr std::string_view kFortuneSeparator = "%";
+// "—", "–" (Windows-1251), "--" and "-"; the decoding made "―" an em dash.
+constexpr std::array<std::string_view, 4> kDialogueDashes = {"\x97", "\x96", "--", "-"};
+constexpr std::string_view kDashesAndBlanks = "-\x97\x96 \t\xA0";
+constexpr std::size_t kLongestSpeakerName = 40;
+constexpr std::size_t kMostSpeakerNameWords = 3;
+// Lines read for the start of an export document.
+constexpr std::size_t kExportOpeningLines = 8;
+constexpr std::string_view kExportDocument =
+    "this is an export document: use kb import or kb merge";
 
 std::string_view trimmed(std::string_view text) {
     const std::size_t start = text.find_first_not_of(kBlanks);
@@ -29,6 +41,23 @@ bool isRule(std::string_view line, char c, std::size_t length) {
     return line.size() == length && line.find_first_not_of(c) == std::string_view::npos;
 }
 
+bool holdsControl(std::string_view line) {
+    return std::any_of(line.begin(), line.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 ? c != '\t' : byte == 0x7F;
+    });
+}
+
+bool isLetter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || byte >= 0xC0 || byte == 0xA8 ||
+           byte == 0xB8;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 // The utterance of a log line, or nothing when the line has no log prefix.
 std::optional<std::string_view> afterLogPrefix(std::string_view line) {
     for (const std::string_view prefix : {kUserPrefix, kReplyPrefix}) {
@@ -39,45 +68,126 @@ std::optional<std::string_view> afterLogPrefix(std::string_view line) {
     return std::nullopt;
 }
 
-std::string_view withoutDialogueDash(std::string_view line) {
-    // "—" and "–" in Windows-1251, and the hyphen.
-    for (const std::string_view dash : {"\x97 ", "\x96 ", "- "}) {
+// The line after its leading dialogue dash, or nothing when it has none.
+std::optional<std::string_view> afterDialogueDash(std::string_view line) {
+    for (const std::string_view dash : kDialogueDashes) {
         if (line.starts_with(dash)) {
             return trimmed(line.substr(dash.size()));
         }
     }
-    return line;
+    return std::nullopt;
+}
+
+bool isSeparator(std::string_view line) {
+    return line == kFortuneSeparator ||
+           line.find_first_not_of(kDashesAndBlanks) == std::string_view::npos;
+}
+
+// A chat log's time before the name: "[12:30]", "(01.02.2024 12:30)" or "12:30:05".
+std::string_view afterTime(std::string_view said) {
+    if (said.starts_with('[') || said.starts_with('(')) {
+        const std::size_t close = said.find(said.front() == '[' ? ']' : ')');
+        const std::string_view time = said.substr(0, close);
+        if (close != std::string_view::npos && std::any_of(time.begin(), time.end(), isDigit)) {
+            return trimmed(said.substr(close + 1));
+        }
+        return said;
+    }
+    const std::size_t end = said.find_first_of(kBlanks);
+    const std::string_view time = said.substr(0, end);
+    const bool isTime = end != std::string_view::npos && time.size() >= 4 &&
+                        isDigit(time.front()) && time.find(':') != std::string_view::npos &&
+                        time.find_first_not_of("0123456789:") == std::string_view::npos;
+    return isTime ? trimmed(said.substr(end)) : said;
+}
+
+// A speaker's name: a few words of letters, digits, ".", "-", "_" and "'",
+// with a letter among them; a remark in brackets may follow it
+// ("ГАМЛЕТ (в сторону)").
+bool isSpeakerName(std::string_view name) {
+    if (name.ends_with(')')) {
+        const std::size_t open = name.find('(');
+        if (open == std::string_view::npos) {
+            return false;
+        }
+        name = trimmed(name.substr(0, open));
+    }
+    const bool wordCharacters = std::all_of(name.begin(), name.end(), [](char c) {
+        return isLetter(c) || isDigit(c) ||
+               std::string_view(" .-_'").find(c) != std::string_view::npos;
+    });
+    const auto words = 1 + static_cast<std::size_t>(std::count(name.begin(), name.end(), ' '));
+    return !name.empty() && name.size() <= kLongestSpeakerName && wordCharacters &&
+           words <= kMostSpeakerNameWords && std::any_of(name.begin(), name.end(), isLetter);
+}
+
+// What the speaker says after "NAME: ", or nothing when the utterance does
+// not start so.
+std::optional<std::string_view> afterSpeakerName(std::string_view said) {
+    const std::string_view named = afterTime(said);
+    const std::size_t colon = named.find(':');
+    if (colon == std::string_view::npos || colon + 1 == named.size() ||
+        kBlanks.find(named[colon + 1]) == std::string_view::npos ||
+        !isSpeakerName(trimmed(named.substr(0, colon)))) {
+        return std::nullopt;
+    }
+    const std::string_view speech = trimmed(named.substr(colon + 1));
+    const std::string_view undashed = afterDialogueDash(speech).value_or(speech);
+    if (undashed.empty()) {
+        return std::nullopt;
+    }
+    return undashed;
+}
+
+bool isExportDocument(const TextLines& lines) {
+    std::string opening;
+    for (std::size_t i = 0, kept = 0; i < lines.size() && kept < kExportOpeningLines; ++i) {
+        if (!trimmed(lines[i]).empty()) {
+            opening += lines[i];
+            opening += '\n';
+            ++kept;
+        }
+    }
+    return opensKnowledgeJson(opening);
 }
 
 struct SourceLines {
     TextLines lines;
     std::vector<bool> lossy;
+    std::vector<bool> control; // holding a control character
 };
 
-std::size_t questionMarks(std::string_view text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '?'));
+// Bytes that are mostly not text (a program, a picture, UTF-16 without its
+// byte order mark) hold control characters in most of their lines.
+std::optional<std::string> notText(const SourceLines& source) {
+    std::size_t written = 0;
+    std::size_t control = 0;
+    for (std::size_t i = 0; i < source.lines.size(); ++i) {
+        if (!trimmed(source.lines[i]).empty()) {
+            ++written;
+            control += source.control[i] ? 1U : 0U;
+        }
+    }
+    if (2 * control <= written) {
+        return std::nullopt;
+    }
+    return "this is not a text: " + std::to_string(control) + " of its " + std::to_string(written) +
+           " lines hold control characters";
 }
 
-// A UTF-8 line whose converted form holds more "?" than it did had
-// characters without a Windows-1251 form (or broken sequences).
 SourceLines sourceLines(std::string bytes) {
+    SourceLines source;
     if (auto rtf = readRtfLines(bytes)) {
-        const std::size_t count = rtf->size();
-        return {std::move(*rtf), std::vector<bool>(count, false)};
+        source.lines = std::move(*rtf);
+        source.lossy.assign(source.lines.size(), false);
+    } else {
+        DecodedText decoded = decodePlainText(std::move(bytes));
+        source.lines = std::move(decoded.lines);
+        source.lossy = std::move(decoded.lossy);
     }
-    auto original = std::make_shared<const std::string>(std::move(bytes));
-    auto converted = utf8TextAsCp1251(*original);
-    if (!converted) {
-        TextLines lines = plainTextLines(std::move(original));
-        const std::size_t count = lines.size();
-        return {std::move(lines), std::vector<bool>(count, false)};
-    }
-    SourceLines source{plainTextLines(std::make_shared<const std::string>(std::move(*converted))),
-                       {}};
-    const TextLines utf8 = plainTextLines(original);
-    source.lossy.resize(source.lines.size(), false);
-    for (std::size_t i = 0; i < source.lines.size() && i < utf8.size(); ++i) {
-        source.lossy[i] = questionMarks(source.lines[i]) != questionMarks(utf8[i]);
+    source.control.reserve(source.lines.size());
+    for (const std::string_view line : source.lines) {
+        source.control.push_back(holdsControl(line));
     }
     return source;
 }
@@ -86,8 +196,12 @@ class DialogueReader {
   public:
     explicit DialogueReader(DialogueText& text) : text_(text) {}
 
-    void read(std::string_view text, std::uint32_t number, bool lossy) {
+    // A line of the text, its number, and whether it is lossy and holds a
+    // control character.
+    void read(std::string_view text, std::uint32_t number, bool lossy, bool control) {
         const std::string_view line = trimmed(text);
+        const std::size_t indent = line.empty() ? 0 : text.find_first_not_of(kBlanks);
+        const std::optional<std::string_view> undashed = afterDialogueDash(line);
         if (line.empty()) {
             endDialogue();
         } else if (isRule(line, '-', kLogBlockRule)) {
@@ -99,45 +213,76 @@ class DialogueReader {
             inLogBlock_ = false;
         } else if (const auto said = afterLogPrefix(line)) {
             blockTalks_ = true;
+            fromLog_ = true;
             if (said->empty()) {
                 endDialogue(); // an empty reply breaks the exchange
             } else {
-                add(*said, number, lossy);
+                add(*said, number, lossy, control);
             }
         } else if (inLogBlock_) {
             if (blockTalks_) {
-                continueLast(line, lossy); // a phrase that held line breaks
+                continueLast(line, "\r\n", lossy, control); // a phrase that held line breaks
             }
+        } else if (isSeparator(line)) {
+            endDialogue();
+        } else if (dashedIndent_ && indent > *dashedIndent_ && !undashed) {
+            continueLast(line, " ", lossy, control); // a dashed utterance wrapped
         } else {
-            add(withoutDialogueDash(line), number, lossy);
+            add(undashed.value_or(line), number, lossy, control);
+            if (undashed) {
+                dashedIndent_ = indent;
+            }
         }
     }
+
+    void finish() { endDialogue(); }
 
   private:
     void endDialogue() {
+        dropSpeakerNames();
         opening_ = true;
         canContinue_ = false;
+        fromLog_ = false;
+        dashedIndent_.reset();
+        dialogueStart_ = text_.utterances.size();
     }
 
-    void add(std::string_view said, std::uint32_t number, bool lossy) {
+    // A play or a chat log: every utterance of the dialogue after a name.
+    void dropSpeakerNames() {
+        const auto begin = text_.utterances.begin() + static_cast<std::ptrdiff_t>(dialogueStart_);
+        const auto end = text_.utterances.end();
+        if (fromLog_ || end - begin < 2 || !std::all_of(begin, end, [](const Utterance& u) {
+                return afterSpeakerName(u.text).has_value();
+            })) {
+            return;
+        }
+        for (auto said = begin; said != end; ++said) {
+            said->text = *afterSpeakerName(said->text);
+            said->control = holdsControl(said->text);
+        }
+    }
+
+    void add(std::string_view said, std::uint32_t number, bool lossy, bool control) {
+        dashedIndent_.reset();
         if (said.empty()) {
             return;
         }
-        text_.utterances.push_back({said, number, opening_, lossy});
+        text_.utterances.push_back({said, number, opening_, lossy, control});
         opening_ = false;
         canContinue_ = true;
     }
 
-    void continueLast(std::string_view line, bool lossy) {
+    void continueLast(std::string_view line, std::string_view joint, bool lossy, bool control) {
         if (!canContinue_) {
             return;
         }
         Utterance& last = text_.utterances.back();
         std::string& joined = text_.joined.emplace_back(last.text);
-        joined += "\r\n";
+        joined += joint;
         joined += line;
         last.text = joined;
         last.lossy = last.lossy || lossy;
+        last.control = last.control || control;
     }
 
     DialogueText& text_;
@@ -145,6 +290,10 @@ class DialogueReader {
     bool canContinue_ = false;
     bool inLogBlock_ = false;
     bool blockTalks_ = false; // a prefixed line came since the block's rule
+    bool fromLog_ = false;    // the dialogue holds lines of a log
+    // How far in the dashed line stands that the next lines may continue.
+    std::optional<std::size_t> dashedIndent_;
+    std::size_t dialogueStart_ = 0; // its first utterance
 };
 
 } // namespace
@@ -152,12 +301,50 @@ class DialogueReader {
 DialogueText readDialogueText(std::string bytes) {
     SourceLines source = sourceLines(std::move(bytes));
     DialogueText text;
+    if (isExportDocument(source.lines)) {
+        text.refusal = kExportDocument;
+        return text;
+    }
+    if (auto refusal = notText(source)) {
+        text.refusal = std::move(*refusal);
+        return text;
+    }
     text.lines = std::move(source.lines);
     DialogueReader reader(text);
     for (std::size_t i = 0; i < text.lines.size(); ++i) {
-        reader.read(text.lines[i], static_cast<std::uint32_t>(i + 1), source.lossy[i]);
+        reader.read(text.lines[i], static_cast<std::uint32_t>(i + 1), source.lossy[i],
+                    source.control[i]);
     }
+    reader.finish();
     return text;
+}
+
+std::string_view withoutEnclosingQuotes(std::string_view utterance) {
+    // «…», “…”, „…“ and "…" in Windows-1251.
+    constexpr std::array<std::pair<char, char>, 4> kQuotes{
+        {{'\xAB', '\xBB'}, {'\x93', '\x94'}, {'\x84', '\x93'}, {'"', '"'}}};
+    const std::size_t end = utterance.find_last_not_of(".!?\x85 \t\xA0");
+    const std::string_view quoted =
+        utterance.substr(0, end == std::string_view::npos ? 0 : end + 1);
+    for (const auto& [open, close] : kQuotes) {
+        if (quoted.size() < 2 || quoted.front() != open || quoted.back() != close) {
+            continue;
+        }
+        // The opening quote must close at the very end: «Да» и «нет» is no quotation.
+        const std::string_view inner = quoted.substr(1, quoted.size() - 2);
+        std::size_t depth = 1;
+        for (const char c : inner) {
+            if (c == close && (open == close || --depth == 0)) {
+                depth = 0;
+                break;
+            }
+            depth += c == open ? 1 : 0;
+        }
+        if (depth > 0) {
+            return trimmed(inner);
+        }
+    }
+    return utterance;
 }
 
 } // namespace besedka

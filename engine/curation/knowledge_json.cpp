@@ -2,6 +2,7 @@
 
 #include "curation/curation_error.h"
 #include "text/cp1251.h"
+#include "text/russian.h"
 #include "text/tree_line.h"
 
 #include <nlohmann/json.hpp>
@@ -17,6 +18,10 @@ using Json = nlohmann::json;
 constexpr std::string_view kFormat = "besedka-knowledge";
 constexpr std::uint64_t kVersion = 1;
 constexpr std::uint64_t kMaxDepth = 1'000'000;
+
+bool inCapitals(std::string_view key) {
+    return cyrillicUpper(key) == key;
+}
 
 // ---- writing ----
 
@@ -55,7 +60,7 @@ void appendQuoted(std::string& out, std::string_view cp1251) {
 // The line as a record: its parts when they make the very same line again.
 void appendTreeRecord(std::string& out, std::string_view line, bool header) {
     const TreeLine tree(line);
-    if (!header && !treeLineProblem(line)) {
+    if (!header && !treeLineProblem(line) && inCapitals(tree.key())) {
         std::size_t length = tree.depth() + tree.key().size() + 1;
         for (std::size_t i = 1; i <= tree.answerCount(); ++i) {
             length += tree.answer(i).size() + 1;
@@ -292,6 +297,9 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
             key_->find_first_of("^;") != std::string::npos) {
             refuse(place() + ".key", "empty, starting with \"_\", or holding \"^\" or \";\"");
         }
+        if (!inCapitals(*key_)) {
+            refuse(place() + ".key", "not in capitals, so no phrase could match it");
+        }
         return std::string(*depth_, '_') + *key_ + '^' + answers_;
     }
 
@@ -351,6 +359,12 @@ KnowledgeContent parseKnowledgeJson(std::string_view json) {
     Json::sax_parse(json, &reader);
     reader.finish();
     return std::move(reader.content);
+}
+
+bool opensKnowledgeJson(std::string_view start) {
+    const std::size_t first = start.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && start[first] == '{' &&
+           start.find("\"" + std::string(kFormat) + "\"") != std::string_view::npos;
 }
 
 } // namespace besedka

@@ -1,6 +1,7 @@
 #include "curation/teach.h"
 
 #include "curation/change_backup.h"
+#include "curation/curation_error.h"
 #include "curation/outline_merge.h"
 #include "curation/tree.h"
 #include "files/kb_paths.h"
@@ -8,6 +9,7 @@
 #include "text/russian.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 
 namespace besedka {
@@ -21,12 +23,30 @@ constexpr std::size_t kMaxDialoguePairs = 1000;
 // What a key loses at its end: ".", "!", "?", "…" (Windows-1251) and spaces,
 // and the line breaks that a phrase of the dialogue log may hold.
 constexpr std::string_view kKeyEnd = ".!?\x85 \r\n";
+// The chat's input holds at most this many characters: no longer key can
+// occur in a phrase.
+constexpr std::size_t kLongestPhrase = 255;
 
 bool hasLineBreak(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
 }
 
+std::string controlCharacter(std::string_view text) {
+    const auto control = std::find_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7F';
+    });
+    char code[8] = "";
+    if (control != text.end()) {
+        std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned char>(*control));
+    }
+    return code;
+}
+
 [[nodiscard]] std::optional<std::string> refusal(const Utterance& utterance, bool asKey) {
+    if (utterance.control) {
+        return "holds the control character " + controlCharacter(utterance.text) +
+               ", which no phrase can hold";
+    }
     for (const char reserved : {'^', '_', ';'}) {
         if (utterance.text.find(reserved) != std::string_view::npos) {
             return std::string("holds \"") + reserved + "\", which the tree's lines reserve";
@@ -35,14 +55,34 @@ bool hasLineBreak(std::string_view text) {
     if (utterance.lossy) {
         return "holds a character without a Windows-1251 form";
     }
-    if (asKey && utterance.text.find_first_not_of(kKeyEnd) == std::string_view::npos) {
+    if (!asKey) {
+        return std::nullopt;
+    }
+    const std::string key = teachingKey(utterance.text);
+    if (key.empty()) {
         return "has nothing left for a key once its end punctuation is dropped";
+    }
+    if (key.size() > kLongestPhrase) {
+        return "is " + std::to_string(key.size()) + " characters long as a key; the chat takes " +
+               std::to_string(kLongestPhrase) + " at most, so no phrase could hold it";
     }
     return std::nullopt;
 }
 
+// An answer that ends in "…", or in a closing quote after an end of sentence,
+// ends already: the chat's "." would only follow it.
+bool endsOwnSentence(std::string_view answer) {
+    const std::size_t end = answer.find_last_not_of("\xBB\x94\x93\"");
+    const bool quoted = end != std::string_view::npos && end + 1 < answer.size();
+    return answer.ends_with('\x85') ||
+           (quoted && std::string_view(".!?\x85").find(answer[end]) != std::string_view::npos);
+}
+
 std::string storedAnswer(std::string_view utterance) {
     std::string shown = shownPhrase(utterance);
+    if (endsOwnSentence(utterance) && shown.size() > utterance.size()) {
+        shown.pop_back(); // the "." that the chat adds
+    }
     return hasLineBreak(shown) ? learnedText(shown) : shown;
 }
 
@@ -133,7 +173,10 @@ class Teacher {
 } // namespace
 
 std::string teachingKey(std::string_view utterance) {
-    std::string key = cyrillicUpper(hasLineBreak(utterance) ? learnedText(utterance) : utterance);
+    if (hasLineBreak(utterance)) {
+        return teachingKey(learnedText(utterance));
+    }
+    std::string key = cyrillicUpper(withoutEnclosingQuotes(utterance));
     const std::size_t end = key.find_last_not_of(kKeyEnd);
     key.resize(end == std::string::npos ? 0 : end + 1);
     return key;
@@ -148,6 +191,9 @@ TeachReport teachOutline(OutlineMerge& tree, const DialogueText& text,
 
 TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& options,
                   const Feedback& feedback, const TeachProgress& progress) {
+    if (!text.refusal.empty()) {
+        throw CurationError(text.refusal);
+    }
     TeachReport report;
     Teacher(nullptr, report).teach(text, {});
     if (!report.refused.empty() && !options.skipBad) {

@@ -21,10 +21,10 @@ StringList loadTree(const FileStore& files) {
 }
 
 std::vector<NumberedLine> findInTree(const StringList& tree, std::string_view text) {
-    const std::string wanted = cyrillicUpper(text);
+    const std::string wanted = searchFolded(text);
     std::vector<NumberedLine> found;
     for (std::size_t i = 1; i < tree.count(); ++i) {
-        if (cyrillicUpper(keyAndAnswers(tree.line(i))).find(wanted) != std::string::npos) {
+        if (searchFolded(keyAndAnswers(tree.line(i))).find(wanted) != std::string::npos) {
             found.push_back({i + 1, std::string(tree.line(i))});
         }
     }

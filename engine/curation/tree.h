@@ -20,7 +20,8 @@ struct NumberedLine {
 };
 
 // The learned lines whose key or answers hold `text` (Windows-1251), with
-// Cyrillic letter case set aside; depth marks are not searched.
+// Cyrillic letter case and the dots of "ё" set aside; depth marks are not
+// searched.
 std::vector<NumberedLine> findInTree(const StringList& tree, std::string_view text);
 
 } // namespace besedka

@@ -184,4 +184,24 @@ bool mostlyUtf8(std::string_view text) {
     return multiByte > 0 && broken * kMultiBytePerBroken <= multiByte;
 }
 
+bool readsAsUtf8(std::string_view line) {
+    std::size_t multiByte = 0;
+    std::size_t broken = 0;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        // Each sequence still to come is two bytes at least.
+        if (broken >= multiByte + (line.size() - i) / 2) {
+            return false;
+        }
+        if (static_cast<unsigned char>(line[i]) < 0x80) {
+            ++i;
+        } else if (decodeUtf8(line, i)) {
+            ++multiByte;
+        } else {
+            ++broken;
+        }
+    }
+    return multiByte > broken;
+}
+
 } // namespace besedka

@@ -34,4 +34,9 @@ std::optional<std::size_t> firstInvalidUtf8(std::string_view text);
 // byte or two). Windows-1251 Cyrillic breaks at nearly every letter.
 bool mostlyUtf8(std::string_view text);
 
+// Whether a line holds more good multi-byte UTF-8 sequences than broken ones:
+// a damaged UTF-8 line still does, a Windows-1251 or KOI8-R Cyrillic line
+// breaks at nearly every letter. Stops once the rest cannot tip it.
+bool readsAsUtf8(std::string_view line);
+
 } // namespace besedka

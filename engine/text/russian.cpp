@@ -1,5 +1,7 @@
 #include "text/russian.h"
 
+#include <algorithm>
+
 namespace besedka {
 
 char cyrillicUpper(char c) {
@@ -18,6 +20,12 @@ std::string cyrillicUpper(std::string_view text) {
     for (char& c : out) {
         c = cyrillicUpper(c);
     }
+    return out;
+}
+
+std::string searchFolded(std::string_view text) {
+    std::string out = cyrillicUpper(text);
+    std::replace(out.begin(), out.end(), '\xA8', '\xC5'); // Ё -> Е
     return out;
 }
 

@@ -13,6 +13,10 @@ namespace besedka {
 char cyrillicUpper(char c);
 std::string cyrillicUpper(std::string_view text);
 
+// The text as a search compares it: in capitals, with "Ё" as "Е", so that
+// "все хорошо" finds "ВСЁ ХОРОШО". The chat's own key match keeps "Ё".
+std::string searchFolded(std::string_view text);
+
 // Russian text written in UTF-8 in the sources, as the program's Windows-1251.
 inline std::string ru(std::string_view utf8) {
     return utf8ToCp1251(utf8);

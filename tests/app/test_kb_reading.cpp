@@ -295,6 +295,13 @@ TEST(KbFind, FindsKeysAndAnswersInAnyCyrillicCase) {
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(countLines(missing.err), 1u);
     EXPECT_EQ(kb({"find", "", dir.path().string()}).status, 2);
+
+    // "ё" and "е" are one letter to a search, either way round.
+    const TempDir dotted;
+    makeWorkdir(dotted.path(), {"Заголовок", "ВСЁ ХОРОШО^Ещё бы.;", "ЕЛКА^"});
+    EXPECT_EQ(kb({"find", "все хорошо", dotted.path().string()}).out, "2: ВСЁ ХОРОШО^Ещё бы.;\n");
+    EXPECT_EQ(kb({"find", "ещё", dotted.path().string()}).out, "2: ВСЁ ХОРОШО^Ещё бы.;\n");
+    EXPECT_EQ(kb({"find", "ёлка", dotted.path().string()}).out, "3: ЕЛКА^\n");
 }
 
 TEST(KbCheck, ListsSuspiciousKeysWithoutFailing) {

@@ -140,7 +140,7 @@ void KnowledgeWindow::showFigures() {
     dialoguesFigure_->setText(figure("Диалогов в журнале: ", dialoguesInLog(FileStore(paths_))));
 }
 
-// The lines whose key or answers hold the text, any Cyrillic case, with the
+// The lines whose key or answers hold the text, any Cyrillic case, "ё" as "е", with the
 // lines that lead to them; the first match becomes current when the current
 // line is filtered out.
 void KnowledgeWindow::applyFilter() {

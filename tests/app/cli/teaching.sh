@@ -46,6 +46,12 @@ said=$("$besedka" kb teach --skip-bad --dry-run "$scratch/bad.txt" "$refused" 2>
 check "--dry-run writes nothing" test "$(md5sum <"$refused/Base/Words.Dat")" = "$before"
 "$besedka" kb teach "$scratch/bad.txt" --skip-bad "$refused" >/dev/null 2>&1
 check "--skip-bad teaches the rest" contains "$("$besedka" kb find ЧЕТЫРЕ "$refused")" "ЧЕТЫРЕ^Пять.;"
+"$besedka" kb export "$refused" >"$scratch/refused.json"
+before=$(md5sum <"$refused/Base/Words.Dat")
+said=$("$besedka" kb teach --skip-bad "$scratch/refused.json" "$refused" 2>&1)
+check "an export document given to teach: status 1" test $? = 1
+check "an export document is named as one" test "$said" = "besedka kb: $scratch/refused.json: this is an export document: use kb import or kb merge"
+check "an export document: nothing written" test "$(md5sum <"$refused/Base/Words.Dat")" = "$before"
 
 # Export and import: the same lines in every file, for the starter data and
 # for a tree with broken lines.

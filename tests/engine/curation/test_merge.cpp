@@ -86,6 +86,10 @@ TEST(KnowledgeJson, RefusesWhatIsNotTheFormatNamingWhere) {
         {head + R"("tree": [{"depth": 0, "key": "A;B", "answers": []}]})", "tree[0].key"},
         {head + R"("tree": [{"depth": -1, "key": "A", "answers": []}]})", "tree[0].depth"},
         {head + R"("tree": [{"depth": 0, "key": "A"}]})", "tree[0]: neither"},
+        {head + R"("tree": [{"line": "h"}, {"line": "x"}, {"line": "y"}, {"line": "z"},
+                           {"depth": 0, "key": "ДА", "answers": []},
+                           {"depth": 1, "key": "Нет", "answers": []}]})",
+         "tree[5].key: not in capitals"},
         {head + R"("tree": [{"depth": 0, "key": "A", "answers": ["x\ny"]}]})",
          "tree[0].answers[0]: a line break"},
         {head + R"("lists": {"Y.Dat": []}})", "no reply list is called \"Y.Dat\""},
@@ -100,6 +104,11 @@ TEST(KnowledgeJson, RefusesWhatIsNotTheFormatNamingWhere) {
                 << error.what() << "\nfor: " << document;
         }
     }
+    // A tree line whose key is not in capitals goes out as the line it is,
+    // and so comes back.
+    const KnowledgeContent lowered =
+        parseKnowledgeJson(head + R"("tree": [{"line": "h"}, {"line": "нет^Да.;"}]})");
+    EXPECT_NE(knowledgeJson(lowered).find(R"({"line": "нет^Да.;"})"), std::string::npos);
 }
 
 } // namespace
