@@ -108,7 +108,7 @@ TEST_F(KbChanges, ARestoreCutShortKeepsItsSourceAndLeavesNoMix) {
 // Backups of older versions, which recorded no sizes, restore when they load.
 TEST_F(KbChanges, ARestoreRefusesADamagedBackupAndLeavesBaseAsItWas) {
     chat("привет\nзапомни это\n");
-    const fs::path backup = *findBackupFolder(dir_.path()) / stamps().front();
+    fs::path backup = *findBackupFolder(dir_.path()) / stamps().front();
     const std::string copy = readBytes(backup / "WORDS.DAT");
     const std::string before = tree();
     const auto refused = [&](const std::string& why) {
@@ -128,12 +128,18 @@ TEST_F(KbChanges, ARestoreRefusesADamagedBackupAndLeavesBaseAsItWas) {
     refused("WORDS.DAT has other bytes than were recorded");
 
     // Backups of older versions: sizes only, or no record; their copies
-    // must load.
+    // must load. A numbered backup always has a record: without it, it is
+    // damaged.
     const std::string record = readBytes(backup / ".sizes");
     writeBytes(backup / ".sizes", std::regex_replace(record, std::regex("/[0-9a-f]{16} "), " "));
     writeBytes(backup / "WORDS.DAT", "{\\rtf1 " + std::string(copy.size() - 7, 'x'));
     refused("WORDS.DAT is cut short");
     fs::remove(backup / ".sizes");
+    writeBytes(backup / "WORDS.DAT", copy);
+    refused(".sizes, its record of sizes, is missing");
+    EXPECT_NE(kbHere({"backups"}).out.find("damaged: .sizes"), std::string::npos);
+    fs::rename(backup, backup.parent_path() / "2026-12-07_12-30-05.123");
+    backup = backup.parent_path() / "2026-12-07_12-30-05.123";
     writeBytes(backup / "WORDS.DAT", std::string(copy.size(), '\0'));
     refused("WORDS.DAT holds NUL bytes");
     writeBytes(backup / "WORDS.DAT", copy);

@@ -77,7 +77,7 @@ struct RestoreJournal : ::testing::Test {
 };
 
 TEST_F(RestoreJournal, PutsTheBackupInPlaceAndLeavesNoJournal) {
-    const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base, folder,
+    const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base,
                                           [&] { return backupOf(folder / "undo", {}); });
     EXPECT_FALSE(failure);
     EXPECT_EQ(contentsOf(base / "Words.Dat"), "old tree");
@@ -87,10 +87,10 @@ TEST_F(RestoreJournal, PutsTheBackupInPlaceAndLeavesNoJournal) {
 
 TEST_F(RestoreJournal, NothingIsWrittenWhenTheBackupFirstFailsOrTheCopyIsDamaged) {
     const auto refuse = []() -> fs::path { throw std::runtime_error("no room for a backup"); };
-    EXPECT_THROW(putBackupInPlace(readBackupFiles(wanted), wanted, base, folder, refuse),
+    EXPECT_THROW(putBackupInPlace(readBackupFiles(wanted), wanted, base, refuse),
                  std::runtime_error);
     write(wanted / "X.Dat", "odd");
-    EXPECT_THROW(putBackupInPlace(readBackupFiles(wanted), wanted, base, folder,
+    EXPECT_THROW(putBackupInPlace(readBackupFiles(wanted), wanted, base,
                                   [&] { return backupOf(folder / "undo", {}); }),
                  DamagedBackup);
     EXPECT_EQ(contentsOf(base / "Words.Dat"), "new tree");
@@ -102,7 +102,7 @@ TEST_F(RestoreJournal, AFailedFilePutsBaseBackAsItWas) {
     fs::remove(base / "X.Dat");
     fs::create_directory(base / "X.Dat"); // cannot be replaced by a file
     const auto undo = [&] { return backupOf(folder / "undo", {{"Words.Dat", "new tree"}}); };
-    const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base, folder, undo);
+    const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base, undo);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, "X.Dat");
     EXPECT_TRUE(failure->putBack);
