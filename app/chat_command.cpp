@@ -320,6 +320,8 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
         err << "besedka chat: " << problem << '\n';
         backupFailed = true;
     });
+    files.setNotice(
+        [&err](const std::string& notice) { err << "besedka chat: " << notice << '\n'; });
     const auto clock = clockFromEnvironment();
     ChatHost host(err);
     Engine engine(files, *clock, host);

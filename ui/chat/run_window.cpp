@@ -35,6 +35,7 @@ int runWindow(int& argc, char** argv, const PathMap& paths,
     FileStore files(paths);
     backUpBeforeFirstWrite(
         files, [](const std::string& problem) { qWarning("besedka: %s", problem.c_str()); });
+    files.setNotice([](const std::string& notice) { qWarning("besedka: %s", notice.c_str()); });
     const auto clock = clockFromEnvironment();
 
     MainWindow window(files, *clock, sound, dialogs);
