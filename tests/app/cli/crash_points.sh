@@ -102,7 +102,7 @@ after_next_run() {
 # phrase of the run that the tree does not.
 list_ahead_of_tree() {
     local list
-    "$besedka" kb lines "$work/Base/Words.Dat" | grep -q 'ZQ' && return 1
+    "$besedka" kb lines "$work/Base/Words.Dat" | grep -qi 'zq' && return 1
     for list in W1 W2; do
         "$besedka" kb lines "$work/Base/$list.Dat" | grep -qi 'zq' && return 0
     done
