@@ -323,6 +323,8 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
             backupFailed = true;
         },
         "перед: разговор");
+    files.setNotice(
+        [&err](const std::string& notice) { err << "besedka chat: " << notice << '\n'; });
     const auto clock = clockFromEnvironment();
     ChatHost host(err);
     Engine engine(files, *clock, host);

@@ -110,18 +110,12 @@ fs::path backupNamed(const fs::path& folder, const std::string& backup) {
 std::string failureMessage(const PlacementFailure& failure, const fs::path& base,
                            const fs::path& backup) {
     const std::string name = backup.filename().string();
-    if (failure.file == ".restore") {
-        return withReason("cannot update the restore's journal in " + backup.parent_path().string(),
-                          failure.reason) +
-               "; Base may hold part of backup " + name +
-               ": the next run that changes Base writes it whole";
-    }
     const std::string cause =
         withReason("cannot write " + (base / failure.file).string(), failure.reason);
     if (failure.putBack) {
         return cause + "; nothing restored: Base is as it was";
     }
-    return cause + "; Base holds part of backup " + name +
+    return cause + "; Base is changing to backup " + name +
            ": the next run that changes Base finishes the restore";
 }
 
@@ -209,8 +203,7 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
     FileBytes copies;
     try {
         copies = readBackupFiles(source, kept);
-        if (const auto failure =
-                putBackupInPlace(copies, source, base, folder, backUpFirst, kept)) {
+        if (const auto failure = putBackupInPlace(copies, source, base, backUpFirst, kept)) {
             throw CurationError(failureMessage(*failure, base, source));
         }
     } catch (const DamagedBackup& damage) {

@@ -1,6 +1,7 @@
 #include "curation/knowledge_content.h"
 
 #include "curation/change_backup.h"
+#include "files/file_store.h"
 #include "files/kb_paths.h"
 #include "files/string_list.h"
 
@@ -43,12 +44,14 @@ void writeKnowledgeContent(FileStore& files, const KnowledgeContent& content,
         backUpBeforeChange(files, withoutBackup,
                            "nothing imported (with --no-backup, kb import writes without a backup)",
                            feedback.backupReason);
+    BaseChange change(files);
     if (content.tree) {
         StringList(*content.tree).save(files, paths::kWords);
     }
     for (const NamedList& list : content.lists) {
         StringList(list.lines).save(files, pathOf(list.name));
     }
+    change.commit();
     retireAfterChange(backup);
 }
 

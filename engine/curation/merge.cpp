@@ -4,6 +4,7 @@
 #include "curation/outline.h"
 #include "curation/outline_merge.h"
 #include "curation/tree.h"
+#include "files/file_store.h"
 #include "files/kb_paths.h"
 #include "files/string_list.h"
 #include "text/tree_line.h"
@@ -96,12 +97,14 @@ MergeFigures mergeKnowledge(FileStore& files, const KnowledgeContent& source,
         backUpBeforeChange(files, options.withoutBackup,
                            "nothing merged (with --no-backup, kb merge merges without a backup)",
                            feedback.backupReason);
+    BaseChange change(files); // the tree and the lists change together or not at all
     if (tree) {
         StringList(tree->lines()).save(files, paths::kWords);
     }
     for (const auto& [path, list] : changedLists) {
         list.save(files, path);
     }
+    change.commit();
     retireAfterChange(backup);
     return figures;
 }

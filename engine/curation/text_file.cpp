@@ -4,12 +4,13 @@
 #include "files/atomic_file.h"
 #include "files/backups.h"
 #include "files/file_error.h"
+#include "files/file_store.h"
 #include "files/path_map.h"
 #include "text/cp1251.h"
 #include "text/plain_text.h"
 #include "text/rtf.h"
 
-#include <memory>
+#include <optional>
 
 namespace besedka {
 namespace fs = std::filesystem;
@@ -42,13 +43,37 @@ fs::path realTarget(const fs::path& output) {
     return target;
 }
 
-std::unique_ptr<DirectoryLock> lockDirectory(const fs::path& directory,
-                                             const LockWaitObserver& waiting) {
+// The lock of the folder written into. A Base is locked as every change of
+// Base locks it, which first finishes a change or a restore left unfinished,
+// so that the next run cannot finish it over what is written here.
+struct FolderLock {
+    std::optional<FileStore> store;
+    std::optional<KnowledgeBaseHold> hold;
+    std::optional<DirectoryLock> lock;
+};
+
+CurationError unlocked(const fs::path& directory, const std::error_code& reason) {
+    return CurationError("cannot lock " + directory.string() + ": " + reasonText(reason) +
+                         "; nothing written");
+}
+
+void lockDirectory(FolderLock& locked, const fs::path& directory, const Feedback& feedback) {
+    if (isBaseDirectory(directory)) {
+        locked.store.emplace(PathMap(directory / ".."));
+        try {
+            locked.hold.emplace(holdForChange(*locked.store, feedback));
+        } catch (const FileError& error) {
+            if (error.operation() == FileError::Operation::Lock) {
+                throw unlocked(directory, error.reason());
+            }
+            throw CurationError(std::string(error.what()) + "; nothing written");
+        }
+        return;
+    }
     try {
-        return std::make_unique<DirectoryLock>(directory, kLockPatience, waiting);
+        locked.lock.emplace(directory, kLockPatience, feedback.waiting);
     } catch (const std::system_error& error) {
-        throw CurationError("cannot lock " + directory.string() + ": " + reasonText(error.code()) +
-                            "; nothing written");
+        throw unlocked(directory, error.code());
     }
 }
 
@@ -71,7 +96,8 @@ void writeKnowledgeFile(const fs::path& output, const std::vector<std::string>& 
                         const Feedback& feedback) {
     const fs::path target = realTarget(output);
     const fs::path directory = directoryOf(target);
-    const auto lock = lockDirectory(directory, feedback.waiting);
+    FolderLock lock;
+    lockDirectory(lock, directory, feedback);
     std::optional<TakenBackup> backup;
     if (isBaseDirectory(directory)) {
         std::string problem;

@@ -90,18 +90,19 @@ void closeInBackground(int fd) {
     return fd.close() ? std::error_code() : lastError();
 }
 
-// `model` is the file whose owner, attributes and mode the new one gets.
-[[nodiscard]] std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes,
-                                                 const fs::path& model) {
-    const fs::path directory = directoryOf(path);
+// Writes `bytes` to a new temporary beside `path` and flushes it, with the
+// owner, attributes and mode of `model`; the temporary's path goes to
+// `temporary`, and nothing is left behind on a failure.
+[[nodiscard]] std::error_code writeTemporary(const fs::path& path, std::string_view bytes,
+                                             const fs::path& model, fs::path& temporary) {
     // Appended piece by piece: "." + a temporary string trips a false overlap
     // warning in GCC 12's optimised builds.
     std::string name = path.filename().string();
     name.insert(0, 1, '.');
     name += kTemporaryMark;
     name += "XXXXXX";
-    std::string temporary = (directory / name).string();
-    FileDescriptor fd(::mkstemp(temporary.data()));
+    std::string made = (directoryOf(path) / name).string();
+    FileDescriptor fd(::mkstemp(made.data()));
     if (!fd.valid()) {
         return lastError();
     }
@@ -116,19 +117,26 @@ void closeInBackground(int fd) {
     if (!fd.close() && !reason) {
         reason = lastError();
     }
-    // Held open over the rename, so that the file replaced is freed later.
-    FileDescriptor replaced(reason ? -1 : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!reason && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        reason = lastError();
-    }
     if (reason) {
+        ::unlink(made.c_str());
+        return reason;
+    }
+    temporary = made;
+    return {};
+}
+
+// `model` is the file whose owner, attributes and mode the new one gets.
+[[nodiscard]] std::error_code replaceRegularFile(const fs::path& path, std::string_view bytes,
+                                                 const fs::path& model) {
+    fs::path temporary;
+    if (const auto reason = writeTemporary(path, bytes, model, temporary)) {
+        return reason;
+    }
+    if (const auto reason = renameIntoPlace(temporary, path)) {
         ::unlink(temporary.c_str());
         return reason;
     }
-    if (replaced.valid()) {
-        closeInBackground(replaced.release());
-    }
-    return syncDirectory(directory);
+    return syncDirectory(directoryOf(path));
 }
 
 // Whether `name` is ".OF" + `mark` + six letters or digits, as mkstemp makes.
@@ -171,6 +179,53 @@ std::size_t removeTemporariesOf(const fs::path& file) {
 }
 
 } // namespace
+
+std::error_code renameIntoPlace(const fs::path& temporary, const fs::path& target) {
+    // Held open over the rename, so that the file replaced is freed later.
+    FileDescriptor replaced(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        return lastError();
+    }
+    if (replaced.valid()) {
+        closeInBackground(replaced.release());
+    }
+    return {};
+}
+
+bool isTemporaryFor(std::string_view name, std::string_view of) {
+    return isTemporaryName(name, of, kTemporaryMark);
+}
+
+std::error_code stageFileReplacement(const fs::path& path, std::string_view bytes,
+                                     const fs::path& model, StagedFile& staged) {
+    std::error_code reason;
+    staged = StagedFile{followLinks(path, reason), {}};
+    if (reason) {
+        return reason;
+    }
+    struct stat info {};
+    if (::stat(staged.target.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            return lastError();
+        }
+        return writeTemporary(staged.target, bytes, model.empty() ? staged.target : model,
+                              staged.temporary);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return {}; // written in place when the change is made
+    }
+    if (::faccessat(AT_FDCWD, staged.target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return lastError();
+    }
+    return writeTemporary(staged.target, bytes, staged.target, staged.temporary);
+}
+
+std::error_code writeStagedInPlace(const StagedFile& staged, std::string_view bytes) {
+    return writeInPlace(staged.target, bytes);
+}
 
 std::error_code syncDirectory(const fs::path& directory) {
     const FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -44,6 +44,31 @@ readWholeFile(const std::filesystem::path& path, std::error_code& reason,
                                                   std::string_view bytes,
                                                   const std::filesystem::path& model = {});
 
+// A file written beside the one it is to replace and flushed, not yet put
+// in place: the first half of writeFileAtomically, for a change of several
+// files that renames them all only once each is written.
+struct StagedFile {
+    std::filesystem::path target;    // what it replaces, links followed
+    std::filesystem::path temporary; // empty for a FIFO or a device, written in place
+};
+
+// Writes `bytes` for `path` as writeFileAtomically does, but stops before the
+// rename; refuses what it refuses. Nothing is left behind on a failure.
+[[nodiscard]] std::error_code stageFileReplacement(const std::filesystem::path& path,
+                                                   std::string_view bytes,
+                                                   const std::filesystem::path& model,
+                                                   StagedFile& staged);
+
+// Writes the bytes of a staged FIFO or device in place.
+[[nodiscard]] std::error_code writeStagedInPlace(const StagedFile& staged, std::string_view bytes);
+
+// Renames a temporary over its target (no directory sync).
+[[nodiscard]] std::error_code renameIntoPlace(const std::filesystem::path& temporary,
+                                              const std::filesystem::path& target);
+
+// Whether `name` is a temporary that a save of a file named `of` makes.
+bool isTemporaryFor(std::string_view name, std::string_view of);
+
 // Makes the renames and new entries in `directory` durable (a power loss
 // keeps them). A directory that cannot be opened (no read permission) or a
 // file system without directory syncs is left as it is; a failed sync is a

@@ -118,6 +118,15 @@ std::optional<std::uint64_t> recordedSum(const std::optional<BackupRecord>& reco
     return found == record->sums.end() ? std::nullopt : std::optional(found->second);
 }
 
+// A stamp of this version ("2026-12-07_12-30-05Z-42"), whose backup always
+// has a record: one without has lost it.
+bool isNumberedStamp(const std::string& name) {
+    constexpr std::size_t kTime = 19;
+    return name.size() > kTime + 2 && name.compare(kTime, 2, "Z-") == 0 &&
+           std::all_of(name.begin() + kTime + 2, name.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
 } // namespace
 
 bool isBackupCopy(const fs::path& file) {
@@ -155,6 +164,9 @@ std::optional<BackupRecord> readBackupRecord(const fs::path& backup) {
     const auto text = readWholeFile(backup / kRecord, reason);
     if (!text) {
         if (reason == std::errc::no_such_file_or_directory) {
+            if (isNumberedStamp(backup.filename().string())) {
+                throw DamagedBackup(std::string(kRecord) + ", its record of sizes, is missing");
+            }
             return std::nullopt;
         }
         throw DamagedBackup(std::string(kRecord) +

@@ -1,9 +1,12 @@
 #include "files/file_store.h"
 
 #include "files/atomic_file.h"
+#include "files/base_change.h"
 #include "files/file_compare.h"
 #include "files/file_error.h"
 #include "files/restore_journal.h"
+
+#include <iostream>
 
 namespace besedka {
 
@@ -13,7 +16,81 @@ KnowledgeBaseHold::~KnowledgeBaseHold() {
     }
 }
 
+BaseChange::BaseChange(const FileStore& store) : store_(store) {
+    ++store_.changes_;
+}
+
+BaseChange::~BaseChange() {
+    if (--store_.changes_ == 0) {
+        store_.held_.clear();
+    }
+}
+
+void BaseChange::commit() {
+    if (store_.changes_ == 1) {
+        store_.commitChange();
+    }
+}
+
+const FileStore::HeldWrite* FileStore::heldWrite(const std::filesystem::path& path) const {
+    const auto found = held_.find(path);
+    return found == held_.end() ? nullptr : &found->second;
+}
+
+bool FileStore::isInBase(const std::filesystem::path& path) const {
+    return directoryOf(path) == paths_.resolve("Base");
+}
+
+void FileStore::beforeWrite() const {
+    if (!written_) {
+        written_ = true;
+        if (beforeFirstWrite_) {
+            beforeFirstWrite_();
+        }
+    }
+}
+
+void FileStore::afterWrite() const {
+    if (!succeeded_) {
+        succeeded_ = true;
+        if (afterFirstWrite_) {
+            afterFirstWrite_();
+        }
+    }
+}
+
+void FileStore::commitChange() const {
+    if (held_.empty()) {
+        return;
+    }
+    beforeWrite();
+    std::vector<FileChange> files;
+    for (auto& [path, write] : held_) {
+        files.push_back({path, std::move(write.bytes), {}, write.windowsPath});
+    }
+    held_.clear();
+    if (const auto failure = changeFilesTogether(paths_.resolve("Base"), files)) {
+        const bool journal = failure->file == kChangeJournal;
+        throw FileError(FileError::Operation::Create,
+                        journal ? "Base\\" + failure->file : failure->file, failure->reason);
+    }
+    afterWrite();
+}
+
+void FileStore::tell(const std::string& notice) const {
+    if (notice_) {
+        notice_(notice);
+    } else {
+        std::cerr << "besedka: " << notice << "\n";
+    }
+}
+
 std::string FileStore::read(std::string_view windowsPath) const {
+    if (!held_.empty()) {
+        if (const HeldWrite* held = heldWrite(paths_.resolve(windowsPath))) {
+            return held->bytes;
+        }
+    }
     std::error_code reason;
     auto bytes = readWholeFile(paths_.resolve(windowsPath), reason);
     if (!bytes) {
@@ -23,25 +100,25 @@ std::string FileStore::read(std::string_view windowsPath) const {
 }
 
 bool FileStore::hasContent(std::string_view windowsPath, std::string_view bytes) const {
+    if (!held_.empty()) {
+        if (const HeldWrite* held = heldWrite(paths_.resolve(windowsPath))) {
+            return held->bytes == bytes;
+        }
+    }
     return fileHoldsExactly(paths_.resolve(windowsPath), bytes);
 }
 
 void FileStore::write(std::string_view windowsPath, std::string_view bytes) const {
-    if (!written_) {
-        written_ = true;
-        if (beforeFirstWrite_) {
-            beforeFirstWrite_();
-        }
+    const std::filesystem::path path = paths_.resolve(windowsPath);
+    if (changes_ > 0 && isInBase(path)) {
+        held_[path] = HeldWrite{std::string(windowsPath), std::string(bytes)};
+        return;
     }
-    if (const std::error_code reason = writeFileAtomically(paths_.resolve(windowsPath), bytes)) {
+    beforeWrite();
+    if (const std::error_code reason = writeFileAtomically(path, bytes)) {
         throw FileError(FileError::Operation::Create, std::string(windowsPath), reason);
     }
-    if (!succeeded_) {
-        succeeded_ = true;
-        if (afterFirstWrite_) {
-            afterFirstWrite_();
-        }
-    }
+    afterWrite();
 }
 
 KnowledgeBaseHold FileStore::holdKnowledgeBase(const LockWaitObserver& observer) const {
@@ -78,12 +155,19 @@ bool FileStore::lockForHold(
     } catch (const std::system_error& error) {
         throw FileError(FileError::Operation::Lock, "Base", error.code());
     }
-    if (!cleaned_) {
-        removeLeftoverTemporaries(base);
-        if (const auto failure = finishUnfinishedRestore(paths_.workdir(), base)) {
+    // Another run may have been killed in a change while this one waited.
+    if (hasUnfinishedChange(base)) {
+        if (const auto failure = finishUnfinishedChange(base)) {
             lock_.reset();
             throw FileError(FileError::Operation::Create, "Base\\" + failure->file,
                             failure->reason);
+        }
+        removeLeftoverTemporaries(base);
+    }
+    if (!cleaned_) {
+        removeLeftoverTemporaries(base);
+        if (const auto told = finishUnfinishedRestore(paths_.workdir(), base)) {
+            tell(*told);
         }
         cleaned_ = true;
     }

@@ -4,7 +4,9 @@
 #include "files/path_map.h"
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +30,26 @@ class KnowledgeBaseHold {
     friend class FileStore;
     explicit KnowledgeBaseHold(const FileStore& store) : store_(&store) {}
     const FileStore* store_; // none once moved from
+};
+
+// A change of several files of Base, made all at once or not at all (see
+// changeFilesTogether): while it is open, the store's writes to files of Base
+// are held, and its reads see them; commit() makes them, and a change not
+// committed (a step that threw midway) writes nothing. A change opened inside
+// another joins it: the outer one commits. Open it under the lock of Base.
+class BaseChange {
+  public:
+    explicit BaseChange(const FileStore& store);
+    ~BaseChange();
+    BaseChange(const BaseChange&) = delete;
+    BaseChange& operator=(const BaseChange&) = delete;
+
+    // Throws FileError naming the file that could not be written; Base is
+    // then as it was, or the next run that takes its lock finishes the change.
+    void commit();
+
+  private:
+    const FileStore& store_;
 };
 
 // Reads and writes the program's files by their Windows names, for one run of
@@ -62,11 +84,28 @@ class FileStore {
     void setBeforeFirstWrite(std::function<void()> step) { beforeFirstWrite_ = std::move(step); }
     void setAfterFirstWrite(std::function<void()> step) { afterFirstWrite_ = std::move(step); }
 
+    // Where the store tells, once, of what it found and mended on taking the
+    // lock (a restore that could not be finished); standard error when unset.
+    void setNotice(std::function<void(const std::string&)> notice) { notice_ = std::move(notice); }
+
     const PathMap& paths() const { return paths_; }
     PathMap& paths() { return paths_; }
 
   private:
     friend class KnowledgeBaseHold;
+    friend class BaseChange;
+
+    // A write held by the open change.
+    struct HeldWrite {
+        std::string windowsPath;
+        std::string bytes;
+    };
+    const HeldWrite* heldWrite(const std::filesystem::path& path) const;
+    bool isInBase(const std::filesystem::path& path) const;
+    void beforeWrite() const;
+    void afterWrite() const;
+    void commitChange() const;
+    void tell(const std::string& notice) const;
 
     // Takes the lock by `take` unless a hold has it already; the first time,
     // cleans up after killed runs. False when `take` found the lock busy.
@@ -77,6 +116,7 @@ class FileStore {
     PathMap paths_;
     std::function<void()> beforeFirstWrite_;
     std::function<void()> afterFirstWrite_;
+    std::function<void(const std::string&)> notice_;
     // Reading and writing change no content of the store; these keep track of
     // the run's lock and first write.
     mutable bool written_ = false;
@@ -84,6 +124,8 @@ class FileStore {
     mutable bool cleaned_ = false;
     mutable int holds_ = 0;
     mutable std::optional<DirectoryLock> lock_;
+    mutable int changes_ = 0; // open changes, nested
+    mutable std::map<std::filesystem::path, HeldWrite> held_;
 };
 
 } // namespace besedka

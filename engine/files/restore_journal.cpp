@@ -3,6 +3,7 @@
 #include "files/atomic_file.h"
 #include "files/backup_record.h"
 #include "files/backups.h"
+#include "files/file_error.h"
 #include "files/path_map.h"
 #include "files/record_lines.h"
 
@@ -21,17 +22,8 @@ bool isKept(const std::string& name, const std::vector<std::string>& kept) {
                        [&](const std::string& k) { return sameFileName(name, k); });
 }
 
-// The journal: the backup's path, then the names of the files Base keeps, a
-// line each.
-[[nodiscard]] std::error_code writeJournal(const fs::path& folder, const fs::path& backup,
-                                           const std::vector<std::string>& kept = {}) {
-    std::string text = backup.string() + "\n";
-    for (const std::string& name : kept) {
-        text += name + "\n";
-    }
-    return writeFileAtomically(folder / kJournal, text);
-}
-
+// The journal of an older version: the backup's path, then the names of the
+// files Base keeps, a line each.
 [[nodiscard]] std::optional<std::vector<std::string>> readJournal(const fs::path& folder) {
     std::error_code reason;
     const auto text = readWholeFile(folder / kJournal, reason);
@@ -50,36 +42,64 @@ bool isKept(const std::string& name, const std::vector<std::string>& kept) {
     return syncDirectory(folder);
 }
 
-// A file that Base holds as the backup has it stays as it is, so that one
-// that may not be written (a read-only reply list) stops no restore. A file
-// that Base no longer has gets the owner and attributes of its copy.
+// The files of `backup` that Base does not hold as the backup has them, as
+// one change: a file that Base holds already stays as it is, so that one that
+// may not be written (a read-only reply list) stops no restore. A file that
+// Base no longer has gets the owner and attributes of its copy.
 [[nodiscard]] std::optional<PlacementFailure>
 writeFiles(const FileBytes& files, const fs::path& backup, const fs::path& base) {
+    std::vector<FileChange> changed;
     for (const auto& [name, bytes] : files) {
         std::error_code unread;
-        if (readWholeFile(base / name, unread) == bytes) {
-            continue;
+        if (readWholeFile(base / name, unread) != bytes) {
+            changed.push_back({base / name, bytes, backup / name, name});
         }
-        if (const auto reason = writeFileAtomically(base / name, bytes, backup / name)) {
-            return PlacementFailure{name, reason};
+    }
+    if (changed.empty()) {
+        return std::nullopt;
+    }
+    return changeFilesTogether(base, changed);
+}
+
+// Puts `backup` in place whole, or tells why it could not: a backup outside
+// `folder`, missing, unreadable, damaged, or a file that could not be written
+// (Base is as it was then).
+std::optional<std::string> restoreWhole(const fs::path& backup, const fs::path& base,
+                                        const fs::path& folder,
+                                        const std::vector<std::string>& kept) {
+    const auto stamps = listBackups(folder);
+    if (backup.parent_path().lexically_normal() != folder.lexically_normal() ||
+        std::find(stamps.begin(), stamps.end(), backup.filename().string()) == stamps.end()) {
+        return "it is not a backup of " + folder.string();
+    }
+    try {
+        const FileBytes files = readBackupFiles(backup, kept);
+        auto recorded = readBackupRecord(backup);
+        if (recorded) {
+            recorded->leaveOut(kept);
         }
+        if (const auto fault = backupFault(recorded, files)) {
+            return "it is damaged: " + *fault;
+        }
+        if (const auto failure = writeFiles(files, backup, base)) {
+            return "cannot write " + failure->file + ": " + reasonText(failure->reason);
+        }
+    } catch (const fs::filesystem_error& error) {
+        return error.what();
+    } catch (const DamagedBackup& damage) {
+        return std::string("it is damaged: ") + damage.what();
     }
     return std::nullopt;
 }
 
-// Writes the files of `backup` under the journal, which goes once all are in
-// place.
-[[nodiscard]] std::optional<PlacementFailure>
-placeUnderJournal(const FileBytes& files, const fs::path& backup, const fs::path& base,
-                  const fs::path& folder, const std::vector<std::string>& kept = {}) {
-    if (const auto reason = writeJournal(folder, backup, kept)) {
-        return PlacementFailure{kJournal, reason};
-    }
-    if (auto failure = writeFiles(files, backup, base)) {
-        return failure;
-    }
-    if (const auto reason = removeJournal(folder)) {
-        return PlacementFailure{kJournal, reason};
+// The backup that the restore took of Base just before it began: the newest
+// but the one it restores.
+std::optional<fs::path> backupBefore(const fs::path& folder, const fs::path& restored) {
+    const auto stamps = listBackups(folder);
+    for (auto it = stamps.rbegin(); it != stamps.rend(); ++it) {
+        if (folder / *it != restored) {
+            return folder / *it;
+        }
     }
     return std::nullopt;
 }
@@ -103,7 +123,7 @@ FileBytes readBackupFiles(const fs::path& backup, const std::vector<std::string>
 }
 
 std::optional<PlacementFailure> putBackupInPlace(const FileBytes& files, const fs::path& backup,
-                                                 const fs::path& base, const fs::path& folder,
+                                                 const fs::path& base,
                                                  const std::function<fs::path()>& backUpFirst,
                                                  const std::vector<std::string>& kept) {
     auto recorded = readBackupRecord(backup);
@@ -113,25 +133,8 @@ std::optional<PlacementFailure> putBackupInPlace(const FileBytes& files, const f
     if (const auto fault = backupFault(recorded, files)) {
         throw DamagedBackup(*fault);
     }
-    const fs::path undo = backUpFirst();
-    if (const auto reason = writeJournal(folder, backup, kept)) {
-        throw fs::filesystem_error("cannot write the restore's journal", folder / kJournal, reason);
-    }
-    auto failure = writeFiles(files, backup, base);
-    if (!failure) {
-        if (const auto reason = removeJournal(folder)) {
-            return PlacementFailure{kJournal, reason};
-        }
-        return std::nullopt;
-    }
-    try {
-        failure->putBack =
-            !placeUnderJournal(readBackupFiles(undo, kept), undo, base, folder, kept);
-    } catch (const fs::filesystem_error&) {
-        // The journal still names the backup asked for: the next run
-        // finishes the restore.
-    }
-    return failure;
+    backUpFirst();
+    return writeFiles(files, backup, base);
 }
 
 std::optional<fs::path> unfinishedRestore(const fs::path& folder) {
@@ -142,8 +145,7 @@ std::optional<fs::path> unfinishedRestore(const fs::path& folder) {
     return fs::path(journal->front());
 }
 
-std::optional<PlacementFailure> finishUnfinishedRestore(const fs::path& workdir,
-                                                        const fs::path& base) {
+std::optional<std::string> finishUnfinishedRestore(const fs::path& workdir, const fs::path& base) {
     const auto folder = findBackupFolder(workdir);
     const auto journal = folder ? readJournal(*folder) : std::nullopt;
     if (!journal) {
@@ -151,11 +153,27 @@ std::optional<PlacementFailure> finishUnfinishedRestore(const fs::path& workdir,
     }
     const fs::path backup(journal->front());
     const std::vector<std::string> kept(journal->begin() + 1, journal->end());
-    try {
-        return placeUnderJournal(readBackupFiles(backup, kept), backup, base, *folder, kept);
-    } catch (const fs::filesystem_error& error) {
-        return PlacementFailure{backup.filename().string(), error.code()};
+    const auto why = restoreWhole(backup, base, *folder, kept);
+    if (!why) {
+        (void)removeJournal(*folder); // a journal that stays is finished again, harmlessly
+        return std::nullopt;
     }
+    std::string told = "a restore of " + backup.string() +
+                       " was cut short and cannot be finished (" + *why + "); ";
+    const auto before = backupBefore(*folder, backup);
+    const auto unrestored = before ? restoreWhole(*before, base, *folder, kept)
+                                   : std::optional<std::string>("there is none");
+    if (!unrestored) {
+        told += "Base is put back as it was before it, from backup " + before->filename().string();
+    } else {
+        told += "nor put back from the backup taken before it (" + *unrestored +
+                "): Base is kept as it is; kb check tells whether it is whole";
+    }
+    if (const auto reason = removeJournal(*folder)) {
+        told += "; its journal " + (*folder / kJournal).string() +
+                " cannot be removed: " + reasonText(reason);
+    }
+    return told;
 }
 
 } // namespace besedka

@@ -76,7 +76,11 @@ void Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
 
     bool personalTopic = false;
     if (!findReply(shown, previousPaneLine, personalTopic) && !personalTopic) {
+        // The reply list and the tree change together: no kill between
+        // their saves leaves a list that knows a phrase the tree does not.
+        BaseChange change(files_);
         learn(shown);
+        change.commit();
     }
     showAndRecord(shown);
     if (writesExchangeFile) {

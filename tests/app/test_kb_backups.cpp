@@ -123,12 +123,53 @@ TEST_F(KbChanges, ARestoreCutShortKeepsItsSourceAndLeavesNoMix) {
     EXPECT_EQ(kbHere({"check"}).status, 0);
 }
 
+// A restore journal is read as the program's own record: one naming a folder
+// that is not a whole backup of the working directory (planted, or a backup
+// disk unplugged) puts none of its files in Base and never blocks learning:
+// Base is put back from the backup taken just before, and the run says so.
+TEST_F(KbChanges, ARestoreJournalThatCannotBeFinishedNeverBlocksNorPlantsFiles) {
+    chat("привет\nзапомни это\n");
+    const fs::path folder = *findBackupFolder(dir_.path());
+    const fs::path planted = state_.path() / "planted";
+    writeBytes(planted / "payload.sh", "echo owned\n");
+    writeBytes(planted / "WORDS.DAT", std::string(64, '\0'));
+    for (const fs::path& named : {planted, fs::path("/media/unplugged/2026-12-07_12-30-05Z-3")}) {
+        writeBytes(folder / ".restore", named.string() + "\n");
+        std::istringstream in("привет\nсовсем новое\n");
+        std::ostringstream out, err;
+        EXPECT_EQ(runChatCommand({"--workdir", dir_.path().string()}, in, out, err), 0)
+            << err.str();
+        EXPECT_NE(err.str().find("cannot be finished"), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find("put back as it was before it"), std::string::npos) << err.str();
+        EXPECT_FALSE(fs::exists(dir_.path() / "base" / "payload.sh"));
+        EXPECT_FALSE(fs::exists(folder / ".restore"));
+        EXPECT_EQ(tree().find('\0'), std::string::npos);
+        EXPECT_EQ(tree().find(utf8ToCp1251("ЗАПОМНИ ЭТО")), std::string::npos);
+        EXPECT_NE(tree().find(utf8ToCp1251("СОВСЕМ НОВОЕ")), std::string::npos);
+    }
+}
+
+// kb from-text into Base takes its lock as every change does, finishing a
+// restore left unfinished first: the next run does not undo what it wrote.
+TEST_F(KbChanges, FromTextIntoBaseFinishesAPendingRestoreFirst) {
+    chat("привет\nзапомни это\n");
+    const fs::path folder = *findBackupFolder(dir_.path());
+    writeBytes(folder / ".restore", (folder / stamps().front()).string() + "\n");
+    const fs::path lines = state_.path() / "lines.txt";
+    writeBytes(lines, "Новый ответ.\n");
+    const fs::path list = dir_.path() / "base" / "X.Dat";
+    ASSERT_EQ(kb({"from-text", lines.string(), list.string()}).status, 0);
+    chat("");
+    EXPECT_EQ(kb({"lines", list.string()}).out, "Новый ответ.\n");
+    EXPECT_FALSE(fs::exists(folder / ".restore"));
+}
+
 // A restore reads the whole backup before it writes anything and refuses one
 // that is not as it was taken: Base stays as it is, and nothing is backed up.
 // Backups of older versions, which recorded no sizes, restore when they load.
 TEST_F(KbChanges, ARestoreRefusesADamagedBackupAndLeavesBaseAsItWas) {
     chat("привет\nзапомни это\n");
-    const fs::path backup = *findBackupFolder(dir_.path()) / stamps().front();
+    fs::path backup = *findBackupFolder(dir_.path()) / stamps().front();
     const std::string copy = readBytes(backup / "WORDS.DAT");
     const std::string before = tree();
     const auto refused = [&](const std::string& why) {
@@ -148,12 +189,18 @@ TEST_F(KbChanges, ARestoreRefusesADamagedBackupAndLeavesBaseAsItWas) {
     refused("WORDS.DAT has other bytes than were recorded");
 
     // Backups of older versions: sizes only, or no record; their copies
-    // must load.
+    // must load. A numbered backup always has a record: without it, it is
+    // damaged.
     const std::string record = readBytes(backup / ".sizes");
     writeBytes(backup / ".sizes", std::regex_replace(record, std::regex("/[0-9a-f]{16} "), " "));
     writeBytes(backup / "WORDS.DAT", "{\\rtf1 " + std::string(copy.size() - 7, 'x'));
     refused("WORDS.DAT is cut short");
     fs::remove(backup / ".sizes");
+    writeBytes(backup / "WORDS.DAT", copy);
+    refused(".sizes, its record of sizes, is missing");
+    EXPECT_NE(kbHere({"backups"}).out.find("damaged: .sizes"), std::string::npos);
+    fs::rename(backup, backup.parent_path() / "2026-12-07_12-30-05.123");
+    backup = backup.parent_path() / "2026-12-07_12-30-05.123";
     writeBytes(backup / "WORDS.DAT", std::string(copy.size(), '\0'));
     refused("WORDS.DAT holds NUL bytes");
     writeBytes(backup / "WORDS.DAT", copy);

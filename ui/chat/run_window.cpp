@@ -36,6 +36,7 @@ int runWindow(int& argc, char** argv, const PathMap& paths,
     backUpBeforeFirstWrite(
         files, [](const std::string& problem) { qWarning("besedka: %s", problem.c_str()); },
         "перед: разговор");
+    files.setNotice([](const std::string& notice) { qWarning("besedka: %s", notice.c_str()); });
     const auto clock = clockFromEnvironment();
 
     MainWindow window(files, *clock, sound, dialogs);

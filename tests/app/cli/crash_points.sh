@@ -35,6 +35,14 @@ cp -a "$run" "$scratch/template"
 oldest=$("$besedka" kb backups "$work" | sed -n 3p | cut -d' ' -f1)
 printf 'ОДНА СТРОКА\nДругая строка\n' >"$scratch/lines.txt"
 printf '— Чай будешь\n— Буду.\n— С мятой\n— Свежо!\n' >"$scratch/dialogues.txt"
+# Another working directory to merge and import from: new tree lines and new
+# lines in two reply lists, so that each is a change of several files.
+other=$scratch/other
+cp -r "$starter/." "$other"
+"$besedka" kb teach "$scratch/dialogues.txt" "$other" >/dev/null 2>&1
+"$besedka" kb from-text "$scratch/lines.txt" "$other/Base/W1.Dat" >/dev/null 2>&1
+"$besedka" kb from-text "$scratch/lines.txt" "$other/Base/Pause.Dat" >/dev/null 2>&1
+"$besedka" kb export "$other" >"$scratch/other.json"
 fresh() {
     rm -rf "$run"
     cp -a "$scratch/template" "$run"
@@ -49,7 +57,12 @@ declare -A commands=(
     [restore]="'$besedka' kb restore '$oldest' '$work'"
     [from-text]="'$besedka' kb from-text '$scratch/lines.txt' '$work/Base/W2.Dat'"
     [teach]="'$besedka' kb teach '$scratch/dialogues.txt' '$work'"
+    [merge]="'$besedka' kb merge '$other' '$work'"
+    [import]="'$besedka' kb import '$scratch/other.json' '$work'"
 )
+# The paths that make one change of Base: after any fault and the next run,
+# Base is wholly as before or wholly as after, never a mix of files.
+whole_paths=" exit-log forget restore from-text teach merge import "
 
 # Whether every file of Base holds its content before the path or one that
 # the path's run without a fault renamed into place.
@@ -85,7 +98,29 @@ after_next_run() {
     done
 }
 
-for path in exchange exit-log forget restore from-text teach; do
+# Learning changes a reply list and the tree together: a list never knows a
+# phrase of the run that the tree does not.
+list_ahead_of_tree() {
+    local list
+    "$besedka" kb lines "$work/Base/Words.Dat" | grep -qi 'zq' && return 1
+    for list in W1 W2; do
+        "$besedka" kb lines "$work/Base/$list.Dat" | grep -qi 'zq' && return 0
+    done
+    return 1
+}
+
+whole_or_none() {
+    local what=$1
+    if [[ "$whole_paths" == *" $path "* ]] && [ "$(sums)" != "$final" ] &&
+        [ "$(sums)" != "$(cd "$scratch/template/w/Base" && base_files | xargs md5sum)" ]; then
+        fail "$what: Base is a mix after the next run"
+    fi
+    if [ "$path" = exchange ] && list_ahead_of_tree; then
+        fail "$what: a reply list knows a phrase the tree does not"
+    fi
+}
+
+for path in exchange exit-log forget restore from-text teach merge import; do
     paths=$((paths + 1))
     # The run without a fault: its count of calls and every content it gives.
     fresh
@@ -111,9 +146,7 @@ for path in exchange exit-log forget restore from-text teach; do
         crashes=$((crashes + 1))
         bad=$(files_allowed) || fail "$path, killed at call $n: $bad holds a content of no save"
         after_next_run "$path, killed at call $n"
-        if [ "$path" = restore ] && [ "$(sums)" != "$final" ] && [ "$(sums)" != "$(cd "$scratch/template/w/Base" && base_files | xargs md5sum)" ]; then
-            fail "$path, killed at call $n: Base is a mix after the next run"
-        fi
+        whole_or_none "$path, killed at call $n"
 
         fresh
         kind=${kinds[$((n % 3))]}
@@ -129,6 +162,7 @@ for path in exchange exit-log forget restore from-text teach; do
             bad=$(files_allowed) || fail "$path, $kind at call $n: $bad holds a content of no save"
         fi
         after_next_run "$path, $kind at call $n"
+        whole_or_none "$path, $kind at call $n"
     done
 done
 

@@ -130,6 +130,24 @@ said=$("$besedka" kb import "$scratch/huge.json" "$unsaved" 2>&1)
 check "import: a document over the limit is refused" test $? = 1
 check "import: the limit is named" contains "$said" "huge.json holds more than 1 GiB"
 
+# A merge or an import that fails midway changes no file of Base.
+base_sums() { (cd "$1/Base" && find . -maxdepth 1 -type f | sort | xargs md5sum); }
+half=$(copy half)
+rm "$half/Base/X.Dat"
+before=$(base_sums "$half")
+said=$("$besedka" kb merge "$taught" "$half" 2>&1)
+check "a merge into a Base without X.Dat: status 1" test $? = 1
+check "a merge into a Base without X.Dat: the reason" contains "$said" 'X.Dat'
+check "a merge into a Base without X.Dat: no file changed" test "$(base_sums "$half")" = "$before"
+split=$(copy split)
+rm "$split/Base/W2.Dat" && mkdir "$split/Base/W2.Dat"
+before=$(base_sums "$split")
+"$besedka" kb import "$scratch/taught.json" "$split" >/dev/null 2>&1
+check "an import whose W2.Dat is a folder: status 1" test $? = 1
+check "an import whose W2.Dat is a folder: no file changed" test "$(base_sums "$split")" = "$before"
+check "an import whose W2.Dat is a folder: no journal or temporary left" \
+    test -z "$(ls -A "$split/Base" | grep '^\.')"
+
 # A teach killed at any moment: the tree loads whole, old or new, and the next
 # run removes what the kill left.
 killed=$(copy killed)

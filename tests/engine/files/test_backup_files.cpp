@@ -1,10 +1,12 @@
 #include "files/atomic_file.h"
 #include "files/backup_record.h"
+#include "files/base_change.h"
 #include "files/restore_journal.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -77,7 +79,7 @@ struct RestoreJournal : ::testing::Test {
 };
 
 TEST_F(RestoreJournal, PutsTheBackupInPlaceAndLeavesNoJournal) {
-    const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base, folder,
+    const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base,
                                           [&] { return backupOf(folder / "undo", {}); });
     EXPECT_FALSE(failure);
     EXPECT_EQ(contentsOf(base / "Words.Dat"), "old tree");
@@ -87,10 +89,10 @@ TEST_F(RestoreJournal, PutsTheBackupInPlaceAndLeavesNoJournal) {
 
 TEST_F(RestoreJournal, NothingIsWrittenWhenTheBackupFirstFailsOrTheCopyIsDamaged) {
     const auto refuse = []() -> fs::path { throw std::runtime_error("no room for a backup"); };
-    EXPECT_THROW(putBackupInPlace(readBackupFiles(wanted), wanted, base, folder, refuse),
+    EXPECT_THROW(putBackupInPlace(readBackupFiles(wanted), wanted, base, refuse),
                  std::runtime_error);
     write(wanted / "X.Dat", "odd");
-    EXPECT_THROW(putBackupInPlace(readBackupFiles(wanted), wanted, base, folder,
+    EXPECT_THROW(putBackupInPlace(readBackupFiles(wanted), wanted, base,
                                   [&] { return backupOf(folder / "undo", {}); }),
                  DamagedBackup);
     EXPECT_EQ(contentsOf(base / "Words.Dat"), "new tree");
@@ -102,12 +104,67 @@ TEST_F(RestoreJournal, AFailedFilePutsBaseBackAsItWas) {
     fs::remove(base / "X.Dat");
     fs::create_directory(base / "X.Dat"); // cannot be replaced by a file
     const auto undo = [&] { return backupOf(folder / "undo", {{"Words.Dat", "new tree"}}); };
-    const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base, folder, undo);
+    const auto failure = putBackupInPlace(readBackupFiles(wanted), wanted, base, undo);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, "X.Dat");
     EXPECT_TRUE(failure->putBack);
     EXPECT_EQ(contentsOf(base / "Words.Dat"), "new tree");
     EXPECT_FALSE(unfinishedRestore(folder));
+}
+
+// A change of several files: none is renamed until every one is written, and
+// a journal on the disk is the change made.
+struct ChangeOfBase : RestoreJournal {
+    bool leftAnything() const {
+        return std::any_of(
+            fs::directory_iterator(base), fs::directory_iterator(),
+            [](const auto& entry) { return entry.path().filename().string().starts_with('.'); });
+    }
+    std::vector<FileChange> change() const {
+        return {{base / "Words.Dat", "newer tree", {}, "Words.Dat"},
+                {base / "X.Dat", "newer", {}, "X.Dat"}};
+    }
+};
+
+TEST_F(ChangeOfBase, AFileThatCannotBeWrittenChangesNoneAndLeavesNothing) {
+    fs::remove(base / "X.Dat");
+    fs::create_directory(base / "X.Dat");
+    const auto failure = changeFilesTogether(base, change());
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, "X.Dat");
+    EXPECT_TRUE(failure->putBack);
+    EXPECT_EQ(contentsOf(base / "Words.Dat"), "new tree");
+    fs::remove(base / "X.Dat");
+    EXPECT_FALSE(leftAnything());
+    EXPECT_FALSE(changeFilesTogether(base, change()));
+    EXPECT_EQ(contentsOf(base / "X.Dat"), "newer");
+    EXPECT_FALSE(leftAnything());
+}
+
+// As a run killed between two renames leaves it: one new file in place, the
+// other beside its target, the journal naming both.
+TEST_F(ChangeOfBase, AJournalIsFinishedAndOneCutShortOrForeignRenamesNothing) {
+    write(base / ".Words.Dat.besedka-a1b2c3", "newer tree");
+    write(base / "X.Dat", "newer");
+    const std::string journal =
+        "Words.Dat/.Words.Dat.besedka-a1b2c3\nX.Dat/.X.Dat.besedka-d4e5f6\n";
+    write(base / ".change", journal.substr(0, journal.size() - 1));
+    EXPECT_FALSE(finishUnfinishedChange(base));
+    EXPECT_EQ(contentsOf(base / "Words.Dat"), "new tree") << "a journal cut short changes nothing";
+    EXPECT_FALSE(fs::exists(base / ".change"));
+    for (const std::string planted : {"../Words.Dat/.Words.Dat.besedka-a1b2c3\n",
+                                      "X.Dat/.Words.Dat.besedka-a1b2c3\n", "X.Dat/../payload\n"}) {
+        write(base / ".change", planted);
+        EXPECT_FALSE(finishUnfinishedChange(base));
+        EXPECT_EQ(contentsOf(base / "X.Dat"), "newer") << planted;
+        EXPECT_FALSE(fs::exists(base / ".change"));
+    }
+    write(base / ".change", journal);
+    EXPECT_TRUE(hasUnfinishedChange(base));
+    EXPECT_FALSE(finishUnfinishedChange(base));
+    EXPECT_EQ(contentsOf(base / "Words.Dat"), "newer tree");
+    EXPECT_EQ(contentsOf(base / "X.Dat"), "newer");
+    EXPECT_FALSE(leftAnything());
 }
 
 } // namespace
