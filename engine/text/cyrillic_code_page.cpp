@@ -40,6 +40,11 @@ Letter letterOf(unsigned char byte) {
     return {};
 }
 
+// The place of the pair of two letters in a 32 by 32 table.
+std::size_t pairIndex(Letter first, Letter second) {
+    return static_cast<std::size_t>(first.index) * 32 + static_cast<std::size_t>(second.index);
+}
+
 const std::array<bool, 32 * 32>& commonPairs() {
     static const std::array<bool, 32 * 32> pairs = [] {
         std::array<bool, 32 * 32> table{};
@@ -47,7 +52,7 @@ const std::array<bool, 32 * 32>& commonPairs() {
         for (std::size_t i = 0; i + 1 < letters.size(); i += 3) {
             const Letter first = letterOf(static_cast<unsigned char>(letters[i]));
             const Letter second = letterOf(static_cast<unsigned char>(letters[i + 1]));
-            table[static_cast<std::size_t>(first.index * 32 + second.index)] = true;
+            table[pairIndex(first, second)] = true;
         }
         return table;
     }();
@@ -70,9 +75,7 @@ void CodePageEvidence::Reading::read(std::string_view line, CyrillicCodePage pag
         }
         points += kLetterPoints[static_cast<std::size_t>(letter.index)];
         if (previous.index >= 0) {
-            points += pairs[static_cast<std::size_t>(previous.index * 32 + letter.index)]
-                          ? kCommonPairPoints
-                          : 0;
+            points += pairs[pairIndex(previous, letter)] ? kCommonPairPoints : 0;
             midWordCapitals += previous.small && !letter.small ? 1U : 0U;
         }
         ++(letter.small ? lower : upper);
