@@ -1,6 +1,7 @@
 #include "talk/word_lists.h"
 
 #include "text/cp1251.h"
+#include "text/key_match.h"
 
 #include <initializer_list>
 
@@ -69,6 +70,14 @@ const std::vector<std::string>& farewellList() {
         "ПОКА-ПОКА!", "ПОКЕДОВА!",    "ПРОЩАЙ!",       "ЭЙ, ПОКА",
     });
     return list;
+}
+
+std::size_t firstEntryIn(const std::vector<std::string>& list, std::string_view key) {
+    std::size_t entry = 1;
+    while (entry < list.size() && !keyOccurs(list[entry], key)) {
+        ++entry;
+    }
+    return entry;
 }
 
 } // namespace besedka
