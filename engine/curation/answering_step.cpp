@@ -138,8 +138,6 @@ Answering whatAnswers(const OutlineMerge& tree, std::string_view phrase, ChatPla
         answering.entry = insults[entry];
         return answering;
     }
-    const auto& topics = personalTopicList();
-    const std::size_t topic = firstEntryIn(topics, key);
     OutlineSearches searches(tree);
     if (shown.size() >= kLongPhrase) {
         BranchPosition shut = place.branch;
@@ -154,8 +152,10 @@ Answering whatAnswers(const OutlineMerge& tree, std::string_view phrase, ChatPla
         answering.line = static_cast<Node>(*found);
         answering.step = Answering::Step::Tree;
         answering.inBranch = searches.foundInBranch();
-    } else if (topic < topics.size()) {
-        answering.entry = topics[topic];
+    } else if (const std::size_t topic = firstEntryIn(personalTopicList(), key);
+               topic < personalTopicList().size()) {
+        // The personal-topic flag matters only when the tree has no answer.
+        answering.entry = personalTopicList()[topic];
     }
     return answering;
 }

@@ -1,12 +1,9 @@
 #include "curation/level_keys.h"
 
-#include <algorithm>
 #include <bit>
 
 namespace besedka {
 namespace {
-
-constexpr std::uint64_t kPrefixSalt = 0x9E3779B97F4A7C15ull;
 
 std::uint64_t mix(std::uint64_t x) {
     x ^= x >> 30;
@@ -27,9 +24,15 @@ std::uint64_t LevelKeys::finish(std::uint64_t hash) {
     return mix(hash) | 1u;
 }
 
-bool LevelKeys::mayBegin(std::uint64_t hash) const {
-    const std::uint64_t bit = mix(hash ^ kPrefixSalt) & (filterBits() - 1);
-    return ((filter_[bit / 64] >> (bit % 64)) & 1u) != 0;
+void LevelKeys::Filter::add(std::uint64_t hash) {
+    const std::uint64_t bit = (hash >> 7) & (bits() - 1);
+    words[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    ++entries;
+}
+
+void LevelKeys::Filter::makeRoom() {
+    words.assign(std::bit_ceil(std::max<std::size_t>(4096, entries * 16)) / 64, 0);
+    entries = 0;
 }
 
 void LevelKeys::add(Node node, std::uint64_t seed, std::string_view key) {
@@ -39,15 +42,14 @@ void LevelKeys::add(Node node, std::uint64_t seed, std::string_view key) {
     std::uint64_t hash = seed;
     for (std::size_t length = 1; length <= key.size(); ++length) {
         hash = step(hash, key[length - 1]);
-        if (length % kPrefixEvery == 0 && length < key.size()) {
-            const std::uint64_t bit = mix(hash ^ kPrefixSalt) & (filterBits() - 1);
-            filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
-            ++prefixes_;
+        if (isCheckpoint(length) && length < key.size()) {
+            beginnings_.add(finish(hash ^ kBeginningSalt));
         }
     }
     const std::uint64_t finished = finish(hash);
+    keys_.add(finished);
     const std::size_t mask = hashes_.size() - 1;
-    std::size_t slot = finished & mask;
+    std::size_t slot = (finished >> 1) & mask;
     while (hashes_[slot] != 0) {
         slot = (slot + 1) & mask;
     }
@@ -63,7 +65,7 @@ void LevelKeys::grow() {
     const std::size_t mask = hashes.size() - 1;
     for (std::size_t i = 0; i < hashes_.size(); ++i) {
         if (hashes_[i] != 0) {
-            std::size_t slot = hashes_[i] & mask;
+            std::size_t slot = (hashes_[i] >> 1) & mask;
             while (hashes[slot] != 0) {
                 slot = (slot + 1) & mask;
             }
@@ -76,11 +78,10 @@ void LevelKeys::grow() {
 }
 
 void LevelKeys::clear() {
-    const std::size_t bits = std::bit_ceil(std::max<std::size_t>(4096, prefixes_ * kBitsPerPrefix));
-    filter_.assign(bits / 64, 0);
+    keys_.makeRoom();
+    beginnings_.makeRoom();
     std::fill(hashes_.begin(), hashes_.end(), 0);
     size_ = 0;
-    prefixes_ = 0;
     longest_ = 0;
 }
 

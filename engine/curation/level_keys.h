@@ -23,10 +23,11 @@ class LevelKeys {
 
     // Adds `node`, whose key at the level of `seed` is `key` (not empty).
     void add(Node node, std::uint64_t seed, std::string_view key);
-    // Whether the filter of key beginnings has grown too full to tell much;
-    // the owner then calls clear(), which makes more room, and adds every key
-    // again.
-    bool crowded() const { return prefixes_ * kBitsPerPrefix / 2 > filterBits(); }
+    // Whether the filters have grown too full to tell much; the owner then
+    // calls clear(), which makes more room, and adds every key again.
+    bool crowded() const {
+        return keys_.entries * 8 > keys_.bits() || beginnings_.entries * 8 > beginnings_.bits();
+    }
     void clear();
 
     // Calls found(node) for each node added at the level with the hash of
@@ -40,9 +41,8 @@ class LevelKeys {
         withHash(finish(hash), found);
     }
 
-    // Calls found(node, start, length) for each node added at the level with
-    // the hash of phrase.substr(start, length), for every piece of the phrase
-    // that could be a key.
+    // Calls found(node) for each node added at the level with the hash of a
+    // piece of the phrase, for every piece that could be a key.
     template <typename Found>
     void withPiecesOf(std::uint64_t seed, std::string_view phrase, Found&& found) const {
         if (size_ == 0) {
@@ -53,8 +53,11 @@ class LevelKeys {
             const std::size_t longest = std::min(phrase.size() - start, longest_);
             for (std::size_t length = 1; length <= longest; ++length) {
                 hash = step(hash, phrase[start + length - 1]);
-                withHash(finish(hash), [&](Node node) { found(node, start, length); });
-                if (length % kPrefixEvery == 0 && !mayBegin(hash)) {
+                const std::uint64_t finished = finish(hash);
+                if (keys_.has(finished)) {
+                    withHash(finished, found);
+                }
+                if (isCheckpoint(length) && !beginnings_.has(finish(hash ^ kBeginningSalt))) {
                     break;
                 }
             }
@@ -62,22 +65,33 @@ class LevelKeys {
     }
 
   private:
-    // Every 4th beginning of a key is in the filter: a piece that is none
-    // stops its scan there.
-    static constexpr std::size_t kPrefixEvery = 4;
-    static constexpr std::size_t kBitsPerPrefix = 16;
+    // A one-bit-a-key filter, 16 bits a key when made.
+    struct Filter {
+        std::vector<std::uint64_t> words = std::vector<std::uint64_t>(64);
+        std::size_t entries = 0;
+        std::size_t bits() const { return words.size() * 64; }
+        bool has(std::uint64_t hash) const {
+            const std::uint64_t bit = (hash >> 7) & (bits() - 1);
+            return ((words[bit / 64] >> (bit % 64)) & 1u) != 0;
+        }
+        void add(std::uint64_t hash);
+        void makeRoom();
+    };
+
+    static constexpr std::uint64_t kBeginningSalt = 0x9E3779B97F4A7C15ull;
+    // The beginnings of keys put into their filter, and the lengths at which
+    // a piece that is none stops its scan: 2, 4, 8, 12 …
+    static bool isCheckpoint(std::size_t length) { return length == 2 || length % 4 == 0; }
 
     static std::uint64_t step(std::uint64_t hash, char c) {
         return (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
     }
     static std::uint64_t finish(std::uint64_t hash);
-    std::size_t filterBits() const { return filter_.size() * 64; }
-    bool mayBegin(std::uint64_t hash) const;
     void grow();
 
     template <typename Found> void withHash(std::uint64_t hash, Found&& found) const {
         const std::size_t mask = hashes_.size() - 1;
-        for (std::size_t slot = hash & mask; hashes_[slot] != 0; slot = (slot + 1) & mask) {
+        for (std::size_t slot = (hash >> 1) & mask; hashes_[slot] != 0; slot = (slot + 1) & mask) {
             if (hashes_[slot] == hash) {
                 found(nodes_[slot]);
             }
@@ -87,9 +101,9 @@ class LevelKeys {
     std::vector<std::uint64_t> hashes_ = std::vector<std::uint64_t>(16); // 0: a free slot
     std::vector<Node> nodes_ = std::vector<Node>(16);
     std::size_t size_ = 0;
-    std::vector<std::uint64_t> filter_ = std::vector<std::uint64_t>(64);
-    std::size_t prefixes_ = 0; // beginnings put into the filter
-    std::size_t longest_ = 0;  // no key is longer
+    Filter keys_;
+    Filter beginnings_;
+    std::size_t longest_ = 0; // no key is longer
 };
 
 } // namespace besedka

@@ -98,8 +98,7 @@ std::optional<OutlineMerge::Node> OutlineMerge::firstFoundIn(Node parent, std::s
         return best.has_value();
     };
     if (childrenOf(parent).indexed) {
-        keys_.withPiecesOf(LevelKeys::levelSeed(parent, depth), phraseKey,
-                           [&](Node node, std::size_t, std::size_t) { take(node); });
+        keys_.withPiecesOf(LevelKeys::levelSeed(parent, depth), phraseKey, take);
     } else {
         eachCandidate(parent, depth, take);
     }

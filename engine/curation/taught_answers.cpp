@@ -56,30 +56,32 @@ std::string saidPhrase(std::string_view utterance) {
     return std::string(utterance);
 }
 
-void placeTaughtLines(OutlineMerge& tree, const std::vector<TaughtPair>& pairs) {
-    bool moved = true;
-    for (int round = 0; round < kPlacingRounds && moved; ++round) {
-        moved = false;
-        for (const TaughtPair& pair : pairs) {
-            moved = tree.placeForWalk(pair.line, phraseKey(saidPhrase(pair.said->text))) || moved;
-        }
-    }
-}
+namespace {
 
-AnswerCheck checkAnswers(const OutlineMerge& tree, const std::vector<TaughtPair>& pairs) {
+// One round of checkAnswers(); `moved` tells whether a line was put before
+// another, which only `place` allows.
+AnswerCheck followPairs(OutlineMerge& tree, const std::vector<TaughtPair>& pairs, bool place,
+                        bool& moved) {
     AnswerCheck check;
     std::vector<std::uint32_t> lineIndices; // once a pair is not answered
-    ChatPlace place;
+    ChatPlace chat;
     std::optional<std::size_t> lostAt; // the text line of the dialogue's first pair not answered
     for (const TaughtPair& pair : pairs) {
         if (pair.opensDialogue) {
-            place = {};
+            chat = {};
             lostAt.reset();
         }
-        const Answering answering = whatAnswers(tree, saidPhrase(pair.said->text), place);
+        const std::string phrase = saidPhrase(pair.said->text);
+        const Answering answering = whatAnswers(tree, phrase, chat);
         if (answering.step == Answering::Step::Tree && answering.line == pair.line) {
             ++check.answered;
             continue;
+        }
+        if (place && tree.placeForWalk(pair.line, phraseKey(phrase))) {
+            moved = true;
+        }
+        if (moved) {
+            continue; // followed again in the next round
         }
         if (lineIndices.empty()) {
             lineIndices = tree.lineIndices();
@@ -94,6 +96,18 @@ AnswerCheck checkAnswers(const OutlineMerge& tree, const std::vector<TaughtPair>
         check.unanswered.push_back({pair.said->line, std::move(reason)});
     }
     return check;
+}
+
+} // namespace
+
+AnswerCheck checkAnswers(OutlineMerge& tree, const std::vector<TaughtPair>& pairs) {
+    for (int round = 1;; ++round) {
+        bool moved = false;
+        AnswerCheck check = followPairs(tree, pairs, round < kPlacingRounds, moved);
+        if (!moved) {
+            return check;
+        }
+    }
 }
 
 } // namespace besedka

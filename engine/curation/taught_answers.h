@@ -33,16 +33,15 @@ struct AnswerCheck {
 // (a dialogue log's utterance can hold some) made as learning makes them.
 std::string saidPhrase(std::string_view utterance);
 
-// Puts the taught lines before the lines that the walk would take first at
-// their level for their phrase (OutlineMerge::placeForWalk), again and again
-// while that moves one, as a line placed later may have come before one
-// placed earlier; a few rounds at the most.
-void placeTaughtLines(OutlineMerge& tree, const std::vector<TaughtPair>& pairs);
-
 // Follows the pairs as a chat meets them, with the chat's own steps
 // (whatAnswers): the first pair of a dialogue in a new dialogue, each next
 // pair after the answer before. A pair is answered as taught when its own
-// line answers it; any other pair is named with the reason.
-AnswerCheck checkAnswers(const OutlineMerge& tree, const std::vector<TaughtPair>& pairs);
+// line answers it; the others are named with the reason. The line of a pair
+// not answered as taught is put before the line of its level that the walk
+// would take first for its phrase, if one stands before it
+// (OutlineMerge::placeForWalk): a line placed later can have come before one
+// placed earlier. Then the pairs are followed again, a few rounds at the
+// most, so that teaching the text again moves nothing.
+AnswerCheck checkAnswers(OutlineMerge& tree, const std::vector<TaughtPair>& pairs);
 
 } // namespace besedka

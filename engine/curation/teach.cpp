@@ -146,7 +146,7 @@ class Teacher {
         }
         const OutlineMerge::Node node =
             found ? *found : tree_->addLine(parent_, depth_, keyText, answerText);
-        moved_ = tree_->placeForWalk(node, phraseKey(saidPhrase(key.text))) || moved_;
+        tree_->placeForWalk(node, phraseKey(saidPhrase(key.text)));
         pairs_.push_back({&key, node, depth_ == 0});
         parent_ = node;
         ++depth_;
@@ -169,12 +169,8 @@ class Teacher {
     }
 
   public:
-    // Once the text is taught: the lines placed again while that moves any,
-    // and the answers checked.
+    // Once the text is taught.
     void checkAnswers() {
-        if (moved_) {
-            placeTaughtLines(*tree_, pairs_);
-        }
         AnswerCheck check = besedka::checkAnswers(*tree_, pairs_);
         report_.answered = check.answered;
         report_.unanswered = std::move(check.unanswered);
@@ -184,7 +180,6 @@ class Teacher {
     OutlineMerge* tree_;
     TeachReport& report_;
     std::vector<TaughtPair> pairs_;
-    bool moved_ = false;             // a line was put before another
     const Utterance* key_ = nullptr; // said, its answer not yet
     OutlineMerge::Node parent_ = OutlineMerge::kTop;
     std::size_t depth_ = 0;
