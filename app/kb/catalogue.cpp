@@ -75,7 +75,7 @@ const std::vector<Subcommand>& all() {
          "besedka kb restore 2026-12-07_12-30-05Z-12",
          UnknownOption::Refused},
         {"teach",
-         {&kInput, &kSkipBad, &kDryRun, &kNoBackup, &kWorkdir},
+         {&kInput, &kSkipBad, &kDryRun, &kNoBackup, &kVerbose, &kWorkdir},
          runTeach,
          "teach the tree the dialogues of a text (blank line between)",
          "besedka kb teach dialogues.txt",
@@ -97,6 +97,11 @@ const std::vector<Subcommand>& all() {
          "add what another working directory or export knows",
          "besedka kb merge ../other",
          UnknownOption::Refused},
+        {"why",
+         {&kPhrase, &kAfter, &kWorkdir},
+         runWhy,
+         "which step of the chat would answer PHRASE now, and why",
+         "besedka kb why 'почему небо синее?'"},
         {"browse",
          {&kWorkdir},
          runBrowse,
@@ -154,6 +159,17 @@ std::size_t Subcommand::maxWords() const {
         }
     }
     return words;
+}
+
+std::size_t Subcommand::maxOperands() const {
+    std::size_t operands = 0;
+    for (const Argument* argument : arguments) {
+        if (argument->kind == Argument::RepeatedOperand) {
+            return std::numeric_limits<std::size_t>::max();
+        }
+        operands += argument->isOption() ? 0u : 1u;
+    }
+    return operands;
 }
 
 std::span<const Subcommand> subcommands() {

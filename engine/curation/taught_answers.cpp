@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kPlacingRounds = 8;
 
-std::string quoted(std::string_view cp1251) {
+std::string inQuotes(std::string_view cp1251) {
     return "\"" + cp1251ToUtf8(cp1251) + "\"";
 }
 
@@ -24,13 +24,13 @@ std::string reasonFor(const Answering& answering, const OutlineMerge& tree,
                       const std::vector<std::uint32_t>& lineIndices) {
     const auto lineNamed = [&](OutlineMerge::Node node) {
         return "line " + std::to_string(lineIndices[node] + 1) + " (key " +
-               quoted(TreeLine(tree.text(node)).key()) + ")";
+               inQuotes(TreeLine(tree.text(node)).key()) + ")";
     };
     switch (answering.step) {
     case Answering::Step::Repeat:
         return "it is the utterance before it said again: the repeat list answers it";
     case Answering::Step::Insult:
-        return "it holds the insult " + quoted(answering.entry) + ": the insult list answers it";
+        return "it holds the insult " + inQuotes(answering.entry) + ": the insult list answers it";
     case Answering::Step::LongPhrase:
         return "it is " + std::to_string(answering.shownLength) + " characters long (" +
                std::to_string(kLongPhrase) + " or more): the long-phrase list answers it " +
@@ -42,7 +42,7 @@ std::string reasonFor(const Answering& answering, const OutlineMerge& tree,
     }
     if (!answering.entry.empty()) {
         return "no tree line answers it, and it touches a personal topic (" +
-               quoted(answering.entry) + "): the chat says its last reply again";
+               inQuotes(answering.entry) + "): the chat says its last reply again";
     }
     return "no tree line answers it: it would be learned";
 }
