@@ -28,7 +28,21 @@ constexpr std::string_view kTeachDetails =
     "utterance after a dialogue's 2,000th (each pair lies a level deeper: blank lines\n"
     "part dialogues). --skip-bad teaches the rest, each refused line ending its\n"
     "dialogue. An export document, and a file that is mostly not text, are refused\n"
-    "whole.";
+    "whole. Each new line goes before the lines of its level whose key the chat\n"
+    "would find in its utterance first, so that the chat reaches it. Then every pair\n"
+    "is followed as a chat meets it; the summary says how many are answered as\n"
+    "taught, and stderr names the others with the reason (the first 10; --verbose:\n"
+    "all): a reply list takes it (an insult, or 110 characters or more), another\n"
+    "tree line answers it, or it follows a pair that is not answered as taught.";
+
+// What kb why tells.
+constexpr std::string_view kWhyDetails =
+    "kb why follows the chat's own steps for PHRASE on the tree as it is, changing\n"
+    "nothing, and says which one answers it: a repeat of the phrase before, the\n"
+    "insult list, the long-phrase gate (4 times in 6, and what answers otherwise),\n"
+    "a tree line (its number and the key found in the phrase), or nothing, when the\n"
+    "chat learns the phrase. --after REPLY asks it right after the chat gave REPLY\n"
+    "from the first tree line that holds it, in that line's branch.";
 
 const std::vector<Subcommand>& all() {
     static const std::vector<Subcommand> list{
@@ -101,7 +115,9 @@ const std::vector<Subcommand>& all() {
          {&kPhrase, &kAfter, &kWorkdir},
          runWhy,
          "which step of the chat would answer PHRASE now, and why",
-         "besedka kb why 'почему небо синее?'"},
+         "besedka kb why 'почему небо синее?'",
+         UnknownOption::TakenAsOperand,
+         kWhyDetails},
         {"browse",
          {&kWorkdir},
          runBrowse,
