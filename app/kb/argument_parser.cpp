@@ -95,7 +95,22 @@ std::optional<ParsedArgs> parseArgs(const Subcommand& command, const Args& given
         usageError(err, name + ": unexpected \"" + args[command.maxWords()] + "\"");
         return std::nullopt;
     }
-    return takeOptions(command, args, err);
+    auto parsed = takeOptions(command, args, err);
+    if (parsed) {
+        // The flags not given leave room in the word count that operands
+        // must not take.
+        std::size_t operands = 0;
+        for (std::size_t i = 0; i < parsed->words.size(); ++i) {
+            const std::string& word = parsed->words[i];
+            if (const Argument* option = optionNamed(command, word)) {
+                i += option->kind == Argument::ValuedOption ? 1 : 0;
+            } else if (++operands > command.maxOperands()) {
+                usageError(err, name + ": unexpected \"" + word + "\"");
+                return std::nullopt;
+            }
+        }
+    }
+    return parsed;
 }
 
 } // namespace besedka::kb

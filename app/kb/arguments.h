@@ -62,6 +62,16 @@ inline constexpr Argument kInput{
     "a text of dialogues (kb teach) or an export (kb import); - reads stdin"};
 inline constexpr Argument kSkipBad{"--skip-bad", Argument::Flag,
                                    "teach the other lines when some cannot be stored"};
+inline constexpr Argument kVerbose{
+    "--verbose", Argument::Flag,
+    "name every pair that will not be answered as taught (else the first 10)"};
+inline constexpr Argument kPhrase{"PHRASE", Argument::Operand,
+                                  "a phrase as it would be said in the chat"};
+inline constexpr Argument kAfter{
+    "--after", Argument::ValuedOption,
+    "said right after the chat's reply REPLY: in the branch of the tree line\n"
+    "                that gives it (else in a new dialogue)",
+    "REPLY"};
 inline constexpr Argument kSource{
     "SOURCE", Argument::Operand,
     "another working directory, or an export document (kb export) or -"};
@@ -71,9 +81,10 @@ inline constexpr Argument kWorkdir{
     "                the one the chat and the window use"};
 
 // The order in which a subcommand's help explains the words it takes.
-inline constexpr std::array<const Argument*, 16> kArgumentsInHelpOrder{
-    &kFile,     &kIn,  &kOut,   &kText,    &kLineNumbers, &kDryRun,  &kExpect, &kYes,
-    &kNoBackup, &kAll, &kStamp, &kWithLog, &kInput,       &kSkipBad, &kSource, &kWorkdir,
+inline constexpr std::array<const Argument*, 19> kArgumentsInHelpOrder{
+    &kFile,    &kIn,       &kOut,    &kText,  &kLineNumbers, &kDryRun, &kExpect,
+    &kYes,     &kNoBackup, &kAll,    &kStamp, &kWithLog,     &kInput,  &kSkipBad,
+    &kVerbose, &kSource,   &kPhrase, &kAfter, &kWorkdir,
 };
 
 } // namespace besedka::kb

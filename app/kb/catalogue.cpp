@@ -28,7 +28,21 @@ constexpr std::string_view kTeachDetails =
     "utterance after a dialogue's 2,000th (each pair lies a level deeper: blank lines\n"
     "part dialogues). --skip-bad teaches the rest, each refused line ending its\n"
     "dialogue. An export document, and a file that is mostly not text, are refused\n"
-    "whole.";
+    "whole. Each new line goes before the lines of its level whose key the chat\n"
+    "would find in its utterance first, so that the chat reaches it. Then every pair\n"
+    "is followed as a chat meets it; the summary says how many are answered as\n"
+    "taught, and stderr names the others with the reason (the first 10; --verbose:\n"
+    "all): a reply list takes it (an insult, or 110 characters or more), another\n"
+    "tree line answers it, or it follows a pair that is not answered as taught.";
+
+// What kb why tells.
+constexpr std::string_view kWhyDetails =
+    "kb why follows the chat's own steps for PHRASE on the tree as it is, changing\n"
+    "nothing, and says which one answers it: a repeat of the phrase before, the\n"
+    "insult list, the long-phrase gate (4 times in 6, and what answers otherwise),\n"
+    "a tree line (its number and the key found in the phrase), or nothing, when the\n"
+    "chat learns the phrase. --after REPLY asks it right after the chat gave REPLY\n"
+    "from the first tree line that holds it, in that line's branch.";
 
 const std::vector<Subcommand>& all() {
     static const std::vector<Subcommand> list{
@@ -75,7 +89,7 @@ const std::vector<Subcommand>& all() {
          "besedka kb restore 2026-12-07_12-30-05Z-12",
          UnknownOption::Refused},
         {"teach",
-         {&kInput, &kSkipBad, &kDryRun, &kNoBackup, &kWorkdir},
+         {&kInput, &kSkipBad, &kDryRun, &kNoBackup, &kVerbose, &kWorkdir},
          runTeach,
          "teach the tree the dialogues of a text (blank line between)",
          "besedka kb teach dialogues.txt",
@@ -97,6 +111,13 @@ const std::vector<Subcommand>& all() {
          "add what another working directory or export knows",
          "besedka kb merge ../other",
          UnknownOption::Refused},
+        {"why",
+         {&kPhrase, &kAfter, &kWorkdir},
+         runWhy,
+         "which step of the chat would answer PHRASE now, and why",
+         "besedka kb why 'почему небо синее?'",
+         UnknownOption::TakenAsOperand,
+         kWhyDetails},
         {"browse",
          {&kWorkdir},
          runBrowse,
@@ -154,6 +175,17 @@ std::size_t Subcommand::maxWords() const {
         }
     }
     return words;
+}
+
+std::size_t Subcommand::maxOperands() const {
+    std::size_t operands = 0;
+    for (const Argument* argument : arguments) {
+        if (argument->kind == Argument::RepeatedOperand) {
+            return std::numeric_limits<std::size_t>::max();
+        }
+        operands += argument->isOption() ? 0u : 1u;
+    }
+    return operands;
 }
 
 std::span<const Subcommand> subcommands() {

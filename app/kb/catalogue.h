@@ -34,6 +34,8 @@ struct Subcommand {
     // How many words it takes at least, and at most.
     std::size_t minWords() const;
     std::size_t maxWords() const;
+    // How many of them may be operands.
+    std::size_t maxOperands() const;
 };
 
 std::span<const Subcommand> subcommands();

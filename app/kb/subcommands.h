@@ -22,6 +22,7 @@ int runTeach(const ParsedArgs& args, std::ostream& out, std::ostream& err);    /
 int runExport(const ParsedArgs& args, std::ostream& out, std::ostream& err);   // kb/export.cpp
 int runImport(const ParsedArgs& args, std::ostream& out, std::ostream& err);   // kb/export.cpp
 int runMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err);    // kb/merge.cpp
+int runWhy(const ParsedArgs& args, std::ostream& out, std::ostream& err);      // kb/why.cpp
 int runBrowse(const ParsedArgs& args, std::ostream& out, std::ostream& err);   // kb/browse.cpp
 
 } // namespace besedka::kb

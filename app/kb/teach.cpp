@@ -4,6 +4,7 @@
 #include "curation/teach.h"
 #include "kb/guarded.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <unistd.h>
@@ -26,12 +27,32 @@ TeachProgress progressLine(std::ostream& err) {
     };
 }
 
-void printFigures(const TeachFigures& figures, std::ostream& out) {
+// Pairs named one by one, unless --verbose asks for all.
+constexpr std::size_t kUnansweredShown = 10;
+
+void printFigures(const TeachReport& report, std::ostream& out) {
+    const TeachFigures& figures = report.figures;
     out << "dialogues:     " << figures.dialogues << '\n'
         << "pairs:         " << figures.pairs << '\n'
         << "new lines:     " << figures.newLines << '\n'
         << "new answers:   " << figures.newAnswers << '\n'
-        << "already known: " << figures.known << '\n';
+        << "already known: " << figures.known << '\n'
+        << "answered as taught: " << report.answered << " of " << figures.pairs << " pairs\n";
+}
+
+void printUnanswered(const TeachReport& report, const std::string& file, bool verbose,
+                     std::ostream& err) {
+    const std::size_t shown =
+        verbose ? report.unanswered.size() : std::min(report.unanswered.size(), kUnansweredShown);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const UnansweredPair& pair = report.unanswered[i];
+        err << "besedka kb: " << file << ':' << pair.line
+            << ": not answered as taught: " << pair.reason << '\n';
+    }
+    if (shown < report.unanswered.size()) {
+        err << "besedka kb: and " << report.unanswered.size() - shown
+            << " more pairs not answered as taught (--verbose names them all)\n";
+    }
 }
 
 } // namespace
@@ -66,7 +87,8 @@ int runTeach(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
         if (!report.refused.empty() && !options.skipBad) {
             return fail(err, "nothing taught; --skip-bad teaches the other lines");
         }
-        printFigures(report.figures, out);
+        printUnanswered(report, words[0], args.has(kVerbose), err);
+        printFigures(report, out);
         if (options.dryRun) {
             out << "dry run: nothing written\n";
         }

@@ -45,6 +45,9 @@ bool mergeTree(OutlineMerge& target, const TextLines& source, MergeFigures& figu
         } else {
             placed[i] = target.addLine(parent, tree.depth(), tree.key(),
                                        line.substr(line.find('^', tree.depth()) + 1));
+            // Where the walk takes it first for its own key, as teaching puts
+            // its lines.
+            target.placeForWalk(placed[i], tree.key());
             ++figures.newLines;
         }
     }

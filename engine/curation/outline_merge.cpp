@@ -1,19 +1,33 @@
 #include "curation/outline_merge.h"
 
 #include "curation/outline.h"
+#include "text/key_match.h"
 #include "text/tree_line.h"
 
 #include <algorithm>
-#include <functional>
+#include <limits>
 #include <memory>
 
 namespace besedka {
+namespace {
+
+// A level with this many lines has its keys indexed; a smaller one is read
+// line by line.
+constexpr std::uint32_t kCrowded = 32;
+
+// Labels of lines added at the end lie this far apart; a line put before
+// another takes a label at most kLabelNear past the line before it, so that
+// many lines put before the same one seldom run out of room.
+constexpr std::uint64_t kLabelStep = std::uint64_t{1} << 32;
+constexpr std::uint64_t kLabelNear = std::uint64_t{1} << 16;
+constexpr std::uint64_t kLabelMax = std::numeric_limits<std::uint64_t>::max();
+
+} // namespace
 
 // A tree without lines gets an empty header, which no scan reads, so that the
 // lines added to it can be found.
 OutlineMerge::OutlineMerge(const TextLines& tree)
-    : text_(tree.copyWithRoom(0)), nodes_(std::max<std::size_t>(tree.size(), 1)),
-      samePlaceHash_(nodes_.size(), kNone) {
+    : text_(tree.copyWithRoom(0)), nodes_(std::max<std::size_t>(tree.size(), 1)) {
     if (tree.empty()) {
         text_.push_back("");
     }
@@ -23,61 +37,72 @@ OutlineMerge::OutlineMerge(const TextLines& tree)
         NodeData& node = nodes_[i];
         node.parent = parent ? static_cast<Node>(*parent) : kTop;
         node.depth = static_cast<std::uint32_t>(outline.depth(i));
-        Links& siblings = childrenOf(node.parent);
-        (siblings.first == kNone ? siblings.first : nodes_[siblings.last].next) =
-            static_cast<Node>(i);
-        siblings.last = static_cast<Node>(i);
-        if (!treeLineProblem(tree[i])) {
-            index(static_cast<Node>(i));
+        linkAtEnd(static_cast<Node>(i));
+    }
+    if (top_.count >= kCrowded) {
+        indexLevel(kTop);
+    }
+    for (std::size_t i = 1; i < nodes_.size(); ++i) {
+        if (nodes_[i].children.count >= kCrowded) {
+            indexLevel(static_cast<Node>(i));
         }
     }
-}
-
-std::uint64_t OutlineMerge::placeHash(Node parent, std::size_t depth, std::string_view key) {
-    std::uint64_t hash = std::hash<std::string_view>{}(key);
-    hash ^= (static_cast<std::uint64_t>(parent) + 0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
-    hash ^= (static_cast<std::uint64_t>(depth) + 1) * 0x94D049BB133111EBull;
-    return hash;
 }
 
 std::string_view OutlineMerge::text(Node node) const {
     return nodes_[node].edited ? std::string_view(edited_.at(node)) : text_[node];
 }
 
-// Only the first line of a place is indexed, so that find() gives the first
-// in file order.
-void OutlineMerge::index(Node node) {
-    const NodeData& data = nodes_[node];
-    const std::string_view key = TreeLine(text(node)).key();
-    const auto [first, inserted] =
-        byPlace_.try_emplace(placeHash(data.parent, data.depth, key), node);
-    if (!inserted) {
-        Node last = first->second;
-        for (Node other = last; other != kNone; other = samePlaceHash_[other]) {
-            if (nodes_[other].parent == data.parent && nodes_[other].depth == data.depth &&
-                TreeLine(text(other)).key() == key) {
-                return;
-            }
-            last = other;
+// Reads the lines at `depth` under `parent` in order until each(node) says
+// the one sought is found.
+template <typename Each>
+void OutlineMerge::eachCandidate(Node parent, std::size_t depth, Each&& each) const {
+    for (Node node = childrenOf(parent).first; node != kNone; node = nodes_[node].next) {
+        if (nodes_[node].depth == depth && each(node)) {
+            return;
         }
-        samePlaceHash_[last] = node;
     }
-    nodes_[node].indexed = true;
 }
 
 std::optional<OutlineMerge::Node> OutlineMerge::find(Node parent, std::size_t depth,
                                                      std::string_view key) const {
-    const auto first = byPlace_.find(placeHash(parent, depth, key));
-    if (first == byPlace_.end()) {
-        return std::nullopt;
-    }
-    for (Node node = first->second; node != kNone; node = samePlaceHash_[node]) {
-        if (nodes_[node].parent == parent && nodes_[node].depth == depth &&
-            TreeLine(text(node)).key() == key) {
-            return node;
+    std::optional<Node> best;
+    const auto take = [&](Node node) {
+        const NodeData& data = nodes_[node];
+        if (data.parent == parent && data.depth == depth && (!best || before(node, *best)) &&
+            keyIs(text(node), key) && !treeLineProblem(text(node))) {
+            best = node;
         }
+        return best.has_value();
+    };
+    if (childrenOf(parent).indexed) {
+        keys_.withKey(LevelKeys::levelSeed(parent, depth), key, take);
+    } else {
+        eachCandidate(parent, depth, take);
     }
-    return std::nullopt;
+    return best;
+}
+
+std::optional<OutlineMerge::Node> OutlineMerge::firstFoundIn(Node parent, std::size_t depth,
+                                                             std::string_view phraseKey) const {
+    std::optional<Node> best;
+    const auto take = [&](Node node) {
+        const NodeData& data = nodes_[node];
+        if (data.parent != parent || data.depth != depth || (best && !before(node, *best))) {
+            return best.has_value();
+        }
+        const TreeLine line(text(node));
+        if (line.answerCount() > 0 && !line.key().empty() && keyOccurs(line.key(), phraseKey)) {
+            best = node;
+        }
+        return best.has_value();
+    };
+    if (childrenOf(parent).indexed) {
+        keys_.withPiecesOf(LevelKeys::levelSeed(parent, depth), phraseKey, take);
+    } else {
+        eachCandidate(parent, depth, take);
+    }
+    return best;
 }
 
 std::optional<OutlineMerge::Node> OutlineMerge::findLine(Node parent, std::string_view line) const {
@@ -89,18 +114,136 @@ std::optional<OutlineMerge::Node> OutlineMerge::findLine(Node parent, std::strin
     return std::nullopt;
 }
 
+void OutlineMerge::linkAtEnd(Node node) {
+    Links& siblings = childrenOf(nodes_[node].parent);
+    const Node last = siblings.last;
+    NodeData& data = nodes_[node];
+    data.previous = last;
+    data.next = kNone;
+    (last == kNone ? siblings.first : nodes_[last].next) = node;
+    siblings.last = node;
+    ++siblings.count;
+    if (last == kNone) {
+        data.label = kLabelStep;
+    } else if (nodes_[last].label <= kLabelMax - kLabelStep) {
+        data.label = nodes_[last].label + kLabelStep;
+    } else {
+        relabelAround(node);
+    }
+}
+
+void OutlineMerge::linkBefore(Node node, Node next) {
+    Links& siblings = childrenOf(nodes_[node].parent);
+    const Node previous = nodes_[next].previous;
+    NodeData& data = nodes_[node];
+    data.previous = previous;
+    data.next = next;
+    nodes_[next].previous = node;
+    (previous == kNone ? siblings.first : nodes_[previous].next) = node;
+    ++siblings.count;
+    const std::uint64_t low = previous == kNone ? 0 : nodes_[previous].label;
+    const std::uint64_t high = nodes_[next].label;
+    if (high - low >= 2) {
+        data.label = low + std::min((high - low) / 2, kLabelNear);
+    } else {
+        relabelAround(node);
+    }
+}
+
+void OutlineMerge::unlink(Node node) {
+    Links& siblings = childrenOf(nodes_[node].parent);
+    const NodeData& data = nodes_[node];
+    (data.previous == kNone ? siblings.first : nodes_[data.previous].next) = data.next;
+    (data.next == kNone ? siblings.last : nodes_[data.next].previous) = data.previous;
+    --siblings.count;
+}
+
+// Spreads the labels of ever more lines around `node` evenly over the room
+// between their neighbours, until there is enough of it: the whole level at
+// the most.
+void OutlineMerge::relabelAround(Node node) {
+    for (std::size_t reach = 8;; reach *= 2) {
+        Node first = node;
+        Node last = node;
+        std::uint64_t count = 1;
+        for (std::size_t i = 0; i < reach && nodes_[first].previous != kNone; ++i, ++count) {
+            first = nodes_[first].previous;
+        }
+        for (std::size_t i = 0; i < reach && nodes_[last].next != kNone; ++i, ++count) {
+            last = nodes_[last].next;
+        }
+        const Node before = nodes_[first].previous;
+        const Node after = nodes_[last].next;
+        const std::uint64_t low = before == kNone ? 0 : nodes_[before].label;
+        std::uint64_t high = kLabelMax;
+        if (after != kNone) {
+            high = nodes_[after].label;
+        } else if ((kLabelMax - low) / (count + 1) > kLabelStep) {
+            high = low + (count + 1) * kLabelStep;
+        }
+        const std::uint64_t gap = (high - low) / (count + 1);
+        if (gap >= kLabelNear || (before == kNone && after == kNone)) {
+            std::uint64_t label = low;
+            for (Node line = first;; line = nodes_[line].next) {
+                label += gap;
+                nodes_[line].label = label;
+                if (line == last) {
+                    return;
+                }
+            }
+        }
+    }
+}
+
+void OutlineMerge::indexLevel(Node parent) {
+    Links& siblings = childrenOf(parent);
+    siblings.indexed = true;
+    for (Node node = siblings.first; node != kNone; node = nodes_[node].next) {
+        indexKey(node);
+    }
+}
+
+// Lines without a key the walk could match are left out, as they are of
+// find() too.
+void OutlineMerge::indexKey(Node node) {
+    const TreeLine line(text(node));
+    if (line.key().empty()) {
+        return;
+    }
+    NodeData& data = nodes_[node];
+    keys_.add(node, LevelKeys::levelSeed(data.parent, data.depth), line.key());
+    data.keyed = true;
+    if (keys_.crowded()) {
+        keys_.clear();
+        for (std::size_t i = 1; i < nodes_.size(); ++i) {
+            if (nodes_[i].keyed) {
+                keys_.add(static_cast<Node>(i),
+                          LevelKeys::levelSeed(nodes_[i].parent, nodes_[i].depth),
+                          TreeLine(text(static_cast<Node>(i))).key());
+            }
+        }
+    }
+}
+
 OutlineMerge::Node OutlineMerge::attach(Node parent, std::size_t depth) {
     const auto node = static_cast<Node>(nodes_.size());
     NodeData data;
     data.parent = parent;
     data.depth = static_cast<std::uint32_t>(depth);
     nodes_.push_back(data);
-    samePlaceHash_.push_back(kNone);
-    Links& siblings = childrenOf(parent);
-    (siblings.first == kNone ? siblings.first : nodes_[siblings.last].next) = node;
-    siblings.last = node;
+    linkAtEnd(node);
     changed_ = true;
     return node;
+}
+
+// Called once the new line's text is there.
+void OutlineMerge::keyAdded(Node node) {
+    Links& siblings = childrenOf(nodes_[node].parent);
+    if (siblings.indexed) {
+        indexKey(node);
+    } else if (siblings.count >= kCrowded) {
+        indexLevel(nodes_[node].parent);
+    }
 }
 
 OutlineMerge::Node OutlineMerge::addLine(Node parent, std::size_t depth, std::string_view key,
@@ -111,16 +254,14 @@ OutlineMerge::Node OutlineMerge::addLine(Node parent, std::size_t depth, std::st
     scratch_ += answers;
     const Node node = attach(parent, depth);
     text_.push_back(scratch_);
-    index(node);
+    keyAdded(node);
     return node;
 }
 
 OutlineMerge::Node OutlineMerge::addRawLine(Node parent, std::string_view line) {
     const Node node = attach(parent, TreeLine(line).depth());
     text_.push_back(line);
-    if (!treeLineProblem(line)) {
-        index(node);
-    }
+    keyAdded(node);
     return node;
 }
 
@@ -143,13 +284,20 @@ bool OutlineMerge::addAnswer(Node node, std::string_view answer) {
     return true;
 }
 
+bool OutlineMerge::placeForWalk(Node node, std::string_view phraseKey) {
+    const auto first = firstFoundIn(nodes_[node].parent, nodes_[node].depth, phraseKey);
+    if (!first || !before(*first, node)) {
+        return false;
+    }
+    unlink(node);
+    linkBefore(node, *first);
+    changed_ = true;
+    return true;
+}
+
 // Depth first, each line before its branch, so that every line comes back
 // under its parent.
-TextLines OutlineMerge::lines() const {
-    TextLines out;
-    out.reserve(nodes_.size());
-    out.keep(std::make_shared<const TextLines>(text_), 0);
-    out.addView(text_[0]);
+template <typename Each> void OutlineMerge::eachInFileOrder(Each&& each) const {
     std::vector<Node> open;
     Node node = top_.first;
     while (node != kNone || !open.empty()) {
@@ -158,11 +306,7 @@ TextLines OutlineMerge::lines() const {
             open.pop_back();
             continue;
         }
-        if (nodes_[node].edited) {
-            out.push_back(edited_.at(node));
-        } else {
-            out.addView(text_[node]);
-        }
+        each(node);
         if (nodes_[node].children.first != kNone) {
             open.push_back(node);
             node = nodes_[node].children.first;
@@ -170,7 +314,28 @@ TextLines OutlineMerge::lines() const {
             node = nodes_[node].next;
         }
     }
+}
+
+TextLines OutlineMerge::lines() const {
+    TextLines out;
+    out.reserve(nodes_.size());
+    out.keep(std::make_shared<const TextLines>(text_), 0);
+    out.addView(text_[0]);
+    eachInFileOrder([&](Node node) {
+        if (nodes_[node].edited) {
+            out.push_back(edited_.at(node));
+        } else {
+            out.addView(text_[node]);
+        }
+    });
     return out;
+}
+
+std::vector<std::uint32_t> OutlineMerge::lineIndices() const {
+    std::vector<std::uint32_t> indices(nodes_.size(), 0);
+    std::uint32_t index = 0;
+    eachInFileOrder([&](Node node) { indices[node] = ++index; });
+    return indices;
 }
 
 } // namespace besedka

@@ -136,15 +136,19 @@ class Teacher {
         }
         const std::string keyText = teachingKey(key.text);
         std::string answerText = storedAnswer(answer.text);
-        if (const auto node = tree_->find(parent_, depth_, keyText)) {
-            ++(tree_->addAnswer(*node, answerText) ? report_.figures.newAnswers
-                                                   : report_.figures.known);
-            parent_ = *node;
+        const auto found = tree_->find(parent_, depth_, keyText);
+        if (found) {
+            ++(tree_->addAnswer(*found, answerText) ? report_.figures.newAnswers
+                                                    : report_.figures.known);
         } else {
             answerText += ';';
-            parent_ = tree_->addLine(parent_, depth_, keyText, answerText);
             ++report_.figures.newLines;
         }
+        const OutlineMerge::Node node =
+            found ? *found : tree_->addLine(parent_, depth_, keyText, answerText);
+        tree_->placeForWalk(node, phraseKey(saidPhrase(key.text)));
+        pairs_.push_back({&key, node, depth_ == 0});
+        parent_ = node;
         ++depth_;
     }
 
@@ -154,7 +158,8 @@ class Teacher {
             if (tree_->find(parent_, depth_, keyText)) {
                 ++report_.figures.known;
             } else {
-                tree_->addLine(parent_, depth_, keyText, "");
+                const auto node = tree_->addLine(parent_, depth_, keyText, "");
+                tree_->placeForWalk(node, phraseKey(saidPhrase(key_->text)));
                 ++report_.figures.newLines;
             }
         }
@@ -163,8 +168,18 @@ class Teacher {
         depth_ = 0;
     }
 
+  public:
+    // Once the text is taught.
+    void checkAnswers() {
+        AnswerCheck check = besedka::checkAnswers(*tree_, pairs_);
+        report_.answered = check.answered;
+        report_.unanswered = std::move(check.unanswered);
+    }
+
+  private:
     OutlineMerge* tree_;
     TeachReport& report_;
+    std::vector<TaughtPair> pairs_;
     const Utterance* key_ = nullptr; // said, its answer not yet
     OutlineMerge::Node parent_ = OutlineMerge::kTop;
     std::size_t depth_ = 0;
@@ -185,7 +200,11 @@ std::string teachingKey(std::string_view utterance) {
 TeachReport teachOutline(OutlineMerge& tree, const DialogueText& text,
                          const TeachProgress& progress) {
     TeachReport report;
-    report.cancelled = !Teacher(&tree, report).teach(text, progress);
+    Teacher teacher(&tree, report);
+    report.cancelled = !teacher.teach(text, progress);
+    if (!report.cancelled) {
+        teacher.checkAnswers();
+    }
     return report;
 }
 

@@ -2,6 +2,7 @@
 
 #include "curation/dialogue_text.h"
 #include "curation/feedback.h"
+#include "curation/taught_answers.h"
 #include "files/file_store.h"
 
 #include <cstddef>
@@ -38,6 +39,10 @@ struct RefusedLine {
 struct TeachReport {
     TeachFigures figures;
     std::vector<RefusedLine> refused;
+    // Of the pairs taught, those the chat answers as taught, and the others
+    // in the order of the text.
+    std::size_t answered = 0;
+    std::vector<UnansweredPair> unanswered;
     bool written = false;   // the tree was saved
     bool cancelled = false; // the progress said stop; nothing written
 };
@@ -69,8 +74,9 @@ TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& optio
 
 class OutlineMerge;
 
-// The same teaching into a tree held in memory; refused utterances end their
-// dialogue. Stops early, `cancelled` set, when the progress says so.
+// The same teaching into a tree held in memory, with the check of its
+// answers; refused utterances end their dialogue. Stops early, `cancelled`
+// set, when the progress says so.
 TeachReport teachOutline(OutlineMerge& tree, const DialogueText& text,
                          const TeachProgress& progress = {});
 

@@ -86,8 +86,7 @@ class Engine {
     bool personalTopicResponder();
     bool longPhraseResponder(const std::string& shown);
     bool treeWalk();
-    bool branchContinuation();
-    bool keywordLookup(const StringList& tree);
+    class FileSearches;
     void chooseAnswer(std::string_view line);
     void learn(const std::string& shownLine);
     std::optional<StringList> learnNewTreeLine(const std::string& shown, bool hadLineBreaks);

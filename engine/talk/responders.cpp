@@ -2,31 +2,26 @@
 #include "talk/engine.h"
 
 #include "files/kb_paths.h"
+#include "talk/responder_rules.h"
 #include "talk/word_lists.h"
-#include "text/key_match.h"
 
 #include <vector>
 
 namespace besedka {
 namespace {
 
-constexpr std::size_t kLongPhrase = 110;
-
-// Scans the entries from line 1 on; leaves `lineIndex` on the first entry
-// found, or on the list's line count when none is.
+// Leaves `lineIndex` on the first entry found, or on the list's line count
+// when none is.
 bool scanWordList(const std::vector<std::string>& list, std::string_view key, int& lineIndex) {
-    for (lineIndex = 1; lineIndex < static_cast<int>(list.size()); ++lineIndex) {
-        if (keyOccurs(list[static_cast<std::size_t>(lineIndex)], key)) {
-            return true;
-        }
-    }
-    return false;
+    const std::size_t entry = firstEntryIn(list, key);
+    lineIndex = static_cast<int>(entry);
+    return entry < list.size();
 }
 
 } // namespace
 
 bool Engine::repeatResponder(const std::string& shown, const std::string& previousPaneLine) {
-    if (shown != previousPaneLine) {
+    if (!isRepeat(shown, previousPaneLine)) {
         return false;
     }
     drawReply(paths::kPovtor);
@@ -48,8 +43,7 @@ bool Engine::personalTopicResponder() {
 bool Engine::longPhraseResponder(const std::string& shown) {
     // The gate also shuts on 2 and 6: intended; held by
     // Responders.ShutGateSendsALongPhraseToTheTree.
-    const int gate = random_.range(1, 6);
-    if (gate == 2 || gate == 6 || shown.size() < kLongPhrase) {
+    if (!gateOpens(random_.range(1, kGateDraws)) || shown.size() < kLongPhrase) {
         return false;
     }
     drawReply(paths::kBigString);

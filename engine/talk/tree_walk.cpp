@@ -1,7 +1,8 @@
 // The knowledge-tree walk: branch continuation and keyword lookup.
-#include "talk/engine.h"
+#include "talk/tree_walk.h"
 
 #include "files/kb_paths.h"
+#include "talk/engine.h"
 #include "text/key_match.h"
 #include "text/tree_keys.h"
 #include "text/tree_line.h"
@@ -10,64 +11,91 @@
 
 namespace besedka {
 
-bool Engine::treeWalk() {
-    if (state_.branchLevel >= 1) {
-        return branchContinuation();
-    }
-    return keywordLookup(knowledge_.load(paths::kWords));
-}
-
-bool Engine::branchContinuation() {
-    // The tree does not change during a walk, so one load serves it whole.
-    std::optional<StringList> tree;
-    for (;;) {
-        // The diagnostic lines in the pane are intended; held by
-        // TreeWalk.BranchContinuationFollowsTheOutlineWithDiagnostics.
-        dialogue_.appendToPane("NomerRazryada = " + std::to_string(state_.branchLevel));
-        if (!tree) {
-            tree = knowledge_.load(paths::kWords);
+std::optional<std::size_t> walkTree(TreeSearches& tree, std::string_view phraseKey,
+                                    BranchPosition& position) {
+    if (position.level >= 1) {
+        if (const auto found = tree.inBranch(position, phraseKey)) {
+            position.line = *found;
+            ++position.level;
+            return found;
         }
-        state_.branchText.clear();
-        ++state_.branchLine;
         // Running past the last line ends the branch as a root line does, so
         // the tree can answer again.
-        if (state_.branchLine >= static_cast<int>(tree->count())) {
-            state_.branchLevel = 0;
-            return keywordLookup(*tree);
-        }
-        const std::string_view text = tree->line(static_cast<std::size_t>(state_.branchLine));
-        const TreeLine line(text);
-        if (line.depth() == 0) {
-            state_.branchLevel = 0;
-            return keywordLookup(*tree);
-        }
-        if (static_cast<int>(line.depth()) != state_.branchLevel || line.key().empty() ||
-            line.answerCount() == 0) {
-            continue;
-        }
-        state_.branchText = std::string(line.key());
-        dialogue_.appendToPane("Vetochka = " + state_.branchText);
-        dialogue_.appendToPane("S = " + std::to_string(state_.lineIndex));
-        dialogue_.appendToPane("SS = " + std::to_string(state_.branchLine));
-        if (keyOccurs(state_.branchText, state_.userPhraseKey)) {
-            chooseAnswer(text);
-            ++state_.branchLevel;
-            return true;
-        }
+        position.level = 0;
     }
+    const auto found = tree.byKeyword(phraseKey);
+    if (found) {
+        position.level = 1;
+        position.line = *found;
+    }
+    return found;
 }
 
-// The first line from line 1 on with an answer whose key, depth marks
-// included, occurs in the phrase.
-bool Engine::keywordLookup(const StringList& tree) {
-    const auto found = tree.treeKeys().firstFoundIn(tree.textLines(), state_.userPhraseKey);
-    if (!found) {
-        return false;
+// The searches as the chat runs them, straight over the lines of the tree
+// file, the continuation writing its diagnostic lines into the pane. The tree
+// does not change during a walk, so one load serves it whole; the
+// continuation loads it only after its first diagnostic line.
+class Engine::FileSearches final : public TreeSearches {
+  public:
+    explicit FileSearches(Engine& engine) : engine_(engine) {}
+
+    std::optional<std::size_t> inBranch(BranchPosition& position,
+                                        std::string_view phraseKey) override {
+        for (;;) {
+            // The diagnostic lines in the pane are intended; held by
+            // TreeWalk.BranchContinuationFollowsTheOutlineWithDiagnostics.
+            engine_.dialogue_.appendToPane("NomerRazryada = " + std::to_string(position.level));
+            const StringList& lines = tree();
+            engine_.state_.branchText.clear();
+            ++position.line;
+            if (position.line >= lines.count()) {
+                return std::nullopt;
+            }
+            const TreeLine line(lines.line(position.line));
+            if (line.depth() == 0) {
+                return std::nullopt;
+            }
+            if (static_cast<int>(line.depth()) != position.level || line.key().empty() ||
+                line.answerCount() == 0) {
+                continue;
+            }
+            engine_.state_.branchText = std::string(line.key());
+            engine_.dialogue_.appendToPane("Vetochka = " + engine_.state_.branchText);
+            engine_.dialogue_.appendToPane("S = " + std::to_string(engine_.state_.lineIndex));
+            engine_.dialogue_.appendToPane("SS = " + std::to_string(position.line));
+            if (keyOccurs(engine_.state_.branchText, phraseKey)) {
+                return position.line;
+            }
+        }
     }
-    chooseAnswer(tree.line(*found));
-    ++state_.branchLevel;
-    state_.branchLine = static_cast<int>(*found);
-    return true;
+
+    std::optional<std::size_t> byKeyword(std::string_view phraseKey) override {
+        const StringList& lines = tree();
+        return lines.treeKeys().firstFoundIn(lines.textLines(), phraseKey);
+    }
+
+    const StringList& tree() {
+        if (!tree_) {
+            tree_ = engine_.knowledge_.load(paths::kWords);
+        }
+        return *tree_;
+    }
+
+  private:
+    Engine& engine_;
+    std::optional<StringList> tree_;
+};
+
+bool Engine::treeWalk() {
+    FileSearches searches(*this);
+    BranchPosition position{state_.branchLevel, static_cast<std::size_t>(state_.branchLine)};
+    const auto found = walkTree(searches, state_.userPhraseKey, position);
+    state_.branchLevel = position.level;
+    state_.branchLine = static_cast<int>(position.line);
+    if (found) {
+        chooseAnswer(searches.tree().line(*found));
+    }
+    return found.has_value();
 }
 
 void Engine::chooseAnswer(std::string_view text) {

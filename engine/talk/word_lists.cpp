@@ -1,7 +1,9 @@
 #include "talk/word_lists.h"
 
 #include "text/cp1251.h"
+#include "text/key_match.h"
 
+#include <bitset>
 #include <initializer_list>
 
 namespace besedka {
@@ -69,6 +71,41 @@ const std::vector<std::string>& farewellList() {
         "ПОКА-ПОКА!", "ПОКЕДОВА!",    "ПРОЩАЙ!",       "ЭЙ, ПОКА",
     });
     return list;
+}
+
+namespace {
+
+// Where a piece of two or three characters leaves its mark in a bitset.
+std::size_t pieceBit(std::string_view piece) {
+    std::size_t hash = piece.size();
+    for (const char c : piece) {
+        hash = hash * 257u + static_cast<unsigned char>(c);
+    }
+    return (hash * 2654435761u >> 8) % 4096u;
+}
+
+} // namespace
+
+// An entry found is a piece of the key, so the key holds its first three
+// characters (two, for an entry of two) side by side: the pieces of the key
+// pass most entries over without a scan, which a check of many phrases
+// against the lists notices.
+std::size_t firstEntryIn(const std::vector<std::string>& list, std::string_view key) {
+    std::bitset<4096> pieces;
+    for (std::size_t i = 0; i + 1 < key.size(); ++i) {
+        pieces.set(pieceBit(key.substr(i, 2)));
+        if (i + 2 < key.size()) {
+            pieces.set(pieceBit(key.substr(i, 3)));
+        }
+    }
+    const auto mayOccur = [&pieces](std::string_view entry) {
+        return entry.size() < 2 || pieces.test(pieceBit(entry.substr(0, 3)));
+    };
+    std::size_t entry = 1;
+    while (entry < list.size() && !(mayOccur(list[entry]) && keyOccurs(list[entry], key))) {
+        ++entry;
+    }
+    return entry;
 }
 
 } // namespace besedka

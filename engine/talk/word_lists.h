@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace besedka {
@@ -10,5 +12,10 @@ namespace besedka {
 const std::vector<std::string>& insultList();
 const std::vector<std::string>& personalTopicList();
 const std::vector<std::string>& farewellList();
+
+// The list scan of the insult and personal-topic responders: the first entry,
+// from line 1 on, that occurs in `key` (keyOccurs), or the list's size when
+// none does.
+std::size_t firstEntryIn(const std::vector<std::string>& list, std::string_view key);
 
 } // namespace besedka

@@ -4,7 +4,8 @@
 # usage line "  besedka [SUBCOMMAND...] ARGUMENTS  summary" there says what may
 # follow, so new commands complete without a change here. An argument is
 # completed by its name: a directory for WORKDIR and DIR, a backup stamp for
-# STAMP (from "besedka kb backups"), nothing for TEXT and N, a file otherwise.
+# STAMP (from "besedka kb backups"), nothing for TEXT, PHRASE, REPLY and N, a
+# file otherwise.
 
 # Reads the usage lines of `PROGRAM [kb] --help` into the caller's arrays:
 # _besedka_paths (the subcommand words of each line, "" for none) and
@@ -59,7 +60,7 @@ _besedka_complete_argument()
             ;;
         *DIR*) _filedir -d ;;
         STAMP*) mapfile -t COMPREPLY < <(compgen -W "$(_besedka_stamps "$program" "$workdir")" -- "$cur") ;;
-        TEXT* | N | N...) ;;
+        TEXT* | PHRASE | REPLY | N | N...) ;;
         *) _filedir ;;
     esac
 }

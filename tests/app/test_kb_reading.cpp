@@ -304,6 +304,53 @@ TEST(KbFind, FindsKeysAndAnswersInAnyCyrillicCase) {
     EXPECT_EQ(kb({"find", "ёлка", dotted.path().string()}).out, "3: ЕЛКА^\n");
 }
 
+// Each step of the chat that can answer a phrase, as kb why tells it, in a new
+// dialogue and after a reply; nothing is written.
+TEST(KbWhy, NamesTheStepThatWouldAnswerAndChangesNothing) {
+    const TempDir dir;
+    makeWorkdir(dir.path(), {"Заголовок", "ПОЧЕМУ НЕБО СИНЕЕ^Рассеяние.;", "ПОЧЕМУ^Потому.;",
+                             "_КАК^Так.;", "КОТ^Мяу.;"});
+    const std::string tree = readBytes(dir.path() / "base" / "WORDS.DAT");
+    const std::string workdir = dir.path().string();
+    const std::string longPhrase = "почему " + std::string(110, 'x');
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"ну почему"},
+         "tree line 3: its key \"ПОЧЕМУ\" is found in the phrase\n3: ПОЧЕМУ^Потому.;\n"},
+        {{"а как же", "--after", "Потому."},
+         "tree line 4, in the branch of line 3: its key \"КАК\" is found in the phrase\n"
+         "4: _КАК^Так.;\n"},
+        {{"кот", "--after", "потому."},
+         "tree line 5 (the branch of line 3 has no line for it): its key \"КОТ\" is found"},
+        {{"ПОЧЕМУ", "--after", "Потому."},
+         "a repeat: it is the phrase said before it again; "
+         "the reply comes from Base\\Povtor.Dat\n"},
+        {{"ты дура"},
+         "the insult list: the phrase holds \"ДУРА\"; the reply comes from "
+         "Base\\X.Dat\n"},
+        {{longPhrase},
+         "the long-phrase gate: 118 characters, 110 or more; 4 times in 6 the "
+         "reply comes from Base\\BigString.Dat, otherwise:\ntree line 3: "},
+        {{"здравствуй?"},
+         "nothing: no tree line answers it, so the reply comes from "
+         "Base\\W1.Dat and the chat learns the phrase\n"},
+        {{"мама"},
+         "nothing: no tree line answers it, and it touches a personal topic "
+         "(\"МАМА\"), so the chat says its last reply again and learns nothing\n"},
+    };
+    for (const auto& [words, said] : cases) {
+        std::vector<std::string> args{"why"};
+        args.insert(args.end(), words.begin(), words.end());
+        args.push_back(workdir);
+        const KbRun run = kb(args);
+        EXPECT_EQ(run.status, 0) << words[0] << run.err;
+        EXPECT_TRUE(run.out.starts_with(said)) << run.out;
+    }
+    const KbRun unknown = kb({"why", "кот", "--after", "Мур.", workdir});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("no tree line answers \"Мур.\""), std::string::npos) << unknown.err;
+    EXPECT_EQ(readBytes(dir.path() / "base" / "WORDS.DAT"), tree);
+}
+
 TEST(KbCheck, ListsSuspiciousKeysWithoutFailing) {
     const TempDir dir;
     makeWorkdir(dir.path(), {"Заголовок", ".^", "ПРИВЕТ^Привет!;", "_ ? !^Что?;", "Ё^Ёж.;"});

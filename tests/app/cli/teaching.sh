@@ -26,6 +26,54 @@ check "kb check passes after teaching" "$besedka" kb check "$taught" >/dev/null
 again=$("$besedka" kb teach - "$taught" <"$scratch/tea.txt")
 check "teach again: nothing new" contains "$again" "new lines:     0"
 
+# Jokes whose first lines hold the starter's keys: each comes back in a new
+# chat, at the first and the second depth, and the summary says so; the pair
+# the insult list takes is named.
+cat >"$scratch/jokes.txt" <<'JOKES'
+— Почему Дед Мороз ходит по домам с пустым мешком?
+— Пустые бутылки собирает!
+— А подарки?
+— Подарки потом.
+
+— Здравствуйте, доктор, у меня собака говорит!
+— И что она говорит?
+— Что вы шарлатан.
+— Странная собака.
+
+— Расскажи анекдот про программиста.
+— Он уже спит.
+
+— Ты дура!
+— Сам такой.
+JOKES
+jokes=$(copy jokes)
+summary=$("$besedka" kb teach "$scratch/jokes.txt" "$jokes" 2>"$scratch/jokes.err")
+check "jokes: the summary counts the pairs answered" contains "$summary" "answered as taught: 5 of 6 pairs"
+check "jokes: the insult is named" contains "$(cat "$scratch/jokes.err")" \
+    "jokes.txt:14: not answered as taught: it holds the insult \"ДУРА\""
+# Each check gets a fresh copy of the taught tree: what a chat learns stays out.
+chat_n=0
+comes_back() { # the phrases said, then the replies expected, one a line each
+    chat_n=$((chat_n + 1))
+    cp -r "$jokes" "$scratch/chat-$chat_n"
+    got=$(printf '%s\n' "$1" | replies "$scratch/chat-$chat_n" | sed -n '2~2p')
+    check "jokes: \"${1%%$'\n'*}\" comes back as taught" test "$got" = "$2"
+}
+comes_back "$(printf '%s\n' "Почему Дед Мороз ходит по домам с пустым мешком?" "А подарки?")" \
+    "$(printf '%s\n' "Пустые бутылки собирает!" "Подарки потом.")"
+comes_back "$(printf '%s\n' "Здравствуйте, доктор, у меня собака говорит!" "Что вы шарлатан.")" \
+    "$(printf '%s\n' "И что она говорит?" "Странная собака.")"
+comes_back "Расскажи анекдот про программиста." "Он уже спит."
+summary=$("$besedka" kb teach "$scratch/jokes.txt" "$jokes" 2>/dev/null)
+check "jokes taught again: nothing new" contains "$summary" "$(printf 'new lines:     0\nnew answers:   0')"
+# Ten pairs not answered are named, all with --verbose.
+for i in $(seq 12); do printf -- '— Дура %s\n— Нет.\n\n' "$i"; done >"$scratch/rude.txt"
+"$besedka" kb teach --dry-run "$scratch/rude.txt" "$jokes" >/dev/null 2>"$scratch/rude.err"
+check "ten pairs named" test "$(grep -c 'not answered as taught:' "$scratch/rude.err")" = 10
+check "the others counted" contains "$(cat "$scratch/rude.err")" "and 2 more pairs not answered as taught"
+"$besedka" kb teach --dry-run --verbose "$scratch/rude.txt" "$jokes" >/dev/null 2>"$scratch/rude.err"
+check "--verbose names all" test "$(grep -c 'not answered as taught:' "$scratch/rude.err")" = 12
+
 # The program's own dialogue log (RTF, written by the chat above) teaches the
 # same dialogue to another copy.
 from_log=$(copy from-log)

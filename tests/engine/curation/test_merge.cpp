@@ -75,6 +75,16 @@ TEST_F(Merge, WithoutABackupChangesNothingUnlessToldTo) {
     EXPECT_EQ(readLines("Base/Words.Dat").back(), "НЕБО^Синее.;");
 }
 
+TEST_F(Merge, PutsANewLineBeforeAShorterKeyThatWouldTakeIt) {
+    writeLines("Base/Words.Dat", {"header", "ЛЕС^Тихо.;", "_ГРИБ^Есть.;", "МОРЕ^Шумно.;"});
+    KnowledgeContent source;
+    source.tree = linesOf({"другой", "ЛЕС^Тихо.;", "_БЕЛЫЙ ГРИБ^Редко.;", "ТЁМНЫЙ ЛЕС^Страшно.;"});
+    mergeKnowledge(files_, source, {}, {});
+    EXPECT_EQ(readLines("Base/Words.Dat"),
+              (std::vector<std::string>{"header", "ТЁМНЫЙ ЛЕС^Страшно.;", "ЛЕС^Тихо.;",
+                                        "_БЕЛЫЙ ГРИБ^Редко.;", "_ГРИБ^Есть.;", "МОРЕ^Шумно.;"}));
+}
+
 TEST(KnowledgeJson, RefusesWhatIsNotTheFormatNamingWhere) {
     const std::string head = R"({"format": "besedka-knowledge", "version": 1, )";
     const std::vector<std::pair<std::string, std::string>> cases{

@@ -94,6 +94,64 @@ TEST_F(Teach, TheWalkAnswersTheOddUtterancesWithTheEvenOnes) {
     }
 }
 
+// The walk answers from the first line of a level whose key occurs in the
+// phrase, so a taught line stands before the shorter keys that would take its
+// phrase; a line already there that such a key shadows moves up with its
+// branch. Once with a few lines a level, once with levels crowded enough to be
+// found through their index.
+TEST_F(Teach, PutsALongerKeyBeforeTheShorterOneThatWouldTakeItsPhrase) {
+    for (const int others : {0, 40}) {
+        SCOPED_TRACE(others);
+        std::vector<std::string> tree{"header"};
+        std::vector<std::string> expected{"header"};
+        for (int i = 0; i < others; ++i) {
+            tree.push_back("ФРАЗА " + std::to_string(i) + "^Ответ.;");
+        }
+        expected = tree;
+        const std::vector<std::string> shorter{"ПОЧЕМУ^Потому.;", "_КАК^Так.;"};
+        std::vector<std::string> branch;
+        for (int i = 0; i < others; ++i) {
+            branch.push_back("_ЕЩЁ " + std::to_string(i) + "^Да.;");
+        }
+        const std::vector<std::string> after{"ПОЧЕМУ ТРАВА ЗЕЛЁНАЯ^Так надо.;", "_ПРАВДА^Да.;",
+                                             "КОТ^Мяу.;"};
+        tree.insert(tree.end(), shorter.begin(), shorter.end());
+        tree.insert(tree.end(), branch.begin(), branch.end());
+        tree.insert(tree.end(), after.begin(), after.end());
+        writeLines("Base/Words.Dat", tree);
+        const std::vector<std::string> text{"— Почему?",   "— Потому.", "— Как так вышло?",
+                                            "— Случайно.", "",          "— Почему кот спит?",
+                                            "— Устал.",    "",          "Почему трава зелёная?",
+                                            "Хлорофилл."};
+        const TeachReport taught = teachLines(text);
+        EXPECT_EQ(taught.answered, 4u);
+        EXPECT_TRUE(taught.unanswered.empty());
+        for (const std::string line :
+             {"ПОЧЕМУ КОТ СПИТ^Устал.;", "ПОЧЕМУ ТРАВА ЗЕЛЁНАЯ^Так надо.;Хлорофилл.;",
+              "_ПРАВДА^Да.;", "ПОЧЕМУ^Потому.;", "_КАК ТАК ВЫШЛО^Случайно.;", "_КАК^Так.;"}) {
+            expected.push_back(line);
+        }
+        expected.insert(expected.end(), branch.begin(), branch.end());
+        expected.push_back("КОТ^Мяу.;");
+        EXPECT_EQ(readLines("Base/Words.Dat"), expected);
+        const std::string bytes = readBytes("Base/Words.Dat");
+        EXPECT_FALSE(teachLines(text).written);
+        EXPECT_EQ(readBytes("Base/Words.Dat"), bytes);
+
+        // Taught phrases get their answers; one that holds only the shorter
+        // key gets its answer as before, at the root and in the branch.
+        for (const auto& [phrase, answer] :
+             std::vector<std::pair<std::string, std::string>>{{"почему кот спит?", "Устал."},
+                                                              {"почему", "Потому."},
+                                                              {"как так вышло?", "Случайно."},
+                                                              {"почему небо синее?", "Потому."},
+                                                              {"как?", "Так."}}) {
+            say(phrase);
+            EXPECT_EQ(reply(), answer) << phrase;
+        }
+    }
+}
+
 TEST_F(Teach, RefusedLinesLeaveTheTreeUnlessSkippedAndThenCutTheirDialogue) {
     writeLines("Base/Words.Dat", {"header"});
     const std::string before = readBytes("Base/Words.Dat");
