@@ -149,8 +149,8 @@ QString curationMessage(const Error& error, const std::filesystem::path& workdir
                               "(база %1).")
             .arg(baseName(workdir));
     }
-    if (const auto* file = dynamic_cast<const FileError*>(&error)) {
-        return fileErrorText(*file, workdir) + QLatin1Char('.');
+    if (error.kind() == Error::Kind::File) { // only a FileError is of this kind
+        return fileErrorText(static_cast<const FileError&>(error), workdir) + QLatin1Char('.');
     }
     return wordedAgain(QString::fromUtf8(error.what()), workdir) + QLatin1Char('.');
 }
