@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <optional>
 #include <string>
 #include <utility>
@@ -225,7 +226,10 @@ class DialogueReader {
             }
         } else if (isSeparator(line)) {
             endDialogue();
-        } else if (dashedIndent_ && indent > *dashedIndent_ && !undashed) {
+        } else if (undashed && indent > 0 && !dashedIndent_ && !opening_) {
+            canContinue_ = false; // a saying's author ("\t\t-- Name"), no reply
+        } else if (dashedIndent_ && indent > *dashedIndent_ &&
+                   (!undashed || breaksOffMidSentence())) {
             continueLast(line, " ", lossy, control); // a dashed utterance wrapped
         } else {
             add(undashed.value_or(line), number, lossy, control);
@@ -270,6 +274,19 @@ class DialogueReader {
         text_.utterances.push_back({said, number, opening_, lossy, control});
         opening_ = false;
         canContinue_ = true;
+    }
+
+    // The utterance before ends in a letter, a digit or a mark inside a
+    // sentence, so that a deeper line that starts with a dash is the rest of
+    // it, wrapped before a dash ("и русский" / "  - Гаврила.").
+    bool breaksOffMidSentence() const {
+        if (!canContinue_) {
+            return false;
+        }
+        const auto last = static_cast<unsigned char>(text_.utterances.back().text.back());
+        const bool cyrillic = last >= 0xC0 || last == 0xA8 || last == 0xB8; // Windows-1251
+        return cyrillic || std::isalnum(last) != 0 ||
+               std::string_view(",;:-").find(static_cast<char>(last)) != std::string_view::npos;
     }
 
     void continueLast(std::string_view line, std::string_view joint, bool lossy, bool control) {

@@ -25,12 +25,13 @@ struct Utterance {
 // of only dashes starts a new dialogue. A leading dialogue dash ("—", "–",
 // "―", "--" or "-", with or without a space after it) is dropped, and a line
 // that starts further in than the dashed line before it continues that
-// utterance. When every utterance of a dialogue starts with a speaker's name
-// and a colon ("ГАМЛЕТ: …", "[12:30] Вася: …"), the names are dropped. Lines
-// of the program's own dialogue log ("USER:     …", "CPU:     …") are
-// utterances without their prefix; each block of a log (its line of 80 "-")
-// is a dialogue of its own, whose header lines are skipped and whose lines
-// without a prefix continue the utterance before them.
+// utterance (even with a dash, when the utterance broke off mid-sentence).
+// An indented dashed line after undashed ones names a saying's author (as
+// fortune files sign one) and is passed over. When every utterance of
+// a dialogue starts with a speaker's name and a colon ("ГАМЛЕТ: …", "[12:30] Вася: …"), the names
+// are dropped. Lines of the program's own dialogue log ("USER:     …", "CPU:     …") are utterances
+// without their prefix; each block of a log (its line of 80 "-") is a dialogue of its own, whose
+// header lines are skipped and whose lines without a prefix continue the utterance before them.
 struct DialogueText {
     std::vector<Utterance> utterances;
     // What the utterances view into: the lines read, and utterances joined
