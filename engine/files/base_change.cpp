@@ -157,8 +157,13 @@ std::optional<PlacementFailure> changeFilesTogether(const fs::path& base,
             directories.insert(directoryOf(made.target));
         }
     }
+    // The new files' names are made durable before the journal that names
+    // them can be: a journal must never outlive a file it is to rename.
     const fs::path journalPath = base / kChangeJournal;
-    std::error_code reason = writeJournal(journalPath, journal);
+    std::error_code reason = syncAll(directories);
+    if (!reason) {
+        reason = writeJournal(journalPath, journal);
+    }
     if (!reason) {
         reason = syncAll(directories);
     }
