@@ -464,6 +464,18 @@ class KnowledgeWindowTest : public QObject {
                          !error.contains(QStringLiteral("No such")),
                      qPrintable(error));
         }
+
+        // A line that teaching refuses is told so when asked about the rest.
+        const std::string text = workdir_->path("refused.txt").string();
+        std::ofstream(text) << "Как дела?\nХорошо; а у тебя?\n";
+        dialogs_->paths << QString::fromStdString(text);
+        dialogs_->answers = {false};
+        trigger("teachItem");
+        QVERIFY2(dialogs_->questions.back().contains(
+                     QStringLiteral("(первая — строка 2: в ней есть «;», этот символ разделяет "
+                                    "части строк базы)")),
+                 qPrintable(dialogs_->questions.back()));
+        QCOMPARE(treeLines(), kTree);
     }
 
     // Every refusal the engine makes has its Russian wording, with the file
