@@ -52,12 +52,12 @@ enum class Refusal {
     TextIsExportDocument,
     NotAText, // `number` of its `total` written lines hold control characters
     // An utterance of that text, refused at its line.
-    UtteranceControl,       // `text`: the character's code ("0x1F")
-    UtteranceReserved,      // `text`: the character
-    UtteranceNotInCodePage, //
-    UtteranceWithoutKey,    //
-    UtteranceKeyTooLong,    // `number` characters; the chat takes `total` at most
-    UtteranceTooDeep,       // after `number` utterances without a blank line
+    UtteranceControl,  // `text`: the character's code ("0x1F")
+    UtteranceReserved, // `text`: the character
+    UtteranceNotInCodePage,
+    UtteranceWithoutKey,
+    UtteranceKeyTooLong, // `number` characters; the chat takes `total` at most
+    UtteranceTooDeep,    // after `number` utterances without a blank line
 
     // An export document to import or merge; `path` is the place in it
     // ("tree[12].answers[0]").
@@ -67,7 +67,7 @@ enum class Refusal {
     DocumentVersionUnknown, // `number`
     DocumentFormatUnknown,  // `text`: the format it names
     DocumentTooDeep,        // `number`: the deepest level there may be
-    DocumentNullMisplaced,  //
+    DocumentNullMisplaced,
     DocumentBooleanMisplaced,
     DocumentNegativeMisplaced,
     DocumentFractionMisplaced,
