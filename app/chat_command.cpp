@@ -318,8 +318,8 @@ int runChatCommand(const std::vector<std::string>& args, std::istream& in, std::
     bool backupFailed = false; // the session goes on, but does not end as a success
     backUpBeforeFirstWrite(
         files,
-        [&err, &backupFailed](const std::string& problem) {
-            err << "besedka chat: " << problem << '\n';
+        [&err, &backupFailed](const BackupProblem& problem) {
+            err << "besedka chat: " << problem.text << '\n';
             backupFailed = true;
         },
         "перед: разговор");

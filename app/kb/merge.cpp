@@ -3,6 +3,7 @@
 
 #include "curation/knowledge_json.h"
 #include "curation/merge.h"
+#include "files/file_error.h"
 #include "kb/guarded.h"
 
 #include <ostream>
@@ -20,8 +21,10 @@ KnowledgeContent readSource(const fs::path& workdir) {
         if (error.kind() != Error::Kind::File) {
             throw;
         }
-        throw CurationError(error.what() + std::string(" (source working directory ") +
-                            workdir.string() + ")");
+        throw fileRefusal(static_cast<const FileError&>(error), // only a FileError is of this kind
+                          error.what() + std::string(" (source working directory ") +
+                              workdir.string() + ")",
+                          workdir);
     }
 }
 

@@ -18,7 +18,7 @@ Feedback feedbackOn(std::ostream& err, std::string backupReason) {
                     << std::flush;
             }
         },
-        [&err](const std::string& problem) { err << "besedka kb: " << problem << '\n'; },
+        [&err](const BackupProblem& problem) { err << "besedka kb: " << problem.text << '\n'; },
         false,
         std::move(backupReason),
     };

@@ -1,5 +1,6 @@
 #include "curation/backup_sets.h"
 
+#include "curation/change_backup.h"
 #include "curation/curation_error.h"
 #include "files/atomic_file.h"
 #include "files/backup_record.h"
@@ -21,6 +22,21 @@ namespace {
 std::string withReason(const std::string& what, const std::error_code& reason) {
     return what + ": " + reasonText(reason);
 }
+
+RefusalFacts pathFacts(const fs::path& path, const std::error_code& reason = {}) {
+    RefusalFacts facts;
+    facts.path = path.string();
+    facts.reason = reason;
+    return facts;
+}
+
+// A filesystem error of a step on backups, with what the step refuses.
+CurationError backupsFailed(Refusal code, const fs::filesystem_error& error,
+                            const std::string& refusal = {}) {
+    return CurationError(code, pathFacts(error.path1(), error.code()), error.what() + refusal);
+}
+
+const char* const kNoStateHome = "no backups: neither XDG_STATE_HOME nor HOME is set";
 
 BackupSummary summarize(const fs::path& folder, const std::string& stamp) {
     BackupSummary summary;
@@ -71,7 +87,11 @@ CurationError noSuchStamp(const std::vector<std::string>& stamps, const std::str
     }
     const std::string hint =
         closest.empty() ? "" : "; the closest: " + joined({closest.rbegin(), closest.rend()});
-    return CurationError("no backup " + given + hint + " (besedka kb backups lists them)");
+    RefusalFacts facts;
+    facts.text = given;
+    facts.names.assign(closest.rbegin(), closest.rend());
+    return CurationError(Refusal::NoSuchBackup, facts,
+                         "no backup " + given + hint + " (besedka kb backups lists them)");
 }
 
 // The backup folder that `backup` names: "latest", a stamp of `folder` or
@@ -80,7 +100,8 @@ fs::path backupNamed(const fs::path& folder, const std::string& backup) {
     if (backup.find('/') != std::string::npos) {
         std::error_code error;
         if (!fs::is_directory(backup, error)) {
-            throw CurationError("no backup folder " + backup);
+            throw CurationError(Refusal::NoBackupFolder, pathFacts(backup),
+                                "no backup folder " + backup);
         }
         return fs::absolute(backup).lexically_normal();
     }
@@ -98,25 +119,33 @@ fs::path backupNamed(const fs::path& folder, const std::string& backup) {
         return folder / matches.front();
     }
     if (matches.size() > 1) {
-        throw CurationError("\"" + backup + "\" begins " + std::to_string(matches.size()) +
-                            " backups: " + joined(matches) + "; give more of the stamp");
+        RefusalFacts facts;
+        facts.text = backup;
+        facts.names = matches;
+        throw CurationError(Refusal::AmbiguousBackup, facts,
+                            "\"" + backup + "\" begins " + std::to_string(matches.size()) +
+                                " backups: " + joined(matches) + "; give more of the stamp");
     }
     if (stamps.empty()) {
-        throw CurationError("no backups yet in " + folder.string());
+        throw CurationError(Refusal::NoBackupsYet, pathFacts(folder),
+                            "no backups yet in " + folder.string());
     }
     throw noSuchStamp(stamps, backup);
 }
 
-std::string failureMessage(const PlacementFailure& failure, const fs::path& base,
-                           const fs::path& backup) {
+CurationError placementFailed(const PlacementFailure& failure, const fs::path& base,
+                              const fs::path& backup) {
     const std::string name = backup.filename().string();
-    const std::string cause =
-        withReason("cannot write " + (base / failure.file).string(), failure.reason);
+    RefusalFacts facts = pathFacts(base / failure.file, failure.reason);
+    const std::string cause = withReason("cannot write " + facts.path, failure.reason);
     if (failure.putBack) {
-        return cause + "; nothing restored: Base is as it was";
+        return CurationError(Refusal::RestoreNotPlaced, facts,
+                             cause + "; nothing restored: Base is as it was");
     }
-    return cause + "; Base is changing to backup " + name +
-           ": the next run that changes Base finishes the restore";
+    facts.text = name;
+    return CurationError(Refusal::RestoreUnfinished, facts,
+                         cause + "; Base is changing to backup " + name +
+                             ": the next run that changes Base finishes the restore");
 }
 
 std::vector<RestoredFile> restoredFiles(const FileBytes& copies) {
@@ -132,7 +161,7 @@ std::vector<RestoredFile> restoredFiles(const FileBytes& copies) {
 fs::path backupFolderOf(const fs::path& workdir) {
     const auto folder = findBackupFolder(workdir);
     if (!folder) {
-        throw CurationError("no backups: neither XDG_STATE_HOME nor HOME is set");
+        throw CurationError(Refusal::NoBackupsWithoutStateHome, {}, kNoStateHome);
     }
     return *folder;
 }
@@ -144,7 +173,7 @@ std::vector<BackupSummary> backupSummaries(const fs::path& folder) {
             summaries.push_back(summarize(folder, stamp));
         }
     } catch (const fs::filesystem_error& error) {
-        throw CurationError(error.what());
+        throw backupsFailed(Refusal::BackupsUnreadable, error);
     }
     return summaries;
 }
@@ -156,7 +185,7 @@ std::optional<fs::path> unfinishedRestoreOf(const fs::path& folder) {
 std::vector<BackupSet> allBackupSets() {
     const auto root = backupsRoot();
     if (!root) {
-        throw CurationError("no backups: neither XDG_STATE_HOME nor HOME is set");
+        throw CurationError(Refusal::NoBackupsWithoutStateHome, {}, kNoStateHome);
     }
     std::vector<BackupSet> sets;
     std::error_code error;
@@ -166,7 +195,8 @@ std::vector<BackupSet> allBackupSets() {
         }
     }
     if (error && error != std::errc::no_such_file_or_directory) {
-        throw CurationError(withReason("cannot read " + root->string(), error));
+        throw CurationError(Refusal::BackupsUnreadable, pathFacts(*root, error),
+                            withReason("cannot read " + root->string(), error));
     }
     std::sort(sets.begin(), sets.end(),
               [](const BackupSet& a, const BackupSet& b) { return a.folder < b.folder; });
@@ -192,11 +222,11 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
     const auto hold = holdForChange(files, feedback);
     std::optional<TakenBackup> undo;
     const auto backUpFirst = [&] {
-        std::string problem;
+        BackupProblem problem;
         undo = backUpKnowledgeBase(
-            workdir, base, [&](const std::string& p) { problem = p; }, feedback.backupReason);
+            workdir, base, [&](const BackupProblem& p) { problem = p; }, feedback.backupReason);
         if (!undo) {
-            throw CurationError(problem + "; nothing restored");
+            throw NoBackupMade(problem, "nothing restored");
         }
         return undo->folder / undo->stamp;
     };
@@ -204,13 +234,16 @@ std::vector<RestoredFile> restoreBackup(const fs::path& workdir, const std::stri
     try {
         copies = readBackupFiles(source, kept);
         if (const auto failure = putBackupInPlace(copies, source, base, backUpFirst, kept)) {
-            throw CurationError(failureMessage(*failure, base, source));
+            throw placementFailed(*failure, base, source);
         }
     } catch (const DamagedBackup& damage) {
-        throw CurationError("backup " + source.filename().string() +
-                            " is damaged: " + damage.what() + "; nothing restored");
+        RefusalFacts facts;
+        facts.text = source.filename().string();
+        throw CurationError(Refusal::BackupDamaged, facts,
+                            "backup " + facts.text + " is damaged: " + damage.what() +
+                                "; nothing restored");
     } catch (const fs::filesystem_error& error) {
-        throw CurationError(std::string(error.what()) + "; nothing restored");
+        throw backupsFailed(Refusal::RestoreFailed, error, "; nothing restored");
     }
     retireOldBackups(folder, {undo->stamp, source.filename().string()});
     return restoredFiles(copies);

@@ -1,6 +1,32 @@
 #include "curation/change_backup.h"
 
 namespace besedka {
+namespace {
+
+Refusal refusalOf(BackupProblem::Cause cause) {
+    switch (cause) {
+    case BackupProblem::Cause::NoStateHome:
+        return Refusal::NoBackupWithoutStateHome;
+    case BackupProblem::Cause::OutOfMemory:
+        return Refusal::NoBackupWithoutMemory;
+    case BackupProblem::Cause::File:
+        break;
+    }
+    return Refusal::NoBackupFileFailed;
+}
+
+RefusalFacts factsOf(const BackupProblem& problem) {
+    RefusalFacts facts;
+    facts.path = problem.path.string();
+    facts.reason = problem.reason;
+    return facts;
+}
+
+} // namespace
+
+NoBackupMade::NoBackupMade(const BackupProblem& problem, const std::string& refusal)
+    : CurationError(refusalOf(problem.cause), factsOf(problem), problem.text + "; " + refusal),
+      problem_(problem) {}
 
 std::optional<TakenBackup> backUpBeforeChange(const FileStore& files, bool withoutBackup,
                                               const std::string& refusal,
@@ -8,10 +34,10 @@ std::optional<TakenBackup> backUpBeforeChange(const FileStore& files, bool witho
     if (withoutBackup) {
         return std::nullopt;
     }
-    std::string problem;
+    BackupProblem problem;
     auto backup = backUpKnowledgeBase(
         files.paths().workdir(), files.paths().resolve("Base"),
-        [&problem](const std::string& told) { problem = told; }, reason);
+        [&problem](const BackupProblem& told) { problem = told; }, reason);
     if (!backup) {
         throw NoBackupMade(problem, refusal);
     }

@@ -10,18 +10,16 @@
 namespace besedka {
 
 // A change refused because no backup could be made; nothing was written.
-// A window words it its own way from `problem`.
+// Its message is the problem's, then `refusal` ("nothing restored").
 class NoBackupMade : public CurationError {
   public:
-    NoBackupMade(const std::string& problem, const std::string& refusal)
-        : CurationError(problem + "; " + refusal), problem_(problem) {}
+    NoBackupMade(const BackupProblem& problem, const std::string& refusal);
 
-    // Why no backup was made ("no backup made: neither XDG_STATE_HOME nor
-    // HOME is set").
-    const std::string& problem() const { return problem_; }
+    // Why no backup was made.
+    const BackupProblem& problem() const { return problem_; }
 
   private:
-    std::string problem_;
+    BackupProblem problem_;
 };
 
 // Backs up the working directory's Base just before a change, under its lock.

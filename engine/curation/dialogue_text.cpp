@@ -160,7 +160,8 @@ struct SourceLines {
 
 // Bytes that are mostly not text (a program, a picture, UTF-16 without its
 // byte order mark) hold control characters in most of their lines.
-std::optional<std::string> notText(const SourceLines& source) {
+// The text refused when it is one of them.
+bool refusedAsNotText(const SourceLines& source, DialogueText& text) {
     std::size_t written = 0;
     std::size_t control = 0;
     for (std::size_t i = 0; i < source.lines.size(); ++i) {
@@ -170,10 +171,14 @@ std::optional<std::string> notText(const SourceLines& source) {
         }
     }
     if (2 * control <= written) {
-        return std::nullopt;
+        return false;
     }
-    return "this is not a text: " + std::to_string(control) + " of its " + std::to_string(written) +
-           " lines hold control characters";
+    text.refusal = "this is not a text: " + std::to_string(control) + " of its " +
+                   std::to_string(written) + " lines hold control characters";
+    text.refusalCode = Refusal::NotAText;
+    text.refusalFacts.number = control;
+    text.refusalFacts.total = written;
+    return true;
 }
 
 SourceLines sourceLines(std::string bytes) {
@@ -320,10 +325,10 @@ DialogueText readDialogueText(std::string bytes) {
     DialogueText text;
     if (isExportDocument(source.lines)) {
         text.refusal = kExportDocument;
+        text.refusalCode = Refusal::TextIsExportDocument;
         return text;
     }
-    if (auto refusal = notText(source)) {
-        text.refusal = std::move(*refusal);
+    if (refusedAsNotText(source, text)) {
         return text;
     }
     text.lines = std::move(source.lines);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "curation/refusal.h"
 #include "text/text_lines.h"
 
 #include <cstddef>
@@ -39,8 +40,11 @@ struct DialogueText {
     TextLines lines;
     std::deque<std::string> joined;
     // Why the text as a whole cannot be taught: an export document, or bytes
-    // that are mostly not text. It then has no utterances.
+    // that are mostly not text. It then has no utterances. The same as a
+    // code and its facts, when `refusal` is not empty.
     std::string refusal;
+    Refusal refusalCode = Refusal::NotAText;
+    RefusalFacts refusalFacts;
 };
 
 // Reads RTF or a plain text in any encoding decodePlainText() tells apart.

@@ -40,32 +40,62 @@ std::string lineName(std::size_t number) {
     return "line " + std::to_string(number) + " of " + paths::kWords;
 }
 
+RefusalFacts lineFacts(std::size_t number) {
+    RefusalFacts facts;
+    facts.line = number;
+    facts.path = paths::kWords;
+    return facts;
+}
+
 void checkShown(const StringList& tree, const ShownLine& shown) {
+    RefusalFacts facts = lineFacts(shown.number);
     if (shown.number < 2 || shown.number > tree.count()) {
-        throw CurationError("no learned " + lineName(shown.number) + "; nothing changed");
+        throw CurationError(Refusal::NoLearnedLine, facts,
+                            "no learned " + lineName(shown.number) + "; nothing changed");
     }
     const std::string_view now = tree.line(shown.number - 1);
     if (now != shown.text) {
-        throw CurationError(lineName(shown.number) + " is now \"" + cp1251ToUtf8(now) +
-                            "\", not the line expected; nothing changed");
+        facts.text = cp1251ToUtf8(now);
+        throw CurationError(Refusal::LineChanged, facts,
+                            lineName(shown.number) + " is now \"" + facts.text +
+                                "\", not the line expected; nothing changed");
     }
     if (const auto problem = treeLineProblem(now)) {
-        throw CurationError(lineName(shown.number) + " breaks the grammar (" + *problem +
-                            "); nothing changed");
+        facts.text = *problem;
+        throw CurationError(Refusal::LineBreaksGrammar, facts,
+                            lineName(shown.number) + " breaks the grammar (" + *problem +
+                                "); nothing changed");
     }
+}
+
+Refusal refusalOf(PhraseProblem problem) {
+    switch (problem) {
+    case PhraseProblem::Empty:
+        return Refusal::PhraseEmpty;
+    case PhraseProblem::Delimiter:
+        return Refusal::PhraseDelimiter;
+    case PhraseProblem::LineBreak:
+        return Refusal::PhraseControl;
+    case PhraseProblem::NotInCodePage:
+        break;
+    }
+    return Refusal::PhraseNotInCodePage;
 }
 
 std::string checkedPhrase(std::string_view utf8) {
     if (const auto problem = phraseProblem(utf8)) {
-        throw CurationError(describe(*problem) + "; nothing changed");
+        throw CurationError(refusalOf(*problem), {}, describe(*problem) + "; nothing changed");
     }
     return utf8ToCp1251(utf8);
 }
 
 void checkAnswerNumber(const LineParts& parts, std::size_t answer, std::size_t number) {
     if (answer < 1 || answer > parts.answers.size()) {
-        throw CurationError(lineName(number) + " has no answer " + std::to_string(answer) +
-                            "; nothing changed");
+        RefusalFacts facts = lineFacts(number);
+        facts.number = answer;
+        throw CurationError(Refusal::NoSuchAnswer, facts,
+                            lineName(number) + " has no answer " + std::to_string(answer) +
+                                "; nothing changed");
     }
 }
 

@@ -29,8 +29,11 @@ ChatPlace placeAfter(const TextLines& tree, std::string_view reply) {
             return {shownPhrase(line.key()), {static_cast<int>(line.depth()) + 1, i}};
         }
     }
-    throw CurationError("no tree line answers \"" + cp1251ToUtf8(reply) +
-                        "\": --after takes a reply the tree gives");
+    RefusalFacts facts;
+    facts.text = cp1251ToUtf8(reply);
+    throw CurationError(Refusal::NoLineAnswers, facts,
+                        "no tree line answers \"" + facts.text +
+                            "\": --after takes a reply the tree gives");
 }
 
 std::string replyFileOf(const Answering& answering, std::string_view phrase) {

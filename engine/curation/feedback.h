@@ -27,7 +27,7 @@ struct Feedback {
 class KnowledgeBaseBusy : public CurationError {
   public:
     KnowledgeBaseBusy()
-        : CurationError(Kind::BaseBusy,
+        : CurationError(Kind::BaseBusy, Refusal::BaseBusy, {},
                         "Base is busy: another program holds its lock; nothing changed") {}
 };
 

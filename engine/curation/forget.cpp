@@ -14,15 +14,22 @@ namespace {
 void checkRequest(const StringList& tree, const ForgetRequest& request) {
     for (std::size_t i = 0; i < request.numbers.size(); ++i) {
         const std::size_t number = request.numbers[i];
+        RefusalFacts facts;
+        facts.line = number;
+        facts.path = paths::kWords;
         if (number < 2 || number > tree.count()) {
-            throw CurationError("no learned line " + std::to_string(number) + " in " +
-                                paths::kWords + " (its lines are 2 to " +
-                                std::to_string(tree.count()) + "); nothing removed");
+            facts.total = tree.count();
+            throw CurationError(Refusal::NoLearnedLine, facts,
+                                "no learned line " + std::to_string(number) + " in " +
+                                    paths::kWords + " (its lines are 2 to " +
+                                    std::to_string(tree.count()) + "); nothing removed");
         }
         if (i < request.expected.size() && tree.line(number - 1) != request.expected[i]) {
-            throw CurationError("line " + std::to_string(number) + " of " + paths::kWords +
-                                " is now \"" + cp1251ToUtf8(tree.line(number - 1)) +
-                                "\", not the line expected; nothing removed");
+            facts.text = cp1251ToUtf8(tree.line(number - 1));
+            throw CurationError(Refusal::LineChanged, facts,
+                                "line " + std::to_string(number) + " of " + paths::kWords +
+                                    " is now \"" + facts.text +
+                                    "\", not the line expected; nothing removed");
         }
     }
 }

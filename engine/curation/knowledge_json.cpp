@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
+#include <utility>
 
 namespace besedka {
 namespace {
@@ -84,8 +86,26 @@ void appendTreeRecord(std::string& out, std::string_view line, bool header) {
 
 // ---- reading ----
 
-[[noreturn]] void refuse(const std::string& where, const std::string& why) {
-    throw CurationError("not a besedka-knowledge document: " + where + ": " + why);
+constexpr std::string_view kNotADocument = "not a besedka-knowledge document: ";
+
+// Refuses the document for what is `where` in it; `facts` are the code's
+// others.
+[[noreturn]] void refuse(Refusal code, const std::string& where, const std::string& why,
+                         RefusalFacts facts = {}) {
+    facts.path = where;
+    throw CurationError(code, std::move(facts), std::string(kNotADocument) + where + ": " + why);
+}
+
+RefusalFacts numberFact(std::size_t number) {
+    RefusalFacts facts;
+    facts.number = number;
+    return facts;
+}
+
+RefusalFacts textFact(const std::string& text) {
+    RefusalFacts facts;
+    facts.text = text;
+    return facts;
 }
 
 std::size_t questionMarks(std::string_view text) {
@@ -101,32 +121,45 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
 
     void finish() const {
         if (!formatSeen_) {
-            refuse("format", "missing");
+            refuse(Refusal::DocumentFieldMissing, "format", "missing");
         }
         if (!versionSeen_) {
-            refuse("version", "missing");
+            refuse(Refusal::DocumentFieldMissing, "version", "missing");
         }
     }
 
-    bool null() override { return misplaced("null"); }
-    bool boolean(bool) override { return misplaced("true or false"); }
-    bool number_integer(number_integer_t) override { return misplaced("a negative number"); }
-    bool number_float(number_float_t, const string_t&) override { return misplaced("a fraction"); }
-    bool binary(binary_t&) override { return misplaced("binary data"); }
+    bool null() override { return misplaced(Refusal::DocumentNullMisplaced, "null"); }
+    bool boolean(bool) override {
+        return misplaced(Refusal::DocumentBooleanMisplaced, "true or false");
+    }
+    bool number_integer(number_integer_t) override {
+        return misplaced(Refusal::DocumentNegativeMisplaced, "a negative number");
+    }
+    bool number_float(number_float_t, const string_t&) override {
+        return misplaced(Refusal::DocumentFractionMisplaced, "a fraction");
+    }
+    bool binary(binary_t&) override {
+        return misplaced(Refusal::DocumentBinaryMisplaced, "binary data");
+    }
 
     bool number_unsigned(number_unsigned_t value) override {
         if (at_ == At::Top && field_ == "version") {
             if (value != kVersion) {
-                refuse("version", std::to_string(value) + ", which this program cannot read");
+                refuse(Refusal::DocumentVersionUnknown, "version",
+                       std::to_string(value) + ", which this program cannot read",
+                       numberFact(static_cast<std::size_t>(value)));
             }
             versionSeen_ = true;
         } else if (at_ == At::Record && field_ == "depth") {
             if (value > kMaxDepth) {
-                refuseHere("deeper than " + std::to_string(kMaxDepth));
+                refuseHere(Refusal::DocumentTooDeep, "deeper than " + std::to_string(kMaxDepth),
+                           numberFact(kMaxDepth));
             }
             depth_ = static_cast<std::size_t>(value);
         } else {
-            return misplaced("the number " + std::to_string(value));
+            return misplaced(Refusal::DocumentNumberMisplaced,
+                             "the number " + std::to_string(value),
+                             numberFact(static_cast<std::size_t>(value)));
         }
         return true;
     }
@@ -134,7 +167,8 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
     bool string(string_t& value) override {
         if (at_ == At::Top && field_ == "format") {
             if (value != kFormat) {
-                refuse("format", "\"" + value + "\", not \"" + std::string(kFormat) + "\"");
+                refuse(Refusal::DocumentFormatUnknown, "format",
+                       "\"" + value + "\", not \"" + std::string(kFormat) + "\"", textFact(value));
             }
             formatSeen_ = true;
         } else if (at_ == At::Record && (field_ == "line" || field_ == "key")) {
@@ -142,7 +176,7 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
         } else if (at_ == At::Answers) {
             const std::string answer = lineOf(value);
             if (answer.empty() || answer.find_first_of("^;") != std::string::npos) {
-                refuseHere("empty, or holding \"^\" or \";\"");
+                refuseHere(Refusal::DocumentAnswerMalformed, "empty, or holding \"^\" or \";\"");
             }
             answers_ += answer + ';';
             ++item_;
@@ -150,7 +184,7 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
             content.lists.back().lines.push_back(lineOf(value));
             ++item_;
         } else {
-            return misplaced("a string");
+            return misplaced(Refusal::DocumentStringMisplaced, "a string");
         }
         return true;
     }
@@ -169,7 +203,7 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
         } else if (at_ == At::Top && field_ == "lists") {
             at_ = At::Lists;
         } else {
-            return misplaced("an object");
+            return misplaced(Refusal::DocumentObjectMisplaced, "an object");
         }
         return true;
     }
@@ -178,20 +212,23 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
         field_ = name;
         if (at_ == At::Top) {
             if (name != "format" && name != "version" && name != "tree" && name != "lists") {
-                refuse(name, "unknown field");
+                refuse(Refusal::DocumentUnknownField, name, "unknown field", textFact(name));
             }
         } else if (at_ == At::Record) {
             if (name != "line" && name != "depth" && name != "key" && name != "answers") {
-                refuse(place(), "unknown field \"" + name + "\"");
+                refuse(Refusal::DocumentUnknownField, place(), "unknown field \"" + name + "\"",
+                       textFact(name));
             }
             if (fields_.find(name) != std::string::npos) {
-                refuse(place(), "the field \"" + name + "\" twice");
+                refuse(Refusal::DocumentFieldTwice, place(), "the field \"" + name + "\" twice",
+                       textFact(name));
             }
             fields_ += name + ' ';
         } else if (at_ == At::Lists) {
             const std::vector<std::string> names = replyListNames();
             if (std::find(names.begin(), names.end(), name) == names.end()) {
-                refuse("lists", "no reply list is called \"" + name + "\"");
+                refuse(Refusal::DocumentNoSuchList, "lists",
+                       "no reply list is called \"" + name + "\"", textFact(name));
             }
         }
         return true;
@@ -222,7 +259,7 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
             content.lists.push_back({field_, {}});
             item_ = 0;
         } else {
-            return misplaced("an array");
+            return misplaced(Refusal::DocumentArrayMisplaced, "an array");
         }
         return true;
     }
@@ -241,8 +278,9 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
         const std::size_t place = reason.find("line ");
         reason.erase(0, place == std::string::npos ? reason.find("] ") + 2 : place);
         reason = reason.substr(0, reason.find("; last read"));
-        throw CurationError("not a besedka-knowledge document: " + reason + " (byte " +
-                            std::to_string(position) + ")");
+        throw CurationError(Refusal::DocumentSyntax, numberFact(position),
+                            std::string(kNotADocument) + reason + " (byte " +
+                                std::to_string(position) + ")");
     }
 
   private:
@@ -265,20 +303,23 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
     }
 
     // Refuses what was just read, named by its place.
-    [[noreturn]] void refuseHere(const std::string& why) const {
-        refuse(at_ == At::Record ? place() + "." + field_ : place(), why);
+    [[noreturn]] void refuseHere(Refusal code, const std::string& why,
+                                 RefusalFacts facts = {}) const {
+        refuse(code, at_ == At::Record ? place() + "." + field_ : place(), why, std::move(facts));
     }
 
-    bool misplaced(const std::string& what) { refuseHere(what + " does not belong here"); }
+    bool misplaced(Refusal code, const std::string& what, RefusalFacts facts = {}) {
+        refuseHere(code, what + " does not belong here", std::move(facts));
+    }
 
     // A JSON string as one Windows-1251 line.
     std::string lineOf(const std::string& utf8) const {
         if (std::any_of(utf8.begin(), utf8.end(), [](char c) { return c == '\r' || c == '\n'; })) {
-            refuseHere("a line break in a line");
+            refuseHere(Refusal::DocumentLineBreak, "a line break in a line");
         }
         std::string line = utf8ToCp1251(utf8);
         if (questionMarks(line) != questionMarks(utf8)) {
-            refuseHere("a character without a Windows-1251 form");
+            refuseHere(Refusal::DocumentNotInCodePage, "a character without a Windows-1251 form");
         }
         return line;
     }
@@ -286,19 +327,23 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
     std::string recordLine() const {
         if (line_) {
             if (key_ || depth_ || answersSeen_) {
-                refuse(place(), "\"line\" together with other fields");
+                refuse(Refusal::DocumentLineWithFields, place(),
+                       "\"line\" together with other fields");
             }
             return *line_;
         }
         if (!key_ || !depth_ || !answersSeen_) {
-            refuse(place(), "neither \"line\" nor all of \"depth\", \"key\" and \"answers\"");
+            refuse(Refusal::DocumentRecordIncomplete, place(),
+                   "neither \"line\" nor all of \"depth\", \"key\" and \"answers\"");
         }
         if (key_->empty() || key_->front() == '_' ||
             key_->find_first_of("^;") != std::string::npos) {
-            refuse(place() + ".key", "empty, starting with \"_\", or holding \"^\" or \";\"");
+            refuse(Refusal::DocumentKeyMalformed, place() + ".key",
+                   "empty, starting with \"_\", or holding \"^\" or \";\"");
         }
         if (!inCapitals(*key_)) {
-            refuse(place() + ".key", "not in capitals, so no phrase could match it");
+            refuse(Refusal::DocumentKeyNotInCapitals, place() + ".key",
+                   "not in capitals, so no phrase could match it");
         }
         return std::string(*depth_, '_') + *key_ + '^' + answers_;
     }
@@ -351,9 +396,10 @@ KnowledgeContent parseKnowledgeJson(std::string_view json) {
     // The parser takes a NUL byte for the end of the input: whatever followed
     // one would pass unread.
     if (const std::size_t nul = json.find('\0'); nul != std::string_view::npos) {
-        throw CurationError("not a besedka-knowledge document: a NUL byte, which JSON text "
-                            "never holds (byte " +
-                            std::to_string(nul + 1) + ")");
+        throw CurationError(Refusal::DocumentNulByte, numberFact(nul + 1),
+                            std::string(kNotADocument) +
+                                "a NUL byte, which JSON text never holds (byte " +
+                                std::to_string(nul + 1) + ")");
     }
     DocumentReader reader;
     Json::sax_parse(json, &reader);

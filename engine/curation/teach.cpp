@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace besedka {
 namespace {
@@ -42,29 +43,48 @@ std::string controlCharacter(std::string_view text) {
     return code;
 }
 
-[[nodiscard]] std::optional<std::string> refusal(const Utterance& utterance, bool asKey) {
+RefusedLine refusedLine(const Utterance& utterance, std::string reason, Refusal code,
+                        RefusalFacts facts = {}) {
+    return {utterance.line, std::move(reason), code, std::move(facts)};
+}
+
+[[nodiscard]] std::optional<RefusedLine> refusal(const Utterance& utterance, bool asKey) {
+    RefusalFacts facts;
     if (utterance.control) {
-        return "holds the control character " + controlCharacter(utterance.text) +
-               ", which no phrase can hold";
+        facts.text = controlCharacter(utterance.text);
+        return refusedLine(
+            utterance, "holds the control character " + facts.text + ", which no phrase can hold",
+            Refusal::UtteranceControl, facts);
     }
     for (const char reserved : {'^', '_', ';'}) {
         if (utterance.text.find(reserved) != std::string_view::npos) {
-            return std::string("holds \"") + reserved + "\", which the tree's lines reserve";
+            facts.text = std::string(1, reserved);
+            return refusedLine(utterance,
+                               "holds \"" + facts.text + "\", which the tree's lines reserve",
+                               Refusal::UtteranceReserved, facts);
         }
     }
     if (utterance.lossy) {
-        return "holds a character without a Windows-1251 form";
+        return refusedLine(utterance, "holds a character without a Windows-1251 form",
+                           Refusal::UtteranceNotInCodePage);
     }
     if (!asKey) {
         return std::nullopt;
     }
     const std::string key = teachingKey(utterance.text);
     if (key.empty()) {
-        return "has nothing left for a key once its end punctuation is dropped";
+        return refusedLine(utterance,
+                           "has nothing left for a key once its end punctuation is dropped",
+                           Refusal::UtteranceWithoutKey);
     }
     if (key.size() > kLongestPhrase) {
-        return "is " + std::to_string(key.size()) + " characters long as a key; the chat takes " +
-               std::to_string(kLongestPhrase) + " at most, so no phrase could hold it";
+        facts.number = key.size();
+        facts.total = kLongestPhrase;
+        return refusedLine(
+            utterance,
+            "is " + std::to_string(key.size()) + " characters long as a key; the chat takes " +
+                std::to_string(kLongestPhrase) + " at most, so no phrase could hold it",
+            Refusal::UtteranceKeyTooLong, facts);
     }
     return std::nullopt;
 }
@@ -112,13 +132,17 @@ class Teacher {
             ++report_.figures.dialogues;
         }
         if (key_ == nullptr && depth_ >= kMaxDialoguePairs) {
+            RefusalFacts facts;
+            facts.number = 2 * kMaxDialoguePairs;
             report_.refused.push_back(
-                {utterance.line, "follows " + std::to_string(2 * kMaxDialoguePairs) +
-                                     " utterances without a blank line, which would make the "
-                                     "tree's lines too deep; blank lines separate dialogues"});
+                refusedLine(utterance,
+                            "follows " + std::to_string(2 * kMaxDialoguePairs) +
+                                " utterances without a blank line, which would make the "
+                                "tree's lines too deep; blank lines separate dialogues",
+                            Refusal::UtteranceTooDeep, facts));
             endDialogue();
-        } else if (const auto why = refusal(utterance, key_ == nullptr)) {
-            report_.refused.push_back({utterance.line, *why});
+        } else if (auto refused = refusal(utterance, key_ == nullptr)) {
+            report_.refused.push_back(std::move(*refused));
             endDialogue();
         } else if (key_ == nullptr) {
             key_ = &utterance;
@@ -211,7 +235,7 @@ TeachReport teachOutline(OutlineMerge& tree, const DialogueText& text,
 TeachReport teach(FileStore& files, DialogueText text, const TeachOptions& options,
                   const Feedback& feedback, const TeachProgress& progress) {
     if (!text.refusal.empty()) {
-        throw CurationError(text.refusal);
+        throw CurationError(text.refusalCode, text.refusalFacts, text.refusal);
     }
     TeachReport report;
     Teacher(nullptr, report).teach(text, {});

@@ -33,7 +33,9 @@ struct TeachFigures {
 
 struct RefusedLine {
     std::size_t line = 0; // as a text editor counts
-    std::string reason;
+    std::string reason;   // in English
+    Refusal code = Refusal::UtteranceWithoutKey;
+    RefusalFacts facts; // as `code` names them
 };
 
 struct TeachReport {

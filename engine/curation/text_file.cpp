@@ -1,5 +1,6 @@
 #include "curation/text_file.h"
 
+#include "curation/change_backup.h"
 #include "curation/curation_error.h"
 #include "files/atomic_file.h"
 #include "files/backups.h"
@@ -52,9 +53,17 @@ struct FolderLock {
     std::optional<DirectoryLock> lock;
 };
 
+RefusalFacts pathFacts(const fs::path& path, const std::error_code& reason) {
+    RefusalFacts facts;
+    facts.path = path.string();
+    facts.reason = reason;
+    return facts;
+}
+
 CurationError unlocked(const fs::path& directory, const std::error_code& reason) {
-    return CurationError("cannot lock " + directory.string() + ": " + reasonText(reason) +
-                         "; nothing written");
+    return CurationError(Refusal::FolderNotLocked, pathFacts(directory, reason),
+                         "cannot lock " + directory.string() + ": " + reasonText(reason) +
+                             "; nothing written");
 }
 
 void lockDirectory(FolderLock& locked, const fs::path& directory, const Feedback& feedback) {
@@ -66,7 +75,8 @@ void lockDirectory(FolderLock& locked, const fs::path& directory, const Feedback
             if (error.operation() == FileError::Operation::Lock) {
                 throw unlocked(directory, error.reason());
             }
-            throw CurationError(std::string(error.what()) + "; nothing written");
+            throw fileRefusal(error, std::string(error.what()) + "; nothing written",
+                              (directory / "..").lexically_normal());
         }
         return;
     }
@@ -100,15 +110,16 @@ void writeKnowledgeFile(const fs::path& output, const std::vector<std::string>& 
     lockDirectory(lock, directory, feedback);
     std::optional<TakenBackup> backup;
     if (isBaseDirectory(directory)) {
-        std::string problem;
+        BackupProblem problem;
         backup = backUpKnowledgeBase(directory / "..", directory,
-                                     [&problem](const std::string& told) { problem = told; });
+                                     [&problem](const BackupProblem& told) { problem = told; });
         if (!backup) {
-            throw CurationError(problem + "; nothing written");
+            throw NoBackupMade(problem, "nothing written");
         }
     }
     if (const auto failure = writeFileAtomically(target, writeRtf(lines))) {
-        throw CurationError("cannot write " + output.string() + ": " + reasonText(failure));
+        throw CurationError(Refusal::FileNotWritten, pathFacts(output, failure),
+                            "cannot write " + output.string() + ": " + reasonText(failure));
     }
     if (backup) {
         retireOldBackups(backup->folder, {backup->stamp});

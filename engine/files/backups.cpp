@@ -332,22 +332,25 @@ void retireOldBackups(const fs::path& folder, const std::vector<std::string>& ke
 std::optional<TakenBackup> backUpKnowledgeBase(const fs::path& workdir, const fs::path& base,
                                                const ProblemReport& report,
                                                const std::string& reason) {
-    const auto tell = [&report](const std::string& problem) {
+    const auto tell = [&report](const BackupProblem& problem) {
         if (report) {
             report(problem);
         }
     };
+    using Cause = BackupProblem::Cause;
     const auto folder = findBackupFolder(workdir);
     if (!folder) {
-        tell("no backup made: neither XDG_STATE_HOME nor HOME is set");
+        tell(
+            {Cause::NoStateHome, {}, {}, "no backup made: neither XDG_STATE_HOME nor HOME is set"});
         return std::nullopt;
     }
     try {
         return TakenBackup{*folder, takeBackup(base, *folder, workdir, reason)};
     } catch (const fs::filesystem_error& error) {
-        tell(std::string("no backup made: ") + error.what());
+        tell({Cause::File, error.path1(), error.code(),
+              std::string("no backup made: ") + error.what()});
     } catch (const std::bad_alloc&) {
-        tell("no backup made: out of memory");
+        tell({Cause::OutOfMemory, {}, {}, "no backup made: out of memory"});
     }
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace besedka {
@@ -58,7 +59,21 @@ std::vector<std::string> listBackups(const std::filesystem::path& folder);
 // that none is ever seen half removed.
 void retireOldBackups(const std::filesystem::path& folder, const std::vector<std::string>& kept);
 
-using ProblemReport = std::function<void(const std::string& problem)>;
+// Why no backup was made: `text` says it in English ("no backup made: ..."),
+// the rest for a caller that words it its own way.
+struct BackupProblem {
+    enum class Cause {
+        NoStateHome, // neither XDG_STATE_HOME nor HOME is set
+        OutOfMemory,
+        File, // an operation on `path` failed for `reason`
+    };
+    Cause cause = Cause::File;
+    std::filesystem::path path;
+    std::error_code reason;
+    std::string text;
+};
+
+using ProblemReport = std::function<void(const BackupProblem& problem)>;
 
 // A backup just taken: where it is and its stamp.
 struct TakenBackup {

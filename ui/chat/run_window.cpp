@@ -34,7 +34,7 @@ int runWindow(int& argc, char** argv, const PathMap& paths,
     QtSoundPlayer sound(paths);
     FileStore files(paths);
     backUpBeforeFirstWrite(
-        files, [](const std::string& problem) { qWarning("besedka: %s", problem.c_str()); },
+        files, [](const BackupProblem& problem) { qWarning("besedka: %s", problem.text.c_str()); },
         "перед: разговор");
     files.setNotice([](const std::string& notice) { qWarning("besedka: %s", notice.c_str()); });
     const auto clock = clockFromEnvironment();

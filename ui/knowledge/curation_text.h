@@ -1,6 +1,7 @@
 #pragma once
 
 #include "curation/feedback.h"
+#include "curation/teach.h"
 #include "files/error.h"
 
 #include <QString>
@@ -13,8 +14,9 @@
 namespace besedka {
 
 // What the knowledge window tells of a step that failed, in Russian: the
-// engine's messages are English, for the terminal, so each is worded again
-// here, naming the file and the base (its working directory) it is about.
+// engine's messages are English, for the terminal, so each is worded here
+// from what the engine says of it, naming the file and the base (its working
+// directory) it is about.
 
 // The reason of a failed file operation ("нет прав доступа").
 QString russianReason(const std::error_code& reason);
@@ -26,8 +28,14 @@ QString curationMessage(const Error& error, const std::filesystem::path& workdir
 // The same said on its own, as a sentence.
 QString curationSentence(const Error& error, const std::filesystem::path& workdir);
 
-// Why teaching refuses a line of a text, from the engine's English reason.
-QString refusalReason(const std::string& english);
+// Why teaching refuses a line of a text, as a clause about the line.
+QString refusalReason(const RefusedLine& refused, const std::filesystem::path& workdir);
+
+// Why no backup was made, for "не удалось сделать резервную копию (...)":
+// its cause, and for a file operation the file and the reason.
+QString backupFailureCause(BackupProblem::Cause cause, const std::string& path,
+                           const std::error_code& reason);
+QString backupFailureCause(const BackupProblem& problem);
 
 // How the window names a base: its working directory, in quotes.
 QString baseName(const std::filesystem::path& workdir);

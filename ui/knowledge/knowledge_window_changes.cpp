@@ -94,7 +94,7 @@ bool KnowledgeWindow::changeLine(const ShownLine& shown, const std::optional<QSt
     }
     QStringList backupProblems;
     Feedback feedback = windowFeedback(
-        [&](const std::string& problem) { backupProblems << QString::fromStdString(problem); });
+        [&](const BackupProblem& problem) { backupProblems << backupFailureCause(problem); });
     feedback.backupReason = reason.toStdString();
     try {
         // A store of its own backs up before this change, so that each can
@@ -270,7 +270,7 @@ void KnowledgeWindow::forgetSelected() {
     try {
         FileStore store(paths_);
         Feedback feedback = windowFeedback(
-            [&](const std::string& problem) { backupProblems << QString::fromStdString(problem); });
+            [&](const BackupProblem& problem) { backupProblems << backupFailureCause(problem); });
         feedback.backupReason =
             (QStringLiteral("перед: забыть ") + linesToForget(count)).toStdString();
         forgetLines(store, request, feedback);

@@ -22,21 +22,10 @@
 #include <string>
 
 #include <filesystem>
-#include <string_view>
 
 namespace besedka {
 namespace {
 namespace fs = std::filesystem;
-
-// Why no backup was made, without the English "no backup made: " before it.
-QString backupProblem(const NoBackupMade& refused) {
-    constexpr std::string_view kLead = "no backup made: ";
-    std::string_view problem = refused.problem();
-    if (problem.starts_with(kLead)) {
-        problem.remove_prefix(kLead.size());
-    }
-    return QString::fromUtf8(problem.data(), static_cast<qsizetype>(problem.size()));
-}
 
 QString number(std::size_t value) {
     return QString::number(static_cast<qulonglong>(value));
@@ -54,10 +43,8 @@ bool guarded(KnowledgeDialogs& dialogs, QWidget* parent, const fs::path& workdir
         step();
         return true;
     } catch (const NoBackupMade& refused) {
-        dialogs.showError(parent,
-                          QStringLiteral("Ничего не изменено: не удалось сделать резервную копию "
-                                         "(%1).")
-                              .arg(backupProblem(refused)));
+        dialogs.showError(parent, QStringLiteral("Ничего не изменено: ") +
+                                      curationMessage(refused, workdir));
     } catch (const Error& error) {
         dialogs.showError(parent, curationSentence(error, workdir));
     }
@@ -206,7 +193,7 @@ void KnowledgeWindow::teachFromText() {
                                                    "Научить остальному?")
                                         .arg(*path, baseName(paths_.workdir()),
                                              number(report.refused.size()), number(first.line),
-                                             refusalReason(first.reason)))) {
+                                             refusalReason(first, paths_.workdir())))) {
             return;
         }
         options.skipBad = true;

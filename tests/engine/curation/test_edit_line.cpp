@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,37 @@ TEST_F(EditLine, RefusesBeforeWritingAnything) {
     EXPECT_THROW(addAnswer(files_, shown(1, "Заголовок"), "Ответ.", {}), CurationError);
     EXPECT_THROW(addAnswer(files_, shown(9, ""), "Ответ.", {}), CurationError);
     EXPECT_EQ(lines(), before);
+
+    // Each refusal names itself and the line and answer it is about, for a
+    // window that words it in its own language.
+    const auto refusalOf = [](const auto& step) -> std::optional<CurationError> {
+        try {
+            step();
+        } catch (const CurationError& error) {
+            return error;
+        }
+        return std::nullopt;
+    };
+    const auto noAnswer = refusalOf([&] { setAnswer(files_, greeting, 3, "Третий.", {}); });
+    ASSERT_TRUE(noAnswer);
+    EXPECT_EQ(noAnswer->code(), Refusal::NoSuchAnswer);
+    EXPECT_EQ(noAnswer->facts().line, 2u);
+    EXPECT_EQ(noAnswer->facts().number, 3u);
+    EXPECT_EQ(noAnswer->facts().path, "Base\\Words.Dat");
+    const auto changed = refusalOf([&] { addAnswer(files_, shown(2, "ПРИВЕТ^"), "Ещё.", {}); });
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(changed->code(), Refusal::LineChanged);
+    EXPECT_EQ(changed->facts().text, "ПРИВЕТ^Привет!;Здравствуй.;");
+    const auto broken = refusalOf([&] { addAnswer(files_, shown(4, "СЛОМАНА"), "Ответ.", {}); });
+    ASSERT_TRUE(broken);
+    EXPECT_EQ(broken->code(), Refusal::LineBreaksGrammar);
+    const auto missing = refusalOf([&] { addAnswer(files_, shown(9, ""), "Ответ.", {}); });
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->code(), Refusal::NoLearnedLine);
+    EXPECT_EQ(missing->facts().line, 9u);
+    const auto delimiter = refusalOf([&] { setKey(files_, greeting, "а^б", {}); });
+    ASSERT_TRUE(delimiter);
+    EXPECT_EQ(delimiter->code(), Refusal::PhraseDelimiter);
     EXPECT_FALSE(fs::exists(*findBackupFolder(dir_.path()))) << "nothing saved, nothing backed up";
 
     EXPECT_EQ(phraseProblem("Ёлка, «ёж» — №1"), std::nullopt);

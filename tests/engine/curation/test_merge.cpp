@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace besedka::test {
@@ -69,6 +70,15 @@ TEST_F(Merge, WithoutABackupChangesNothingUnlessToldTo) {
     ::setenv("XDG_STATE_HOME", stateFile.c_str(), 1);
     EXPECT_THROW(mergeKnowledge(files_, source, {}, {}), NoBackupMade);
     EXPECT_THROW(writeKnowledgeContent(files_, source, {}), NoBackupMade);
+    try {
+        mergeKnowledge(files_, source, {}, {});
+        ADD_FAILURE() << "merged without a backup";
+    } catch (const NoBackupMade& refused) {
+        // The folder that could not be made lies under the file.
+        EXPECT_EQ(refused.code(), Refusal::NoBackupFileFailed);
+        EXPECT_TRUE(refused.facts().path.starts_with(stateFile)) << refused.facts().path;
+        EXPECT_EQ(refused.facts().reason, std::errc::not_a_directory);
+    }
     EXPECT_EQ(readBytes("Base/Words.Dat"), before);
 
     mergeKnowledge(files_, source, {.withoutBackup = true}, {});

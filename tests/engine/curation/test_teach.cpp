@@ -161,7 +161,10 @@ TEST_F(Teach, RefusedLinesLeaveTheTreeUnlessSkippedAndThenCutTheirDialogue) {
     ASSERT_EQ(refused.refused.size(), 3u);
     EXPECT_EQ(refused.refused[0].line, 2u);
     EXPECT_NE(refused.refused[0].reason.find("\";\""), std::string::npos);
+    EXPECT_EQ(refused.refused[0].code, Refusal::UtteranceReserved);
+    EXPECT_EQ(refused.refused[0].facts.text, ";");
     EXPECT_EQ(refused.refused[1].line, 5u); // "?!" is a key here, with nothing left
+    EXPECT_EQ(refused.refused[1].code, Refusal::UtteranceWithoutKey);
     EXPECT_EQ(refused.refused[2].line, 8u);
     EXPECT_FALSE(refused.written);
     EXPECT_EQ(readBytes("Base/Words.Dat"), before);
@@ -182,6 +185,8 @@ TEST_F(Teach, RefusedLinesLeaveTheTreeUnlessSkippedAndThenCutTheirDialogue) {
     ASSERT_EQ(deep.refused.size(), 1u);
     EXPECT_EQ(deep.refused[0].line, 2001u);
     EXPECT_NE(deep.refused[0].reason.find("blank lines"), std::string::npos);
+    EXPECT_EQ(deep.refused[0].code, Refusal::UtteranceTooDeep);
+    EXPECT_EQ(deep.refused[0].facts.number, 2000u);
 }
 
 TEST_F(Teach, AStopFromTheProgressWritesNothingAndAnEmptyTreeGetsAHeader) {

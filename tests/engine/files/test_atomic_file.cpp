@@ -1,3 +1,4 @@
+#include "engine/files/file_contents.h"
 #include "files/atomic_file.h"
 #include "temp_dir.h"
 
@@ -13,12 +14,8 @@ namespace besedka {
 namespace {
 
 namespace fs = std::filesystem;
+using test::contentsOf;
 using test::TempDir;
-
-std::string contentsOf(const fs::path& path) {
-    std::error_code reason;
-    return readWholeFile(path, reason).value_or("<unreadable>");
-}
 
 std::size_t entriesIn(const fs::path& directory) {
     return static_cast<std::size_t>(

@@ -1,3 +1,4 @@
+#include "engine/files/file_contents.h"
 #include "files/atomic_file.h"
 #include "files/backup_record.h"
 #include "files/base_change.h"
@@ -14,12 +15,8 @@ namespace besedka {
 namespace {
 
 namespace fs = std::filesystem;
+using test::contentsOf;
 using test::TempDir;
-
-std::string contentsOf(const fs::path& path) {
-    std::error_code reason;
-    return readWholeFile(path, reason).value_or("<missing>");
-}
 
 void write(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;

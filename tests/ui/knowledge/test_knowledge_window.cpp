@@ -9,6 +9,7 @@
 #include "knowledge/knowledge_dialogs.h"
 #include "knowledge/knowledge_window.h"
 #include "knowledge/outline_model.h"
+#include "knowledge/refusal_text.h"
 #include "temp_dir.h"
 #include "text/cp1251.h"
 #include "window_fixture.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTreeView>
@@ -32,6 +34,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace besedka {
@@ -106,6 +109,22 @@ const std::vector<std::string> kTree{
     "ПОКА^До встречи.;",
     "_УЖЕ?^Да.;",
 };
+
+// Why a text shown in the window is not Russian: a Latin word (three letters
+// or more) outside the names it quotes in «» (files, bases, backups, places
+// in a document), or a command-line option; empty when it is.
+QString notRussian(const QString& text) {
+    QString unquoted = text;
+    unquoted.remove(QRegularExpression(QStringLiteral("«[^»]*»")));
+    const auto latin = QRegularExpression(QStringLiteral("[A-Za-z]{3,}|--")).match(unquoted);
+    if (latin.hasMatch()) {
+        return QStringLiteral("«%1» in: %2").arg(latin.captured(), text);
+    }
+    if (!text.contains(QRegularExpression(QStringLiteral("[а-яё]{3,}")))) {
+        return QStringLiteral("no Russian word in: ") + text;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -346,6 +365,17 @@ class KnowledgeWindowTest : public QObject {
         QCOMPARE(dialogs_->errors.size(), 1);
         QVERIFY(dialogs_->errors.front().startsWith(
             QStringLiteral("Ничего не изменено: не удалось сделать резервную копию (")));
+        // Forgetting is refused alike, in Russian, naming no option of the
+        // command line.
+        selectLine(view()->model()->index(1, 0));
+        QTest::mouseClick(part<QPushButton>(*window_, "forgetButton"), Qt::LeftButton);
+        QCOMPARE(treeLines(), kTree);
+        QCOMPARE(dialogs_->errors.size(), 2);
+        for (const QString& error : dialogs_->errors) {
+            QVERIFY2(notRussian(error).isEmpty(), qPrintable(notRussian(error)));
+            QVERIFY2(error.contains(QStringLiteral("не удалось сделать резервную копию (файл «")),
+                     qPrintable(error));
+        }
     }
 
     // A taught dialogue goes sixty levels down: the deepest key still shows
@@ -433,6 +463,40 @@ class KnowledgeWindowTest : public QObject {
             QVERIFY2(!error.contains(QStringLiteral("Cannot")) &&
                          !error.contains(QStringLiteral("No such")),
                      qPrintable(error));
+        }
+
+        // A line that teaching refuses is told so when asked about the rest.
+        const std::string text = workdir_->path("refused.txt").string();
+        std::ofstream(text) << "Как дела?\nХорошо; а у тебя?\n";
+        dialogs_->paths << QString::fromStdString(text);
+        dialogs_->answers = {false};
+        trigger("teachItem");
+        QVERIFY2(dialogs_->questions.back().contains(
+                     QStringLiteral("(первая — строка 2: в ней есть «;», этот символ разделяет "
+                                    "части строк базы)")),
+                 qPrintable(dialogs_->questions.back()));
+        QCOMPARE(treeLines(), kTree);
+    }
+
+    // Every refusal the engine makes has its Russian wording, with the file
+    // and the base it is about named in quotes.
+    void wordsEveryRefusalInRussian() {
+        RefusalFacts facts;
+        facts.line = 7;
+        facts.number = 3;
+        facts.total = 12;
+        facts.path = "/home/user/work/Base/Words.Dat";
+        facts.text = "tree[2].answers";
+        facts.names = {"2026-12-07_12-30-05Z-41", "2026-12-07_12-30-05Z-42"};
+        facts.reason = std::make_error_code(std::errc::permission_denied);
+        RefusalFacts ofAnotherBase = facts;
+        ofAnotherBase.workdir = "/home/user/other";
+        for (int i = 0; i <= static_cast<int>(kLastRefusal); ++i) {
+            for (const RefusalFacts& given : {facts, ofAnotherBase}) {
+                const QString text = refusalText(static_cast<Refusal>(i), given, "/home/user/work");
+                QVERIFY2(notRussian(text).isEmpty(),
+                         qPrintable(QStringLiteral("code %1: ").arg(i) + notRussian(text)));
+            }
         }
     }
 
