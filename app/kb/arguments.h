@@ -65,6 +65,14 @@ inline constexpr Argument kSkipBad{"--skip-bad", Argument::Flag,
 inline constexpr Argument kVerbose{
     "--verbose", Argument::Flag,
     "name every pair that will not be answered as taught (else the first 10)"};
+inline constexpr Argument kForgetCommand{
+    "--forget-command", Argument::Flag,
+    "also tell on stderr the kb forget command that removes the first line found, "
+    "only while it still holds what it holds now"};
+inline constexpr Argument kPruneGone{
+    "--prune-gone", Argument::Flag,
+    "with --all: remove the backups of working directories that no longer exist "
+    "(asks on a terminal; else needs --yes)"};
 inline constexpr Argument kPhrase{"PHRASE", Argument::Operand,
                                   "a phrase as it would be said in the chat"};
 inline constexpr Argument kAfter{
@@ -81,10 +89,10 @@ inline constexpr Argument kWorkdir{
     "the one the chat and the window use"};
 
 // The order in which a subcommand's help explains the words it takes.
-inline constexpr std::array<const Argument*, 19> kArgumentsInHelpOrder{
-    &kFile,    &kIn,       &kOut,    &kText,  &kLineNumbers, &kDryRun, &kExpect,
-    &kYes,     &kNoBackup, &kAll,    &kStamp, &kWithLog,     &kInput,  &kSkipBad,
-    &kVerbose, &kSource,   &kPhrase, &kAfter, &kWorkdir,
+inline constexpr std::array<const Argument*, 21> kArgumentsInHelpOrder{
+    &kFile,   &kIn,      &kOut,       &kText,   &kForgetCommand, &kLineNumbers, &kDryRun,
+    &kExpect, &kAll,     &kPruneGone, &kYes,    &kNoBackup,      &kStamp,       &kWithLog,
+    &kInput,  &kSkipBad, &kVerbose,   &kSource, &kPhrase,        &kAfter,       &kWorkdir,
 };
 
 } // namespace besedka::kb

@@ -114,13 +114,50 @@ check "restore keeps the dialogue log" test "$(cksum <"$work/Base/Log.Halden")" 
 check "the restored tree has the lines back" grep -q "^restored Base/Words.Dat" "$fresh/said"
 "$besedka" kb restore "$stamp" --with-log "$work" >/dev/null 2>&1
 check "restore --with-log puts the log back" test "$(cksum <"$work/Base/Log.Halden")" != "$log_after"
-newest=$("$besedka" kb backups "$work" | tail -n1 | cut -d' ' -f1)
+listed=$("$besedka" kb backups "$work")
+stamps=$(sed -n '3,$p' <<<"$listed" | cut -d' ' -f1) # of different seconds
+check "kb backups lists newest first" test "$stamps" = "$(sort -r <<<"$stamps")" -a \
+    "$(wc -l <<<"$stamps")" -gt 1 -a -n "$(grep -x "backups in .*, newest first:" <<<"$listed")"
+newest=$(sed -n 3p <<<"$listed" | cut -d' ' -f1)
 check "restore latest takes the newest backup" \
     grep -qx "restoring backup $newest" <("$besedka" kb restore latest "$work" 2>&1)
 check "an ambiguous stamp lists its backups" \
     grep -q "\"2\" begins [0-9]* backups: .*$stamp" <("$besedka" kb restore 2 "$work" 2>&1)
 check "an unknown stamp lists the closest" \
     grep -q "no backup ${stamp}9; the closest: .*$stamp" <("$besedka" kb restore "${stamp}9" "$work" 2>&1)
+
+# kb find tells the forget command only when asked, its output the same.
+found=$("$besedka" kb find привет "$work" 2>"$fresh/said")
+check "kb find tells nothing more unasked" test -n "$found" -a ! -s "$fresh/said"
+check "kb find --forget-command prints the same lines" \
+    test "$("$besedka" kb find привет --forget-command "$work" 2>"$fresh/said")" = "$found"
+check "kb find --forget-command tells the command" \
+    grep -q "besedka kb forget [0-9]* --expect " "$fresh/said"
+
+# The backups of a working directory that is gone: listed with their size,
+# removed when asked, a link among them never followed.
+gone=$fresh/gone
+mkdir "$gone"
+cp -r "$work/Base" "$gone"
+"$besedka" kb forget 2 --yes "$gone" >/dev/null 2>&1
+rm -r "$gone"
+listed=$("$besedka" kb backups --all 2>"$fresh/said")
+check "--all names a gone working directory and the size of its backups" \
+    grep -qx "$gone (no longer exists; its backups take [0-9]* bytes)" <<<"$listed"
+check "--all tells how to remove them" grep -q -- "--prune-gone removes its backups" "$fresh/said"
+check "--prune-gone off a terminal needs --yes" \
+    test "$(status_of "$besedka" kb backups --all --prune-gone </dev/null)" = 1
+check "--prune-gone needs --all" test "$(status_of "$besedka" kb backups --prune-gone --yes)" = 2
+gone_folder=$(sed -n "/^${gone//\//\\/} /{n;s/.* in \(.*\), newest.*/\1/p}" <<<"$listed")
+cp -r "$gone_folder" "$fresh/outside"
+ln -s "$fresh/outside" "$XDG_STATE_HOME/besedka/backups/zz-link"
+"$besedka" kb backups --all --prune-gone --yes >"$fresh/said" 2>&1
+check "--prune-gone --yes removes the gone one's backups" \
+    grep -q "^removed 1 backup of $gone .* in $gone_folder$" "$fresh/said"
+check "--prune-gone refuses a link" grep -q "not a folder of backups: .*zz-link" "$fresh/said"
+check "--prune-gone leaves what a link names" test -n "$(ls "$fresh/outside")"
+check "--prune-gone keeps the backups of a working directory that exists" \
+    test -n "$("$besedka" kb backups "$work" | sed -n 3p)" -a ! -e "$gone_folder"
 unset XDG_STATE_HOME
 
 # A symbolic link loop as the working directory or the data home: one line
