@@ -1,5 +1,6 @@
 // Program start: the window by default, or one of the command-line tools.
 #include "chat_command.h"
+#include "help_layout.h"
 #include "kb/browse.h"
 #include "kb/command.h"
 #include "start_options.h"
@@ -29,28 +30,29 @@ constexpr const char* kVersion = BESEDKA_VERSION;
 constexpr const char* kDesignVersion = "v1.926";
 
 void printHelp(std::ostream& out) {
+    using besedka::helpEntry;
     out << "Usage:\n"
-           "  besedka [--workdir DIR] [--drive D=DIR]       open the chat window\n"
-           "  besedka chat [--workdir DIR] [--drive D=DIR]  chat in the terminal, one phrase a "
-           "line\n"
-           "  besedka chat --help                           the terminal chat's commands\n"
-           "  besedka --help                                show this help\n"
-           "  besedka --version                             show the version\n"
-           "  besedka --has-window                          succeed when the window is built in\n"
-           "\n";
-    besedka::printKbHelp(out);
+        << helpEntry("besedka [--workdir DIR] [--drive D=DIR]", "open the chat window")
+        << helpEntry("besedka chat [--workdir DIR] [--drive D=DIR]",
+                     "chat in the terminal, one phrase a line")
+        << helpEntry("besedka chat --help", "the terminal chat's commands")
+        << helpEntry("besedka --help", "show this help")
+        << helpEntry("besedka --version", "show the version")
+        << helpEntry("besedka --has-window", "succeed when the window is built in") << "\n";
+    besedka::printKbCommands(out);
     out << "\n"
            "Options:\n"
-           "  --workdir DIR   run in DIR; without it: the current directory when it holds Base,\n"
-           "                  else ~/.local/share/besedka (or $XDG_DATA_HOME/besedka), filled\n"
-           "                  from the starter data on first start\n"
-           "  --drive D=DIR   map the Windows drive D: to DIR (else $BESEDKA_DRIVE_D, else the\n"
-           "                  folder D in the working directory)\n"
+           "  --workdir DIR   run in DIR; without it: the current directory when it holds\n"
+           "                  Base, else ~/.local/share/besedka (or $XDG_DATA_HOME/besedka),\n"
+           "                  filled from the starter data on first start\n"
+           "  --drive D=DIR   map the Windows drive D: to DIR (else $BESEDKA_DRIVE_D, else\n"
+           "                  the folder D in the working directory)\n"
            "  Both also as --workdir=DIR and --drive=D=DIR.\n"
            "\n"
            "Terminal chat commands: "
         << besedka::chatCommandNames()
         << "\n"
+           "\n"
            "Versions: "
         << kVersion << " is this program's; the window's title shows " << kDesignVersion
         << "\n"

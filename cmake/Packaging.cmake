@@ -63,7 +63,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "besedka maintainers <maintainers@besedka.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chat companion that learns as it talks")
 set(CPACK_PACKAGE_DESCRIPTION
-    "A desktop chat companion with a Russian-language interface. It answers from a\nknowledge base of text files and learns new phrases and answers as it talks.\nThe knowledge window shows the learned tree as an outline to search, correct\nand prune, with the backups to go back to; teaching from dialogue texts,\nexport and import as JSON and merging two bases are there and in the kb\ncommands, beside the terminal chat.")
+    "A desktop chat companion with a Russian-language interface. It answers from a\nknowledge base of text files and learns new phrases and answers as it talks,\nin a window or in the terminal (besedka chat).\n.\nThe knowledge window (besedka kb browse) shows the learned tree as an outline\nto search, correct and prune, with the backups to go back to. The kb commands\nteach it from texts of dialogues (kb teach), export, import and merge\nknowledge bases as JSON (kb export, kb import, kb merge), and tell which of\nits steps would answer a phrase, and why (kb why).")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://besedka.example.org/)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

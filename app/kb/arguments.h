@@ -52,8 +52,8 @@ inline constexpr Argument kAll{"--all", Argument::SoleFlag,
                                "list the backups of every working directory, with its path"};
 inline constexpr Argument kStamp{
     "STAMP|latest", Argument::Operand,
-    "a backup's stamp as kb backups lists it, as much of its start as names\n"
-    "                one backup, or the path of a backup's folder; latest: the newest"};
+    "a backup's stamp as kb backups lists it, as much of its start as names "
+    "one backup, or the path of a backup's folder; latest: the newest"};
 inline constexpr Argument kWithLog{
     "--with-log", Argument::Flag,
     "put the backup's dialogue log back too (else the current one stays)"};
@@ -65,26 +65,34 @@ inline constexpr Argument kSkipBad{"--skip-bad", Argument::Flag,
 inline constexpr Argument kVerbose{
     "--verbose", Argument::Flag,
     "name every pair that will not be answered as taught (else the first 10)"};
+inline constexpr Argument kForgetCommand{
+    "--forget-command", Argument::Flag,
+    "also tell on stderr the kb forget command that removes the first line found, "
+    "only while it still holds what it holds now"};
+inline constexpr Argument kPruneGone{
+    "--prune-gone", Argument::Flag,
+    "with --all: remove the backups of working directories that no longer exist "
+    "(asks on a terminal; else needs --yes)"};
 inline constexpr Argument kPhrase{"PHRASE", Argument::Operand,
                                   "a phrase as it would be said in the chat"};
 inline constexpr Argument kAfter{
     "--after", Argument::ValuedOption,
-    "said right after the chat's reply REPLY: in the branch of the tree line\n"
-    "                that gives it (else in a new dialogue)",
+    "said right after the chat's reply REPLY: in the branch of the tree line "
+    "that gives it (else in a new dialogue)",
     "REPLY"};
 inline constexpr Argument kSource{
     "SOURCE", Argument::Operand,
     "another working directory, or an export document (kb export) or -"};
 inline constexpr Argument kWorkdir{
     "WORKDIR", Argument::OptionalOperand,
-    "the working directory (Base itself or a file in it names it too); without it,\n"
-    "                the one the chat and the window use"};
+    "the working directory (Base itself or a file in it names it too); without it, "
+    "the one the chat and the window use"};
 
 // The order in which a subcommand's help explains the words it takes.
-inline constexpr std::array<const Argument*, 19> kArgumentsInHelpOrder{
-    &kFile,    &kIn,       &kOut,    &kText,  &kLineNumbers, &kDryRun, &kExpect,
-    &kYes,     &kNoBackup, &kAll,    &kStamp, &kWithLog,     &kInput,  &kSkipBad,
-    &kVerbose, &kSource,   &kPhrase, &kAfter, &kWorkdir,
+inline constexpr std::array<const Argument*, 21> kArgumentsInHelpOrder{
+    &kFile,   &kIn,      &kOut,       &kText,   &kForgetCommand, &kLineNumbers, &kDryRun,
+    &kExpect, &kAll,     &kPruneGone, &kYes,    &kNoBackup,      &kStamp,       &kWithLog,
+    &kInput,  &kSkipBad, &kVerbose,   &kSource, &kPhrase,        &kAfter,       &kWorkdir,
 };
 
 } // namespace besedka::kb

@@ -5,6 +5,7 @@
 #include "files/path_map.h"
 #include "kb/guarded.h"
 #include "kb/printed_forms.h"
+#include "kb/terminal_question.h"
 
 #include <algorithm>
 #include <ostream>
@@ -36,26 +37,91 @@ void printSummaries(const std::vector<BackupSummary>& summaries, std::ostream& o
     }
 }
 
-// Every working directory's backups, with the path each was taken from.
+// Every working directory's backups, with the path each was taken from; the
+// backups of one that no longer exists show their size, and a way to remove them.
 int showAllBackups(std::ostream& out, std::ostream& err) {
     return guarded(err, [&] {
+        std::size_t gone = 0;
         for (const BackupSet& set : allBackupSets()) {
-            out << set.origin.value_or("(taken by an older version; path not recorded)") << '\n'
-                << "  " << set.stamps.size()
-                << (set.stamps.size() == 1 ? " backup in " : " backups in ") << set.folder.string();
+            out << set.origin.value_or("(taken by an older version; path not recorded)");
+            if (originGone(set)) {
+                ++gone;
+                out << " (no longer exists; its backups take "
+                    << counted(backupSetBytes(set), "byte", "bytes") << ")";
+            }
+            out << '\n'
+                << "  " << counted(set.stamps.size(), "backup", "backups") << " in "
+                << set.folder.string();
             if (!set.stamps.empty()) {
                 out << ", newest " << set.stamps.back();
             }
             out << '\n';
         }
+        if (gone > 0) {
+            err << "besedka kb: " << counted(gone, "working directory", "working directories")
+                << (gone == 1 ? " above no longer exists" : " above no longer exist")
+                << "; besedka kb backups --all --prune-gone removes "
+                << (gone == 1 ? "its" : "their") << " backups\n";
+        }
         return kSuccess;
+    });
+}
+
+// Removes the backups of the working directories that no longer exist, each
+// after a yes on the terminal, or all with --yes.
+int pruneGoneBackups(bool yes, std::ostream& out, std::ostream& err) {
+    if (!yes && !inputIsTerminal()) {
+        return fail(err, "--prune-gone removes backups for good: it asks on a terminal, "
+                         "else add --yes");
+    }
+    return guarded(err, [&] {
+        std::size_t removed = 0;
+        int status = kSuccess;
+        for (const BackupSet& set : allBackupSets()) {
+            if (!originGone(set)) {
+                continue;
+            }
+            const std::string what =
+                counted(set.stamps.size(), "backup", "backups") + " of " + *set.origin + " (" +
+                counted(backupSetBytes(set), "byte", "bytes") + ") in " + set.folder.string();
+            if (!yes && !confirmed("remove " + what + "?", err)) {
+                continue;
+            }
+            // One that cannot be removed leaves the others to be.
+            if (guarded(err, [&] {
+                    removeBackupSet(set);
+                    return kSuccess;
+                }) != kSuccess) {
+                status = kFailure;
+                continue;
+            }
+            out << "removed " << what << '\n';
+            ++removed;
+        }
+        if (removed == 0) {
+            out << "nothing removed\n";
+        }
+        return status;
     });
 }
 
 } // namespace
 
 int runBackups(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
-    if (args.has(kAll)) { // the word count leaves no room for a WORKDIR beside it
+    const bool all = args.has(kAll);
+    if (!all && (args.has(kPruneGone) || args.has(kYes))) {
+        return usageError(err, "backups: --prune-gone and --yes go with --all");
+    }
+    if (all && !args.words.empty()) { // no WORKDIR beside --all
+        return usageError(err, "backups: unexpected \"" + args.words[0] + "\"");
+    }
+    if (args.has(kYes) && !args.has(kPruneGone)) {
+        return usageError(err, "backups: --yes goes with --prune-gone");
+    }
+    if (args.has(kPruneGone)) {
+        return pruneGoneBackups(args.has(kYes), out, err);
+    }
+    if (all) {
         return showAllBackups(out, err);
     }
     const auto workdir = workdirArgument(args.words, 0, err);
@@ -64,11 +130,13 @@ int runBackups(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     }
     return guarded(err, *workdir, [&] {
         const auto folder = backupFolderOf(*workdir);
-        const auto summaries = backupSummaries(folder);
+        auto summaries = backupSummaries(folder);
         if (summaries.empty()) {
             out << "no backups yet in " << folder.string() << '\n';
         } else {
-            out << "backups in " << folder.string() << ", oldest first:\n";
+            // Newest first, as the knowledge window lists them.
+            std::reverse(summaries.begin(), summaries.end());
+            out << "backups in " << folder.string() << ", newest first:\n";
             printSummaries(summaries, out);
         }
         if (const auto unfinished = unfinishedRestoreOf(folder)) {
@@ -109,7 +177,8 @@ int runRestore(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
         out << "restoring backup " << stamp << '\n';
         for (const RestoredFile& file : restoreBackup(
                  *workdir, stamp, feedbackOn(err, "перед: возврат к копии " + stamp), log)) {
-            out << "restored Base/" << file.name << " (" << file.lines << " lines)\n";
+            out << "restored Base/" << file.name << " (" << counted(file.lines, "line", "lines")
+                << ")\n";
         }
         if (!log) {
             out << "kept Base/Log.Halden, the dialogues since (--with-log puts the backup's "

@@ -59,7 +59,7 @@ const std::vector<Subcommand>& all() {
         {"check",
          {&kWorkdir},
          runCheck,
-         "check the files and the tree's grammar; list suspicious lines",
+         "check the files and the tree grammar; list suspicious lines",
          "besedka kb check"},
         {"stats",
          {&kWorkdir},
@@ -67,7 +67,7 @@ const std::vector<Subcommand>& all() {
          "count lines, depths, answers, dialogues and file sizes",
          "besedka kb stats"},
         {"find",
-         {&kText, &kWorkdir},
+         {&kText, &kForgetCommand, &kWorkdir},
          runFind,
          "print the tree lines holding TEXT (any case) as N: line",
          "besedka kb find привет"},
@@ -78,9 +78,9 @@ const std::vector<Subcommand>& all() {
          "besedka kb forget 12 40 --dry-run",
          UnknownOption::Refused},
         {"backups",
-         {&kAll, &kWorkdir},
+         {&kAll, &kPruneGone, &kYes, &kWorkdir},
          runBackups,
-         "list the backups taken before each change (--all: of every working directory)",
+         "list the backups taken before each change, newest first",
          "besedka kb backups"},
         {"restore",
          {&kStamp, &kWithLog, &kWorkdir},
@@ -121,7 +121,7 @@ const std::vector<Subcommand>& all() {
         {"browse",
          {&kWorkdir},
          runBrowse,
-         "open the knowledge window: see, search, correct, forget, restore",
+         "open the knowledge window: search, correct, forget, restore",
          "besedka kb browse"},
     };
     return list;
@@ -195,11 +195,19 @@ std::span<const Subcommand> subcommands() {
 std::string commandLine(const Subcommand& command) {
     std::string line = "besedka kb ";
     line += command.name;
-    for (const Argument* argument : command.arguments) {
+    for (const std::string& word : usageWords(command)) {
         line += ' ';
-        line += usageWord(*argument);
+        line += word;
     }
     return line;
+}
+
+std::vector<std::string> usageWords(const Subcommand& command) {
+    std::vector<std::string> words;
+    for (const Argument* argument : command.arguments) {
+        words.push_back(usageWord(*argument));
+    }
+    return words;
 }
 
 } // namespace besedka::kb

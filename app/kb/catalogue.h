@@ -42,5 +42,7 @@ std::span<const Subcommand> subcommands();
 
 // "besedka kb NAME ARGUMENTS".
 std::string commandLine(const Subcommand& command);
+// ARGUMENTS, a word each as the usage line shows it: "FILE", "[--expect LINE]".
+std::vector<std::string> usageWords(const Subcommand& command);
 
 } // namespace besedka::kb

@@ -4,6 +4,7 @@
 #include "curation/check.h"
 #include "files/kb_paths.h"
 #include "kb/messages.h"
+#include "kb/printed_forms.h"
 
 #include <ostream>
 
@@ -41,9 +42,10 @@ int runCheck(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
             << paths::kWords << " holds " << phrases << " phrases" << suspicious << '\n';
         return kSuccess;
     }
-    out << "kb check: FAILED: " << report.absent << " files missing or unreadable"
-        << (report.absent > 0 ? " in " + workdir->string() : "") << ", " << report.broken
-        << " broken lines in " << paths::kWords;
+    out << "kb check: FAILED: " << counted(report.absent, "file", "files")
+        << " missing or unreadable" << (report.absent > 0 ? " in " + workdir->string() : "") << ", "
+        << report.broken << (report.broken == 1 ? " broken line in " : " broken lines in ")
+        << paths::kWords;
     if (report.restoreCutShort) {
         out << ", a restore cut short";
     }

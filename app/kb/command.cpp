@@ -2,6 +2,7 @@
 
 #include "curation/document_limit.h"
 #include "files/directory_lock.h"
+#include "help_layout.h"
 #include "kb/argument_parser.h"
 #include "kb/catalogue.h"
 #include "kb/messages.h"
@@ -38,15 +39,20 @@ std::string names() {
 }
 
 void printSubcommandHelp(const Subcommand& command, std::ostream& out) {
-    out << "usage: " << kb::commandLine(command) << "\n\n" << command.summary << "\n\n";
+    const std::string start = "Usage: besedka kb " + std::string(command.name) + " ";
+    out << wrapped(start, kb::usageWords(command), columnsOf(start)) << '\n'
+        << command.summary << "\n\n";
     if (!command.details.empty()) {
         out << command.details << "\n\n";
     }
+    constexpr std::size_t kNoteColumn = 16;
     for (const kb::Argument* argument : kb::kArgumentsInHelpOrder) {
         if (command.takes(*argument)) {
             const std::string_view word = argument->name;
-            out << "  " << word << std::string(word.size() < 14 ? 14 - word.size() : 1, ' ')
-                << argument->note << '\n';
+            const std::string name =
+                "  " + std::string(word) +
+                std::string(word.size() + 3 < kNoteColumn ? kNoteColumn - 2 - word.size() : 1, ' ');
+            out << wrapped(name, argument->note, kNoteColumn);
         }
     }
     out << "\nExample: " << command.example << '\n';
@@ -111,28 +117,34 @@ int usageError(std::ostream& err, std::string_view problem) {
 
 } // namespace kb
 
-void printKbHelp(std::ostream& out) {
-    // The column of the program's other usage lines; at least two spaces part
-    // a command from its summary, so that tools reading the help can tell them apart.
-    constexpr std::size_t kColumn = 48;
+namespace {
+
+// The subcommands, each with its usage and summary; then what they share, the
+// details some of them have, and an example of each.
+void printKbSubcommands(std::ostream& out) {
     for (const Subcommand& command : kb::subcommands()) {
-        const std::string line = "  " + kb::commandLine(command);
-        out << line << std::string(line.size() + 2 < kColumn ? kColumn - line.size() : 2, ' ')
-            << command.summary << '\n';
+        std::string usage = "kb " + std::string(command.name);
+        for (const std::string& word : kb::usageWords(command)) {
+            usage += " " + word;
+        }
+        out << helpEntry(usage, command.summary);
     }
-    out << "\nKnowledge-base commands work on WORKDIR (also --workdir DIR), by default the\n"
-           "directory the chat and the window use: the current directory when it holds Base,\n"
-           "else ~/.local/share/besedka. N is a line number as kb check and kb find print it\n"
-           "(line 1 is the tree's header); --expect LINE after it removes the line only while\n"
-           "it still holds LINE, and on a terminal kb forget asks first (--yes does not).\n"
-           "Changes are made under the lock of Base, after a backup into\n"
-           "$XDG_STATE_HOME/besedka/backups (~/.local/state/besedka/backups), which keeps the\n"
-           "10 newest; no backup, no change (--no-backup aside). kb teach, kb import and\n"
-           "kb merge refuse a text or document larger than "
-        << kMostDocumentSize
-        << ". Errors are one\n"
-           "line on stderr with exit status 1, wrong usage 2. besedka kb SUBCOMMAND --help\n"
-           "tells one subcommand.\n";
+    out << '\n'
+        << wrapped(
+               "",
+               "Knowledge-base commands work on WORKDIR (also --workdir DIR), by default the "
+               "directory the chat and the window use: the current directory when it holds "
+               "Base, else ~/.local/share/besedka. N is a line number as kb check and kb find "
+               "print it (line 1 is the tree's header); --expect LINE after it removes the line "
+               "only while it still holds LINE, and on a terminal kb forget asks first (--yes "
+               "does not). Changes are made under the lock of Base, after a backup into "
+               "$XDG_STATE_HOME/besedka/backups (~/.local/state/besedka/backups), which keeps "
+               "the 10 newest; no backup, no change (--no-backup aside). kb teach, kb import "
+               "and kb merge refuse a text or document larger than " +
+                   std::string(kMostDocumentSize) +
+                   ". Errors are one line on stderr with exit status 1, wrong usage 2. besedka "
+                   "kb SUBCOMMAND --help tells one subcommand.",
+               0);
     for (const Subcommand& command : kb::subcommands()) {
         if (!command.details.empty()) {
             out << '\n' << command.details << '\n';
@@ -142,6 +154,18 @@ void printKbHelp(std::ostream& out) {
     for (const Subcommand& command : kb::subcommands()) {
         out << "  $ " << command.example << '\n';
     }
+}
+
+} // namespace
+
+void printKbHelp(std::ostream& out) {
+    out << "Usage: besedka kb SUBCOMMAND [ARGUMENT...]\n\n";
+    printKbSubcommands(out);
+}
+
+void printKbCommands(std::ostream& out) {
+    out << "Knowledge-base commands (besedka kb SUBCOMMAND):\n";
+    printKbSubcommands(out);
 }
 
 int runKbCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -3,6 +3,7 @@
 
 #include "curation/knowledge_json.h"
 #include "kb/guarded.h"
+#include "kb/printed_forms.h"
 
 #include <ostream>
 
@@ -31,10 +32,10 @@ int runImport(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
         writeKnowledgeContent(files, content, feedbackOn(err, "перед: импорт из " + args.words[0]),
                               args.has(kNoBackup));
         if (content.tree) {
-            out << "Words.Dat: " << content.tree->size() << " lines\n";
+            out << "Words.Dat: " << counted(content.tree->size(), "line", "lines") << '\n';
         }
         for (const NamedList& list : content.lists) {
-            out << list.name << ": " << list.lines.size() << " lines\n";
+            out << list.name << ": " << counted(list.lines.size(), "line", "lines") << '\n';
         }
         return kSuccess;
     });

@@ -28,6 +28,9 @@ int runFind(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) {
         if (found.empty()) {
             return fail(err, "no tree line holds \"" + args[0] + "\"");
         }
+        if (!parsed.has(kForgetCommand)) {
+            return kSuccess;
+        }
         const NumberedLine& first = found.front();
         err << "besedka kb: to forget line " << first.number
             << " and its branch while it is still there: besedka kb forget " << first.number

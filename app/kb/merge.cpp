@@ -5,6 +5,7 @@
 #include "curation/merge.h"
 #include "files/file_error.h"
 #include "kb/guarded.h"
+#include "kb/printed_forms.h"
 
 #include <ostream>
 
@@ -29,16 +30,28 @@ KnowledgeContent readSource(const fs::path& workdir) {
 }
 
 void printFigures(const MergeFigures& figures, std::ostream& out) {
-    out << "new tree lines:   " << figures.newLines << '\n'
-        << "new answers:      " << figures.newAnswers << '\n'
-        << "lines found:      " << figures.knownLines << '\n';
+    std::vector<SummaryRow> rows{
+        {"new tree lines", std::to_string(figures.newLines)},
+        {"new answers", std::to_string(figures.newAnswers)},
+        {"already known", counted(figures.knownLines, "tree line", "tree lines") +
+                              " found in place (missing answers added)"},
+    };
     if (figures.passedOver > 0) {
-        out << "passed over:      " << figures.passedOver
-            << " (lines that break the tree's grammar, with their branches)\n";
+        rows.push_back({"passed over", std::to_string(figures.passedOver) +
+                                           " (lines that break the tree's grammar, with their "
+                                           "branches)"});
     }
     for (const auto& list : figures.lists) {
-        out << "new in " << list.name << ": " << list.added << '\n';
+        rows.push_back({"new in " + list.name, std::to_string(list.added)});
     }
+    out << alignedRows(rows);
+}
+
+// Whether `source` names the working directory itself: merging a base into
+// itself would only pile its lines up.
+bool sameBase(const fs::path& source, const fs::path& workdir) {
+    std::error_code error;
+    return fs::equivalent(workingDirectoryOf(source), workdir, error);
 }
 
 } // namespace
@@ -57,6 +70,10 @@ int runMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     }
     std::error_code error;
     const bool fromDirectory = words[0] != "-" && fs::is_directory(words[0], error);
+    if (fromDirectory && sameBase(words[0], *workdir)) {
+        return fail(err,
+                    words[0] + " is the same base as " + workdir->string() + "; nothing to merge");
+    }
     const auto json = fromDirectory ? std::optional<std::string>() : readInput(words[0], err);
     if (!fromDirectory && !json) {
         return kFailure;

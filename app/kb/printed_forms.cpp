@@ -26,4 +26,20 @@ std::string shellQuoted(std::string_view word) {
     return quoted + "'";
 }
 
+std::string counted(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+std::string alignedRows(const std::vector<SummaryRow>& rows) {
+    std::size_t width = 0;
+    for (const SummaryRow& row : rows) {
+        width = std::max(width, row.label.size());
+    }
+    std::string text;
+    for (const SummaryRow& row : rows) {
+        text += row.label + ":" + std::string(width - row.label.size() + 1, ' ') + row.value + '\n';
+    }
+    return text;
+}
+
 } // namespace besedka::kb

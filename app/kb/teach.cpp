@@ -3,6 +3,7 @@
 
 #include "curation/teach.h"
 #include "kb/guarded.h"
+#include "kb/printed_forms.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,8 +21,9 @@ TeachProgress progressLine(std::ostream& err) {
     const auto start = std::chrono::steady_clock::now();
     return [&err, start](std::size_t done, std::size_t total) {
         if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
-            err << "\rbesedka kb: taught " << done << " of " << total << " utterances"
-                << (done == total ? "\n" : "") << std::flush;
+            err << "\rbesedka kb: taught " << done << " of "
+                << counted(total, "utterance", "utterances") << (done == total ? "\n" : "")
+                << std::flush;
         }
         return true;
     };
@@ -37,7 +39,8 @@ void printFigures(const TeachReport& report, std::ostream& out) {
         << "new lines:     " << figures.newLines << '\n'
         << "new answers:   " << figures.newAnswers << '\n'
         << "already known: " << figures.known << '\n'
-        << "answered as taught: " << report.answered << " of " << figures.pairs << " pairs\n";
+        << "answered as taught: " << report.answered << " of "
+        << counted(figures.pairs, "pair", "pairs") << '\n';
 }
 
 void printUnanswered(const TeachReport& report, const std::string& file, bool verbose,
@@ -51,7 +54,8 @@ void printUnanswered(const TeachReport& report, const std::string& file, bool ve
     }
     if (shown < report.unanswered.size()) {
         err << "besedka kb: and " << report.unanswered.size() - shown
-            << " more pairs not answered as taught (--verbose names them all)\n";
+            << (report.unanswered.size() - shown == 1 ? " more pair" : " more pairs")
+            << " not answered as taught (--verbose names them all)\n";
     }
 }
 

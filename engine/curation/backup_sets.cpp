@@ -203,6 +203,41 @@ std::vector<BackupSet> allBackupSets() {
     return sets;
 }
 
+bool originGone(const BackupSet& set) {
+    if (!set.origin) {
+        return false;
+    }
+    std::error_code error;
+    return fs::symlink_status(*set.origin, error).type() == fs::file_type::not_found;
+}
+
+std::uintmax_t backupSetBytes(const BackupSet& set) {
+    std::uintmax_t bytes = 0;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(set.folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->is_regular_file(error) && !it->is_symlink(error)) {
+            bytes += it->file_size(error);
+        }
+    }
+    return bytes;
+}
+
+void removeBackupSet(const BackupSet& set) {
+    const auto root = backupsRoot();
+    std::error_code error;
+    const bool inRoot = root && !set.folder.filename().empty() && set.folder.filename() != "." &&
+                        set.folder.filename() != ".." &&
+                        fs::equivalent(set.folder.parent_path(), *root, error);
+    if (!inRoot || !fs::is_directory(fs::symlink_status(set.folder, error))) {
+        throw CurationError("not a folder of backups: " + set.folder.string());
+    }
+    fs::remove_all(set.folder, error); // removes links as links
+    if (error) {
+        throw CurationError(withReason("cannot remove " + set.folder.string(), error));
+    }
+}
+
 std::string backupNamedBy(const fs::path& workdir, const std::string& given) {
     if (given.find('/') != std::string::npos) {
         return given;

@@ -43,6 +43,18 @@ struct BackupSet {
 // Every working directory's backups in the state home, by folder name.
 std::vector<BackupSet> allBackupSets();
 
+// Whether the working directory the backups were taken from is recorded and
+// surely no longer there (a directory that cannot be looked at is not gone).
+bool originGone(const BackupSet& set);
+
+// The bytes of the files in the set's folder; links are counted, not followed.
+std::uintmax_t backupSetBytes(const BackupSet& set);
+
+// Removes the set's folder with all its backups. Only a real folder directly
+// in the state home's backups folder is removed, and a link in it is removed
+// as a link, never followed; CurationError otherwise or when it cannot be.
+void removeBackupSet(const BackupSet& set);
+
 // The stamp of the backup that `given` names, as restoreBackup reads it
 // ("latest", a stamp or the start of one; a path stays as it is);
 // CurationError with the closest stamps when it names none or several.

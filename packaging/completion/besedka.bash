@@ -1,11 +1,13 @@
 # bash completion for besedka                              -*- shell-script -*-
 #
 # The commands, options and arguments come from the program's own help: each
-# usage line "  besedka [SUBCOMMAND...] ARGUMENTS  summary" there says what may
-# follow, so new commands complete without a change here. An argument is
-# completed by its name: a directory for WORKDIR and DIR, a backup stamp for
-# STAMP (from "besedka kb backups"), nothing for TEXT, PHRASE, REPLY and N, a
-# file otherwise.
+# usage line "  besedka [SUBCOMMAND...] ARGUMENTS" or "  kb SUBCOMMAND
+# ARGUMENTS" there, its summary after two spaces or on the next line, says
+# what may follow, so new commands complete without a change here. An argument
+# is completed by its name: a directory for WORKDIR and DIR, a backup stamp for
+# STAMP (from "besedka kb backups" of the working directory named on the line),
+# nothing for TEXT, PHRASE, REPLY and N, a file otherwise. --workdir DIR and
+# --workdir=DIR name the working directory wherever WORKDIR may.
 
 # Reads the usage lines of `PROGRAM [kb] --help` into the caller's arrays:
 # _besedka_paths (the subcommand words of each line, "" for none) and
@@ -17,8 +19,12 @@ _besedka_read_usage()
     shift
     _besedka_paths=() _besedka_argument_lists=()
     while IFS= read -r line; do
-        [[ $line == "  besedka"* ]] || continue
-        read -ra words <<<"${line#  besedka}"
+        if [[ $line == "  besedka"* ]]; then
+            line=${line#  besedka}
+        elif [[ $line != "  kb "* ]]; then
+            continue
+        fi
+        read -ra words <<<"$line"
         path="" arguments=""
         for word in "${words[@]}"; do
             if [[ -z $arguments && $word =~ ^[a-z][a-z-]*$ ]]; then
@@ -34,12 +40,12 @@ _besedka_read_usage()
     done < <("$program" "$@" --help 2>/dev/null)
 }
 
-# The backup stamps of the working directory given after the stamp, else of
-# the current directory.
+# The backup stamps of the working directory WORKDIR, else of the one kb uses
+# by default.
 _besedka_stamps()
 {
     local program=$1 workdir=$2
-    "$program" kb backups ${workdir:+"$workdir"} 2>/dev/null |
+    "$program" kb backups ${workdir:+"$workdir"} 2>/dev/null </dev/null |
         awk '$1 ~ /^[0-9][0-9][0-9][0-9]-/ { print $1 }'
 }
 
@@ -131,6 +137,12 @@ _besedka()
         done
     done
 
+    # A kb subcommand that takes WORKDIR takes --workdir DIR in its place.
+    if [[ " ${slots[*]} " == *" WORKDIR "* ]]; then
+        options+=(--workdir)
+        values[--workdir]=DIR
+    fi
+
     if [[ -n ${values[$prev]-} ]]; then
         _besedka_complete_argument "${values[$prev]}" "$program"
         return
@@ -141,24 +153,30 @@ _besedka()
     fi
 
     # Which positional argument the cursor is on; one named "X..." repeats.
-    local count=0 first
+    # The working directory is the one --workdir names, else a directory
+    # after the cursor.
+    local count=0 first workdir=""
     read -ra arguments <<<"$path"
     first=$((1 + ${#arguments[@]}))
-    for ((i = first; i < cword; i++)); do
-        if [[ -n ${values[${words[i]}]-} ]]; then
+    for ((i = first; i < ${#words[@]}; i++)); do
+        word=${words[i]}
+        if [[ $word == --workdir=* ]]; then
+            workdir=${word#*=}
+        elif [[ -n $word && -n ${values[$word]-} ]]; then
+            [[ $word == --workdir ]] && workdir=${words[i + 1]-}
             ((i++))
-        elif [[ ${words[i]} != -* ]]; then
+        elif ((i < cword)) && [[ $word != -* ]]; then
             ((count++))
+        elif ((i > cword)) && [[ -z $workdir && $word != -* && -d $word ]]; then
+            workdir=$word
         fi
     done
-    local workdir=""
-    for ((i = cword + 1; i < ${#words[@]}; i++)); do
-        [[ ${words[i]} != -* && -d ${words[i]} ]] && workdir=${words[i]}
-    done
+    [[ $workdir == \~/* ]] && workdir=$HOME/${workdir#\~/}
 
     local slot
     for ((i = 0; i < ${#slots[@]}; i++)); do
         slot=${slots[i]}
+        [[ $slot == WORKDIR && -n $workdir ]] && break # given as --workdir
         if [[ $slot == *... ]] && ((count >= i)); then
             # After the first one: more of it, the next argument or an option.
             if ((count > i)); then
@@ -174,6 +192,8 @@ _besedka()
             return
         fi
     done
+    # Past the last argument: the options.
+    mapfile -t COMPREPLY < <(compgen -W "${options[*]}" -- "$cur")
 } &&
     complete -F _besedka besedka
 

@@ -60,11 +60,11 @@ TEST_F(KbChanges, BackupsTellWhatFollowedThem) {
     fs::remove(*findBackupFolder(dir_.path()) / taken[0] / ".reason");
 
     const std::vector<std::string> listed = splitPlainLines(kbHere({"backups"}).out);
-    ASSERT_EQ(listed.size(), 5u);
-    EXPECT_TRUE(std::regex_match(listed[2], std::regex(taken[0] + " +\\d+ +\\d+ +\\d+")))
-        << listed[2];
+    ASSERT_EQ(listed.size(), 5u); // newest first
+    EXPECT_TRUE(std::regex_match(listed[4], std::regex(taken[0] + " +\\d+ +\\d+ +\\d+")))
+        << listed[4];
     EXPECT_TRUE(listed[3].ends_with("  перед: обучение из " + text.string())) << listed[3];
-    EXPECT_TRUE(listed[4].ends_with("  перед: забыть строку 3")) << listed[4];
+    EXPECT_TRUE(listed[2].ends_with("  перед: забыть строку 3")) << listed[2];
 }
 
 // The newest backup is the one taken last, whatever the time zone of the run

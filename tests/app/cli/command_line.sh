@@ -13,10 +13,22 @@ for word in "besedka chat" "kb lines" "kb from-text" "kb check" "kb stats" "kb f
     "--version" "BESEDKA_CLOCK"; do
     check "--help names $word" grep -q -- "$word" <<<"$help"
 done
-# Each usage line keeps two spaces before its summary, where help2man and the
-# shell completion tell the command from what it does.
-check "--help parts each command from its summary" \
-    test -z "$(grep '^  besedka ' <<<"$help" | grep -v '^  besedka [^ ].*[^ ]  \+[a-z]')"
+# Each usage line has its summary at column 20, after two spaces or on the
+# next line, where help2man and the shell completion tell the command from
+# what it does.
+check "--help parts each command from its summary" test -z "$(awk '
+    waiting && substr($0, 1, 21) !~ /^ +[a-z]$/ { print "no summary after: " command }
+    { waiting = 0 }
+    /^  (besedka|kb) / && substr($0, 17) !~ /^[^ ]*  +[a-z]/ { waiting = 1; command = $0 }
+    ' <<<"$help")"
+check "kb --help starts with its usage" \
+    test "$("$besedka" kb --help | head -n 1)" = "Usage: besedka kb SUBCOMMAND [ARGUMENT...]"
+# Every line of every help fits 80 columns.
+while read -r words; do
+    # shellcheck disable=SC2086 # the words are the arguments
+    check "$words --help fits 80 columns" \
+        test "$("$besedka" $words --help | LC_ALL=C.UTF-8 wc -L)" -le 80
+done < <(printf '%s\n' "" kb chat; "$besedka" kb --help | sed -n 's/^  \(kb [a-z-]*\).*/\1/p')
 check "unknown option exits 2" test "$(status_of "$besedka" --bogus)" = 2
 check "unknown option is named" grep -q -- "--bogus" <("$besedka" --bogus 2>&1)
 check "chat: unknown option exits 2" test "$(status_of "$besedka" chat --bogus)" = 2
@@ -37,8 +49,8 @@ for flag in --help -h; do
 done
 
 # Each subcommand tells its own usage, and a wrong argument is named.
-check "kb forget --help" grep -q "^usage: besedka kb forget N\.\.\. \[--expect LINE\] \[--dry-run\] \[--yes\] \[--no-backup\] \[WORKDIR\]$" \
-    <("$besedka" kb forget --help)
+check "kb forget --help" test "$("$besedka" kb forget --help | sed '/^$/q' | tr -s ' \n' ' ')" = \
+    "Usage: besedka kb forget N... [--expect LINE] [--dry-run] [--yes] [--no-backup] [WORKDIR] "
 forget_usage=$("$besedka" kb forget abc /tmp 2>&1)
 check "kb forget abc DIR blames abc" grep -q '"abc" is not a line number' <<<"$forget_usage"
 check "a usage error shows only its subcommand" test "$(grep -c "besedka kb " <<<"$forget_usage")" = 1
@@ -102,13 +114,50 @@ check "restore keeps the dialogue log" test "$(cksum <"$work/Base/Log.Halden")" 
 check "the restored tree has the lines back" grep -q "^restored Base/Words.Dat" "$fresh/said"
 "$besedka" kb restore "$stamp" --with-log "$work" >/dev/null 2>&1
 check "restore --with-log puts the log back" test "$(cksum <"$work/Base/Log.Halden")" != "$log_after"
-newest=$("$besedka" kb backups "$work" | tail -n1 | cut -d' ' -f1)
+listed=$("$besedka" kb backups "$work")
+stamps=$(sed -n '3,$p' <<<"$listed" | cut -d' ' -f1) # of different seconds
+check "kb backups lists newest first" test "$stamps" = "$(sort -r <<<"$stamps")" -a \
+    "$(wc -l <<<"$stamps")" -gt 1 -a -n "$(grep -x "backups in .*, newest first:" <<<"$listed")"
+newest=$(sed -n 3p <<<"$listed" | cut -d' ' -f1)
 check "restore latest takes the newest backup" \
     grep -qx "restoring backup $newest" <("$besedka" kb restore latest "$work" 2>&1)
 check "an ambiguous stamp lists its backups" \
     grep -q "\"2\" begins [0-9]* backups: .*$stamp" <("$besedka" kb restore 2 "$work" 2>&1)
 check "an unknown stamp lists the closest" \
     grep -q "no backup ${stamp}9; the closest: .*$stamp" <("$besedka" kb restore "${stamp}9" "$work" 2>&1)
+
+# kb find tells the forget command only when asked, its output the same.
+found=$("$besedka" kb find привет "$work" 2>"$fresh/said")
+check "kb find tells nothing more unasked" test -n "$found" -a ! -s "$fresh/said"
+check "kb find --forget-command prints the same lines" \
+    test "$("$besedka" kb find привет --forget-command "$work" 2>"$fresh/said")" = "$found"
+check "kb find --forget-command tells the command" \
+    grep -q "besedka kb forget [0-9]* --expect " "$fresh/said"
+
+# The backups of a working directory that is gone: listed with their size,
+# removed when asked, a link among them never followed.
+gone=$fresh/gone
+mkdir "$gone"
+cp -r "$work/Base" "$gone"
+"$besedka" kb forget 2 --yes "$gone" >/dev/null 2>&1
+rm -r "$gone"
+listed=$("$besedka" kb backups --all 2>"$fresh/said")
+check "--all names a gone working directory and the size of its backups" \
+    grep -qx "$gone (no longer exists; its backups take [0-9]* bytes)" <<<"$listed"
+check "--all tells how to remove them" grep -q -- "--prune-gone removes its backups" "$fresh/said"
+check "--prune-gone off a terminal needs --yes" \
+    test "$(status_of "$besedka" kb backups --all --prune-gone </dev/null)" = 1
+check "--prune-gone needs --all" test "$(status_of "$besedka" kb backups --prune-gone --yes)" = 2
+gone_folder=$(sed -n "/^${gone//\//\\/} /{n;s/.* in \(.*\), newest.*/\1/p}" <<<"$listed")
+cp -r "$gone_folder" "$fresh/outside"
+ln -s "$fresh/outside" "$XDG_STATE_HOME/besedka/backups/zz-link"
+"$besedka" kb backups --all --prune-gone --yes >"$fresh/said" 2>&1
+check "--prune-gone --yes removes the gone one's backups" \
+    grep -q "^removed 1 backup of $gone .* in $gone_folder$" "$fresh/said"
+check "--prune-gone refuses a link" grep -q "not a folder of backups: .*zz-link" "$fresh/said"
+check "--prune-gone leaves what a link names" test -n "$(ls "$fresh/outside")"
+check "--prune-gone keeps the backups of a working directory that exists" \
+    test -n "$("$besedka" kb backups "$work" | sed -n 3p)" -a ! -e "$gone_folder"
 unset XDG_STATE_HOME
 
 # A symbolic link loop as the working directory or the data home: one line

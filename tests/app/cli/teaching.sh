@@ -128,7 +128,7 @@ merged=$(copy merged)
 once=$(all_lines "$merged")
 second=$("$besedka" kb merge "$taught" "$merged")
 check "merge twice = once" test "$(all_lines "$merged")" = "$once"
-check "the second merge adds nothing" contains "$second" "new tree lines:   0"
+check "the second merge adds nothing" contains "$second" "new tree lines:       0"
 "$besedka" kb export "$taught" >"$scratch/taught.json"
 "$besedka" kb merge "$scratch/taught.json" "$merged" >/dev/null
 check "merging the export changes nothing more" test "$(all_lines "$merged")" = "$once"
@@ -138,7 +138,14 @@ check "the merged tree answers the taught dialogue" contains "$said" "Свежо
 # Merge names a source by its Base too, says which side a missing file is
 # on, and passes over the source's broken lines, counting them.
 said=$("$besedka" kb merge "$taught/Base" "$merged" 2>&1)
-check "merge: SOURCE/Base stands for SOURCE" contains "$said" "new tree lines:   0"
+check "merge: SOURCE/Base stands for SOURCE" contains "$said" "new tree lines:       0"
+# A base merged into itself, however it is named, is refused.
+ln -s "$merged" "$scratch/merged-link"
+for same in "$merged" "$merged/Base" "$merged/./" "$scratch/merged-link"; do
+    said=$("$besedka" kb merge "$same" "$merged" 2>&1)
+    check "merge: $same into itself exits 1" test $? = 1
+    check "merge: $same into itself is named" contains "$said" "is the same base as $merged"
+done
 lacking=$(copy lacking)
 rm "$lacking/Base/W1.Dat"
 said=$("$besedka" kb merge "$lacking" "$merged" 2>&1)
@@ -149,7 +156,9 @@ check "merge: a file the target lacks names the target" \
     contains "$said" "Base\W1.Dat: No such file or directory (working directory $lacking)"
 clean=$(copy clean)
 said=$("$besedka" kb merge "$broken" "$clean")
-check "merge: broken lines and their branches are counted" contains "$said" "passed over:      4"
+check "merge: broken lines and their branches are counted" contains "$said" "passed over:          4"
+check "merge: the summary's values stand in one column" \
+    test "$(grep -o '^[^:]*: *' <<<"$said" | awk '{ print length($0) }' | sort -u | wc -l)" = 1
 check "merge: kb check passes after merging a broken tree" "$besedka" kb check "$clean" >/dev/null
 
 # No backup, no change, unless --no-backup: an import must not lose for good
