@@ -230,11 +230,13 @@ void removeBackupSet(const BackupSet& set) {
                         set.folder.filename() != ".." &&
                         fs::equivalent(set.folder.parent_path(), *root, error);
     if (!inRoot || !fs::is_directory(fs::symlink_status(set.folder, error))) {
-        throw CurationError("not a folder of backups: " + set.folder.string());
+        throw CurationError(Refusal::NotABackupsFolder, pathFacts(set.folder),
+                            "not a folder of backups: " + set.folder.string());
     }
     fs::remove_all(set.folder, error); // removes links as links
     if (error) {
-        throw CurationError(withReason("cannot remove " + set.folder.string(), error));
+        throw CurationError(Refusal::BackupsNotRemoved, pathFacts(set.folder, error),
+                            withReason("cannot remove " + set.folder.string(), error));
     }
 }
 

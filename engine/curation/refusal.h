@@ -87,8 +87,10 @@ enum class Refusal {
     DocumentKeyMalformed,
     DocumentKeyNotInCapitals,
 
-    NoLineAnswers, // `text`: the reply no tree line gives
-    BaseBusy,      // another program holds the lock of Base
+    NoLineAnswers,     // `text`: the reply no tree line gives
+    NotABackupsFolder, // `path`: a folder to remove that is not one of the backups
+    BackupsNotRemoved, // `path`, `reason`
+    BaseBusy,          // another program holds the lock of Base
 };
 
 // The last of them, for a caller that walks them all.

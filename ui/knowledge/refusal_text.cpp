@@ -231,6 +231,10 @@ QString refusalText(Refusal code, const RefusalFacts& facts, const std::filesyst
     case Refusal::NoLineAnswers:
         return QStringLiteral("ни одна строка базы %1 не отвечает %2")
             .arg(base, quoted(facts.text));
+    case Refusal::NotABackupsFolder:
+        return QStringLiteral("%1 — не папка резервных копий").arg(quoted(facts.path));
+    case Refusal::BackupsNotRemoved:
+        return QStringLiteral("не удалось удалить резервные копии: %1").arg(fileWithReason(facts));
     case Refusal::BaseBusy:
         break;
     }
