@@ -249,7 +249,14 @@ std::string takeBackup(const fs::path& base, const fs::path& folder, const fs::p
     for (const auto& entry : fs::directory_iterator(base)) {
         if (entry.is_regular_file() && isBackupCopy(entry.path())) {
             const fs::path copy = fs::path(partial) / entry.path().filename();
-            fs::copy_file(entry.path(), copy);
+            // Through the links the program follows anywhere: not one that
+            // another user planted to have a file of ours copied.
+            std::error_code refused;
+            const fs::path source = followLinks(entry.path(), refused);
+            if (refused) {
+                throw fs::filesystem_error("cannot copy", entry.path(), refused);
+            }
+            fs::copy_file(source, copy);
             syncToDisk(copy, entry.path());
             record.add(copy.filename().string(), readCopy(copy));
         }

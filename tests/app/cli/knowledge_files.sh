@@ -208,6 +208,13 @@ if [ "$(id -u)" = 0 ]; then
     "$besedka" kb import "$scratch/planted.json" "$planted" >/dev/null 2>&1
     check "a planted dangling link: import fails" test $? = 1
     check "a planted dangling link: nothing made" test ! -e "$scratch/made-by-root"
+    copied=$(workdir copied)
+    chown -R 65534:65534 "$copied"
+    as_nobody ln -sf "$scratch/root-only" "$copied/Base/BigString.Dat"
+    "$besedka" kb teach "$scratch/cased.txt" "$copied" >/dev/null 2>&1
+    check "a planted link to a file teach does not read: teach fails" test $? = 1
+    check "a planted link: no backup copies its target" \
+        test -z "$(grep -rl secret "$XDG_STATE_HOME"/besedka/backups/copied-* 2>/dev/null)"
 else
     echo "read-only case skipped: it needs root to switch to an unprivileged user"
 fi
