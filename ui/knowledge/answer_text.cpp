@@ -59,8 +59,8 @@ QString longPhraseText(const AnswerExplained& explained) {
                        "из %5 ответ возьмётся из %6, в остальных:\n")
             .arg(number(length),
                  QString::fromUtf8(russianPlural(length, "знак", "знака", "знаков").data()),
-                 number(kLongPhrase), QString::number(kGateOpenings),
-                 QString::number(kGateDraws), fileName(explained.replyFile));
+                 number(kLongPhrase), QString::number(kGateOpenings), QString::number(kGateDraws),
+                 fileName(explained.replyFile));
     if (explained.lineNumber) {
         return gate + treeLineText(explained);
     }

@@ -526,6 +526,35 @@ class KnowledgeWindowTest : public QObject {
         QVERIFY(view()->hasFocus());
         QCOMPARE(treeLines(), kTree);
         QVERIFY(dialogs_->errors.isEmpty());
+
+        // On a tree taller than the view the answering line stays in sight
+        // when the longest result, told after it is scrolled to, takes more
+        // room below the outline.
+        std::vector<std::string> tall{"Заголовок"};
+        for (int i = 0; i < 100; ++i) {
+            tall.push_back("СТРОКА " + std::to_string(i) + "^Ответ.;");
+        }
+        tall.push_back("ПОКА^До встречи.;");
+        writeTree(tall);
+        trigger("reloadItem");
+        auto* shown = part<QLabel>(*window_, "checkResult");
+        const int oneLine = shown->height();
+        check(QStringLiteral("пока ") + QString(110, QLatin1Char('x')));
+        QVERIFY2(
+            shown->text().startsWith(QStringLiteral("Длинная фраза: 116 знаков, а длинной "
+                                                    "считается фраза от 110; в 4 случаях из 6")) &&
+                shown->text().endsWith(
+                    QStringLiteral("строка дерева 102: её ключ «ПОКА» есть во фразе.")),
+            qPrintable(shown->text()));
+        // It settles in steps, a layout pass at a time.
+        QTRY_COMPARE(shown->height(), shown->heightForWidth(shown->width()));
+        QVERIFY(shown->height() > oneLine);
+        const QRect line = view()->visualRect(view()->currentIndex());
+        QVERIFY2(line.top() >= 0 && line.bottom() < view()->viewport()->height(),
+                 qPrintable(QStringLiteral("line at %1 to %2 in %3")
+                                .arg(line.top())
+                                .arg(line.bottom())
+                                .arg(view()->viewport()->height())));
     }
 
     // After a forget the place stays: the line after the forgotten one.
