@@ -91,6 +91,11 @@ void KnowledgeWindow::checkPhrase() {
         checkResult_->clear();
         return;
     }
+    // A tree that could not be read answers nothing: say why instead.
+    if (!readProblem_->text().isEmpty()) {
+        showCheckResult(readProblem_->text(), std::nullopt);
+        return;
+    }
     for (const QString& typed : {phrase, after}) {
         if (const auto character = firstOutsideCp1251(typed)) {
             showCheckResult(notInCodePageText(*character), std::nullopt);

@@ -555,6 +555,14 @@ class KnowledgeWindowTest : public QObject {
                                 .arg(line.top())
                                 .arg(line.bottom())
                                 .arg(view()->viewport()->height())));
+
+        // A tree that cannot be read is said so, not taken for one that knows nothing.
+        std::filesystem::remove(workdir_->path("Base/Words.Dat"));
+        trigger("reloadItem");
+        check(QStringLiteral("пока"));
+        QVERIFY2(shown->text().contains(QStringLiteral("не удалось открыть файл Base\\Words.Dat"),
+                                        Qt::CaseInsensitive),
+                 qPrintable(shown->text()));
     }
 
     // After a forget the place stays: the line after the forgotten one.
