@@ -112,7 +112,7 @@ void KnowledgeWindow::checkPhrase() {
                               ? std::optional<std::size_t>(*explained.lineNumber - 1)
                               : std::nullopt;
         showCheckResult(answerText(explained), line);
-    } catch (const CurationError&) {
+    } catch (const CurationError&) { // the one refusal: a reply no tree line gives
         showCheckResult(unknownReplyText(after), std::nullopt);
     }
 }
