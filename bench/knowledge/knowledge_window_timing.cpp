@@ -1,7 +1,8 @@
 // Times the knowledge window on a generated tree of N lines: from creating
 // the window to the first paint of its outline, and for each keystroke of a
 // search, from the moment the search runs (after the typing pause) to the
-// painted result.
+// painted result; then for a few phrases checked ("Проверить фразу"), from
+// Enter to the painted result with the answering line selected.
 //
 // Usage: knowledge_window_timing LINES [SEARCH]   (under a display, or with
 // QT_QPA_PLATFORM=offscreen)
@@ -12,9 +13,11 @@
 #include "knowledge/knowledge_dialogs.h"
 #include "knowledge/knowledge_window.h"
 #include "text/cp1251.h"
+#include "text/russian.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
@@ -33,8 +36,9 @@ using namespace besedka;
 
 constexpr int kFilterDelayMs = 120; // the window's pause before it searches
 
-// Lines of a plausible outline: keys of two to five words, a quarter of the
-// lines root lines, the others one level under the line before or higher.
+// Lines of a plausible outline: keys of two to five words in capitals, as
+// the chat stores them, a quarter of the lines root lines, the others one
+// level under the line before or higher.
 std::vector<std::string> generatedTree(std::size_t count) {
     static const char* const words[] = {
         "привет",  "как",    "дела",   "что",     "новое",  "погода", "хорошо", "ладно",
@@ -54,7 +58,7 @@ std::vector<std::string> generatedTree(std::size_t count) {
             }
             key += words[pick(std::size(words))];
         }
-        std::string line = std::string(depth, '_') + utf8ToCp1251(key) + "^";
+        std::string line = std::string(depth, '_') + cyrillicUpper(utf8ToCp1251(key)) + "^";
         for (std::size_t a = 0, n = pick(4); a < n; ++a) {
             line += utf8ToCp1251(words[pick(std::size(words))]) + ".;";
         }
@@ -138,6 +142,27 @@ int main(int argc, char** argv) {
     std::sort(times.begin(), times.end());
     std::printf("search per keystroke: median %.1f ms, max %.1f ms\n", times[times.size() / 2],
                 times.back());
+
+    field->clear();
+    QTest::qWait(2 * kFilterDelayMs);
+    auto* check = window.findChild<QLineEdit*>(QStringLiteral("checkField"));
+    window.activateWindow();
+    check->setFocus(); // for Escape, which empties the field and the result
+    auto* result = window.findChild<QLabel*>(QStringLiteral("checkResult"));
+    result->installEventFilter(&paints); // a phrase nothing answers selects no line
+    for (const char* phrase : {"ну привет как дела", "сегодня можно", "абракадабра"}) {
+        QTest::keyClick(check, Qt::Key_Escape);
+        check->setText(QString::fromUtf8(phrase));
+        QTest::qWait(50);
+        paints.last = -1;
+        const qint64 entered = clock.nsecsElapsed();
+        QTest::keyClick(check, Qt::Key_Return);
+        while (paints.last < entered) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        std::printf("  check \"%s\": %.1f ms: %s\n", phrase, ms(paints.last - entered),
+                    result->text().toUtf8().constData());
+    }
     fs::remove_all(workdir);
     return 0;
 }

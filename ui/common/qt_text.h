@@ -2,8 +2,10 @@
 
 #include "text/cp1251.h"
 
+#include <QList>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,17 @@ inline QString toQString(std::string_view cp1251) {
 
 inline std::string fromQString(const QString& text) {
     return utf8ToCp1251(text.toStdString());
+}
+
+// The first character of `text` that Windows-1251 cannot write (fromQString
+// would make it "?"), or nothing when it can write them all.
+inline std::optional<char32_t> firstOutsideCp1251(const QString& text) {
+    for (const char32_t character : text.toUcs4()) {
+        if (character != U'?' && unicodeToCp1251(character) == '?') {
+            return character;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace besedka

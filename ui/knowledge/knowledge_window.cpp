@@ -75,7 +75,13 @@ KnowledgeWindow::KnowledgeWindow(const PathMap& paths, KnowledgeDialogs& dialogs
     splitter->addWidget(buildAnswerPanel());
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
-    setCentralWidget(splitter);
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(buildCheckPanel());
+    setCentralWidget(central);
     buildMenus();
     buildKeys();
     buildStatusBar();
@@ -223,6 +229,12 @@ void KnowledgeWindow::buildMenus() {
             &QAction::triggered, this, [this] {
                 searchField_->setFocus();
                 searchField_->selectAll();
+            });
+    connect(addItem(editMenu, "checkItem", QStringLiteral("Про&верить фразу"),
+                    QKeySequence(Qt::CTRL | Qt::Key_K)),
+            &QAction::triggered, this, [this] {
+                checkField_->setFocus();
+                checkField_->selectAll();
             });
     editMenu->addSeparator();
     QAction* editKey = addItem(editMenu, "editKeyItem", QStringLiteral("Изменить &фразу"),

@@ -59,6 +59,7 @@ class KnowledgeWindow final : public QMainWindow {
     void buildMenus();
     QWidget* buildOutlinePanel();
     QWidget* buildAnswerPanel();
+    QWidget* buildCheckPanel();
     void buildStatusBar();
     void buildKeys();
     void fitToScreen();
@@ -74,6 +75,11 @@ class KnowledgeWindow final : public QMainWindow {
 
     // Search.
     void applyFilter();
+
+    // Which line or reply list the chat would answer a phrase from.
+    void checkPhrase();
+    void clearCheck(QLineEdit* field);
+    void showCheckResult(const QString& text, std::optional<std::size_t> line);
 
     // Showing and changing a line.
     std::optional<std::size_t> currentLine() const;
@@ -115,6 +121,9 @@ class KnowledgeWindow final : public QMainWindow {
     QLabel* answersFigure_ = nullptr;
     QLabel* dialoguesFigure_ = nullptr;
     QLabel* readProblem_ = nullptr; // why the tree could not be read
+    QLineEdit* checkField_ = nullptr;
+    QLineEdit* afterField_ = nullptr;
+    QLabel* checkResult_ = nullptr;
     QTimer* filterTimer_ = nullptr;
     QTimer* followTimer_ = nullptr;
     QFileSystemWatcher* watcher_ = nullptr;

@@ -65,6 +65,7 @@ void KnowledgeWindow::reload() {
         readProblem_->setText(curationSentence(error, paths_.workdir()));
     }
     expanded_.clear();
+    checkResult_->clear(); // told of the tree as it was
     model_->setTree(std::move(tree));
     if (!searchField_->text().isEmpty()) {
         applyFilter();

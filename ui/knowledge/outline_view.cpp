@@ -1,6 +1,7 @@
 #include "knowledge/outline_view.h"
 
 #include <QHeaderView>
+#include <QResizeEvent>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -32,9 +33,19 @@ void OutlineView::setDeepestLevel(int level) {
     fitColumns();
 }
 
+// The current line, when in sight, stays in sight as the view grows shorter:
+// the phrase check scrolls to its line before its result, told below the
+// outline, has taken the lines it needs.
 void OutlineView::resizeEvent(QResizeEvent* event) {
+    const QModelIndex current = currentIndex();
+    const QRect shown = visualRect(current);
+    const bool wasInSight =
+        shown.isValid() && shown.top() >= 0 && shown.bottom() < event->oldSize().height();
     QTreeView::resizeEvent(event);
     fitColumns();
+    if (wasInSight && shown.bottom() >= viewport()->height()) {
+        scrollTo(current);
+    }
 }
 
 int OutlineView::keyTextRoom() const {

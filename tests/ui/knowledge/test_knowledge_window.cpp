@@ -539,6 +539,96 @@ class KnowledgeWindowTest : public QObject {
         QVERIFY(view()->hasFocus());
     }
 
+    // The phrase check tells which line or list would answer, selects the
+    // answering line even where the search hides it, and writes nothing.
+    void checksWhichLineWouldAnswerAPhrase() {
+        typeText(part<QLineEdit>(*window_, "searchField"), QStringLiteral("ничего"));
+        QTRY_COMPARE(keysUnder(QModelIndex()), texts({"ПРИВЕТ"}));
+        QTest::keyClick(window_.get(), Qt::Key_K, Qt::ControlModifier);
+        auto* field = part<QLineEdit>(*window_, "checkField");
+        QVERIFY(field->hasFocus());
+        const auto check = [&](const QString& phrase, const QString& after = {}) {
+            part<QLineEdit>(*window_, "afterField")->setText(after);
+            field->clear();
+            typeText(field, phrase);
+            QTest::keyClick(field, Qt::Key_Return);
+            return part<QLabel>(*window_, "checkResult")->text();
+        };
+        QString result = check(QStringLiteral("ну пока, друг"));
+        QVERIFY2(result.contains(QStringLiteral("строка дерева 6: её ключ «ПОКА»")),
+                 qPrintable(result));
+        QCOMPARE(view()->currentIndex().data().toString(), QStringLiteral("ПОКА"));
+        QVERIFY(view()->selectionModel()->isSelected(view()->currentIndex()));
+        QVERIFY(part<QLineEdit>(*window_, "searchField")->text().isEmpty());
+
+        result = check(QStringLiteral("а у тебя?"), QStringLiteral("ничего."));
+        QVERIFY2(result.contains(QStringLiteral("строка дерева 5 в ветви строки 4")),
+                 qPrintable(result));
+        QCOMPARE(view()->currentIndex().data().toString(), QStringLiteral("А У ТЕБЯ?"));
+
+        result = check(QStringLiteral("ты дура"));
+        QVERIFY2(result.startsWith(QStringLiteral("Список оскорблений: во фразе есть «ДУРА»")),
+                 qPrintable(result));
+        result = check(QStringLiteral("какая погода"));
+        QVERIFY2(result.startsWith(QStringLiteral("Ничего:")) &&
+                     result.contains(QStringLiteral("чат выучит фразу")),
+                 qPrintable(result));
+        QVERIFY(view()->selectionModel()->selectedIndexes().isEmpty());
+
+        field->setText(QStringLiteral("пока \U0001F600"));
+        QTest::keyClick(field, Qt::Key_Return);
+        result = part<QLabel>(*window_, "checkResult")->text();
+        QVERIFY2(result.contains(QStringLiteral("«\U0001F600» нет в кодировке Windows-1251")),
+                 qPrintable(result));
+        QCOMPARE(check(QStringLiteral("кот"), QStringLiteral("Мяу.")),
+                 QStringLiteral("Ни в одной строке дерева нет ответа «Мяу.»: в поле «после "
+                                "реплики» пишут ответ, который даёт дерево."));
+
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(field->text().isEmpty() && part<QLabel>(*window_, "checkResult")->text().isEmpty());
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(view()->hasFocus());
+        QCOMPARE(treeLines(), kTree);
+        QVERIFY(dialogs_->errors.isEmpty());
+
+        // On a tree taller than the view the answering line stays in sight
+        // when the longest result, told after it is scrolled to, takes more
+        // room below the outline.
+        std::vector<std::string> tall{"Заголовок"};
+        for (int i = 0; i < 100; ++i) {
+            tall.push_back("СТРОКА " + std::to_string(i) + "^Ответ.;");
+        }
+        tall.push_back("ПОКА^До встречи.;");
+        writeTree(tall);
+        trigger("reloadItem");
+        auto* shown = part<QLabel>(*window_, "checkResult");
+        const int oneLine = shown->height();
+        check(QStringLiteral("пока ") + QString(110, QLatin1Char('x')));
+        QVERIFY2(
+            shown->text().startsWith(QStringLiteral("Длинная фраза: 116 знаков, а длинной "
+                                                    "считается фраза от 110; в 4 случаях из 6")) &&
+                shown->text().endsWith(
+                    QStringLiteral("строка дерева 102: её ключ «ПОКА» есть во фразе.")),
+            qPrintable(shown->text()));
+        // It settles in steps, a layout pass at a time.
+        QTRY_COMPARE(shown->height(), shown->heightForWidth(shown->width()));
+        QVERIFY(shown->height() > oneLine);
+        const QRect line = view()->visualRect(view()->currentIndex());
+        QVERIFY2(line.top() >= 0 && line.bottom() < view()->viewport()->height(),
+                 qPrintable(QStringLiteral("line at %1 to %2 in %3")
+                                .arg(line.top())
+                                .arg(line.bottom())
+                                .arg(view()->viewport()->height())));
+
+        // A tree that cannot be read is said so, not taken for one that knows nothing.
+        std::filesystem::remove(workdir_->path("Base/Words.Dat"));
+        trigger("reloadItem");
+        check(QStringLiteral("пока"));
+        QVERIFY2(shown->text().contains(QStringLiteral("не удалось открыть файл Base\\Words.Dat"),
+                                        Qt::CaseInsensitive),
+                 qPrintable(shown->text()));
+    }
+
     // After a forget the place stays: the line after the forgotten one.
     void keepsThePlaceAfterAForget() {
         const QModelIndex greeting = view()->model()->index(0, 0);
