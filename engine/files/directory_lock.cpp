@@ -1,5 +1,7 @@
 #include "files/directory_lock.h"
 
+#include "files/atomic_file.h"
+#include "files/file_error.h"
 #include "files/file_system_kind.h"
 
 #include <algorithm>
@@ -47,6 +49,13 @@ void waitForLock(int fd) {
 }
 
 FileDescriptor openDirectory(const std::filesystem::path& directory) {
+    // The folder's files are followed only through links of the user the
+    // program runs as; a folder that is such a link of another user is not.
+    std::error_code planted;
+    static_cast<void>(followLinks(directory, planted));
+    if (planted == linkOfAnotherUser()) {
+        throw std::system_error(planted);
+    }
     FileDescriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid() && errno != ENOENT && errno != ENOTDIR) {
         refuse(errno);

@@ -208,6 +208,15 @@ if [ "$(id -u)" = 0 ]; then
     "$besedka" kb import "$scratch/planted.json" "$planted" >/dev/null 2>&1
     check "a planted dangling link: import fails" test $? = 1
     check "a planted dangling link: nothing made" test ! -e "$scratch/made-by-root"
+    moved=$(workdir moved)
+    chown -R 65534:65534 "$moved"
+    as_nobody mv "$moved/Base" "$moved/Real"
+    as_nobody ln -s Real "$moved/Base"
+    said=$("$besedka" kb teach "$scratch/cased.txt" "$moved" 2>&1)
+    check "a planted link for Base: teach fails" test $? = 1
+    check "a planted link for Base: the reason is told" \
+        contains "$said" "Symbolic link made by another user, not followed"
+    check "a planted link for Base: nothing written" test ! -e "$moved/Real/.change"
     copied=$(workdir copied)
     chown -R 65534:65534 "$copied"
     as_nobody ln -sf "$scratch/root-only" "$copied/Base/BigString.Dat"
