@@ -8,6 +8,7 @@
 #include "talk/clock.h"
 #include "talk/engine.h"
 #include "talk/host.h"
+#include "talk/phrase.h"
 #include "text/cp1251.h"
 
 #include <algorithm>
@@ -21,8 +22,6 @@
 
 namespace besedka {
 namespace {
-
-constexpr std::size_t kInputLimit = 255; // the input field's limit
 
 // Writes every line the engine adds to the dialogue pane, as UTF-8, and
 // remembers why the output failed, if it did.
@@ -188,8 +187,8 @@ class ChatSession {
             return;
         }
         std::string phrase = utf8ToCp1251(input);
-        if (phrase.size() > kInputLimit) {
-            phrase.resize(kInputLimit);
+        if (phrase.size() > kLongestTypedPhrase) {
+            phrase.resize(kLongestTypedPhrase);
         }
         if (hasReservedCharacter(phrase)) {
             err_ << "besedka chat: \"^\", \"_\" and \";\" are reserved; the phrase was not sent\n";

@@ -5,6 +5,7 @@
 #include "curation/tree.h"
 #include "kb/guarded.h"
 #include "kb/printed_forms.h"
+#include "talk/phrase.h"
 #include "talk/responder_rules.h"
 #include "text/cp1251.h"
 
@@ -93,7 +94,12 @@ int runWhy(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     }
     return guarded(err, *workdir, [&] {
         const StringList tree = loadTree(FileStore{PathMap(*workdir)});
-        printExplained(explainAnswer(tree.textLines(), utf8ToCp1251(words[0]), after), out);
+        std::string phrase = utf8ToCp1251(words[0]);
+        if (phrase.size() > kLongestTypedPhrase) {
+            phrase.resize(kLongestTypedPhrase); // as the chat cuts what is typed
+            out << "the chat takes the first " << kLongestTypedPhrase << " characters of it\n";
+        }
+        printExplained(explainAnswer(tree.textLines(), phrase, after), out);
         return kSuccess;
     });
 }

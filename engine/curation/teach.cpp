@@ -26,7 +26,6 @@ constexpr std::size_t kMaxDialoguePairs = 1000;
 constexpr std::string_view kKeyEnd = ".!?\x85 \r\n";
 // The chat's input holds at most this many characters: no longer key can
 // occur in a phrase.
-constexpr std::size_t kLongestPhrase = 255;
 
 bool hasLineBreak(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
@@ -77,13 +76,13 @@ RefusedLine refusedLine(const Utterance& utterance, std::string reason, Refusal 
                            "has nothing left for a key once its end punctuation is dropped",
                            Refusal::UtteranceWithoutKey);
     }
-    if (key.size() > kLongestPhrase) {
+    if (key.size() > kLongestTypedPhrase) {
         facts.number = key.size();
-        facts.total = kLongestPhrase;
+        facts.total = kLongestTypedPhrase;
         return refusedLine(
             utterance,
             "is " + std::to_string(key.size()) + " characters long as a key; the chat takes " +
-                std::to_string(kLongestPhrase) + " at most, so no phrase could hold it",
+                std::to_string(kLongestTypedPhrase) + " at most, so no phrase could hold it",
             Refusal::UtteranceKeyTooLong, facts);
     }
     return std::nullopt;

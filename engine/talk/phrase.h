@@ -2,10 +2,15 @@
 
 #include "text/russian.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace besedka {
+
+// The longest phrase the chat takes: its input field holds no more
+// characters, and the terminal chat cuts a longer line there.
+inline constexpr std::size_t kLongestTypedPhrase = 255;
 
 // The phrase as shown in the pane and the transcript: first character
 // uppercased, a final "," made ".", a final ".", "!" or "?" kept, anything

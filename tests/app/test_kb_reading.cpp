@@ -330,6 +330,10 @@ TEST(KbWhy, NamesTheStepThatWouldAnswerAndChangesNothing) {
         {{longPhrase},
          "the long-phrase gate: 118 characters, 110 or more; 4 times in 6 the "
          "reply comes from Base\\BigString.Dat, otherwise:\ntree line 3: "},
+        {{std::string(300, 'x') + " кот"},
+         "the chat takes the first 255 characters of it\nthe long-phrase gate: 256 characters, "
+         "110 or more; 4 times in 6 the reply comes from Base\\BigString.Dat, otherwise:\n"
+         "nothing: no tree line answers it"},
         {{"здравствуй?"},
          "nothing: no tree line answers it, so the reply comes from "
          "Base\\W1.Dat and the chat learns the phrase\n"},

@@ -7,6 +7,7 @@
 #include "chat/window_placement.h"
 #include "common/colours.h"
 #include "common/design_font.h"
+#include "talk/phrase.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -21,7 +22,7 @@ namespace {
 constexpr int kClientWidth = 587;
 constexpr int kClientHeight = 361;
 constexpr int kStatusBarHeight = 19;
-constexpr int kInputLimit = 255;
+constexpr int kInputLimit = static_cast<int>(kLongestTypedPhrase);
 
 QFrame* framedPanel(QWidget* parent, const QRect& geometry) {
     auto* panel = new QFrame(parent);

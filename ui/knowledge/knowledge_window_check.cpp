@@ -10,6 +10,7 @@
 #include "knowledge/answer_text.h"
 #include "knowledge/outline_model.h"
 #include "knowledge/outline_view.h"
+#include "talk/phrase.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,6 +39,7 @@ QWidget* KnowledgeWindow::buildCheckPanel() {
     checkField_ = checkLine(panel, "checkField", QStringLiteral("Проверить фразу"),
                             QStringLiteral("Какая строка дерева или какой список ответит на "
                                            "эту фразу (Enter — проверить, Ctrl+K — сюда)"));
+    checkField_->setMaxLength(static_cast<int>(kLongestTypedPhrase)); // as the chat's own field
     checkLabel->setBuddy(checkField_);
     auto* afterLabel = new QLabel(QStringLiteral("после &реплики:"), panel);
     afterField_ = checkLine(panel, "afterField", QStringLiteral("после реплики"),
