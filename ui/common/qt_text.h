@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,11 @@ inline QString toQString(std::string_view cp1251) {
 
 inline std::string fromQString(const QString& text) {
     return utf8ToCp1251(text.toStdString());
+}
+
+// A count as the window writes it.
+inline QString number(std::size_t value) {
+    return QString::number(static_cast<qulonglong>(value));
 }
 
 // The first character of `text` that Windows-1251 cannot write (fromQString

@@ -25,10 +25,6 @@ QString fileName(const std::string& windowsPath) {
     return QString::fromStdString(windowsPath);
 }
 
-QString number(std::size_t value) {
-    return QString::number(static_cast<qulonglong>(value));
-}
-
 QString treeLineText(const AnswerExplained& explained) {
     QString place = QStringLiteral("Ответит строка дерева ") + number(*explained.lineNumber);
     if (explained.afterNumber && explained.answering.inBranch) {

@@ -4,6 +4,7 @@
 // Each is one curation function; the view then shows the files as they are.
 #include "knowledge/knowledge_window.h"
 
+#include "common/qt_text.h"
 #include "curation/change_backup.h"
 #include "curation/document_limit.h"
 #include "curation/knowledge_json.h"
@@ -14,6 +15,8 @@
 #include "knowledge/background_work.h"
 #include "knowledge/curation_text.h"
 #include "knowledge/knowledge_dialogs.h"
+
+#include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,8 +30,31 @@ namespace besedka {
 namespace {
 namespace fs = std::filesystem;
 
-QString number(std::size_t value) {
-    return QString::number(static_cast<qulonglong>(value));
+// How many taught pairs the chat answers as taught, and the lines of the text
+// whose pairs it answers otherwise (the phrase check tells what answers them).
+QString answeredAsTaught(const TeachReport& report) {
+    const std::size_t pairs = report.answered + report.unanswered.size();
+    if (pairs == 0) {
+        return {};
+    }
+    const bool onePair = pairs % 10 == 1 && pairs % 100 != 11;
+    QString text = QStringLiteral(" Ответит, как учили: %1 из %2 %3.")
+                       .arg(number(report.answered), number(pairs),
+                            onePair ? QStringLiteral("пары") : QStringLiteral("пар"));
+    if (report.unanswered.empty()) {
+        return text;
+    }
+    constexpr std::size_t kLinesNamed = 10;
+    QStringList lines;
+    for (std::size_t i = 0; i < report.unanswered.size() && i < kLinesNamed; ++i) {
+        lines << number(report.unanswered[i].line);
+    }
+    if (report.unanswered.size() > kLinesNamed) {
+        lines << QStringLiteral("и ещё %1").arg(number(report.unanswered.size() - kLinesNamed));
+    }
+    return text + QStringLiteral(" Иначе — на реплики в строках текста %1; что ответит на них, "
+                                 "покажет «Проверить фразу».")
+                      .arg(lines.join(QStringLiteral(", ")));
 }
 
 fs::path pathOf(const QString& chosen) {
@@ -209,8 +235,9 @@ void KnowledgeWindow::teachFromText() {
     const TeachFigures& figures = report.figures;
     dialogs_.inform(this, QStringLiteral("Диалогов: %1, новых строк: %2, новых ответов: %3, "
                                          "уже известно: %4.")
-                              .arg(number(figures.dialogues), number(figures.newLines),
-                                   number(figures.newAnswers), number(figures.known)));
+                                  .arg(number(figures.dialogues), number(figures.newLines),
+                                       number(figures.newAnswers), number(figures.known)) +
+                              answeredAsTaught(report));
 }
 
 void KnowledgeWindow::exportJson() {

@@ -1,5 +1,6 @@
 #include "knowledge/refusal_text.h"
 
+#include "common/qt_text.h"
 #include "knowledge/curation_text.h"
 
 #include <QStringList>
@@ -13,10 +14,6 @@ QString utf8(const std::string& text) {
 
 QString quoted(const std::string& utf8Text) {
     return QStringLiteral("«%1»").arg(utf8(utf8Text));
-}
-
-QString number(std::size_t value) {
-    return QString::number(static_cast<qulonglong>(value));
 }
 
 QString quotedNames(const std::vector<std::string>& names) {

@@ -334,6 +334,9 @@ class KnowledgeWindowTest : public QObject {
         trigger("teachItem");
         QCOMPARE(treeLines().size(), kTree.size() + 2);
         QVERIFY(keysUnder(QModelIndex()).contains(QStringLiteral("КАК ТЕБЯ ЗОВУТ")));
+        QVERIFY2(
+            dialogs_->messages.back().endsWith(QStringLiteral("Ответит, как учили: 2 из 2 пар.")),
+            qPrintable(dialogs_->messages.back()));
 
         // Another working directory that knows one line more merges into this one.
         WorkDir other;
