@@ -62,6 +62,7 @@ void checkShown(const StringList& tree, const ShownLine& shown) {
     }
     if (const auto problem = treeLineProblem(now)) {
         facts.text = *problem;
+        facts.number = static_cast<std::size_t>(*treeLineFault(now));
         throw CurationError(Refusal::LineBreaksGrammar, facts,
                             lineName(shown.number) + " breaks the grammar (" + *problem +
                                 "); nothing changed");

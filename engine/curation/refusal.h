@@ -15,7 +15,7 @@ enum class Refusal {
     // A learned line of the tree: `line` of `path`.
     NoLearnedLine,     // `total`: the last line there is (0 when not said)
     LineChanged,       // `text`: the line as it is now
-    LineBreaksGrammar, // `text`: what is wrong with it
+    LineBreaksGrammar, // `text`: what is wrong with it; `number`: its TreeLineFault
     NoSuchAnswer,      // `number`: the answer asked for
     // A phrase typed for a key or an answer.
     PhraseEmpty,

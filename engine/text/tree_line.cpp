@@ -52,28 +52,52 @@ bool keyIs(std::string_view line, std::string_view key) {
     return head.hasSeparator() && head.key() == key;
 }
 
-std::optional<std::string> treeLineProblem(std::string_view line) {
+std::optional<TreeLineFault> treeLineFault(std::string_view line) {
     if (line.empty()) {
-        return "empty line";
+        return TreeLineFault::EmptyLine;
     }
     const TreeLine tree(line);
     if (!tree.hasSeparator()) {
-        return "no \"^\" after the key";
+        return TreeLineFault::NoSeparator;
     }
     if (tree.key().empty()) {
-        return "empty key";
+        return TreeLineFault::EmptyKey;
     }
     if (tree.key().find(';') != std::string_view::npos) {
-        return "\";\" in the key";
+        return TreeLineFault::SemicolonInKey;
     }
     const std::string_view answers = line.substr(line.find('^', tree.keyWithMarks().size()) + 1);
     if (answers.find('^') != std::string_view::npos) {
-        return "\"^\" among the answers";
+        return TreeLineFault::CaretAmongAnswers;
     }
     if (!answers.empty() && answers.back() != ';') {
-        return "answer without its closing \";\"";
+        return TreeLineFault::UnclosedAnswer;
     }
     if (answers.find(";;") != std::string_view::npos || (!answers.empty() && answers[0] == ';')) {
+        return TreeLineFault::EmptyAnswer;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> treeLineProblem(std::string_view line) {
+    const auto fault = treeLineFault(line);
+    if (!fault) {
+        return std::nullopt;
+    }
+    switch (*fault) {
+    case TreeLineFault::EmptyLine:
+        return "empty line";
+    case TreeLineFault::NoSeparator:
+        return "no \"^\" after the key";
+    case TreeLineFault::EmptyKey:
+        return "empty key";
+    case TreeLineFault::SemicolonInKey:
+        return "\";\" in the key";
+    case TreeLineFault::CaretAmongAnswers:
+        return "\"^\" among the answers";
+    case TreeLineFault::UnclosedAnswer:
+        return "answer without its closing \";\"";
+    case TreeLineFault::EmptyAnswer:
         return "empty answer";
     }
     return std::nullopt;

@@ -42,8 +42,20 @@ class TreeLine {
 bool keyWithMarksIs(std::string_view line, std::string_view key);
 bool keyIs(std::string_view line, std::string_view key);
 
+// What can be wrong with a tree line, first found first.
+enum class TreeLineFault {
+    EmptyLine,
+    NoSeparator,
+    EmptyKey,
+    SemicolonInKey,
+    CaretAmongAnswers,
+    UnclosedAnswer,
+    EmptyAnswer,
+};
+
 // What is wrong with a tree line (line 1 or later), or nothing when it keeps
-// the grammar.
+// the grammar; and the same in words.
+std::optional<TreeLineFault> treeLineFault(std::string_view line);
 std::optional<std::string> treeLineProblem(std::string_view line);
 
 } // namespace besedka

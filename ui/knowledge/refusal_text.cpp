@@ -2,6 +2,7 @@
 
 #include "common/qt_text.h"
 #include "knowledge/curation_text.h"
+#include "text/tree_line.h"
 
 #include <QStringList>
 
@@ -14,6 +15,27 @@ QString utf8(const std::string& text) {
 
 QString quoted(const std::string& utf8Text) {
     return QStringLiteral("«%1»").arg(utf8(utf8Text));
+}
+
+// What is wrong with a line of the tree, as a clause.
+QString grammarFault(TreeLineFault fault) {
+    switch (fault) {
+    case TreeLineFault::EmptyLine:
+        return QStringLiteral("строка пуста");
+    case TreeLineFault::NoSeparator:
+        return QStringLiteral("после фразы нет «^»");
+    case TreeLineFault::EmptyKey:
+        return QStringLiteral("в ней нет фразы");
+    case TreeLineFault::SemicolonInKey:
+        return QStringLiteral("во фразе есть «;»");
+    case TreeLineFault::CaretAmongAnswers:
+        return QStringLiteral("среди ответов есть «^»");
+    case TreeLineFault::UnclosedAnswer:
+        return QStringLiteral("последний ответ не закрыт «;»");
+    case TreeLineFault::EmptyAnswer:
+        return QStringLiteral("в ней есть пустой ответ");
+    }
+    return {};
 }
 
 QString quotedNames(const std::vector<std::string>& names) {
@@ -75,7 +97,8 @@ QString refusalText(Refusal code, const RefusalFacts& facts, const std::filesyst
                QStringLiteral(" изменилась с тех пор, как была показана, теперь она такая: %1")
                    .arg(quoted(facts.text));
     case Refusal::LineBreaksGrammar:
-        return learnedLine(facts, base) + QStringLiteral(" нарушает формат базы");
+        return learnedLine(facts, base) + QStringLiteral(" нарушает формат базы: ") +
+               grammarFault(static_cast<TreeLineFault>(facts.number));
     case Refusal::NoSuchAnswer:
         return QStringLiteral("у строки %1 файла %2 базы %3 нет ответа %4")
             .arg(number(facts.line), quoted(facts.path), base, number(facts.number));

@@ -5,6 +5,7 @@
 #include "temp_dir.h"
 #include "text/cp1251.h"
 #include "text/plain_text.h"
+#include "text/tree_line.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,7 @@ TEST_F(EditLine, RefusesBeforeWritingAnything) {
     const auto broken = refusalOf([&] { addAnswer(files_, shown(4, "СЛОМАНА"), "Ответ.", {}); });
     ASSERT_TRUE(broken);
     EXPECT_EQ(broken->code(), Refusal::LineBreaksGrammar);
+    EXPECT_EQ(broken->facts().number, static_cast<std::size_t>(TreeLineFault::NoSeparator));
     const auto missing = refusalOf([&] { addAnswer(files_, shown(9, ""), "Ответ.", {}); });
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->code(), Refusal::NoLearnedLine);
