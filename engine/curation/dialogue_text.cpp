@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <optional>
 #include <string>
 #include <utility>
@@ -288,10 +287,9 @@ class DialogueReader {
         if (!canContinue_) {
             return false;
         }
-        const auto last = static_cast<unsigned char>(text_.utterances.back().text.back());
-        const bool cyrillic = last >= 0xC0 || last == 0xA8 || last == 0xB8; // Windows-1251
-        return cyrillic || std::isalnum(last) != 0 ||
-               std::string_view(",;:-").find(static_cast<char>(last)) != std::string_view::npos;
+        const char last = text_.utterances.back().text.back();
+        return isLetter(last) || isDigit(last) ||
+               std::string_view(",;:-").find(last) != std::string_view::npos;
     }
 
     void continueLast(std::string_view line, std::string_view joint, bool lossy, bool control) {
