@@ -15,6 +15,7 @@
 #include "knowledge/background_work.h"
 #include "knowledge/curation_text.h"
 #include "knowledge/knowledge_dialogs.h"
+#include "text/russian.h"
 
 #include <QStringList>
 
@@ -37,10 +38,9 @@ QString answeredAsTaught(const TeachReport& report) {
     if (pairs == 0) {
         return {};
     }
-    const bool onePair = pairs % 10 == 1 && pairs % 100 != 11;
     QString text = QStringLiteral(" Ответит, как учили: %1 из %2 %3.")
                        .arg(number(report.answered), number(pairs),
-                            onePair ? QStringLiteral("пары") : QStringLiteral("пар"));
+                            QString::fromUtf8(russianPlural(pairs, "пары", "пар", "пар").data()));
     if (report.unanswered.empty()) {
         return text;
     }
