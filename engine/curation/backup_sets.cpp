@@ -23,13 +23,6 @@ std::string withReason(const std::string& what, const std::error_code& reason) {
     return what + ": " + reasonText(reason);
 }
 
-RefusalFacts pathFacts(const fs::path& path, const std::error_code& reason = {}) {
-    RefusalFacts facts;
-    facts.path = path.string();
-    facts.reason = reason;
-    return facts;
-}
-
 // A filesystem error of a step on backups, with what the step refuses.
 CurationError backupsFailed(Refusal code, const fs::filesystem_error& error,
                             const std::string& refusal = {}) {

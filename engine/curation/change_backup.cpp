@@ -15,17 +15,11 @@ Refusal refusalOf(BackupProblem::Cause cause) {
     return Refusal::NoBackupFileFailed;
 }
 
-RefusalFacts factsOf(const BackupProblem& problem) {
-    RefusalFacts facts;
-    facts.path = problem.path.string();
-    facts.reason = problem.reason;
-    return facts;
-}
-
 } // namespace
 
 NoBackupMade::NoBackupMade(const BackupProblem& problem, const std::string& refusal)
-    : CurationError(refusalOf(problem.cause), factsOf(problem), problem.text + "; " + refusal),
+    : CurationError(refusalOf(problem.cause), pathFacts(problem.path, problem.reason),
+                    problem.text + "; " + refusal),
       problem_(problem) {}
 
 std::optional<TakenBackup> backUpBeforeChange(const FileStore& files, bool withoutBackup,

@@ -108,4 +108,13 @@ struct RefusalFacts {
     std::filesystem::path workdir;
 };
 
+// The facts of a refusal about a file or folder: its path and the reason.
+inline RefusalFacts pathFacts(const std::filesystem::path& path,
+                              const std::error_code& reason = {}) {
+    RefusalFacts facts;
+    facts.path = path.string();
+    facts.reason = reason;
+    return facts;
+}
+
 } // namespace besedka

@@ -53,13 +53,6 @@ struct FolderLock {
     std::optional<DirectoryLock> lock;
 };
 
-RefusalFacts pathFacts(const fs::path& path, const std::error_code& reason) {
-    RefusalFacts facts;
-    facts.path = path.string();
-    facts.reason = reason;
-    return facts;
-}
-
 CurationError unlocked(const fs::path& directory, const std::error_code& reason) {
     return CurationError(Refusal::FolderNotLocked, pathFacts(directory, reason),
                          "cannot lock " + directory.string() + ": " + reasonText(reason) +
