@@ -165,7 +165,7 @@ std::optional<PlacementFailure> changeFilesTogether(const fs::path& base,
         reason = writeJournal(journalPath, journal);
     }
     if (!reason) {
-        reason = syncAll(directories);
+        reason = syncDirectory(base); // the journal's name; the new files' are synced
     }
     if (reason) {
         ::unlink(journalPath.c_str());
