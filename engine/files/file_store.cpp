@@ -13,6 +13,7 @@ namespace besedka {
 KnowledgeBaseHold::~KnowledgeBaseHold() {
     if (store_ != nullptr && --store_->holds_ == 0) {
         store_->known_.clear();
+        store_->resolved_.clear();
         store_->lock_.reset();
     }
 }
@@ -42,7 +43,7 @@ const FileStore::HeldWrite* FileStore::heldWrite(const std::filesystem::path& pa
 }
 
 bool FileStore::isInBase(const std::filesystem::path& path) const {
-    return directoryOf(path) == paths_.resolve("Base");
+    return directoryOf(path) == resolved("Base");
 }
 
 void FileStore::beforeWrite() const {
@@ -92,12 +93,12 @@ void FileStore::tell(const std::string& notice) const {
 
 std::string FileStore::read(std::string_view windowsPath) const {
     if (!held_.empty()) {
-        if (const HeldWrite* held = heldWrite(paths_.resolve(windowsPath))) {
+        if (const HeldWrite* held = heldWrite(resolved(windowsPath))) {
             return *held->bytes;
         }
     }
     std::error_code reason;
-    auto bytes = readWholeFile(paths_.resolve(windowsPath), reason);
+    auto bytes = readWholeFile(resolved(windowsPath), reason);
     if (!bytes) {
         throw FileError(FileError::Operation::Open, std::string(windowsPath), reason);
     }
@@ -106,16 +107,28 @@ std::string FileStore::read(std::string_view windowsPath) const {
 
 bool FileStore::hasContent(std::string_view windowsPath, std::string_view bytes) const {
     if (!held_.empty()) {
-        if (const HeldWrite* held = heldWrite(paths_.resolve(windowsPath))) {
+        if (const HeldWrite* held = heldWrite(resolved(windowsPath))) {
             return *held->bytes == bytes;
         }
     }
-    return fileHoldsExactly(paths_.resolve(windowsPath), bytes);
+    return fileHoldsExactly(resolved(windowsPath), bytes);
+}
+
+std::filesystem::path FileStore::resolved(std::string_view windowsPath) const {
+    if (holds_ == 0) {
+        return paths_.resolve(windowsPath);
+    }
+    const std::string name(windowsPath);
+    const auto found = resolved_.find(name);
+    if (found != resolved_.end()) {
+        return found->second;
+    }
+    return resolved_.emplace(name, paths_.resolve(windowsPath)).first->second;
 }
 
 void FileStore::noteKnownContent(std::string_view windowsPath,
                                  std::shared_ptr<const std::string> bytes) const {
-    const std::filesystem::path path = paths_.resolve(windowsPath);
+    const std::filesystem::path path = resolved(windowsPath);
     if (!bytes) {
         known_.erase(path);
     } else if (holds_ > 0 && isInBase(path)) {
@@ -128,12 +141,12 @@ bool FileStore::sameAsKnown(std::string_view windowsPath,
     if (holds_ == 0 || known_.empty() || !bytes) {
         return false;
     }
-    const auto found = known_.find(paths_.resolve(windowsPath));
+    const auto found = known_.find(resolved(windowsPath));
     return found != known_.end() && found->second == bytes;
 }
 
 void FileStore::write(std::string_view windowsPath, std::string_view bytes) const {
-    const std::filesystem::path path = paths_.resolve(windowsPath);
+    const std::filesystem::path path = resolved(windowsPath);
     known_.erase(path);
     if (changes_ > 0 && isInBase(path)) {
         held_[path] =

@@ -122,6 +122,9 @@ class FileStore {
     };
     const HeldWrite* heldWrite(const std::filesystem::path& path) const;
     bool isInBase(const std::filesystem::path& path) const;
+    // The path of a Windows name; under a hold, found once: no other program
+    // makes or renames files of Base while this one holds its lock.
+    std::filesystem::path resolved(std::string_view windowsPath) const;
     void beforeWrite() const;
     void afterWrite() const;
     void commitChange() const;
@@ -147,6 +150,7 @@ class FileStore {
     mutable int changes_ = 0; // open changes, nested
     mutable std::map<std::filesystem::path, HeldWrite> held_;
     mutable std::map<std::filesystem::path, std::shared_ptr<const std::string>> known_;
+    mutable std::map<std::string, std::filesystem::path, std::less<>> resolved_;
 };
 
 // Where an open change stood: rolling back to it drops every write held

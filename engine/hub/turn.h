@@ -1,8 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace besedka {
@@ -14,6 +16,11 @@ using HubInstant = std::chrono::steady_clock::time_point;
 
 // One phrase said in one conversation.
 struct SayRequest {
+    SayRequest() = default;
+    SayRequest(std::string id, std::string said, bool withTrace = false, std::string from = {})
+        : conversation(std::move(id)), text(std::move(said)), trace(withTrace),
+          origin(std::move(from)) {}
+
     std::string conversation; // 1..64 of A-Z a-z 0-9 . _ -
     std::string text;         // UTF-8, as the person typed it
     bool trace = false;       // give the diagnostic lines of the walk

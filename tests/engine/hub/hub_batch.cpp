@@ -22,9 +22,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     FileStore files{PathMap(argv[argc - 1])};
-    backUpBeforeFirstWrite(files, [](const BackupProblem& problem) {
-        std::cerr << problem.text << '\n';
-    });
+    backUpBeforeFirstWrite(files,
+                           [](const BackupProblem& problem) { std::cerr << problem.text << '\n'; });
     const auto clock = clockFromEnvironment();
     ConversationHub hub(files, *clock);
     const auto now = std::chrono::steady_clock::now();
@@ -36,8 +35,8 @@ int main(int argc, char** argv) {
                 std::cerr << outcome.conversation << ": " << outcome.error->message << '\n';
                 ++failures;
             } else {
-                std::cout << outcome.conversation << '\t' << outcome.shown << '\t'
-                          << outcome.reply << (outcome.learned ? "\tlearned" : "") << '\n';
+                std::cout << outcome.conversation << '\t' << outcome.shown << '\t' << outcome.reply
+                          << (outcome.learned ? "\tlearned" : "") << '\n';
             }
         }
         batch.clear();

@@ -120,7 +120,7 @@ TEST(ConversationHub, BatchedTurnsLeaveTheFilesOfTheSameTurnsRunOneByOne) {
             EXPECT_EQ(together[i].reply, alone.reply);
             EXPECT_EQ(together[i].learned, alone.learned);
             EXPECT_EQ(together[i].ended, alone.ended);
-            learned += together[i].learned ? 1 : 0;
+            learned += together[i].learned ? 1U : 0U;
         }
     }
     inBatches.hub.endAll(inBatches.now);
@@ -274,6 +274,25 @@ TEST(ConversationHub, IdleDialoguesEndAndTheLimitHolds) {
     EXPECT_FALSE(rig.hub.transcript("a"));
     EXPECT_FALSE(rig.say("c", "привет").error);
     EXPECT_EQ(rig.hub.openConversations(), 2U);
+}
+
+TEST(ConversationHub, ARunOfWeeksTakesABackupBeforeItsFirstChangeAndAtMostOneAnHour) {
+    const Workdir workdir;
+    HubRig rig(workdir);
+    int backups = 0;
+    rig.files.setBeforeFirstWrite([&backups] { ++backups; });
+    const auto learn = [&](int round) {
+        return rig.run(
+            {{"a", "новость " + std::to_string(round)}, {"b", "событие " + std::to_string(round)}});
+    };
+    rig.say("a", "привет");
+    rig.say("b", "привет");
+    EXPECT_EQ(backups, 0) << "nothing was changed yet";
+    for (int round = 0; round < 6; ++round) {
+        ASSERT_TRUE(learn(round).front().learned);
+        rig.now += 25min;
+    }
+    EXPECT_EQ(backups, 2) << "at 0 and 75 minutes of changes every 25";
 }
 
 TEST(ConversationHub, TextsTheChatCannotTakeAreRefusedAndOthersNeverLearnAQuestionMark) {
