@@ -161,6 +161,9 @@ def resolve(calls, root, initial):
 
     for call in calls:
         parts = split(call[1])
+        if parts == [] and call[0] == "sync":
+            ops.append(("sync", 0))  # ROOT's own entries made durable
+            continue
         if parts is None or not parts:
             continue
         parent = tree.lookup(parts[:-1])
