@@ -83,6 +83,10 @@ void flushFolder(const fs::path& folder) {
     [[maybe_unused]] const std::error_code unsynced = syncDirectory(folder);
 }
 
+bool isStage(const fs::path& entry) {
+    return entry.filename().string().starts_with(kStagingPrefix);
+}
+
 // Copies the files of `from` into the new folder `stage`, each written and
 // flushed with its folder, keeping each file's mode. Says whether every file
 // was copied (a full disk stops it).
@@ -120,7 +124,8 @@ int filesAt(const fs::path& path) {
 }
 
 // Moves what `stage` holds and `to` lacks into `to`, a folder at a time where
-// `to` lacks the folder, and Base last: its arrival says the copy is whole.
+// `to` lacks the folder, and Base last: its arrival says the copy is whole, so
+// a Base that is there already is left as it is, whatever it lacks.
 int moveMissing(const fs::path& stage, const fs::path& to) {
     std::vector<fs::directory_entry> entries;
     std::error_code error;
@@ -139,7 +144,8 @@ int moveMissing(const fs::path& stage, const fs::path& to) {
         if (!fs::exists(target, error)) {
             fs::rename(entry.path(), to / entry.path().filename(), error);
             moved += error ? 0 : filesAt(to / entry.path().filename());
-        } else if (entry.is_directory(error) && fs::is_directory(target, error)) {
+        } else if (!sameFileName(entry.path().filename().string(), "Base") &&
+                   entry.is_directory(error) && fs::is_directory(target, error)) {
             moved += moveMissing(entry.path(), target);
         }
     }
@@ -147,23 +153,53 @@ int moveMissing(const fs::path& stage, const fs::path& to) {
     return moved;
 }
 
+// Makes `directory` and the folders above it that are missing, each flushed
+// into its parent, so that a power loss cannot take away a working directory
+// that has learned. Says whether the directory is there.
+bool makeDirectoryDurably(const fs::path& directory) {
+    try {
+        createDirectoriesDurably(directory);
+    } catch (const fs::filesystem_error&) {
+        // A failed flush leaves a directory that serves this run all the same.
+    }
+    std::error_code error;
+    return fs::is_directory(directory, error);
+}
+
+// Whether `to` holds every entry that `from` holds at its top and no stage:
+// the sign that a first start there was finished.
+bool holdsStarterEntries(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(to, error)) {
+        if (isStage(entry.path())) {
+            return false;
+        }
+    }
+    if (error) {
+        return false;
+    }
+    for (const auto& entry : fs::directory_iterator(from, error)) {
+        if (!fs::exists(PathMap(to).resolve(entry.path().filename().string()), error)) {
+            return false;
+        }
+    }
+    return !error;
+}
+
 } // namespace
 
 int copyMissingFiles(const fs::path& from, const fs::path& to) {
-    std::error_code error;
-    const bool created = fs::create_directories(to, error);
-    if (error) {
+    if (!makeDirectoryDurably(to)) {
         return 0;
     }
-    if (created) {
-        flushFolder(to.parent_path());
-    }
-    // Stages of runs killed before they were moved into place.
+    // Stages of runs killed before they were moved into place or removed.
+    std::error_code error;
     for (const auto& entry : fs::directory_iterator(to, error)) {
-        if (entry.path().filename().string().starts_with(kStagingPrefix)) {
+        if (isStage(entry.path())) {
             fs::remove_all(entry.path(), error);
         }
     }
+    flushFolder(to);
     std::string pattern = (to / kStagingPrefix).string() + "XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         return 0;
@@ -188,12 +224,10 @@ fs::path chooseWorkdir(const std::optional<fs::path>& given,
         return environment.currentDirectory;
     }
     const fs::path data = userDataDirectory(environment);
-    if (!holdsBase(data)) {
-        if (const auto starter = findStarterData(environment)) {
-            std::error_code error;
-            fs::create_directories(data, error);
-            copyMissingFiles(*starter, data);
-        }
+    // A first start cut short by a kill or a power loss is finished by the next.
+    if (const auto starter = findStarterData(environment);
+        starter && !holdsStarterEntries(*starter, data)) {
+        copyMissingFiles(*starter, data);
     }
     return data;
 }

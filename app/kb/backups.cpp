@@ -3,6 +3,7 @@
 
 #include "curation/backup_sets.h"
 #include "files/path_map.h"
+#include "kb/backup_reason.h"
 #include "kb/guarded.h"
 #include "kb/printed_forms.h"
 #include "kb/terminal_question.h"
@@ -28,7 +29,7 @@ void printSummaries(const std::vector<BackupSummary>& summaries, std::ostream& o
                        7 + stampWidth - std::min(stampWidth, summary.stamp.size()))
             << padLeft(std::to_string(summary.bytes), 12) << padLeft(lines, 12);
         if (summary.reason) {
-            out << "  " << *summary.reason;
+            out << "  " << englishBackupReason(*summary.reason);
         }
         if (summary.damage) {
             out << "  damaged: " << *summary.damage;

@@ -1,5 +1,7 @@
 #include "curation/knowledge_json.h"
 
+#include "curation/json_syntax.h"
+
 #include "curation/curation_error.h"
 #include "text/cp1251.h"
 #include "text/russian.h"
@@ -269,17 +271,18 @@ class DocumentReader final : public nlohmann::json_sax<Json> {
         return true;
     }
 
-    // nlohmann-json says "[json.exception.parse_error.101] parse error at
-    // line 1, column 5: syntax error ...; last read: '...'": the place and
-    // the reason are kept, the bytes last read (maybe not UTF-8) are not.
+    // The place and the reason are kept, the bytes last read (maybe not
+    // UTF-8) are not.
     bool parse_error(std::size_t position, const std::string&,
                      const nlohmann::detail::exception& error) override {
-        std::string reason = error.what();
-        const std::size_t place = reason.find("line ");
-        reason.erase(0, place == std::string::npos ? reason.find("] ") + 2 : place);
-        reason = reason.substr(0, reason.find("; last read"));
-        throw CurationError(Refusal::DocumentSyntax, numberFact(position),
-                            std::string(kNotADocument) + reason + " (byte " +
+        const JsonSyntaxFault fault = jsonSyntaxFault(error.what());
+        RefusalFacts facts = numberFact(position);
+        facts.line = fault.line;
+        facts.total = fault.column;
+        facts.text = fault.invalid;
+        facts.names = {fault.unexpected, fault.expected};
+        throw CurationError(Refusal::DocumentSyntax, std::move(facts),
+                            std::string(kNotADocument) + fault.reason + " (byte " +
                                 std::to_string(position) + ")");
     }
 

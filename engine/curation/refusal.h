@@ -61,7 +61,9 @@ enum class Refusal {
 
     // An export document to import or merge; `path` is the place in it
     // ("tree[12].answers[0]").
-    DocumentSyntax,         // at byte `number`
+    DocumentSyntax,         // at byte `number`, `line` and column `total`; the
+                            // parser's `text` of what it could not read, or
+                            // `names` {unexpected token, expected token}
     DocumentNulByte,        // at byte `number`
     DocumentFieldMissing,   // `path`: the field
     DocumentVersionUnknown, // `number`

@@ -1,4 +1,6 @@
 // Backups before the first save of each run, kb backups and kb restore.
+#include "files/backups.h"
+#include "kb/backup_reason.h"
 #include "kb_fixture.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace besedka::test {
@@ -63,8 +66,45 @@ TEST_F(KbChanges, BackupsTellWhatFollowedThem) {
     ASSERT_EQ(listed.size(), 5u); // newest first
     EXPECT_TRUE(std::regex_match(listed[4], std::regex(taken[0] + " +\\d+ +\\d+ +\\d+")))
         << listed[4];
-    EXPECT_TRUE(listed[3].ends_with("  перед: обучение из " + text.string())) << listed[3];
-    EXPECT_TRUE(listed[2].ends_with("  перед: забыть строку 3")) << listed[2];
+    EXPECT_TRUE(listed[3].ends_with("  before: teaching from " + text.string())) << listed[3];
+    EXPECT_TRUE(listed[2].ends_with("  before: forgetting line 3")) << listed[2];
+    EXPECT_EQ(*backupReason(*findBackupFolder(dir_.path()) / taken[2]), "перед: забыть строку 3")
+        << "recorded in Russian, for the window";
+}
+
+// Every form of reason the chat, the kb commands and the window record, as
+// the terminal lists it; one it does not know stays as recorded.
+TEST(BackupReason, EveryRecordedFormIsSaidInEnglish) {
+    const std::vector<std::pair<std::string, std::string>> forms{
+        {"перед: разговор", "before: chat"},
+        {"перед: обучение из /home/u/jokes.txt", "before: teaching from /home/u/jokes.txt"},
+        {"перед: обучение из шутки.txt", "before: teaching from шутки.txt"},
+        {"перед: импорт из база.json", "before: import from база.json"},
+        {"перед: объединение с /srv/другая", "before: merge with /srv/другая"},
+        {"перед: забыть строку 7", "before: forgetting line 7"},
+        {"перед: забыть строки 5, 7", "before: forgetting lines 5, 7"},
+        {"перед: забыть 1 строку", "before: forgetting 1 line"},
+        {"перед: забыть 12 строк", "before: forgetting 12 lines"},
+        {"перед: возврат к копии 2026-12-07_12-30-05Z-12",
+         "before: restoring backup 2026-12-07_12-30-05Z-12"},
+        {"перед: возврат к копии от сегодня, 14:05",
+         "before: restoring the backup of today, 14:05"},
+        {"перед: возврат к копии от вчера, 09:30",
+         "before: restoring the backup of yesterday, 09:30"},
+        {"перед: возврат к копии от 07.12.2026, 12:30",
+         "before: restoring the backup of 07.12.2026, 12:30"},
+        {"перед: изменить фразу «ПРИВЕТ» на «ЗДРАВСТВУЙ»",
+         "before: changing the key \"ПРИВЕТ\" to \"ЗДРАВСТВУЙ\""},
+        {"перед: изменить ответ «Привет!»", "before: changing the answer \"Привет!\""},
+        {"перед: добавить ответ «Ну и ну.»", "before: adding the answer \"Ну и ну.\""},
+        {"перед: удалить ответ «До встречи.»", "before: deleting the answer \"До встречи.\""},
+        {"перед: забыть всё", "перед: забыть всё"},
+        {"перед: что-то новое", "перед: что-то новое"},
+        {"before: chat", "before: chat"},
+    };
+    for (const auto& [recorded, english] : forms) {
+        EXPECT_EQ(kb::englishBackupReason(recorded), english);
+    }
 }
 
 // The newest backup is the one taken last, whatever the time zone of the run

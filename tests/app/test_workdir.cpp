@@ -92,6 +92,37 @@ TEST_F(Workdir, AnInterruptedFirstStartIsCompletedAndAnEmptyTreeIsAProblem) {
     EXPECT_FALSE(checkWorkingDirectory(FileStore{PathMap(data)}).ok());
 }
 
+// A power loss may keep the removal of the stage and lose a rename out of
+// it, or a kill may stop the removal midway: Base is there, yet the first
+// start is not finished. The next start finishes it, and leaves a Base that
+// is there as it is.
+TEST_F(Workdir, TheNextStartFinishesAFirstStartThatLeftEntriesOrAStage) {
+    const fs::path data = home_.path() / ".local" / "share" / "besedka";
+    fs::create_directories(data / "Base");
+    std::ofstream(data / "Base" / "Words.Dat") << "learned tree";
+    std::ofstream(data / "Base" / "Mine.Dat") << "mine";
+    EXPECT_EQ(chooseWorkdir(std::nullopt, environment_), data);
+    EXPECT_EQ(contents(data / "Sound" / "Close.wav"), "RIFF") << "a missing entry is filled";
+    EXPECT_EQ(contents(data / "Base" / "Words.Dat"), "learned tree");
+
+    fs::create_directories(data / ".besedka-starter-Zz9876" / "Sound");
+    std::ofstream(data / ".besedka-starter-Zz9876" / "Sound" / "Close.wav") << "half";
+    fs::remove(data / "Base" / "Words.Dat");
+    EXPECT_EQ(chooseWorkdir(std::nullopt, environment_), data);
+    EXPECT_FALSE(fs::exists(data / ".besedka-starter-Zz9876")) << "a stage left goes";
+    EXPECT_FALSE(fs::exists(data / "Base" / "Words.Dat")) << "Base came whole, or not at all";
+    EXPECT_EQ(contents(data / "Base" / "Mine.Dat"), "mine");
+    EXPECT_EQ(contents(data / "Sound" / "Close.wav"), "RIFF");
+}
+
+// $XDG_DATA_HOME may name folders that are not there yet: each is made.
+TEST_F(Workdir, AMissingDataHomeIsMadeWithEveryFolderAboveIt) {
+    environment_.xdgDataHome = (home_.path() / "no" / "such" / "home").string();
+    const fs::path chosen = chooseWorkdir(std::nullopt, environment_);
+    EXPECT_EQ(chosen, home_.path() / "no" / "such" / "home" / "besedka");
+    EXPECT_EQ(contents(chosen / "Base" / "Words.Dat"), "starter tree\r\n");
+}
+
 TEST_F(Workdir, NoStarterDataLeavesAnEmptyChoice) {
     environment_.starterCandidates.clear();
     const fs::path chosen = chooseWorkdir(std::nullopt, environment_);

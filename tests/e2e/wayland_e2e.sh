@@ -15,6 +15,8 @@ set -euo pipefail
 besedka=$1
 data=$2
 
+# shellcheck source=../../scripts/x-session.sh
+. "$(dirname "$0")/../../scripts/x-session.sh"
 work=$(mktemp -d)
 weston_pid=
 program_pid=
@@ -23,6 +25,7 @@ cleanup() {
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
+    stop_session_bus
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -51,6 +54,7 @@ cp -r "$data/." "$work/dir/"
 export XDG_RUNTIME_DIR="$work/runtime"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+start_session_bus || fail "no session bus of its own"
 
 socket=besedka-e2e
 weston --backend=headless-backend.so --xwayland --socket="$socket" --width=1024 --height=768 \

@@ -30,7 +30,7 @@ script=window_e2e
 cleanup() {
     stop_program
     [ -n "${wm_pid:-}" ] && kill -CONT "$wm_pid" 2>/dev/null
-    for pid in ${launcher_pid:-} ${bus_pid:-}; do kill "$pid" 2>/dev/null || true; done
+    [ -z "${launcher_pid:-}" ] || kill "$launcher_pid" 2>/dev/null || true
     stop_x_session
     rm -rf "$work"
 }
@@ -89,6 +89,25 @@ settled_position() {
     done
     echo "$last"
 }
+# Whether the window's frame stands in the middle of the screen (1024x768,
+# no panels), give or take a pixel of rounding.
+frame_centred() {
+    local frame info x y w h
+    frame=$(xwininfo -children -id "$window" | sed -n 's/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+    info=$(xwininfo -id "$frame")
+    x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+    w=$(sed -n 's/^ *Width: *//p' <<<"$info")
+    h=$(sed -n 's/^ *Height: *//p' <<<"$info")
+    [ $(((2 * x + w - 1024) ** 2)) -le 4 ] && [ $(((2 * y + h - 768) ** 2)) -le 4 ]
+}
+# The program centres its window again once the window manager has framed it:
+# on a busy machine that may come seconds after the window appeared.
+for _ in $(seq 300); do
+    frame_centred && break
+    sleep 0.1
+done
+frame_centred || fail "the window's frame never stood in the middle of the screen"
 centred=$(settled_position)
 
 # Each window carries the program's icon (its sizes from 16 to 128 pixels;
@@ -240,7 +259,7 @@ echo "window_e2e: $frames screens caught during the drift"
 for frame in $(seq "$frames"); do
     copies=$(screen_rows "$work/frames/$frame.xwd" | grep -cF "$status_row" || true)
     if [ "$copies" -gt 1 ]; then
-        shot=${TMPDIR:-/tmp}/window_e2e-drift.png
+        shot=$(mktemp --suffix=.png "${TMPDIR:-/tmp}/window_e2e-drift-XXXXXX") # one per run
         convert "xwd:$work/frames/$frame.xwd" "$shot" 2>/dev/null || true
         fail "a screen caught during the drift shows the status bar $copies times ($shot)"
     fi
@@ -286,14 +305,9 @@ start_in_busy() {
 }
 base_state() { (cd "$busy/Base" && find . -type f -exec md5sum {} + | sort); }
 
-# A session bus and an accessibility bus of the test's own, which the window
-# joins as it does for a screen reader.
-{
-    read -r bus_address
-    read -r bus_pid
-} < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-[ -n "${bus_pid:-}" ] || fail "cannot start a session bus"
-export DBUS_SESSION_BUS_ADDRESS=$bus_address QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+# An accessibility bus on the test's own session bus, which the window joins
+# as it does for a screen reader.
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/a11y.log" 2>&1 &
 launcher_pid=$!
 a11y=

@@ -2,6 +2,7 @@
 
 #include "common/qt_text.h"
 #include "knowledge/curation_text.h"
+#include "knowledge/json_fault_text.h"
 #include "text/tree_line.h"
 
 #include <QStringList>
@@ -182,7 +183,11 @@ QString refusalText(Refusal code, const RefusalFacts& facts, const std::filesyst
                               "слишком глубоко")
             .arg(number(facts.number));
     case Refusal::DocumentSyntax:
-        return notADocument(QStringLiteral("ошибка в записи, байт %1").arg(number(facts.number)));
+        return notADocument(
+            QStringLiteral("ошибка в записи в строке %1, столбце %2 (байт %3): %4")
+                .arg(number(facts.line), number(facts.total), number(facts.number),
+                     jsonFaultText(facts.text, facts.names.empty() ? "" : facts.names[0],
+                                   facts.names.size() < 2 ? "" : facts.names[1])));
     case Refusal::DocumentNulByte:
         return notADocument(QStringLiteral("нулевой байт, какого в нём быть не может (байт %1)")
                                 .arg(number(facts.number)));

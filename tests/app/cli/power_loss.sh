@@ -53,10 +53,12 @@ printf 'ОДНА СТРОКА\nДругая строка\n' >"$scratch/lines.txt
 printf '— Чай будешь\n— Буду.\n— С мятой\n— Свежо!\n' >"$scratch/dialogues.txt"
 
 w="'$run/w'"
+# Without --workdir, in an empty folder: the user's data directory, not there yet.
+first_start="XDG_DATA_HOME='$run/data' BESEDKA_STARTER_DATA='$starter'"
 declare -A commands=(
     [exchange]="printf 'zq один\nzq два\n/quit\n' | '$besedka' chat --workdir $w"
     [exit-log]="printf '/exit\n' | '$besedka' chat --workdir $w"
-    [first-start]="cd '$run/here' && printf '/exit\n' | XDG_DATA_HOME='$run/data' BESEDKA_STARTER_DATA='$starter' '$besedka' chat"
+    [first-start]="cd '$run/here' && printf 'zq один\nzq два\n/quit\n' | $first_start '$besedka' chat"
     [forget]="'$besedka' kb forget 2 --yes $w"
     [restore]="'$besedka' kb restore '$before_learning' $w"
     [teach]="'$besedka' kb teach '$scratch/dialogues.txt' $w"
@@ -75,16 +77,26 @@ for path in "${paths[@]}"; do
     template=$scratch/${templates[$path]:-ten-backups}
     workdir=w
     recover="'$besedka' kb forget 2 --dry-run '$run/w'"
+    first=()
     if [ "$path" = first-start ]; then
         workdir=data/besedka
-        recover="cd '$run/here' && XDG_DATA_HOME='$run/data' BESEDKA_STARTER_DATA='$starter' '$besedka' kb forget 2 --dry-run"
+        recover="cd '$run/here' && $first_start '$besedka' kb forget 2 --dry-run"
+        # The started working directory must chat and learn as any other.
+        first=("$starter" "cd '$run/here' && printf 'zq после\nzq потом\n/exit\n' |
+            $first_start '$besedka' chat && $first_start '$besedka' kb find 'zq потом' &&
+            '$besedka' kb lines '$run/data/besedka/Base/Log.Halden' | grep -q 'zq потом'")
     fi
     rm -rf "$run" "$scratch/log" "$scratch/log.data"
     cp -a "$template" "$run"
     BESEDKA_FAULT_LOG=$scratch/log LD_PRELOAD=$library bash -c "${commands[$path]}" >/dev/null 2>&1
     report=$(python3 "$states" "$scratch/log" "$run" "$template" "$path" "$workdir" "$recover" \
-        "$besedka" $([ "$path" = first-start ] && echo "$starter"))
+        "$besedka" "${first[@]}")
     echo "$report"
+    if ! grep -q ' distinct states checked$' <<<"$report"; then
+        echo "$path: the states could not be checked"
+        failures=$((failures + 1))
+        continue
+    fi
     counted=$(sed -n 's/^[^ ]* [a-z0-9]*: [0-9]* states, \([0-9]*\) failures$/\1/p' <<<"$report" |
         awk '{ s += $1 } END { print s + 0 }')
     explored=$((explored + $(sed -n 's/.*: [0-9]* calls, \([0-9]*\) distinct states checked$/\1/p' <<<"$report")))

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Rebuilds the disk states a power loss could leave behind a recorded run.
 
-    power_loss_states.py LOG ROOT TEMPLATE LABEL WORKDIR RECOVER BESEDKA [STARTER]
+    power_loss_states.py LOG ROOT TEMPLATE LABEL WORKDIR RECOVER BESEDKA [STARTER CHAT]
 
 LOG is the call log of the preload library write_faults (BESEDKA_FAULT_LOG),
 with the bytes written in LOG.data; the run worked under the folder ROOT,
@@ -13,7 +13,12 @@ the shell command RECOVER (the next run that takes the lock) runs, and then:
   - every file of Base holds its content before the run or one the run put
     in place; the files are those before or those after;
   - Base is wholly as before or wholly as after;
-  - every backup kb backups lists as whole holds every copy as it was taken.
+  - every backup kb backups lists as whole holds every copy as it was taken;
+  - once the run has ended, Base is wholly as after: what it saved stays;
+  - on a first start (STARTER given), every starter file is in the working
+    directory and no stage of the copy is left; then the shell command CHAT
+    (a chat that learns, and a look that it did) succeeds and kb check still
+    passes.
 Prints a line per model: "LABEL MODEL: N states, F failures", and the first
 failures of each.
 
@@ -37,7 +42,7 @@ import sys
 
 PAGE = 4096
 SAMPLES = 6  # random subsets per crash point when there are too many
-SHOWN = 3  # failures printed per model
+SHOWN = int(os.environ.get("BESEDKA_POWER_LOSS_SHOWN", "3"))  # failures printed per model
 
 
 def read_log(log):
@@ -156,6 +161,9 @@ def resolve(calls, root, initial):
 
     for call in calls:
         parts = split(call[1])
+        if parts == [] and call[0] == "sync":
+            ops.append(("sync", 0))  # ROOT's own entries made durable
+            continue
         if parts is None or not parts:
             continue
         parent = tree.lookup(parts[:-1])
@@ -337,6 +345,11 @@ class Expectations:
 
     def __init__(self, initial, ops, workdir, starter):
         self.base = workdir + "/Base/"
+        self.work = workdir
+        # The starter's files outside Base, which a first start puts beside it.
+        self.starter = [] if starter is None else sorted(
+            name for name, content in Tree.of(starter).files().items()
+            if content is not None and not name.startswith("Base/"))
         before = initial.files() if starter is None else {
             self.base + name: content
             for name, content in Tree.of(starter).files().items()
@@ -366,14 +379,21 @@ class Expectations:
             for name, content in copies.items():
                 self.backups.setdefault(key, {}).setdefault(name, set()).add(content)
 
-    def check(self, root, recover, besedka):
+    def check(self, root, recover, besedka, chat):
+        """The reasons the state fails, and whether the next run left Base
+        wholly as after."""
         reasons = []
-        work = os.path.join(root, self.base[:-len("/Base/")])
+        work = os.path.join(root, self.work)
         run = subprocess.run(recover, shell=True, capture_output=True, check=False)
         if run.returncode != 0:
             reasons.append("the next run fails: " + run.stderr.decode(errors="replace")[:200])
         files = on_disk(root)
         base = self.of_base(files)
+        missing = [name for name in self.starter if self.work + "/" + name not in files]
+        if missing:
+            reasons.append("starter files missing after the next start: " + " ".join(missing))
+        if any(p.startswith(self.work + "/.besedka-starter-") for p in files):
+            reasons.append("a stage of the first start's copy left")
         names = [p for p in files if p.startswith(self.base) and "/" not in p[len(self.base):]]
         if any(TEMPORARY.match(p[len(self.base):]) for p in names):
             reasons.append("temporary files left in Base")
@@ -402,11 +422,26 @@ class Expectations:
             found = [key for key in copies if key.endswith("/" + stamp)]
             if len(found) != 1 or not self.taken_as(found[0], copies[found[0]]):
                 reasons.append(f"backup {stamp} listed as whole, but not as taken")
-        return reasons
+        if chat is not None and not reasons:
+            reasons += after_chat(chat, besedka, work)
+        return reasons, base == self.after
 
     def taken_as(self, key, copies):
         taken = self.backups.get(key, {})
         return set(copies) == set(taken) and all(c in taken[n] for n, c in copies.items())
+
+
+def after_chat(chat, besedka, work):
+    """What is wrong once the working directory has chatted and learned."""
+    run = subprocess.run(chat, shell=True, capture_output=True, check=False)
+    if run.returncode != 0:
+        return ["a chat after the next start fails: " +
+                (run.stdout + run.stderr).decode(errors="replace")[-200:]]
+    check = subprocess.run([besedka, "kb", "check", work], capture_output=True, check=False)
+    if check.returncode != 0:
+        said = (check.stdout + check.stderr).decode(errors="replace").strip().splitlines()
+        return ["kb check after a chat: " + (said[-1] if said else "failed")]
+    return []
 
 
 def backup_copies(files):
@@ -424,28 +459,33 @@ def backup_copies(files):
 def main():
     log, root, template, label, workdir, recover, besedka = sys.argv[1:8]
     starter = sys.argv[8] if len(sys.argv) > 8 else None
+    chat = sys.argv[9] if len(sys.argv) > 9 else None
     initial = Tree.of(template)
     ops = resolve(read_log(log), root, initial)
     expected = Expectations(initial, ops, workdir, starter)
-    verdicts = {}  # fingerprint -> reasons (none when the state holds)
+    verdicts = {}  # fingerprint -> (reasons, Base wholly as after the next run)
     tally = {}
     shutil.rmtree(root, ignore_errors=True)
     os.makedirs(root)
     for crash in range(len(ops) + 1):
         for model, variant, files in states(initial, ops, crash, label):
             key = fingerprint(files)
+            ended = crash == len(ops)
             seen, failed, shown = tally.setdefault(model, (set(), set(), []))
-            if key in seen:
+            if (key, ended) in seen:
                 continue
-            seen.add(key)
+            seen.add((key, ended))
             if key not in verdicts:
                 put_in_place(files, root)
-                verdicts[key] = expected.check(root, recover, besedka)
-            if verdicts[key]:
-                failed.add(key)
+                verdicts[key] = expected.check(root, recover, besedka, chat)
+            reasons, as_after = verdicts[key]
+            if ended and not as_after:
+                reasons = reasons + ["the run had ended, yet Base is not as it left it"]
+            if reasons:
+                failed.add((key, ended))
                 if len(shown) < SHOWN:
                     shown.append(f"  {label} {model}, crash after call {crash} of {len(ops)},"
-                                 f" {variant}: " + "; ".join(verdicts[key]))
+                                 f" {variant}: " + "; ".join(reasons))
     for model in ("prefix", "ext4", "weak", "reorder"):
         seen, failed, shown = tally.get(model, (set(), set(), []))
         print(f"{label} {model}: {len(seen)} states, {len(failed)} failures")

@@ -131,5 +131,45 @@ TEST(KnowledgeJson, RefusesWhatIsNotTheFormatNamingWhere) {
     EXPECT_NE(knowledgeJson(lowered).find(R"({"line": "нет^Да.;"})"), std::string::npos);
 }
 
+// A document that is not JSON is refused with the parser's place and reason,
+// in parts for a window that words them in its own language.
+TEST(KnowledgeJson, ASyntaxErrorGivesThePlaceAndTheParsersReason) {
+    const std::string head = R"({"format": "besedka-knowledge", "version": 1, )";
+    struct Case {
+        std::string document;
+        std::size_t line, column;
+        std::string invalid, unexpected, expected, said;
+    };
+    const std::vector<Case> cases{
+        {head + R"("tree": [ })", 1, 57, "", "'}'", "'[', '{', or a literal",
+         "line 1, column 57: syntax error while parsing value - unexpected '}'; expected '[', "
+         "'{', or a literal (byte 57)"},
+        {"{\n\"format\": \"besedka-knowledge\",\n  \"version\": 1 \"tree\"", 3, 21, "",
+         "string literal", "'}'", "unexpected string literal; expected '}' (byte 54)"},
+        {R"({"format": "besedka-knowledge")", 1, 31, "", "end of input", "'}'",
+         "unexpected end of input"},
+        // The bytes last read look like an expectation; they are not one.
+        {head + R"("tree": [{"line": "x; expected '}')", 1, 81,
+         "invalid string: missing closing quote", "", "", "missing closing quote (byte 81)"},
+        {"\xEF\xBB{}", 1, 3, "invalid BOM; must be 0xEF 0xBB 0xBF if given", "", "", "invalid BOM"},
+    };
+    for (const Case& c : cases) {
+        try {
+            parseKnowledgeJson(c.document);
+            ADD_FAILURE() << "accepted: " << c.document;
+        } catch (const CurationError& error) {
+            EXPECT_EQ(error.code(), Refusal::DocumentSyntax) << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.said), std::string::npos) << error.what();
+            EXPECT_EQ(std::string(error.what()).find("last read"), std::string::npos);
+            EXPECT_EQ(error.facts().line, c.line) << error.what();
+            EXPECT_EQ(error.facts().total, c.column) << error.what();
+            EXPECT_EQ(error.facts().text, c.invalid) << error.what();
+            ASSERT_EQ(error.facts().names.size(), 2U);
+            EXPECT_EQ(error.facts().names[0], c.unexpected) << error.what();
+            EXPECT_EQ(error.facts().names[1], c.expected) << error.what();
+        }
+    }
+}
+
 } // namespace
 } // namespace besedka::test

@@ -527,6 +527,11 @@ class KnowledgeWindowTest : public QObject {
         QCOMPARE(dialogs_->errors.size(), 1);
         QVERIFY2(dialogs_->errors[0].contains(QStringLiteral("не документ базы знаний")),
                  qPrintable(dialogs_->errors[0]));
+        // The parser's reason, in Russian, at its place.
+        QVERIFY2(dialogs_->errors[0].contains(
+                     QStringLiteral("ошибка в записи в строке 1, столбце 31 (байт 31): конец "
+                                    "документа там, где ожидалось «}»")),
+                 qPrintable(dialogs_->errors[0]));
         QCOMPARE(treeLines(), kTree);
     }
 
