@@ -1,6 +1,7 @@
 #pragma once
 
 #include "curation/answering_step.h"
+#include "curation/tree_search.h"
 #include "text/text_lines.h"
 
 #include <cstddef>
@@ -31,6 +32,12 @@ struct AnswerExplained {
 // line that holds it among its answers (letter case aside), as when that
 // line's key was said. Throws CurationError when no line holds it.
 AnswerExplained explainAnswer(const TextLines& tree, std::string_view phrase,
+                              const std::optional<std::string>& afterReply);
+// The same on indexes of the tree made already and not changed since
+// (OutlineMerge(tree), TreeSearch(tree)): one who checks many phrases on one
+// tree makes them once.
+AnswerExplained explainAnswer(const TextLines& tree, const OutlineMerge& outline,
+                              const TreeSearch& search, std::string_view phrase,
                               const std::optional<std::string>& afterReply);
 
 } // namespace besedka

@@ -30,9 +30,22 @@ void LevelKeys::Filter::add(std::uint64_t hash) {
     ++entries;
 }
 
-void LevelKeys::Filter::makeRoom() {
-    words.assign(std::bit_ceil(std::max<std::size_t>(4096, entries * 16)) / 64, 0);
+void LevelKeys::Filter::makeRoom(std::size_t forEntries) {
+    words.assign(std::bit_ceil(std::max<std::size_t>(4096, forEntries * 16)) / 64, 0);
     entries = 0;
+}
+
+// A key of n bytes has a beginning at 2, 4, 8, 12 … bytes short of n: at
+// most 1 + n / 4.
+void LevelKeys::reserve(std::size_t keys, std::size_t keyBytes) {
+    if (size_ > 0) {
+        return;
+    }
+    keys_.makeRoom(keys);
+    beginnings_.makeRoom(keys + keyBytes / 4);
+    const std::size_t slots = std::bit_ceil(std::max(hashes_.size(), (keys + 1) * 2));
+    hashes_.assign(slots, 0);
+    nodes_.assign(slots, 0);
 }
 
 void LevelKeys::add(Node node, std::uint64_t seed, std::string_view key) {

@@ -23,6 +23,10 @@ class LevelKeys {
 
     // Adds `node`, whose key at the level of `seed` is `key` (not empty).
     void add(Node node, std::uint64_t seed, std::string_view key);
+    // Makes room, before the first key is added, for `keys` keys of at most
+    // `keyBytes` bytes in all: adding them then never grows the table nor
+    // clears the filters to add every key again.
+    void reserve(std::size_t keys, std::size_t keyBytes);
     // Whether the filters have grown too full to tell much; the owner then
     // calls clear(), which makes more room, and adds every key again.
     bool crowded() const {
@@ -75,7 +79,8 @@ class LevelKeys {
             return ((words[bit / 64] >> (bit % 64)) & 1u) != 0;
         }
         void add(std::uint64_t hash);
-        void makeRoom();
+        void makeRoom() { makeRoom(entries); }
+        void makeRoom(std::size_t forEntries);
     };
 
     static constexpr std::uint64_t kBeginningSalt = 0x9E3779B97F4A7C15ull;

@@ -39,6 +39,7 @@ OutlineMerge::OutlineMerge(const TextLines& tree)
         node.depth = static_cast<std::uint32_t>(outline.depth(i));
         linkAtEnd(static_cast<Node>(i));
     }
+    reserveKeys();
     if (top_.count >= kCrowded) {
         indexLevel(kTop);
     }
@@ -193,6 +194,20 @@ void OutlineMerge::relabelAround(Node node) {
             }
         }
     }
+}
+
+// Room for the keys of every crowded level, their lines' lengths counted
+// as the keys': each key is then added once.
+void OutlineMerge::reserveKeys() {
+    std::size_t keys = 0;
+    std::size_t bytes = 0;
+    for (std::size_t i = 1; i < nodes_.size(); ++i) {
+        if (childrenOf(nodes_[i].parent).count >= kCrowded) {
+            ++keys;
+            bytes += text_[i].size();
+        }
+    }
+    keys_.reserve(keys, bytes);
 }
 
 void OutlineMerge::indexLevel(Node parent) {

@@ -105,6 +105,7 @@ class OutlineMerge {
     void unlink(Node node);
     void relabelAround(Node node);
     void keyAdded(Node node);
+    void reserveKeys();
     void indexLevel(Node parent);
     void indexKey(Node node);
     template <typename Each> void eachCandidate(Node parent, std::size_t depth, Each&& each) const;

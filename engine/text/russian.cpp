@@ -1,7 +1,5 @@
 #include "text/russian.h"
 
-#include <algorithm>
-
 namespace besedka {
 
 char cyrillicUpper(char c) {
@@ -23,9 +21,16 @@ std::string cyrillicUpper(std::string_view text) {
     return out;
 }
 
+char searchFolded(char c) {
+    const char upper = cyrillicUpper(c);
+    return upper == '\xA8' ? '\xC5' : upper; // Ё -> Е
+}
+
 std::string searchFolded(std::string_view text) {
-    std::string out = cyrillicUpper(text);
-    std::replace(out.begin(), out.end(), '\xA8', '\xC5'); // Ё -> Е
+    std::string out(text);
+    for (char& c : out) {
+        c = searchFolded(c);
+    }
     return out;
 }
 

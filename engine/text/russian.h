@@ -15,6 +15,7 @@ std::string cyrillicUpper(std::string_view text);
 
 // The text as a search compares it: in capitals, with "Ё" as "Е", so that
 // "все хорошо" finds "ВСЁ ХОРОШО". The chat's own key match keeps "Ё".
+char searchFolded(char c);
 std::string searchFolded(std::string_view text);
 
 // Russian text written in UTF-8 in the sources, as the program's Windows-1251.

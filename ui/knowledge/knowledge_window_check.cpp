@@ -107,8 +107,10 @@ void KnowledgeWindow::checkPhrase() {
     const std::optional<std::string> afterReply =
         after.isEmpty() ? std::nullopt : std::optional(fromQString(after));
     try {
-        const AnswerExplained explained =
-            explainAnswer(model_->tree().textLines(), fromQString(phrase), afterReply);
+        const auto keys = model_->indexes().keys();
+        const auto search = model_->indexes().search();
+        const AnswerExplained explained = explainAnswer(model_->tree().textLines(), *keys, *search,
+                                                        fromQString(phrase), afterReply);
         // The outline's lines are numbered from the header, as 0.
         const auto line = explained.lineNumber
                               ? std::optional<std::size_t>(*explained.lineNumber - 1)

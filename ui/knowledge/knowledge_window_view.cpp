@@ -159,9 +159,7 @@ void KnowledgeWindow::applyFilter() {
     std::vector<std::size_t> lines;
     // A character that Windows-1251 cannot write is in no line.
     if (toQString(wanted) == text) {
-        for (const NumberedLine& found : findInTree(model_->tree(), wanted)) {
-            lines.push_back(found.number - 1);
-        }
+        lines = model_->find(wanted);
     }
     const std::size_t matches = lines.size();
     const std::optional<std::size_t> first =

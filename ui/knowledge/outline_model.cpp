@@ -4,6 +4,8 @@
 #include "text/tree_line.h"
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 namespace besedka {
 namespace {
@@ -30,6 +32,8 @@ OutlineModel::OutlineModel(QObject* parent) : QAbstractItemModel(parent) {
 void OutlineModel::setTree(StringList tree) {
     beginResetModel();
     tree_ = std::move(tree);
+    indexes_.setTree(tree_);
+    lastFound_.reset();
     outline_ = Outline(tree_.textLines());
     filtered_ = false;
     visible_.clear();
@@ -62,32 +66,57 @@ void OutlineModel::setFilter(std::optional<std::vector<std::size_t>> lines) {
     endResetModel();
 }
 
-// Children arrays in one pass: count each shown line under its parent (the
-// root counted under line 0), then place them in line order.
+std::vector<std::size_t> OutlineModel::find(std::string_view text) {
+    lastFound_ = indexes_.search()->find(text, lastFound_ ? &*lastFound_ : nullptr);
+    return lastFound_->lines;
+}
+
+// Calls each(line) for the shown lines in order. Under a filter the marks
+// are skipped a run at a time: a search that finds little reads little.
+template <typename Each> void OutlineModel::eachShown(Each&& each) const {
+    const std::size_t size = outline_.size();
+    if (!filtered_) {
+        for (std::size_t line = 1; line < size; ++line) {
+            each(line);
+        }
+        return;
+    }
+    const auto* const marks = visible_.data();
+    for (std::size_t line = 1; line < size; ++line) {
+        const void* next = std::memchr(marks + line, 1, size - line);
+        if (next == nullptr) {
+            return;
+        }
+        line = static_cast<std::size_t>(static_cast<const std::uint8_t*>(next) - marks);
+        each(line);
+    }
+}
+
+// Children arrays from three passes over the shown lines and none over the
+// others: count each line under its parent (the root lines under line 0),
+// place them where their parent's children start, which moves each start to
+// the next parent's, and number their rows.
 void OutlineModel::buildChildren() {
     const std::size_t size = outline_.size();
+    const auto parentOf = [this](std::size_t line) { return outline_.parent(line).value_or(0); };
     childStart_.assign(size + 1, 0);
-    rowOf_.assign(size, 0);
-    std::vector<std::uint32_t> next(size + 1, 0);
-    for (std::size_t line = 1; line < size; ++line) {
-        if (shown(line)) {
-            ++next[outline_.parent(line).value_or(0)];
-        }
+    rowOf_.resize(size); // read for shown lines only, all set below
+    eachShown([&](std::size_t line) { ++childStart_[parentOf(line)]; });
+    std::uint32_t total = 0;
+    for (std::uint32_t& start : childStart_) {
+        total += std::exchange(start, total);
     }
-    std::uint32_t start = 0;
-    for (std::size_t line = 0; line <= size; ++line) {
-        childStart_[line] = start;
-        start += next[line];
-        next[line] = childStart_[line];
+    children_.resize(total);
+    eachShown([&](std::size_t line) {
+        const std::uint32_t at = childStart_[parentOf(line)]++;
+        children_[at] = static_cast<std::uint32_t>(line);
+        rowOf_[line] = at;
+    });
+    if (size > 0) {
+        std::copy_backward(childStart_.begin(), childStart_.end() - 1, childStart_.end());
+        childStart_[0] = 0;
     }
-    children_.assign(start, 0);
-    for (std::size_t line = 1; line < size; ++line) {
-        if (shown(line)) {
-            const std::size_t parent = outline_.parent(line).value_or(0);
-            rowOf_[line] = next[parent] - childStart_[parent];
-            children_[next[parent]++] = static_cast<std::uint32_t>(line);
-        }
-    }
+    eachShown([&](std::size_t line) { rowOf_[line] -= childStart_[parentOf(line)]; });
 }
 
 std::size_t OutlineModel::childCount(std::size_t line) const {

@@ -2,6 +2,7 @@
 
 #include "curation/outline.h"
 #include "files/string_list.h"
+#include "knowledge/tree_indexes.h"
 
 #include <QAbstractItemModel>
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace besedka {
@@ -29,10 +31,16 @@ class OutlineModel final : public QAbstractItemModel {
 
     explicit OutlineModel(QObject* parent = nullptr);
 
-    // Shows a new tree, with the filter cleared.
+    // Shows a new tree, with the filter cleared, and starts making its
+    // indexes.
     void setTree(StringList tree);
     const StringList& tree() const { return tree_; }
     const Outline& outline() const { return outline_; }
+    // The lines findInTree finds for `text` in the tree, numbered from 0;
+    // the search before narrows it when typing went on.
+    std::vector<std::size_t> find(std::string_view text);
+    // What the tree is looked up by, made once for it.
+    const TreeIndexes& indexes() const { return indexes_; }
     // How many lines the deepest line hangs under (0 when all are roots).
     int deepestLevel() const { return deepestLevel_; }
 
@@ -74,11 +82,14 @@ class OutlineModel final : public QAbstractItemModel {
     // the header).
     std::size_t childCount(std::size_t line) const;
     std::size_t child(std::size_t line, std::size_t row) const;
+    template <typename Each> void eachShown(Each&& each) const;
     void buildChildren();
     QString toolTip(std::size_t line) const;
 
     StringList tree_;
     Outline outline_{TextLines()};
+    TreeIndexes indexes_;
+    std::optional<TreeSearch::Found> lastFound_; // in this tree
     bool filtered_ = false;
     std::vector<std::uint8_t> visible_;
     std::vector<std::uint32_t> childStart_; // per line, then one past the end

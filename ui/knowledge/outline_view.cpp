@@ -23,6 +23,9 @@ constexpr int kLeastKeyCharacters = 14;
 OutlineView::OutlineView(QWidget* parent) : QTreeView(parent) {
     plainIndentation_ = indentation();
     header()->setStretchLastSection(false);
+    // The number columns are measured on the rows in sight (and the last
+    // line, sizeHintForColumn), not on a thousand rows at every search.
+    header()->setResizeContentsPrecision(0);
     header()->setMinimumSectionSize(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 3);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -77,6 +80,20 @@ void OutlineView::fitColumns() {
     setIndentation(std::clamp(fitting, kNarrowestIndentation, plainIndentation_));
     const int deepest = indentation() * levels;
     header()->resizeSection(0, deepest + leastKeyRoom() <= room ? room : deepest + keyTextRoom());
+}
+
+// The last row all the way down is the last line shown, whose number is the
+// widest of them.
+int OutlineView::sizeHintForColumn(int column) const {
+    const int inSight = QTreeView::sizeHintForColumn(column);
+    if (column == 0 || model() == nullptr || model()->rowCount() == 0) {
+        return inSight;
+    }
+    QModelIndex last;
+    while (model()->rowCount(last) > 0) {
+        last = model()->index(model()->rowCount(last) - 1, 0, last);
+    }
+    return std::max(inSight, sizeHintForIndex(last.siblingAtColumn(column)).width());
 }
 
 void OutlineView::scrollTo(const QModelIndex& index, ScrollHint hint) {

@@ -19,6 +19,7 @@ class OutlineView final : public QTreeView {
     // The nesting level of the deepest line shown (0 for root lines).
     void setDeepestLevel(int level);
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    int sizeHintForColumn(int column) const override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

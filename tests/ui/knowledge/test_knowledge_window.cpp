@@ -1,6 +1,9 @@
 // The knowledge window driven as a user drives it, on a temporary working
 // directory: the outline, the search, corrections, forgetting, restoring a
 // backup and following another process's changes.
+#include "common/qt_text.h"
+#include "curation/outline.h"
+#include "curation/tree.h"
 #include "files/directory_lock.h"
 #include "files/file_store.h"
 #include "files/kb_paths.h"
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -33,6 +37,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <random>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -547,6 +554,77 @@ class KnowledgeWindowTest : public QObject {
         QVERIFY(view()->hasFocus());
     }
 
+    // Typing on, deleting back and emptying the search on a random tree:
+    // the view shows the lines kb find finds and the lines above them.
+    void searchShowsWhatKbFindFinds() {
+        std::mt19937 random(5);
+        const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+        const std::vector<std::string> words{"ёж", "еж", "кот", "котёнок", "пёс", "сон"};
+        std::vector<std::string> tree{"Заголовок"};
+        for (int i = 0; i < 150; ++i) {
+            tree.push_back(std::string(pick(4), '_') + words[pick(words.size())] + " " +
+                           words[pick(words.size())] + "^" + words[pick(words.size())] + ".;");
+        }
+        writeTree(tree);
+        trigger("reloadItem");
+        const StringList lines(toCp1251(tree));
+        const Outline outline(lines.textLines());
+        auto* search = part<QLineEdit>(*window_, "searchField");
+        QSignalSpy filtered(view()->model(), &QAbstractItemModel::modelReset);
+        for (int step = 0; step < 14; ++step) {
+            if (search->text().isEmpty() || pick(3) != 0) {
+                typeText(search, QString::fromUtf8(" ёеожкстн").at(static_cast<int>(pick(9))));
+            } else {
+                QTest::keyClick(search, Qt::Key_Backspace);
+            }
+            filtered.clear();
+            QTRY_VERIFY(!filtered.isEmpty());
+            std::set<std::size_t> expected;
+            for (const NumberedLine& found : findInTree(lines, fromQString(search->text()))) {
+                for (std::optional<std::size_t> at = found.number - 1; at;
+                     at = outline.parent(*at)) {
+                    expected.insert(*at);
+                }
+            }
+            if (search->text().isEmpty()) {
+                for (std::size_t line = 1; line < lines.count(); ++line) {
+                    expected.insert(line);
+                }
+            }
+            QCOMPARE(shownLines(QModelIndex()), expected);
+        }
+    }
+
+    // The search and the check read the tree the view shows: a change made
+    // elsewhere is seen by the search that was on and by the next check.
+    void searchesAndChecksTheTreeAsItIsNow() {
+        auto* search = part<QLineEdit>(*window_, "searchField");
+        typeText(search, QStringLiteral("ни"));
+        auto* count = part<QLabel>(*window_, "matchCount");
+        QTRY_COMPARE(count->text(), QStringLiteral("Найдено: 2"));
+        std::vector<std::string> learned = kTree;
+        learned.insert(learned.begin() + 1, "НИКОГДА^Никогда не говори никогда.;");
+        StringList(toCp1251(learned)).save(FileStore(PathMap(workdir_->root())), paths::kWords);
+        QTRY_COMPARE_WITH_TIMEOUT(part<QLabel>(*window_, "linesFigure")->text(),
+                                  QStringLiteral("Выучено фраз: 7"), 2000);
+        QCOMPARE(count->text(), QStringLiteral("Найдено: 3"));
+        typeText(search, QStringLiteral("к"));
+        QTRY_COMPARE(count->text(), QStringLiteral("Найдено: 1"));
+        QCOMPARE(keysUnder(QModelIndex()), texts({"НИКОГДА"}));
+
+        auto* field = part<QLineEdit>(*window_, "checkField");
+        auto* result = part<QLabel>(*window_, "checkResult");
+        field->setText(QStringLiteral("ну никогда"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QVERIFY2(result->text().contains(QStringLiteral("строка дерева 2: её ключ «НИКОГДА»")),
+                 qPrintable(result->text()));
+        part<QLineEdit>(*window_, "afterField")
+            ->setText(QStringLiteral("Никогда не говори никогда."));
+        field->setText(QStringLiteral("пока"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QVERIFY2(result->text().contains(QStringLiteral("«ПОКА»")), qPrintable(result->text()));
+    }
+
     // The phrase check tells which line or list would answer, selects the
     // answering line even where the search hides it, and writes nothing.
     void checksWhichLineWouldAnswerAPhrase() {
@@ -668,6 +746,19 @@ class KnowledgeWindowTest : public QObject {
             keys << view()->model()->index(row, 0, parent).data().toString();
         }
         return keys;
+    }
+
+    // The line numbers of the rows under `parent`, all the way down.
+    std::set<std::size_t> shownLines(const QModelIndex& parent) const {
+        std::set<std::size_t> lines;
+        const QAbstractItemModel& model = *view()->model();
+        for (int row = 0; row < model.rowCount(parent); ++row) {
+            const QModelIndex index = model.index(row, 0, parent);
+            lines.insert(model.index(row, OutlineModel::NumberColumn, parent).data().toULongLong() -
+                         1);
+            lines.merge(shownLines(index));
+        }
+        return lines;
     }
 
     QStringList answers() const {
