@@ -11,6 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <thread>
 
 namespace besedka::server {
 namespace {
@@ -214,10 +215,29 @@ int ApiServer::bind(const ListenAddress& address) {
 }
 
 void ApiServer::serve() {
+    {
+        const std::lock_guard lock(starting_);
+        if (stopAsked_) {
+            return;
+        }
+        started_ = true;
+    }
     http_->listen_after_bind();
+    finished_ = true;
 }
 
 void ApiServer::stop() {
+    {
+        const std::lock_guard lock(starting_);
+        stopAsked_ = true;
+        if (!started_) {
+            return; // serve() will not start
+        }
+    }
+    // The library ignores a stop before its loop runs: wait for the loop.
+    while (!http_->is_running() && !finished_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     http_->stop();
 }
 

@@ -4,8 +4,10 @@
 #include "metrics.h"
 #include "rate_limiter.h"
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -49,7 +51,8 @@ class ApiServer {
     int bind(const ListenAddress& address);
     // Serves until stop(); returns once the requests in flight are answered.
     void serve();
-    // From any thread: takes no more connections and lets serve() return.
+    // From any thread, before serve() or during it: takes no more
+    // connections and lets serve() return.
     void stop();
 
     const LatencyHistogram& messageLatency() const { return messageLatency_; }
@@ -64,6 +67,10 @@ class ApiServer {
     StatusCounts statuses_;
     std::unique_ptr<httplib::Server> http_;
     std::unique_ptr<Handlers> handlers_;
+    std::mutex starting_;
+    bool stopAsked_ = false;
+    bool started_ = false;
+    std::atomic<bool> finished_{false};
 };
 
 } // namespace besedka::server
