@@ -2,44 +2,20 @@
 
 #include "bearer_token.h"
 #include "endpoints.h"
+#include "http_tuning.h"
 #include "router.h"
-#include "worker_pool.h"
 
 #include <httplib.h>
 
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
-#include <sys/socket.h>
 #include <thread>
 
 namespace besedka::server {
 namespace {
 
 using Handled = httplib::Server::HandlerResponse;
-
-// A worker waits this long for the next request of a kept-alive connection,
-// and for each read and write of one: a stalled client frees its worker then.
-constexpr time_t kKeepAliveSeconds = 3;
-constexpr time_t kReadWriteSeconds = 5;
-// Requests a connection may make before it is closed: high, since closing
-// costs a new connection, and a kept one no more than its worker.
-constexpr std::size_t kRequestsPerConnection = 100000;
-
-// The library's server with a listen queue longer than the 5 it is built with.
-template <typename Base> class TunedServer final : public Base {
-  public:
-    using Base::Base;
-    void lengthenListenQueue() { ::listen(this->svr_sock_, SOMAXCONN); }
-};
-
-// One port, one server: SO_REUSEADDR (a restart need not wait for old
-// connections to time out) but not the library's SO_REUSEPORT, with which a
-// second server would share the port unnoticed.
-void socketOptions(int socket) {
-    const int yes = 1;
-    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-}
 
 bool carriesBody(const httplib::Request& request) {
     const std::string length = request.get_header_value("Content-Length");
@@ -157,15 +133,8 @@ ApiServer::ApiServer(HubThread& hub, ApiSettings settings)
     handlers_ = std::make_unique<Handlers>(*this);
 
     httplib::Server& http = *http_;
-    http.set_socket_options(socketOptions);
-    http.set_tcp_nodelay(true);
-    http.set_keep_alive_max_count(kRequestsPerConnection);
-    http.set_keep_alive_timeout(kKeepAliveSeconds);
-    http.set_read_timeout(kReadWriteSeconds);
-    http.set_write_timeout(kReadWriteSeconds);
+    tune(http, settings_.maxConnections);
     http.set_payload_max_length(kMaxBodyBytes);
-    const std::size_t workers = settings_.maxConnections;
-    http.new_task_queue = [workers] { return new WorkerPool(workers, workers); };
 
     Handlers& handlers = *handlers_;
     http.set_pre_routing_handler([&handlers](const auto& request, auto& response) {
