@@ -5,12 +5,14 @@ no one said before.
 
 Usage: load.py URL CONVERSATIONS TURNS OUT.json [PREFIX]
 
-Writes OUT.json: for each conversation (id PREFIX + number) the list of its
+Creates the file $LOAD_ANSWERING, when set, once the first turn is
+answered. Writes OUT.json: for each conversation (id PREFIX + number) the list of its
 turns in the order they were answered: [phrase, status, shown, learned].
 A connection that fails (the server killed) ends that conversation's list.
 """
 import http.client
 import json
+import os
 import sys
 import threading
 import urllib.parse
@@ -39,6 +41,8 @@ def talk(address, conversation, turns, results):
         except (OSError, http.client.HTTPException, ValueError):
             return
         record.append([text, response.status, answer.get("shown"), answer.get("learned")])
+        if turn == 0 and os.environ.get("LOAD_ANSWERING"):
+            open(os.environ["LOAD_ANSWERING"], "a").close()
 
 
 def main():
