@@ -4,6 +4,7 @@
 // is learned with both tree saves. Beside each, in the same iterations, the
 // floor it is measured against: one plain read of the tree file, and two
 // passes of writing the file and flushing it to disk.
+#include "bench_workdir.h"
 #include "files/file_store.h"
 #include "talk/clock.h"
 #include "talk/engine.h"
@@ -27,86 +28,7 @@
 namespace besedka {
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-class SilentHost final : public Host {
-  public:
-    void playCue(Cue) override {}
-    void clearInput() override {}
-    void startClosing() override {}
-};
-
-std::string keyOf(int line) {
-    return "ФРАЗА " + std::to_string(line) + " КОНЕЦ";
-}
-
-// A working directory holding a tree of `lines` lines in RTF form.
-class BenchWorkdir {
-  public:
-    explicit BenchWorkdir(int lines) {
-        std::string pattern = (fs::temp_directory_path() / "besedka-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        root_ = pattern;
-        fs::create_directories(root_ / "Base");
-        std::vector<std::string> tree{utf8ToCp1251("Фразы")};
-        for (int i = 1; i < lines; ++i) {
-            const std::string depth = i % 4 == 0 ? "_" : "";
-            tree.push_back(utf8ToCp1251(depth + keyOf(i) + "^Ответ номер " + std::to_string(i) +
-                                        ".;Ещё один ответ!;"));
-        }
-        write("Base/Words.Dat", writeRtf(tree));
-        const std::vector<std::string> list{utf8ToCp1251("Понятно."),
-                                            utf8ToCp1251("Совсем новая фраза.")};
-        for (const char* name : {"W2.Dat", "Povtor.Dat", "X.Dat", "BigString.Dat"}) {
-            write(std::string("Base/") + name, writeRtf(list));
-        }
-        // The questions' only reply: see startAfresh.
-        write("Base/W1.Dat", writeRtf({utf8ToCp1251(keyOf(7))}));
-    }
-    ~BenchWorkdir() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    BenchWorkdir(const BenchWorkdir&) = delete;
-    BenchWorkdir& operator=(const BenchWorkdir&) = delete;
-
-    const fs::path& root() const { return root_; }
-    fs::path tree() const { return root_ / "Base" / "Words.Dat"; }
-
-  private:
-    void write(const std::string& relative, const std::string& bytes) {
-        std::ofstream(root_ / relative, std::ios::binary) << bytes;
-    }
-
-    fs::path root_;
-};
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The floor of a tree hit: open the file, read all of it into memory, close.
-void plainRead(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0) {
-        std::abort();
-    }
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n <= 0) {
-            std::abort();
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    benchmark::DoNotOptimize(bytes.data());
-}
+using namespace bench;
 
 // The floor of a save: write the bytes to a file and flush it to disk.
 void writeAndFlush(const fs::path& path, const std::string& bytes) {
@@ -161,12 +83,12 @@ void BM_TreeHit(benchmark::State& state) {
     double floor = 0;
     for (auto _ : state) {
         startAfresh(engine);
-        const auto start = Clock::now();
+        const auto start = SteadyClock::now();
         engine.say(phrase);
         const double seconds = secondsSince(start);
         state.SetIterationTime(seconds);
         total += seconds;
-        const auto floorStart = Clock::now();
+        const auto floorStart = SteadyClock::now();
         plainRead(workdir.tree());
         floor += secondsSince(floorStart);
     }
@@ -192,13 +114,13 @@ void BM_LearningExchange(benchmark::State& state) {
     double floor = 0;
     for (auto _ : state) {
         startAfresh(engine);
-        const auto start = Clock::now();
+        const auto start = SteadyClock::now();
         engine.say(phrase);
         const double seconds = secondsSince(start);
         state.SetIterationTime(seconds);
         total += seconds;
         const std::string bytes = readFile(workdir.tree());
-        const auto floorStart = Clock::now();
+        const auto floorStart = SteadyClock::now();
         writeAndFlush(workdir.root() / "Base" / "Floor.Dat", bytes);
         writeAndFlush(workdir.root() / "Base" / "Floor.Dat", bytes);
         floor += secondsSince(floorStart);

@@ -12,6 +12,7 @@ namespace besedka {
 
 KnowledgeBaseHold::~KnowledgeBaseHold() {
     if (store_ != nullptr && --store_->holds_ == 0) {
+        store_->known_.clear();
         store_->lock_.reset();
     }
 }
@@ -22,6 +23,9 @@ BaseChange::BaseChange(const FileStore& store) : store_(store) {
 
 BaseChange::~BaseChange() {
     if (--store_.changes_ == 0) {
+        if (!store_.held_.empty()) {
+            store_.known_.clear(); // what it held was never written
+        }
         store_.held_.clear();
     }
 }
@@ -70,6 +74,7 @@ void FileStore::commitChange() const {
     }
     held_.clear();
     if (const auto failure = changeFilesTogether(paths_.resolve("Base"), files)) {
+        known_.clear();
         const bool journal = failure->file == kChangeJournal;
         throw FileError(FileError::Operation::Create,
                         journal ? "Base\\" + failure->file : failure->file, failure->reason);
@@ -108,8 +113,28 @@ bool FileStore::hasContent(std::string_view windowsPath, std::string_view bytes)
     return fileHoldsExactly(paths_.resolve(windowsPath), bytes);
 }
 
+void FileStore::noteKnownContent(std::string_view windowsPath,
+                                 std::shared_ptr<const std::string> bytes) const {
+    const std::filesystem::path path = paths_.resolve(windowsPath);
+    if (!bytes) {
+        known_.erase(path);
+    } else if (holds_ > 0 && isInBase(path)) {
+        known_[path] = std::move(bytes);
+    }
+}
+
+bool FileStore::sameAsKnown(std::string_view windowsPath,
+                            const std::shared_ptr<const std::string>& bytes) const {
+    if (holds_ == 0 || known_.empty() || !bytes) {
+        return false;
+    }
+    const auto found = known_.find(paths_.resolve(windowsPath));
+    return found != known_.end() && found->second == bytes;
+}
+
 void FileStore::write(std::string_view windowsPath, std::string_view bytes) const {
     const std::filesystem::path path = paths_.resolve(windowsPath);
+    known_.erase(path);
     if (changes_ > 0 && isInBase(path)) {
         held_[path] =
             HeldWrite{std::string(windowsPath), std::make_shared<const std::string>(bytes)};

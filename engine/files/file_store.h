@@ -66,6 +66,17 @@ class FileStore {
     // Whether the file can be read and holds exactly `bytes`; never throws.
     virtual bool hasContent(std::string_view windowsPath, std::string_view bytes) const;
 
+    // While the lock of Base is held no other program changes its files, so
+    // once a file of Base is known to hold `bytes` (read, compared or
+    // written under this hold), asking again costs no read: see
+    // sameAsKnown. Forgotten when the hold ends or a change is dropped;
+    // none (`nullptr`) forgets it now.
+    void noteKnownContent(std::string_view windowsPath,
+                          std::shared_ptr<const std::string> bytes) const;
+    // Whether `bytes` is the very content noted for the file under this hold.
+    bool sameAsKnown(std::string_view windowsPath,
+                     const std::shared_ptr<const std::string>& bytes) const;
+
     // Takes the knowledge base's lock (on the Base directory) for a
     // read-modify-write of its files, so that another process's changes are
     // neither lost nor mixed in; waits while another process holds it, telling
@@ -135,6 +146,7 @@ class FileStore {
     mutable std::optional<DirectoryLock> lock_;
     mutable int changes_ = 0; // open changes, nested
     mutable std::map<std::filesystem::path, HeldWrite> held_;
+    mutable std::map<std::filesystem::path, std::shared_ptr<const std::string>> known_;
 };
 
 // Where an open change stood: rolling back to it drops every write held
@@ -143,7 +155,10 @@ class FileStore {
 class ChangeSavepoint {
   public:
     explicit ChangeSavepoint(const FileStore& store) : store_(store), held_(store.held_) {}
-    void rollBack() const { store_.held_ = held_; }
+    void rollBack() const {
+        store_.held_ = held_;
+        store_.known_.clear();
+    }
 
   private:
     const FileStore& store_;

@@ -19,7 +19,11 @@ KnowledgeFiles::Held& KnowledgeFiles::heldFor(std::string_view windowsPath) {
 
 StringList KnowledgeFiles::load(std::string_view windowsPath) {
     Held& held = heldFor(windowsPath);
+    if (files_.sameAsKnown(windowsPath, held.bytes)) {
+        return held.lines;
+    }
     if (held.bytes && files_.hasContent(windowsPath, *held.bytes)) {
+        files_.noteKnownContent(windowsPath, held.bytes);
         return held.lines;
     }
     auto bytes = std::make_shared<std::string>(files_.read(windowsPath));
@@ -28,11 +32,13 @@ StringList KnowledgeFiles::load(std::string_view windowsPath) {
         held.bytes = std::move(bytes);
         held.paragraphStarts.clear();
     }
+    files_.noteKnownContent(windowsPath, held.bytes);
     return held.lines;
 }
 
 void KnowledgeFiles::save(std::string_view windowsPath, const StringList& list) {
     Held& held = heldFor(windowsPath);
+    files_.noteKnownContent(windowsPath, nullptr); // the bytes may be rewritten in place
     RtfDocument document;
     // Bytes that no line views into and that this program wrote can be
     // rewritten where they stand.
@@ -49,6 +55,7 @@ void KnowledgeFiles::save(std::string_view windowsPath, const StringList& list) 
     held.bytes = std::make_shared<std::string>(std::move(document.bytes));
     held.lines = list;
     held.paragraphStarts = std::move(document.paragraphStarts);
+    files_.noteKnownContent(windowsPath, held.bytes);
 }
 
 } // namespace besedka

@@ -13,6 +13,9 @@ class Conversation {
     // The pane lines a dialogue keeps: the exchange reads only the count and
     // the last two, the branch continuation's lines included.
     static constexpr std::size_t kPaneLines = 64;
+    // A dialogue that goes on for days writes its transcript to the log in
+    // blocks of this many lines rather than hold it all until it ends.
+    static constexpr std::size_t kTranscriptLines = 2000;
 
     Conversation(const FileStore& files, Clock& clock, KnowledgeFiles& knowledge, HubInstant now)
         : engine_(files, clock, host_, &knowledge), lastActive_(now) {

@@ -43,11 +43,10 @@ TurnError fileError(const std::exception& error) {
 
 bool isConversationId(std::string_view id) {
     constexpr std::size_t kLongest = 64;
-    return !id.empty() && id.size() <= kLongest &&
-           std::all_of(id.begin(), id.end(), [](char c) {
-               return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                      c == '.' || c == '_' || c == '-';
-           });
+    return !id.empty() && id.size() <= kLongest && std::all_of(id.begin(), id.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '.' || c == '_' || c == '-';
+    });
 }
 
 struct ConversationHub::State {
@@ -118,9 +117,8 @@ struct ConversationHub::State {
     }
 
     void forget(const Conversation* conversation) {
-        std::erase_if(conversations, [&](const auto& entry) {
-            return entry.second.get() == conversation;
-        });
+        std::erase_if(conversations,
+                      [&](const auto& entry) { return entry.second.get() == conversation; });
     }
 
     void retire(const std::string& id) {
@@ -196,6 +194,8 @@ struct ConversationHub::State {
     std::optional<KnowledgeBaseHold> hold() const {
         return files.tryHoldKnowledgeBase(options.lockPatience);
     }
+    // Appends the dialogues' log blocks in one change.
+    void writeLogBlocks(const std::vector<Conversation*>& dialogues, HubInstant now);
     // Ends the dialogues with their log blocks in one change.
     void endWithLog(const std::vector<Conversation*>& ending, HubInstant now);
 };
@@ -245,8 +245,9 @@ TurnOutcome ConversationHub::State::runTurn(const SayRequest& turn, HubInstant n
     }
 }
 
-void ConversationHub::State::endWithLog(const std::vector<Conversation*>& ending, HubInstant now) {
-    if (ending.empty()) {
+void ConversationHub::State::writeLogBlocks(const std::vector<Conversation*>& dialogues,
+                                            HubInstant now) {
+    if (dialogues.empty()) {
         return;
     }
     const auto held = hold();
@@ -257,12 +258,16 @@ void ConversationHub::State::endWithLog(const std::vector<Conversation*>& ending
     armBackupIfDue(now);
     {
         BaseChange change(files);
-        for (Conversation* conversation : ending) {
+        for (Conversation* conversation : dialogues) {
             conversation->engine().appendDialogueLog(clock.localNow());
         }
         change.commit();
     }
     noteWrite(now);
+}
+
+void ConversationHub::State::endWithLog(const std::vector<Conversation*>& ending, HubInstant now) {
+    writeLogBlocks(ending, now);
     for (Conversation* conversation : ending) {
         forget(conversation);
         ++counters.endedConversations;
@@ -356,10 +361,18 @@ bool ConversationHub::end(std::string_view conversation, HubInstant now) {
 
 std::size_t ConversationHub::endIdle(HubInstant now) {
     std::vector<Conversation*> idle;
+    std::vector<Conversation*> talkative;
     for (const auto& [id, conversation] : state_->conversations) {
         if (now - conversation->lastActive() >= state_->options.idleLimit) {
             idle.push_back(conversation.get());
+        } else if (conversation->engine().dialogue().transcript().size() >=
+                   Conversation::kTranscriptLines) {
+            talkative.push_back(conversation.get());
         }
+    }
+    state_->writeLogBlocks(talkative, now);
+    for (Conversation* conversation : talkative) {
+        conversation->engine().dialogue().clearTranscript(); // its lines are in the log now
     }
     state_->endWithLog(idle, now);
     return idle.size();

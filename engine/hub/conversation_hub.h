@@ -50,8 +50,10 @@ class ConversationHub {
     // log. False when no such conversation is open. Throws FileError when the
     // log cannot be written (the conversation stays open then).
     bool end(std::string_view conversation, HubInstant now);
-    // Ends every conversation idle since before `now - idleLimit`; returns
-    // how many ended. Throws FileError as end() does (they stay open then).
+    // Ends every conversation idle since before `now - idleLimit`, and
+    // writes the log block of every other one whose transcript has grown long
+    // (it goes on with an empty transcript); returns how many ended. Throws FileError as end() does
+    // (they stay open then).
     std::size_t endIdle(HubInstant now);
     // Ends every open conversation, each with its log block (at shutdown).
     void endAll(HubInstant now);

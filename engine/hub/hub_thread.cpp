@@ -55,8 +55,8 @@ struct HubThread::Queue {
         auto future = task->get_future();
         if (!push(Task([task] { (*task)(); }))) {
             std::promise<Result> refused;
-            refused.set_exception(std::make_exception_ptr(
-                std::runtime_error("the server is shutting down")));
+            refused.set_exception(
+                std::make_exception_ptr(std::runtime_error("the server is shutting down")));
             return refused.get_future();
         }
         return future;
@@ -175,8 +175,7 @@ std::future<HubCounters> HubThread::counters() {
 }
 
 std::future<std::size_t> HubThread::openConversations() {
-    return queue_->call<std::size_t>(
-        [](ConversationHub& hub) { return hub.openConversations(); });
+    return queue_->call<std::size_t>([](ConversationHub& hub) { return hub.openConversations(); });
 }
 
 void HubThread::stop() {

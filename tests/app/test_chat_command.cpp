@@ -179,6 +179,16 @@ TEST_F(Chat, InputLinesAndHandEditedFilesLoseNothing) {
                                         "_ВОТ ТАК.^"}));
 }
 
+// An emoji must never reach a key as "?", which occurs in every question.
+TEST_F(Chat, CharactersWindows1251CannotHoldAreLeftOut) {
+    const auto treeBefore = readBytes("Base/Words.Dat");
+    const Session s = run("😀😀\nпри😀вет\n/quit\n");
+    EXPECT_NE(s.err.find("nothing in that phrase can be written in Windows-1251"),
+              std::string::npos);
+    EXPECT_EQ(s.out, "Привет.\nЗдравствуй!\n");
+    EXPECT_EQ(readBytes("Base/Words.Dat"), treeBefore);
+}
+
 TEST_F(Chat, PhrasesAreCutTo255Characters) {
     const std::string longPhrase(300, 'x');
     writeLines("Base/BigString.Dat", {"Длинно."});

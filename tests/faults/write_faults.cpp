@@ -34,6 +34,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
@@ -60,10 +61,13 @@ template <typename Function> Function real(const char* name) {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
-bool active = false; // only the program itself is counted, not a shell around it
+// Only the program itself (and its test tools named besedka-...) is counted,
+// not a shell around it.
+bool active = false;
 
 __attribute__((constructor)) void setUp() {
-    active = std::strcmp(program_invocation_short_name, "besedka") == 0;
+    const std::string_view name = program_invocation_short_name;
+    active = name == "besedka" || name.starts_with("besedka-");
     if (!active) {
         return;
     }

@@ -13,6 +13,7 @@ set -uo pipefail
 besedka=$1
 starter=$2
 library=$3
+hub_batch=$4
 states=$(dirname "$0")/power_loss_states.py
 # On a memory file system where there is one: its flushes cost nothing.
 scratch=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
@@ -63,9 +64,10 @@ declare -A commands=(
     [merge]="'$besedka' kb merge '$scratch/other/w' $w"
     [from-text]="'$besedka' kb from-text '$scratch/lines.txt' '$run/w/Base/W2.Dat'"
     [retirement]="printf '/exit\n' | '$besedka' chat --workdir $w"
+    [batch]="printf 'a\tпривет\nb\tкак дела?\nc\tпривет\n\na\tzq один\nb\tzq два\nc\tпока\n' | '$hub_batch' --leave-open '$run/w'"
 )
 declare -A templates=([retirement]=twelve-backups [restore]=learned [first-start]=no-base)
-paths=(${BESEDKA_POWER_LOSS_PATHS:-exchange exit-log first-start forget restore teach import merge from-text retirement})
+paths=(${BESEDKA_POWER_LOSS_PATHS:-exchange exit-log first-start forget restore teach import merge from-text retirement batch})
 
 failures=0
 explored=0
