@@ -1,6 +1,6 @@
 // The floor of the serving benchmark: cpp-httplib tuned as `besedka serve`
 // tunes it, answering every request with a fixed reply of the size of a
-// turn's, without parsing or a hub. Prints "listening on http://ADDR:PORT" as
+// turn's, without a body parsed or a hub. Prints "listening on http://ADDR:PORT" as
 // the server does; SIGTERM or SIGINT ends it.
 //
 // Usage: besedka_serve_floor [PORT]
@@ -10,12 +10,26 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace {
 
-constexpr const char* kReply = R"({"conversation":"c17","shown":"фраза 99997 конец",)"
-                               R"("reply":"Ответ номер 99997.","learned":false,"ended":false})";
+// The reply, around the conversation id that the path names (the load
+// script matches answers to requests by it).
+constexpr std::string_view kBefore = R"({"conversation":")";
+constexpr std::string_view kAfter =
+    R"(","shown":"Фраза 99997 конец.",)"
+    R"("reply":"Ответ номер 99997.","learned":false,"ended":false})";
+
+std::string conversationOf(const std::string& path) {
+    constexpr std::string_view kPrefix = "/v1/conversations/";
+    if (!path.starts_with(kPrefix)) {
+        return "none";
+    }
+    const std::size_t start = kPrefix.size();
+    return path.substr(start, path.find('/', start) - start);
+}
 
 } // namespace
 
@@ -29,8 +43,11 @@ int main(int argc, char** argv) {
 
     TunedServer<httplib::Server> http;
     besedka::server::tune(http, 128);
-    const auto answer = [](const httplib::Request&, httplib::Response& response) {
-        response.set_content(kReply, "application/json");
+    const auto answer = [](const httplib::Request& request, httplib::Response& response) {
+        std::string reply(kBefore);
+        reply += conversationOf(request.path);
+        reply += kAfter;
+        response.set_content(reply, "application/json");
     };
     http.Post(".*", answer);
     http.Get(".*", answer);
