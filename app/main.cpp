@@ -3,6 +3,7 @@
 #include "help_layout.h"
 #include "kb/browse.h"
 #include "kb/command.h"
+#include "serve_command.h"
 #include "start_options.h"
 #include "talk/heap_policy.h"
 
@@ -36,6 +37,9 @@ void printHelp(std::ostream& out) {
         << helpEntry("besedka chat [--workdir DIR] [--drive D=DIR]",
                      "chat in the terminal, one phrase a line")
         << helpEntry("besedka chat --help", "the terminal chat's commands")
+        << helpEntry("besedka serve [--listen ADDR:PORT] [--token-file FILE] [WORKDIR]",
+                     "serve conversations over HTTP and JSON, a dialogue per conversation")
+        << helpEntry("besedka serve --help", "its options, routes and errors")
         << helpEntry("besedka --help", "show this help")
         << helpEntry("besedka --version", "show the version")
         << helpEntry("besedka --has-window", "succeed when the window is built in") << "\n";
@@ -122,6 +126,9 @@ int run(int argc, char** argv) {
     if (!args.empty() && args[0] == "chat") {
         return besedka::runChatCommand({args.begin() + 1, args.end()}, std::cin, std::cout,
                                        std::cerr, ::isatty(STDIN_FILENO) != 0);
+    }
+    if (!args.empty() && args[0] == "serve") {
+        return besedka::runServeCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     }
     if (!args.empty() && args[0] == "kb") {
 #ifdef BESEDKA_WITH_GUI

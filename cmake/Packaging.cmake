@@ -18,6 +18,9 @@ endforeach()
 install(FILES ${BESEDKA_PACKAGING}/completion/besedka.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME besedka)
 install(FILES ${BESEDKA_PACKAGING}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/api/openapi.yaml DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# `systemctl --user enable --now besedka-serve`
+install(FILES ${BESEDKA_PACKAGING}/besedka-serve.service DESTINATION lib/systemd/user)
 
 # Debian wants the changelog and the manual page compressed at the highest
 # level, without a name or time stamp inside.
@@ -63,7 +66,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "besedka maintainers <maintainers@besedka.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chat companion that learns as it talks")
 set(CPACK_PACKAGE_DESCRIPTION
-    "A desktop chat companion with a Russian-language interface. It answers from a\nknowledge base of text files and learns new phrases and answers as it talks,\nin a window or in the terminal (besedka chat).\n.\nThe knowledge window (besedka kb browse) shows the learned tree as an outline\nto search, correct and prune, with the backups to go back to. The kb commands\nteach it from texts of dialogues (kb teach), export, import and merge\nknowledge bases as JSON (kb export, kb import, kb merge), and tell which of\nits steps would answer a phrase, and why (kb why).")
+    "A desktop chat companion with a Russian-language interface. It answers from a\nknowledge base of text files and learns new phrases and answers as it talks,\nin a window or in the terminal (besedka chat).\n.\nThe knowledge window (besedka kb browse) shows the learned tree as an outline\nto search, correct and prune, with the backups to go back to. The kb commands\nteach it from texts of dialogues (kb teach), export, import and merge\nknowledge bases as JSON (kb export, kb import, kb merge), and tell which of\nits steps would answer a phrase, and why (kb why). besedka serve lets other\nprograms and people talk to it over HTTP and JSON, a dialogue per\nconversation, all learning into one knowledge base.")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://besedka.example.org/)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

@@ -6,7 +6,7 @@
 # what may follow, so new commands complete without a change here. An argument
 # is completed by its name: a directory for WORKDIR and DIR, a backup stamp for
 # STAMP (from "besedka kb backups" of the working directory named on the line),
-# nothing for TEXT, PHRASE, REPLY and N, a file otherwise. --workdir DIR and
+# nothing for TEXT, PHRASE, REPLY, N and ADDR:PORT, a file otherwise. --workdir DIR and
 # --workdir=DIR name the working directory wherever WORKDIR may.
 
 # Reads the usage lines of `PROGRAM [kb] --help` into the caller's arrays:
@@ -66,7 +66,7 @@ _besedka_complete_argument()
             ;;
         *DIR*) _filedir -d ;;
         STAMP*) mapfile -t COMPREPLY < <(compgen -W "$(_besedka_stamps "$program" "$workdir")" -- "$cur") ;;
-        TEXT* | PHRASE | REPLY | N | N...) ;;
+        TEXT* | PHRASE | REPLY | N | N... | ADDR:PORT) ;;
         *) _filedir ;;
     esac
 }
