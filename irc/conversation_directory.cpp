@@ -11,8 +11,8 @@ constexpr std::size_t kIdLength = 64;
 constexpr std::size_t kHashLength = 8;
 
 bool allowedInId(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '_' || c == '-';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-';
 }
 
 // Characters an id may not hold become '_', a run of them one '_'; those

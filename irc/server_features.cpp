@@ -18,7 +18,8 @@ void readToken(std::string_view token, ServerFeatures& features) {
         features.channelTypes = value;
     } else if (key == "NICKLEN") {
         std::size_t length = 0;
-        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), length);
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), length);
         if (error == std::errc() && end == value.data() + value.size() && length > 0) {
             features.nickLength = length;
         }

@@ -24,8 +24,8 @@ TEST(Message, ReadsNumericsMiddleParametersAndEmptyTrailing) {
     const auto welcome = parseMessage(":irc.example 005 bot  CASEMAPPING=ascii NICKLEN=30 :are");
     ASSERT_TRUE(welcome);
     EXPECT_EQ(welcome->command, "005");
-    EXPECT_EQ(welcome->params, (std::vector<std::string>{"bot", "CASEMAPPING=ascii",
-                                                         "NICKLEN=30", "are"}));
+    EXPECT_EQ(welcome->params,
+              (std::vector<std::string>{"bot", "CASEMAPPING=ascii", "NICKLEN=30", "are"}));
     const auto topic = parseMessage("TOPIC #room :");
     ASSERT_TRUE(topic);
     EXPECT_EQ(topic->params, (std::vector<std::string>{"#room", ""}));
@@ -85,11 +85,20 @@ TEST(Formatting, StripsEveryCodeAndKeepsTheText) {
     EXPECT_EQ(stripFormatting("\x02жирный\x02 \x1Dкурсив\x1D \x1Fподчёркнутый\x1F "
                               "\x16обратный\x16 \x1Eзачёркнутый\x1E \x11моно\x11\x0F"),
               "жирный курсив подчёркнутый обратный зачёркнутый моно");
-    EXPECT_EQ(stripFormatting("\x03" "4красный\x03 \x03" "04,12на синем\x03"), "красный на синем");
-    EXPECT_EQ(stripFormatting("\x03" "123"), "3"); // two digits at most
-    EXPECT_EQ(stripFormatting("\x03" "4,text"), ",text"); // a comma without a background is text
-    EXPECT_EQ(stripFormatting("\x03,5x"), ",5x");         // no foreground: the code alone goes
-    EXPECT_EQ(stripFormatting("\x04" "FF0000,00ff00hex\x04"), "hex");
+    EXPECT_EQ(stripFormatting("\x03"
+                              "4красный\x03 \x03"
+                              "04,12на синем\x03"),
+              "красный на синем");
+    EXPECT_EQ(stripFormatting("\x03"
+                              "123"),
+              "3"); // two digits at most
+    EXPECT_EQ(stripFormatting("\x03"
+                              "4,text"),
+              ",text");                           // a comma without a background is text
+    EXPECT_EQ(stripFormatting("\x03,5x"), ",5x"); // no foreground: the code alone goes
+    EXPECT_EQ(stripFormatting("\x04"
+                              "FF0000,00ff00hex\x04"),
+              "hex");
     EXPECT_EQ(stripFormatting("a\tb\x07\x7F"), "a b");
 }
 

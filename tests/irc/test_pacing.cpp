@@ -43,7 +43,7 @@ TEST(SendQueue, AQuietSpellFillsTheBurstAgainButNoMore) {
         queue.push("x");
     }
     EXPECT_EQ(queue.takeDue(kStart).size(), 4U);
-    EXPECT_EQ(queue.takeDue(kStart + seconds(1)).size(), 2U); // two intervals of 500 ms
+    EXPECT_EQ(queue.takeDue(kStart + seconds(1)).size(), 2U);  // two intervals of 500 ms
     EXPECT_EQ(queue.takeDue(kStart + seconds(60)).size(), 4U); // never more than the burst
     EXPECT_EQ(queue.takeDue(kStart + seconds(60)).size(), 0U);
     EXPECT_EQ(queue.takeDue(kStart + milliseconds(60'500)).size(), 1U);

@@ -75,7 +75,8 @@ TEST(ServerFeatures, ReadsCaseMappingChannelTypesNickLengthAndUtf8Only) {
 }
 
 TEST_F(RoomBehaviourTest, AnswersAddressedChannelMessagesAndEveryPrivateOne) {
-    const auto addressed = phraseOf(":alice!a@h PRIVMSG #room :besedka, \x02привет\x02 \x03" "4всем");
+    const auto addressed = phraseOf(":alice!a@h PRIVMSG #room :besedka, \x02привет\x02 \x03"
+                                    "4всем");
     ASSERT_TRUE(addressed);
     EXPECT_EQ(addressed->text, "привет всем");
     EXPECT_EQ(addressed->target, "#room");
@@ -115,8 +116,10 @@ TEST_F(RoomBehaviourTest, AnswersCtcpVersionAndPingAndIgnoresTheRest) {
     ASSERT_EQ(ping.notices.size(), 1U);
     EXPECT_EQ(ping.notices[0].text, "\x01PING 12345\x01");
 
-    for (const char* line : {":alice!a@h PRIVMSG Besedka :\x01" "ACTION машет\x01",
-                             ":alice!a@h PRIVMSG #room :\x01" "ACTION besedka: hi\x01",
+    for (const char* line : {":alice!a@h PRIVMSG Besedka :\x01"
+                             "ACTION машет\x01",
+                             ":alice!a@h PRIVMSG #room :\x01"
+                             "ACTION besedka: hi\x01",
                              ":alice!a@h PRIVMSG Besedka :\x01TIME\x01"}) {
         const Reaction other = hear(line);
         EXPECT_TRUE(other.notices.empty()) << line;
@@ -197,7 +200,8 @@ TEST_F(RoomBehaviourTest, RepliesAreAddressedAndCutToFitTheRelayedLine) {
     for (int i = 0; i < 100; ++i) {
         reply += "слово ";
     }
-    const auto texts = replyTexts(*phrase, reply, "Besedka", "Besedka!~b@127.0.0.1", Encoding::Utf8);
+    const auto texts =
+        replyTexts(*phrase, reply, "Besedka", "Besedka!~b@127.0.0.1", Encoding::Utf8);
     ASSERT_GE(texts.size(), 3U);
     for (std::size_t i = 0; i < texts.size(); ++i) {
         EXPECT_EQ(texts[i].rfind("alice: ", 0), 0U);
