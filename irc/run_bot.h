@@ -1,0 +1,35 @@
+#pragma once
+
+// The bot's run: a Qt event loop with the connection and the bot, until
+// SIGTERM or SIGINT.
+
+#include "irc/bot_options.h"
+#include "irc/connection.h"
+#include "irc/room_behaviour.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace besedka::irc {
+
+class Responder;
+
+struct BotRun {
+    ConnectionSettings connection;
+    BehaviourSettings behaviour;
+    std::string quitMessage = "До свидания!";
+};
+
+// The run the options ask for. `version` answers CTCP VERSION; `log` takes
+// one line of what happens at a time.
+BotRun botRunFor(const BotOptions& options, std::optional<std::string> password,
+                 std::string version, const std::function<void(const std::string&)>& log);
+
+// Runs until SIGTERM or SIGINT, then sends QUIT, calls `stopResponder` (which
+// ends every open conversation with its log block), waits for the server to
+// close and returns 0; 1 when TLS is asked for and missing.
+int runBot(int& argc, char** argv, const BotRun& run, Responder& responder,
+           const std::function<void()>& stopResponder);
+
+} // namespace besedka::irc
