@@ -186,7 +186,12 @@ class ChatSession {
         if (input.empty()) {
             return;
         }
-        std::string phrase = utf8ToCp1251(input);
+        std::string phrase = utf8ToCp1251Dropping(input);
+        if (phrase.empty()) {
+            err_ << "besedka chat: nothing in that phrase can be written in Windows-1251; "
+                    "nothing was sent\n";
+            return;
+        }
         if (phrase.size() > kLongestTypedPhrase) {
             phrase.resize(kLongestTypedPhrase);
         }

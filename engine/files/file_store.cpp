@@ -66,7 +66,7 @@ void FileStore::commitChange() const {
     beforeWrite();
     std::vector<FileChange> files;
     for (auto& [path, write] : held_) {
-        files.push_back({path, std::move(write.bytes), {}, write.windowsPath});
+        files.push_back({path, *write.bytes, {}, write.windowsPath});
     }
     held_.clear();
     if (const auto failure = changeFilesTogether(paths_.resolve("Base"), files)) {
@@ -88,7 +88,7 @@ void FileStore::tell(const std::string& notice) const {
 std::string FileStore::read(std::string_view windowsPath) const {
     if (!held_.empty()) {
         if (const HeldWrite* held = heldWrite(paths_.resolve(windowsPath))) {
-            return held->bytes;
+            return *held->bytes;
         }
     }
     std::error_code reason;
@@ -102,7 +102,7 @@ std::string FileStore::read(std::string_view windowsPath) const {
 bool FileStore::hasContent(std::string_view windowsPath, std::string_view bytes) const {
     if (!held_.empty()) {
         if (const HeldWrite* held = heldWrite(paths_.resolve(windowsPath))) {
-            return held->bytes == bytes;
+            return *held->bytes == bytes;
         }
     }
     return fileHoldsExactly(paths_.resolve(windowsPath), bytes);
@@ -111,7 +111,8 @@ bool FileStore::hasContent(std::string_view windowsPath, std::string_view bytes)
 void FileStore::write(std::string_view windowsPath, std::string_view bytes) const {
     const std::filesystem::path path = paths_.resolve(windowsPath);
     if (changes_ > 0 && isInBase(path)) {
-        held_[path] = HeldWrite{std::string(windowsPath), std::string(bytes)};
+        held_[path] =
+            HeldWrite{std::string(windowsPath), std::make_shared<const std::string>(bytes)};
         return;
     }
     beforeWrite();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -83,6 +84,12 @@ class FileStore {
     // (the retirement of old backups).
     void setBeforeFirstWrite(std::function<void()> step) { beforeFirstWrite_ = std::move(step); }
     void setAfterFirstWrite(std::function<void()> step) { afterFirstWrite_ = std::move(step); }
+    // Runs those steps again around the next write: a run that lasts for
+    // weeks keeps taking restore points.
+    void armBeforeNextWrite() const {
+        written_ = false;
+        succeeded_ = false;
+    }
 
     // Where the store tells, once, of what it found and mended on taking the
     // lock (a restore that could not be finished); standard error when unset.
@@ -94,11 +101,13 @@ class FileStore {
   private:
     friend class KnowledgeBaseHold;
     friend class BaseChange;
+    friend class ChangeSavepoint;
 
-    // A write held by the open change.
+    // A write held by the open change; shared, so that a savepoint costs no
+    // copy of the files.
     struct HeldWrite {
         std::string windowsPath;
-        std::string bytes;
+        std::shared_ptr<const std::string> bytes;
     };
     const HeldWrite* heldWrite(const std::filesystem::path& path) const;
     bool isInBase(const std::filesystem::path& path) const;
@@ -126,6 +135,19 @@ class FileStore {
     mutable std::optional<DirectoryLock> lock_;
     mutable int changes_ = 0; // open changes, nested
     mutable std::map<std::filesystem::path, HeldWrite> held_;
+};
+
+// Where an open change stood: rolling back to it drops every write held
+// since, as a database drops what followed a savepoint, and keeps the rest of
+// the change.
+class ChangeSavepoint {
+  public:
+    explicit ChangeSavepoint(const FileStore& store) : store_(store), held_(store.held_) {}
+    void rollBack() const { store_.held_ = held_; }
+
+  private:
+    const FileStore& store_;
+    std::map<std::filesystem::path, FileStore::HeldWrite> held_;
 };
 
 } // namespace besedka

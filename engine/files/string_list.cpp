@@ -105,6 +105,18 @@ void StringList::append(std::string_view text) {
     }
 }
 
+void StringList::insert(std::size_t i, std::string_view line) {
+    if (i >= count()) {
+        append(line);
+        return;
+    }
+    Content& content = editable();
+    content.lines.insert(i, line);
+    if (content.keys) {
+        content.keys->insert(i, line);
+    }
+}
+
 void StringList::remove(std::size_t i) {
     if (i >= count()) {
         return;

@@ -32,6 +32,8 @@ class StringList {
     std::string_view line(std::size_t i) const;
     // Adds a line; a text with line breaks becomes one line per part.
     void append(std::string_view text);
+    // Adds a line of no line breaks as line i; past the end, as append does.
+    void insert(std::size_t i, std::string_view line);
     void remove(std::size_t i);
 
     const TextLines& textLines() const;

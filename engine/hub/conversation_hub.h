@@ -49,12 +49,12 @@ class ConversationHub {
     // Ends the conversation as "Выход" does: its block goes to the dialogue
     // log. False when no such conversation is open. Throws FileError when the
     // log cannot be written (the conversation stays open then).
-    bool end(std::string_view conversation);
+    bool end(std::string_view conversation, HubInstant now);
     // Ends every conversation idle since before `now - idleLimit`; returns
-    // how many ended.
+    // how many ended. Throws FileError as end() does (they stay open then).
     std::size_t endIdle(HubInstant now);
     // Ends every open conversation, each with its log block (at shutdown).
-    void endAll();
+    void endAll(HubInstant now);
 
     std::size_t openConversations() const;
     const HubCounters& counters() const;

@@ -35,10 +35,17 @@ class Dialogue {
     // Adds the text in the current insertion format; every line break (CR LF,
     // a lone CR or LF) starts a further line, as in a rich-text pane.
     void appendToPane(std::string_view text);
-    std::size_t paneCount() const { return pane_.size(); }
-    // Line i as added, or the empty text when there is no such line.
+    // Every line added and not removed, the forgotten ones included.
+    std::size_t paneCount() const { return forgotten_ + pane_.size(); }
+    // Line i as added, or the empty text when there is no such line or it was
+    // forgotten.
     const std::string& paneLine(std::size_t i) const;
+    // The lines kept: all of them, unless a limit is set.
     const std::vector<PaneLine>& pane() const { return pane_; }
+    // Keeps at least the last `lines` lines and forgets older ones, counting
+    // them still: a dialogue without a window needs only the count and the
+    // last lines, and must not grow for weeks.
+    void setPaneLimit(std::size_t lines) { paneLimit_ = lines; }
     void removeLastPaneLine();
     void clearPane();
 
@@ -48,8 +55,21 @@ class Dialogue {
     void clearTranscript() { transcript_.clear(); }
     const std::vector<std::string>& transcript() const { return transcript_; }
 
+    // Where the dialogue stood, to go back to after a step that failed.
+    struct Mark {
+        std::size_t forgotten = 0;
+        std::vector<PaneLine> pane;
+        std::size_t transcriptLines = 0;
+    };
+    Mark mark() const { return {forgotten_, pane_, transcript_.size()}; }
+    // Back to `mark`; only lines added since may be lost, so the transcript
+    // is cut rather than copied.
+    void rollBack(const Mark& mark);
+
   private:
     std::vector<PaneLine> pane_;
+    std::size_t forgotten_ = 0;
+    std::size_t paneLimit_ = 0; // 0: none
     std::vector<std::string> transcript_;
     TextFormat insertion_;
     PaneObserver* observer_ = nullptr;

@@ -34,15 +34,15 @@ std::string withCrLf(std::string_view text) {
 
 } // namespace
 
-Engine::Engine(const FileStore& files, Clock& clock, Host& host)
-    : files_(files), clock_(clock), host_(host) {}
+Engine::Engine(const FileStore& files, Clock& clock, Host& host, KnowledgeFiles* shared)
+    : files_(files), clock_(clock), host_(host),
+      knowledge_(shared != nullptr ? *shared : ownKnowledge_.emplace(files)) {}
 
-void Engine::say(std::string_view typedPhrase) {
+ExchangeResult Engine::say(std::string_view typedPhrase) {
     if (mode_ == Mode::CpuCpu) {
-        exchange(exchangeBuffer_, true);
-    } else {
-        exchange(typedPhrase, false);
+        return exchange(exchangeBuffer_, true);
     }
+    return exchange(typedPhrase, false);
 }
 
 void Engine::selfTalkStep() {
@@ -58,11 +58,12 @@ void Engine::selfTalkExchange() {
     exchange(exchangeBuffer_, true);
 }
 
-void Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
+ExchangeResult Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
     if (phrase.empty()) {
-        return; // nothing to say: nothing is shown, recorded, written or learned
+        return {}; // nothing to say: nothing is shown, recorded, written or learned
     }
     const auto hold = holdKnowledgeBase();
+    current_ = ExchangeResult{};
     random_.reseed(clock_);
     const std::string typed(phrase);
     const std::string previousPaneLine =
@@ -91,6 +92,29 @@ void Engine::exchange(std::string_view phrase, bool writesExchangeFile) {
     host_.clearInput();
     state_.idleTicks = 0;
     checkFarewell();
+    current_.exchanged = true;
+    current_.shown = shown;
+    current_.reply = state_.replyText;
+    return std::exchange(current_, {});
+}
+
+void Engine::diagnose(const std::string& line) {
+    dialogue_.appendToPane(line);
+    current_.diagnostics.push_back(line);
+}
+
+Engine::Savepoint Engine::savepoint() const {
+    return {state_, dialogue_.mark(), random_, ownLine_, ownLineText_};
+}
+
+void Engine::rollBack(const Savepoint& savepoint) {
+    state_ = savepoint.state;
+    dialogue_.rollBack(savepoint.dialogue);
+    random_ = savepoint.random;
+    ownLine_ = savepoint.ownLine;
+    ownLineText_ = savepoint.ownLineText;
+    treeEdits_.clear();
+    current_ = {};
 }
 
 KnowledgeBaseHold Engine::holdKnowledgeBase() {
@@ -136,6 +160,7 @@ void Engine::checkFarewell() {
         farewell = farewell || state_.userPhraseKey == farewells[i];
     }
     if (farewell) {
+        current_.farewell = true;
         host_.startClosing();
     }
 }

@@ -7,11 +7,14 @@
 #include "talk/appearance.h"
 #include "talk/dialogue.h"
 #include "talk/engine_state.h"
+#include "talk/exchange_result.h"
 #include "talk/random.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace besedka {
 
@@ -26,12 +29,14 @@ enum class Mode { CpuUser, CpuCpu };
 // was done before it.
 class Engine {
   public:
-    Engine(const FileStore& files, Clock& clock, Host& host);
+    // With `shared`, the engine loads and saves through that cache of the
+    // knowledge files (one for many dialogues on one working directory).
+    Engine(const FileStore& files, Clock& clock, Host& host, KnowledgeFiles* shared = nullptr);
 
     // The Say command: one exchange on the typed phrase, or in Cpu\Cpu mode on
     // the exchange buffer (whose reply then goes to the exchange file). An
     // empty phrase makes no exchange.
-    void say(std::string_view typedPhrase);
+    ExchangeResult say(std::string_view typedPhrase);
     // One self-talk step, whatever the mode: reads the exchange file into the
     // exchange buffer and runs one exchange on it.
     void selfTalkStep();
@@ -59,6 +64,27 @@ class Engine {
     // Appends the current dialogue as one block to the dialogue log.
     void appendDialogueLog(const LocalDateTime& now);
 
+    // Where learning puts new tree lines; the chat's way by default.
+    void setPlacement(Placement placement) { placement_ = placement; }
+    // The tree lines this engine's exchanges put in or took out since the
+    // last call, in order.
+    std::vector<TreeEdit> takeTreeEdits() { return std::exchange(treeEdits_, {}); }
+    // Keeps this dialogue's places in the tree (its branch, its last learned
+    // line) where they were when another dialogue changed the tree.
+    void followTreeEdit(const TreeEdit& edit);
+
+    // What an exchange changes in the engine, to go back to when a step
+    // fails midway (the files go back with their change).
+    struct Savepoint {
+        EngineState state;
+        Dialogue::Mark dialogue;
+        Random random;
+        std::optional<std::size_t> ownLine;
+        std::string ownLineText;
+    };
+    Savepoint savepoint() const;
+    void rollBack(const Savepoint& savepoint);
+
     Dialogue& dialogue() { return dialogue_; }
     const Dialogue& dialogue() const { return dialogue_; }
     Appearance& appearance() { return appearance_; }
@@ -77,7 +103,10 @@ class Engine {
   private:
     // The knowledge base's lock for one step that reads and writes it.
     KnowledgeBaseHold holdKnowledgeBase();
-    void exchange(std::string_view phrase, bool writeExchangeFile);
+    ExchangeResult exchange(std::string_view phrase, bool writeExchangeFile);
+    void diagnose(const std::string& line);
+    std::size_t newLinePlace(const StringList& tree, std::size_t depth);
+    void inserted(std::size_t line, std::string_view text);
     bool findReply(const std::string& shown, const std::string& previousPaneLine,
                    bool& personalTopic);
     void drawReply(const char* path);
@@ -105,7 +134,16 @@ class Engine {
     Mode mode_ = Mode::CpuUser;
     std::string exchangeWritePath_ = paths::kExchange;
     std::string exchangeBuffer_;
-    KnowledgeFiles knowledge_{files_};
+    std::optional<KnowledgeFiles> ownKnowledge_;
+    KnowledgeFiles& knowledge_;
+    Placement placement_ = Placement::AtEnd;
+    ExchangeResult current_; // what the running exchange produced so far
+    std::vector<TreeEdit> treeEdits_;
+    // The tree line this dialogue last learned or moved, with its text to
+    // tell whether it still stands there: its branch is where its next line
+    // goes (Placement::OwnBranch).
+    std::optional<std::size_t> ownLine_;
+    std::string ownLineText_;
 };
 
 } // namespace besedka

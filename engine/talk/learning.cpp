@@ -5,6 +5,7 @@
 #include "files/kb_paths.h"
 #include "talk/phrase.h"
 #include "text/tree_keys.h"
+#include "text/tree_line.h"
 
 namespace besedka {
 
@@ -37,6 +38,7 @@ void Engine::learn(const std::string& shownLine) {
         StringList list = knowledge_.load(target);
         list.append(shown);
         knowledge_.save(target, list);
+        current_.learned = true;
     }
     if (const auto tree = learnNewTreeLine(shown, holdsLineBreak(shownLine))) {
         learnAnswerForLastReply(*tree, shown);
@@ -69,9 +71,62 @@ std::optional<StringList> Engine::learnNewTreeLine(const std::string& shown, boo
     if (tree.count() == 0) {
         tree.append(""); // line 0 is the header, never searched: the phrase must follow it
     }
-    tree.append(state_.depthMarks + newKey + "^");
+    const std::string line = state_.depthMarks + newKey + "^";
+    const std::size_t place = newLinePlace(tree, state_.depthMarks.size());
+    tree.insert(place, line);
     knowledge_.save(paths::kWords, tree);
+    inserted(place, line);
+    current_.learned = true;
     return knowledge_.load(paths::kWords);
+}
+
+// The chat appends; a dialogue among others puts its line where appending
+// would have put it had it learned alone: after the branch of the line its
+// last learned line hangs under, found from there back.
+std::size_t Engine::newLinePlace(const StringList& tree, std::size_t depth) {
+    if (placement_ == Placement::AtEnd || !ownLine_ || *ownLine_ >= tree.count() ||
+        tree.line(*ownLine_) != ownLineText_) {
+        return tree.count();
+    }
+    std::size_t parent = *ownLine_;
+    while (parent > 0 && TreeLine(tree.line(parent)).depth() >= depth) {
+        --parent;
+    }
+    if (parent == 0) {
+        return tree.count();
+    }
+    const std::size_t parentDepth = TreeLine(tree.line(parent)).depth();
+    std::size_t place = parent + 1;
+    while (place < tree.count() && TreeLine(tree.line(place)).depth() > parentDepth) {
+        ++place;
+    }
+    return place;
+}
+
+void Engine::inserted(std::size_t line, std::string_view text) {
+    treeEdits_.push_back({TreeEdit::Kind::Inserted, line});
+    ownLine_ = line;
+    ownLineText_ = std::string(text);
+}
+
+void Engine::followTreeEdit(const TreeEdit& edit) {
+    const auto follow = [&edit](std::size_t& line) {
+        if (edit.kind == TreeEdit::Kind::Inserted) {
+            line += edit.line <= line ? 1 : 0;
+        } else if (edit.line < line) {
+            --line;
+        }
+    };
+    if (ownLine_) {
+        if (edit.kind == TreeEdit::Kind::Removed && edit.line == *ownLine_) {
+            ownLine_.reset();
+        } else {
+            follow(*ownLine_);
+        }
+    }
+    auto branchLine = static_cast<std::size_t>(state_.branchLine);
+    follow(branchLine);
+    state_.branchLine = static_cast<int>(branchLine);
 }
 
 // The phrase becomes an answer of the first line of `tree` whose key is the
@@ -85,10 +140,17 @@ void Engine::learnAnswerForLastReply(const StringList& tree, const std::string& 
         return;
     }
     StringList reloaded = knowledge_.load(paths::kWords);
-    const std::string text(reloaded.line(*found));
+    const std::string text = std::string(reloaded.line(*found)) + shown + ";";
+    // The line moves behind the new line: to the end, where the chat put it.
+    const std::size_t newLine = ownLine_.value_or(reloaded.count() - 1);
+    const std::size_t place = placement_ == Placement::AtEnd
+                                  ? reloaded.count() - 1
+                                  : newLine - (*found <= newLine ? 1 : 0) + 1;
     reloaded.remove(*found);
-    reloaded.append(text + shown + ";");
+    reloaded.insert(place, text);
     knowledge_.save(paths::kWords, reloaded);
+    treeEdits_.push_back({TreeEdit::Kind::Removed, *found});
+    inserted(place, text);
 }
 
 } // namespace besedka

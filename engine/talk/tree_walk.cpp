@@ -44,7 +44,7 @@ class Engine::FileSearches final : public TreeSearches {
         for (;;) {
             // The diagnostic lines in the pane are intended; held by
             // TreeWalk.BranchContinuationFollowsTheOutlineWithDiagnostics.
-            engine_.dialogue_.appendToPane("NomerRazryada = " + std::to_string(position.level));
+            engine_.diagnose("NomerRazryada = " + std::to_string(position.level));
             const StringList& lines = tree();
             engine_.state_.branchText.clear();
             ++position.line;
@@ -60,9 +60,9 @@ class Engine::FileSearches final : public TreeSearches {
                 continue;
             }
             engine_.state_.branchText = std::string(line.key());
-            engine_.dialogue_.appendToPane("Vetochka = " + engine_.state_.branchText);
-            engine_.dialogue_.appendToPane("S = " + std::to_string(engine_.state_.lineIndex));
-            engine_.dialogue_.appendToPane("SS = " + std::to_string(position.line));
+            engine_.diagnose("Vetochka = " + engine_.state_.branchText);
+            engine_.diagnose("S = " + std::to_string(engine_.state_.lineIndex));
+            engine_.diagnose("SS = " + std::to_string(position.line));
             if (keyOccurs(engine_.state_.branchText, phraseKey)) {
                 return position.line;
             }

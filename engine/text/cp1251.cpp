@@ -152,6 +152,19 @@ std::string utf8ToCp1251(std::string_view text) {
     return out;
 }
 
+std::string utf8ToCp1251Dropping(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::optional<char32_t> cp = decodeUtf8(text, i);
+        if (cp && (*cp == U'?' || unicodeToCp1251(*cp) != '?')) {
+            out += unicodeToCp1251(*cp);
+        }
+    }
+    return out;
+}
+
 std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {

@@ -24,6 +24,10 @@ char* cp1251ToUtf8(std::string_view text, char* out);
 // Invalid UTF-8 (malformed, overlong, surrogate or beyond U+10FFFF) becomes
 // '?' like unrepresentable characters: one '?' per broken sequence.
 std::string utf8ToCp1251(std::string_view text);
+// The same leaving out what Windows-1251 cannot hold (emoji, other scripts,
+// broken sequences): a phrase must never learn "?" for them, a key that
+// would occur in every question.
+std::string utf8ToCp1251Dropping(std::string_view text);
 
 // Where the first byte that does not begin a valid UTF-8 sequence lies, or
 // nothing when all of the text is valid UTF-8. Stops at that byte.

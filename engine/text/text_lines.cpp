@@ -58,6 +58,14 @@ void TextLines::startBlock(std::size_t atLeast) {
     keep(block_, block_->capacity);
 }
 
+void TextLines::insert(std::size_t i, std::string_view text) {
+    push_back(text);
+    if (i < lines_.size() - 1) {
+        std::rotate(lines_.begin() + static_cast<std::ptrdiff_t>(i), lines_.end() - 1,
+                    lines_.end());
+    }
+}
+
 void TextLines::erase(std::size_t i) {
     if (i < lines_.size()) {
         lineBytes_ -= lines_[i].size();

@@ -33,6 +33,8 @@ class TextLines {
     }
     // Adds a copy of `text` as a line.
     void push_back(std::string_view text);
+    // Adds a copy of `text` as line i (at the end when i is past it).
+    void insert(std::size_t i, std::string_view text);
     void erase(std::size_t i);
     void reserve(std::size_t lines) { lines_.reserve(lines); }
 

@@ -60,6 +60,12 @@ void TreeKeys::append(std::string_view line) {
     longest_ = std::max<std::size_t>(longest_, keys_.back().markedLength);
 }
 
+void TreeKeys::insert(std::size_t i, std::string_view line) {
+    const Key key = keyOf(line);
+    keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(std::min(i, keys_.size())), key);
+    longest_ = std::max<std::size_t>(longest_, key.markedLength);
+}
+
 void TreeKeys::erase(std::size_t i) {
     if (i < keys_.size()) {
         keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(i));

@@ -20,6 +20,7 @@ class TreeKeys {
 
     // Keeps up with the same change of the lines.
     void append(std::string_view line);
+    void insert(std::size_t i, std::string_view line);
     void erase(std::size_t i);
 
     // Each looks from line 1 on; `lines` are the lines these keys were made

@@ -128,7 +128,7 @@ void MainWindow::say() {
     lockQueue_->run({LockQueue::Step::Kind::Phrase, typed,
                      [this, typed] {
                          phraseBeingSaid_ = typed;
-                         engine_.say(fromQString(typed));
+                         engine_.say(phraseFromQString(typed));
                      },
                      [this](bool) { phraseBeingSaid_.reset(); }});
 }

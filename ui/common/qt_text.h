@@ -22,6 +22,12 @@ inline std::string fromQString(const QString& text) {
     return utf8ToCp1251(text.toStdString());
 }
 
+// A typed phrase as the engine takes it: what Windows-1251 cannot hold is
+// left out rather than made "?".
+inline std::string phraseFromQString(const QString& text) {
+    return utf8ToCp1251Dropping(text.toStdString());
+}
+
 // A count as the window writes it.
 inline QString number(std::size_t value) {
     return QString::number(static_cast<qulonglong>(value));
