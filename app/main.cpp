@@ -6,6 +6,10 @@
 #include "start_options.h"
 #include "talk/heap_policy.h"
 
+#ifdef BESEDKA_WITH_IRC
+#include "irc_command.h"
+#endif
+
 #ifdef BESEDKA_WITH_GUI
 #include "chat/run_window.h"
 #include "files/path_map.h"
@@ -36,6 +40,11 @@ void printHelp(std::ostream& out) {
         << helpEntry("besedka chat [--workdir DIR] [--drive D=DIR]",
                      "chat in the terminal, one phrase a line")
         << helpEntry("besedka chat --help", "the terminal chat's commands")
+#ifdef BESEDKA_WITH_IRC
+        << helpEntry("besedka irc --server HOST[:PORT] [OPTION]... [WORKDIR]",
+                     "the bot in the rooms of an IRC network")
+        << helpEntry("besedka irc --help", "the IRC bot's options")
+#endif
         << helpEntry("besedka --help", "show this help")
         << helpEntry("besedka --version", "show the version")
         << helpEntry("besedka --has-window", "succeed when the window is built in") << "\n";
@@ -123,6 +132,11 @@ int run(int argc, char** argv) {
         return besedka::runChatCommand({args.begin() + 1, args.end()}, std::cin, std::cout,
                                        std::cerr, ::isatty(STDIN_FILENO) != 0);
     }
+#ifdef BESEDKA_WITH_IRC
+    if (!args.empty() && args[0] == "irc") {
+        return besedka::runIrcCommand(argc, argv, {args.begin() + 1, args.end()}, kVersion);
+    }
+#endif
     if (!args.empty() && args[0] == "kb") {
 #ifdef BESEDKA_WITH_GUI
         besedka::kb::setKnowledgeWindowStarter([&](const std::filesystem::path& workdir) {
