@@ -79,19 +79,26 @@ struct HubRig {
 // Turns of several conversations that both hit the tree and learn: each
 // conversation asks something, then says things the tree does not know.
 std::vector<std::vector<SayRequest>> rounds() {
-    const std::vector<std::string> phrases{
-        "привет",          "как дела?",          "расскажи про море", "море шумит у берега",
-        "а ты был на море?", "мне нравится осень", "почему?",           "потому что листья",
-        "что ты любишь?",  "люблю гулять",       "пока"};
+    const std::vector<std::string> phrases{"привет",
+                                           "как дела?",
+                                           "расскажи про море",
+                                           "море шумит у берега",
+                                           "а ты был на море?",
+                                           "мне нравится осень",
+                                           "почему?",
+                                           "потому что листья",
+                                           "что ты любишь?",
+                                           "люблю гулять",
+                                           "пока"};
     std::vector<std::vector<SayRequest>> all;
     for (std::size_t round = 0; round < phrases.size(); ++round) {
         std::vector<SayRequest> turns;
         for (int c = 0; c < 4; ++c) {
             // Each conversation says its own variant, so that they learn apart.
             const std::size_t pick = (round + static_cast<std::size_t>(c)) % phrases.size();
-            const std::string text =
-                phrases[pick] == "пока" || c == 0 ? phrases[pick]
-                                                  : phrases[pick] + " " + std::to_string(c);
+            const std::string text = phrases[pick] == "пока" || c == 0
+                                         ? phrases[pick]
+                                         : phrases[pick] + " " + std::to_string(c);
             turns.push_back({"c" + std::to_string(c), text});
         }
         all.push_back(turns);
@@ -155,8 +162,7 @@ TEST(ConversationHub, OneConversationLeavesTheTreeTheChatLeaves) {
 
 // Each new line's outline parent: the nearest line before it that is less
 // deep, by key; the lines of `before` are left out.
-std::map<std::string, std::string> parents(const std::vector<std::string>& tree,
-                                           std::size_t from) {
+std::map<std::string, std::string> parents(const std::vector<std::string>& tree, std::size_t from) {
     std::map<std::string, std::string> out;
     for (std::size_t i = from; i < tree.size(); ++i) {
         const TreeLine line(tree[i]);
@@ -178,8 +184,8 @@ std::map<std::string, std::string> parents(const std::vector<std::string>& tree,
 TEST(ConversationHub, EachDialogueLearnsInItsOwnBranchAsIfAlone) {
     const std::vector<std::string> first{"привет", "в лесу темно", "волки воют", "мне страшно",
                                          "костёр греет"};
-    const std::vector<std::string> second{"привет", "город не спит", "огни горят",
-                                          "машины едут", "метро гудит"};
+    const std::vector<std::string> second{"привет", "город не спит", "огни горят", "машины едут",
+                                          "метро гудит"};
     const auto alone = [](const std::vector<std::string>& phrases) {
         const Workdir workdir;
         const std::size_t before = workdir.tree().size();
@@ -221,9 +227,8 @@ TEST(ConversationHub, AFailedTurnLeavesNothingOfItselfInItsBatch) {
     HubRig ref(reference);
     rig.run({{"a", "привет"}, {"b", "привет"}, {"c", "привет"}});
     ref.run({{"a", "привет"}, {"c", "привет"}});
-    const auto outcomes = rig.run({{"a", "волны бьются о скалы"},
-                                   {"b", "покедова"},
-                                   {"c", "чайки кричат над водой"}});
+    const auto outcomes = rig.run(
+        {{"a", "волны бьются о скалы"}, {"b", "покедова"}, {"c", "чайки кричат над водой"}});
     ASSERT_TRUE(outcomes[1].error);
     EXPECT_EQ(outcomes[1].error->code, TurnErrorCode::FileError);
     EXPECT_FALSE(outcomes[0].error);
@@ -247,7 +252,7 @@ TEST(ConversationHub, AFarewellEndsTheDialogueWithItsLogBlockAndTheIdStartsAnew)
     EXPECT_FALSE(outcomes[1].ended);
     EXPECT_EQ(rig.hub.transcript("x")->size(), 2U) << "the id's next turn starts a new dialogue";
     const FileStore files{PathMap(workdir.path())};
-    EXPECT_EQ(dialoguesInLog(files).value_or(0) , 1U);
+    EXPECT_EQ(dialoguesInLog(files).value_or(0), 1U);
     EXPECT_TRUE(rig.hub.end("x", rig.now));
     EXPECT_FALSE(rig.hub.end("x", rig.now));
     EXPECT_EQ(dialoguesInLog(files).value_or(0), 2U);
