@@ -18,6 +18,10 @@ endforeach()
 install(FILES ${BESEDKA_PACKAGING}/completion/besedka.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME besedka)
 install(FILES ${BESEDKA_PACKAGING}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+if(TARGET besedka_irc)
+    # `systemctl --user enable --now besedka-irc`
+    install(FILES ${BESEDKA_PACKAGING}/besedka-irc.service DESTINATION lib/systemd/user)
+endif()
 
 # Debian wants the changelog and the manual page compressed at the highest
 # level, without a name or time stamp inside.
