@@ -83,6 +83,12 @@ Connection::Connection(ConnectionSettings settings, QObject* parent)
             [this] { lost(socket_.errorString().toStdString()); });
 }
 
+Connection::~Connection() {
+    state_ = State::Finished;
+    socket_.disconnect(this);
+    socket_.abort();
+}
+
 void Connection::log(const std::string& line) const {
     if (settings_.log) {
         settings_.log(line);

@@ -59,6 +59,11 @@ class Connection final : public QObject {
     Q_OBJECT
   public:
     explicit Connection(ConnectionSettings settings, QObject* parent = nullptr);
+    // Closes without a word: the socket's last signals reach no half-gone
+    // connection.
+    ~Connection() override;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
 
     // Connects, and keeps connecting until quit().
     void open();
