@@ -55,13 +55,10 @@ int runIrcCommand(int& argc, char** argv, const std::vector<std::string>& args,
         std::cerr << "besedka irc: " << *problem << " (see besedka irc --help)\n";
         return 2;
     }
-    std::optional<std::string> password;
-    if (options.passwordFile) {
-        password.emplace();
-        if (const auto problem = irc::readPassword(*options.passwordFile, *password)) {
-            std::cerr << "besedka irc: " << *problem << '\n';
-            return 2;
-        }
+    irc::BotRun run;
+    if (const auto problem = irc::prepareRun(options, "besedka " + version, logLine, run)) {
+        std::cerr << "besedka irc: " << *problem << '\n';
+        return 2;
     }
     StartOptions start;
     start.workdir = options.workdir;
@@ -80,7 +77,6 @@ int runIrcCommand(int& argc, char** argv, const std::vector<std::string>& args,
     HubThread owner(hub);
     irc::HubResponder responder(owner);
     logLine("working directory " + files.paths().workdir().string());
-    const irc::BotRun run = irc::botRunFor(options, password, "besedka " + version, logLine);
     return irc::runBot(argc, argv, run, responder, [&owner] { owner.stop(); });
 }
 

@@ -27,12 +27,13 @@ std::optional<unsigned> number(std::string_view text, unsigned lowest, unsigned 
     return value;
 }
 
-// "--name=value" as the two words "--name" "value".
+// "--name=value" as the two words "--name" "value", where --name takes one.
 std::vector<std::string> words(const std::vector<std::string>& args) {
     std::vector<std::string> result;
     for (const std::string& arg : args) {
         const std::size_t equals = arg.find('=');
-        if (arg.starts_with("--") && equals != std::string::npos) {
+        if (arg.starts_with("--") && equals != std::string::npos &&
+            takesValue(std::string_view(arg).substr(0, equals))) {
             result.push_back(arg.substr(0, equals));
             result.push_back(arg.substr(equals + 1));
         } else {
@@ -68,6 +69,8 @@ std::optional<std::string> takeValue(std::string_view option, std::string_view v
             return "not a channel name: '" + std::string(value) + "'";
         }
         options.channels.push_back(*channel);
+    } else if (option == "--tls-ca") {
+        options.tlsCa = std::filesystem::path(value);
     } else if (option == "--password-file") {
         options.passwordFile = std::filesystem::path(value);
     } else if (option == "--encoding") {
@@ -101,19 +104,25 @@ std::optional<std::string> takeValue(std::string_view option, std::string_view v
     return std::nullopt;
 }
 
-bool takesValue(std::string_view option) {
-    const std::vector<std::string_view> valued{"--server",        "--nick",          "--channel",
-                                               "--password-file", "--encoding",      "--ignore",
-                                               "--burst",         "--send-interval", "--workdir"};
-    return std::find(valued.begin(), valued.end(), option) != valued.end();
-}
-
 } // namespace
+
+// An option takes a value when its help shows one after it ("--nick NAME").
+bool takesValue(std::string_view option) {
+    if (option == "--workdir") {
+        return true;
+    }
+    const auto& help = botOptionHelp();
+    return std::any_of(help.begin(), help.end(), [&](const BotOptionHelp& entry) {
+        return entry.words.starts_with(option) && entry.words.size() > option.size() &&
+               entry.words[option.size()] == ' ';
+    });
+}
 
 const std::vector<BotOptionHelp>& botOptionHelp() {
     static const std::vector<BotOptionHelp> help{
         {"--server HOST[:PORT]", "the IRC server (needed); port 6667, 6697 with --tls"},
         {"--tls", "connect with TLS, checking the server's certificate"},
+        {"--tls-ca FILE", "trust the PEM certificates of FILE too (a private server)"},
         {"--nick NAME", "the bot's nick (besedka)"},
         {"--channel '#chan'", "a channel to join; again for more (quote the #)"},
         {"--password-file F", "send the first line of F as the server's password"},
@@ -166,7 +175,7 @@ std::optional<std::string> parseBotOptions(const std::vector<std::string>& args,
         return "--server HOST[:PORT] is needed";
     }
     // Read last, for the default port follows --tls wherever it stands.
-    options.server = parseServerAddress(*server, tls);
+    options.server = parseServerAddress(*server, tls || options.tlsCa);
     if (!options.server) {
         return "--server expects HOST[:PORT], got '" + *server + "'";
     }

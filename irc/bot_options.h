@@ -20,6 +20,7 @@ struct BotOptions {
     std::string nick = "besedka";
     std::vector<std::string> channels;
     std::optional<std::filesystem::path> passwordFile;
+    std::optional<std::filesystem::path> tlsCa; // certificates to trust beside the system's
     Encoding encoding = Encoding::Utf8;
     std::vector<std::string> ignore;
     SendPace pace;
@@ -31,6 +32,8 @@ struct BotOptionHelp {
     std::string_view summary; // what it does
 };
 const std::vector<BotOptionHelp>& botOptionHelp();
+// Whether `option` takes a value: its help shows one after it.
+bool takesValue(std::string_view option);
 
 // Reads `args` (after "irc") into `options`; an error message for a wrong
 // one. Either "--name value" or "--name=value".

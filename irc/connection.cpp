@@ -1,5 +1,7 @@
 #include "irc/connection.h"
 
+#include <QSslConfiguration>
+
 #include <algorithm>
 
 namespace besedka::irc {
@@ -70,6 +72,11 @@ Connection::Connection(ConnectionSettings settings, QObject* parent)
     connect(&sendTimer_, &QTimer::timeout, this, &Connection::flushQueue);
     connect(&quitTimer_, &QTimer::timeout, this, &Connection::finish);
 
+    if (!settings_.trusted.isEmpty()) {
+        QSslConfiguration tls = socket_.sslConfiguration();
+        tls.addCaCertificates(settings_.trusted);
+        socket_.setSslConfiguration(tls);
+    }
     connect(&socket_, &QSslSocket::connected, this, [this] {
         if (!settings_.server.tls) {
             introduce();

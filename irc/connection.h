@@ -16,6 +16,7 @@
 #include "irc/server_features.h"
 
 #include <QObject>
+#include <QSslCertificate>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -48,6 +49,7 @@ struct ConnectionSettings {
     std::string user = "besedka";
     std::string realName = "besedka";
     std::optional<std::string> password;
+    QList<QSslCertificate> trusted; // beside the system's certificate authorities
     std::vector<std::string> channels;
     Encoding encoding = Encoding::Utf8;
     SendPace pace;

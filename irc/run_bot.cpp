@@ -7,12 +7,26 @@
 
 namespace besedka::irc {
 
-BotRun botRunFor(const BotOptions& options, std::optional<std::string> password,
-                 std::string version, const std::function<void(const std::string&)>& log) {
-    BotRun run;
+std::optional<std::string> prepareRun(const BotOptions& options, std::string version,
+                                      const std::function<void(const std::string&)>& log,
+                                      BotRun& run) {
+    if (options.passwordFile) {
+        std::string password;
+        if (auto problem = readPassword(*options.passwordFile, password)) {
+            return problem;
+        }
+        run.connection.password = std::move(password);
+    }
+    if (options.tlsCa) {
+        const QString path = QString::fromStdString(options.tlsCa->string());
+        run.connection.trusted =
+            QSslCertificate::fromPath(path, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+        if (run.connection.trusted.isEmpty()) {
+            return "no PEM certificate in " + options.tlsCa->string();
+        }
+    }
     run.connection.server = options.server.value_or(ServerAddress{});
     run.connection.nick = options.nick;
-    run.connection.password = std::move(password);
     run.connection.channels = options.channels;
     run.connection.encoding = options.encoding;
     run.connection.pace = options.pace;
@@ -20,7 +34,7 @@ BotRun botRunFor(const BotOptions& options, std::optional<std::string> password,
     run.behaviour.network = run.connection.server.host;
     run.behaviour.ignore = options.ignore;
     run.behaviour.version = std::move(version);
-    return run;
+    return std::nullopt;
 }
 
 int runBot(int& argc, char** argv, const BotRun& run, Responder& responder,

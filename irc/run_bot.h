@@ -21,10 +21,12 @@ struct BotRun {
     std::string quitMessage = "До свидания!";
 };
 
-// The run the options ask for. `version` answers CTCP VERSION; `log` takes
-// one line of what happens at a time.
-BotRun botRunFor(const BotOptions& options, std::optional<std::string> password,
-                 std::string version, const std::function<void(const std::string&)>& log);
+// The run the options ask for, with the password and certificates their
+// files hold; an error message when a file cannot be read. `version` answers
+// CTCP VERSION; `log` takes one line of what happens at a time.
+std::optional<std::string> prepareRun(const BotOptions& options, std::string version,
+                                      const std::function<void(const std::string&)>& log,
+                                      BotRun& run);
 
 // Runs until SIGTERM or SIGINT, then sends QUIT, calls `stopResponder` (which
 // ends every open conversation with its log block), waits for the server to

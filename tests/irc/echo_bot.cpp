@@ -73,18 +73,14 @@ int main(int argc, char** argv) {
         std::cerr << "echo_bot: " << *problem << '\n';
         return 2;
     }
-    std::optional<std::string> password;
-    if (options.passwordFile) {
-        password.emplace();
-        if (const auto problem = besedka::irc::readPassword(*options.passwordFile, *password)) {
-            std::cerr << "echo_bot: " << *problem << '\n';
-            return 2;
-        }
-    }
     EchoResponder responder(std::getenv("BESEDKA_ECHO_LOG"));
-    const auto run =
-        besedka::irc::botRunFor(options, password, "echo_bot 1", [](const std::string& line) {
-            std::cerr << "echo_bot: " << line << std::endl;
-        });
+    besedka::irc::BotRun run;
+    const auto log = [](const std::string& line) {
+        std::cerr << "echo_bot: " << line << std::endl;
+    };
+    if (const auto problem = besedka::irc::prepareRun(options, "echo_bot 1", log, run)) {
+        std::cerr << "echo_bot: " << *problem << '\n';
+        return 2;
+    }
     return besedka::irc::runBot(argc, argv, run, responder, [&] { responder.stop(); });
 }

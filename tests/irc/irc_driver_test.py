@@ -171,6 +171,41 @@ def test_windows_1251(folder):
         server.stop()
 
 
+def test_tls(folder):
+    """TLS through Qt's sockets: a server whose certificate nobody vouches for
+    is refused with a clear line; trusted with --tls-ca, the bot talks."""
+    server = Server(folder, tls=True)
+    server.start()
+    alice = Client(server.port, "alice")
+    alice.send("JOIN #room")
+    joined(alice, "alice")
+    address = "localhost:%d" % server.tls_port
+    refused = Bot([ECHO_BOT, "--tls", "--server", address, "--channel", "#room"], folder,
+                  "refused")
+    bot = None
+    try:
+        deadline = time.time() + 10
+        while "untrusted" not in refused.log():
+            check(time.time() < deadline, "no word of the untrusted certificate: " + refused.log())
+            time.sleep(0.1)
+        check(refused.stop() == 0, "exit status of the refused bot")
+        check("registered" not in refused.log(), refused.log())
+        bot = Bot([ECHO_BOT, "--tls-ca", server.cert, "--server", address, "--channel", "#room"],
+                  folder, "trusting")
+        joined(alice, "besedka")
+        alice.say("#room", "besedka: тайно")
+        check(reply_to(alice, "besedka") == "alice: эхо: тайно", "a reply over TLS")
+        check("(TLS)" in bot.log(), bot.log())
+        check(bot.stop() == 0, "exit status")
+    finally:
+        if bot:
+            print(bot.log())
+        refused.kill()
+        if bot:
+            bot.kill()
+        server.stop()
+
+
 def test_pace_and_flood(folder):
     """20 phrases in 2 seconds from one client: at most 4 lines at once, then
     one a second, and the flooder heard no more than 5 times."""
@@ -248,7 +283,7 @@ def test_kick_and_restart(folder):
         server.stop()
 
 
-FAST = [test_talk, test_windows_1251]
+FAST = [test_talk, test_windows_1251, test_tls]
 SLOW = [test_pace_and_flood, test_kick_and_restart]
 
 if __name__ == "__main__":

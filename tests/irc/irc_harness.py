@@ -21,9 +21,10 @@ def free_port():
 class Server:
     """ngircd in the foreground, on a free loopback port."""
 
-    def __init__(self, folder, port=None, password=None):
+    def __init__(self, folder, port=None, password=None, tls=False):
         self.folder = folder
         self.port = port or free_port()
+        self.tls_port = None
         self.conf = os.path.join(folder, "ngircd.conf")
         motd = os.path.join(folder, "motd")
         with open(motd, "w") as out:
@@ -50,6 +51,20 @@ class Server:
             "DNS = no",
             "PAM = no",
         ]
+        if tls:
+            # A certificate of its own for localhost, which no one trusts
+            # unless told.
+            self.tls_port = free_port()
+            self.cert = os.path.join(folder, "cert.pem")
+            key = os.path.join(folder, "key.pem")
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                            "-keyout", key, "-out", self.cert, "-days", "2",
+                            "-subj", "/CN=localhost",
+                            "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1"],
+                           check=True, capture_output=True)
+            os.chmod(key, 0o644)  # ngircd reads it after giving up root
+            lines += ["[SSL]", "Ports = %d" % self.tls_port, "CertFile = " + self.cert,
+                      "KeyFile = " + key]
         with open(self.conf, "w") as out:
             out.write("\n".join(lines) + "\n")
         self.process = None
