@@ -7,6 +7,10 @@
 #include "start_options.h"
 #include "talk/heap_policy.h"
 
+#ifdef BESEDKA_WITH_IRC
+#include "irc_command.h"
+#endif
+
 #ifdef BESEDKA_WITH_GUI
 #include "chat/run_window.h"
 #include "files/path_map.h"
@@ -40,6 +44,11 @@ void printHelp(std::ostream& out) {
         << helpEntry("besedka serve [--listen ADDR:PORT] [--token-file FILE] [WORKDIR]",
                      "serve conversations over HTTP and JSON, a dialogue per conversation")
         << helpEntry("besedka serve --help", "its options, routes and errors")
+#ifdef BESEDKA_WITH_IRC
+        << helpEntry("besedka irc --server HOST[:PORT] [OPTION]... [WORKDIR]",
+                     "the bot in the rooms of an IRC network")
+        << helpEntry("besedka irc --help", "the IRC bot's options")
+#endif
         << helpEntry("besedka --help", "show this help")
         << helpEntry("besedka --version", "show the version")
         << helpEntry("besedka --has-window", "succeed when the window is built in") << "\n";
@@ -130,6 +139,11 @@ int run(int argc, char** argv) {
     if (!args.empty() && args[0] == "serve") {
         return besedka::runServeCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     }
+#ifdef BESEDKA_WITH_IRC
+    if (!args.empty() && args[0] == "irc") {
+        return besedka::runIrcCommand(argc, argv, {args.begin() + 1, args.end()}, kVersion);
+    }
+#endif
     if (!args.empty() && args[0] == "kb") {
 #ifdef BESEDKA_WITH_GUI
         besedka::kb::setKnowledgeWindowStarter([&](const std::filesystem::path& workdir) {

@@ -21,6 +21,10 @@ install(FILES ${BESEDKA_PACKAGING}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR}
 install(FILES ${PROJECT_SOURCE_DIR}/docs/api/openapi.yaml DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # `systemctl --user enable --now besedka-serve`
 install(FILES ${BESEDKA_PACKAGING}/besedka-serve.service DESTINATION lib/systemd/user)
+if(TARGET besedka_irc)
+    # `systemctl --user enable --now besedka-irc`
+    install(FILES ${BESEDKA_PACKAGING}/besedka-irc.service DESTINATION lib/systemd/user)
+endif()
 
 # Debian wants the changelog and the manual page compressed at the highest
 # level, without a name or time stamp inside.
