@@ -86,7 +86,8 @@ std::string englishBackupReason(std::string_view recorded) {
         }
     }
     if (what.starts_with("забыть ")) {
-        if (const std::string lines = linesForgotten(what.substr(std::string_view("забыть ").size()));
+        if (const std::string lines =
+                linesForgotten(what.substr(std::string_view("забыть ").size()));
             !lines.empty()) {
             return "before: forgetting " + lines;
         }

@@ -11,7 +11,7 @@ namespace besedka {
 // error while parsing value - unexpected '}'; expected '[', '{', or a
 // literal"), so that each window can word it in its own language.
 struct JsonSyntaxFault {
-    std::size_t line = 0;   // 0 when the message names none
+    std::size_t line = 0; // 0 when the message names none
     std::size_t column = 0;
     // The parser's name of the token it did not expect ("'}'", "end of
     // input", "string literal"); empty when the text held no token at all.

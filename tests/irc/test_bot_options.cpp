@@ -13,7 +13,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, BotOption
 
 TEST(BotOptions, ReadsEveryOptionInEitherForm) {
     BotOptions options;
-    EXPECT_EQ(parse({"--server=h", "--nick", "Бот"}, options), "not a nick the server takes: 'Бот'");
+    EXPECT_EQ(parse({"--server=h", "--nick", "Бот"}, options),
+              "not a nick the server takes: 'Бот'");
     options = {};
     ASSERT_EQ(parse({"--server=irc.example.org:6668", "--nick", "bot[1]", "--channel", "#a",
                      "--channel=room", "--ignore", "other", "--encoding=cp1251", "--burst", "2",
@@ -33,8 +34,10 @@ TEST(BotOptions, ReadsEveryOptionInEitherForm) {
 }
 
 TEST(BotOptions, TlsTakesItsOwnDefaultPortWhereverItStands) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--tls", "--server", "h"}, {"--server", "h", "--tls"}, {"--server=h", "--tls-ca", "f"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--tls", "--server", "h"},
+                                               {"--server", "h", "--tls"},
+                                               {"--server=h", "--tls-ca", "f"}}) {
         BotOptions options;
         ASSERT_EQ(parse(args, options), std::nullopt);
         EXPECT_TRUE(options.server->tls);
@@ -92,8 +95,7 @@ TEST(BotOptions, ReadsThePasswordsFirstLine) {
     std::ofstream(file) << "\n";
     EXPECT_TRUE(readPassword(file, password));
     std::filesystem::remove(file);
-    EXPECT_EQ(readPassword(file, password),
-              "cannot read the password file " + file.string());
+    EXPECT_EQ(readPassword(file, password), "cannot read the password file " + file.string());
 }
 
 } // namespace

@@ -9,12 +9,9 @@ namespace {
 // A token of the parser in Russian: punctuation in quotes, the rest named.
 QString tokenText(std::string_view token) {
     static const std::pair<std::string_view, const char16_t*> kNames[] = {
-        {"'[', '{', or a literal", u"значение"},
-        {"true literal", u"слово «true»"},
-        {"false literal", u"слово «false»"},
-        {"null literal", u"слово «null»"},
-        {"string literal", u"строка в кавычках"},
-        {"number literal", u"число"},
+        {"'[', '{', or a literal", u"значение"},  {"true literal", u"слово «true»"},
+        {"false literal", u"слово «false»"},      {"null literal", u"слово «null»"},
+        {"string literal", u"строка в кавычках"}, {"number literal", u"число"},
         {"end of input", u"конец документа"},
     };
     for (const auto& [name, text] : kNames) {
@@ -41,7 +38,8 @@ QString invalidText(std::string_view invalid) {
          u"в строке после «\\u» нет четырёх шестнадцатеричных цифр"},
         {"invalid string: surrogate", u"в строке неполная суррогатная пара «\\u»"},
         {"invalid number", u"число записано неверно"},
-        {"invalid literal", u"слово без кавычек, а так пишут только числа, «true», «false» и «null»"},
+        {"invalid literal",
+         u"слово без кавычек, а так пишут только числа, «true», «false» и «null»"},
         {"invalid comment", u"комментарий, каких в документе быть не может"},
         {"invalid BOM", u"неверная метка порядка байтов в начале"},
     };
