@@ -386,6 +386,14 @@ void ConversationHub::endAll(HubInstant now) {
     state_->endWithLog(all, now);
 }
 
+void ConversationHub::recover() const {
+    try {
+        const auto held = state_->hold();
+    } catch (const Error&) {
+        // The first turn meets it and says why.
+    }
+}
+
 std::size_t ConversationHub::openConversations() const {
     return state_->conversations.size();
 }

@@ -58,6 +58,11 @@ class ConversationHub {
     // Ends every open conversation, each with its log block (at shutdown).
     void endAll(HubInstant now);
 
+    // Takes the lock once, so that what a killed run left (a change to
+    // finish, temporary files) is dealt with at start rather than at the
+    // first turn. A base that is busy or missing is left for that turn.
+    void recover() const;
+
     std::size_t openConversations() const;
     const HubCounters& counters() const;
     // The figures of `kb stats`, read under the lock. Throws FileError.

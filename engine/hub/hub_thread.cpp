@@ -101,6 +101,7 @@ struct HubThread::Queue {
     }
 
     void run() {
+        hub.recover();
         auto lastLook = now();
         for (;;) {
             std::deque<Item> taken;

@@ -27,15 +27,16 @@ chat_pid=$!
 
 # kb forget alongside: the starter line "ХАХА", which no conversation says,
 # removed by the command kb find gives (refused, and tried again, when a
-# turn moved it in between).
+# turn moved it in between: the conversations put lines in mid-tree, so its
+# number changes often).
 (
     sleep 0.5
-    for _ in $(seq 20); do
+    for _ in $(seq 300); do
         "$besedka" kb find ХАХА --forget-command "$work" 2>"$scratch/forget.cmd" >/dev/null || break
         command=$(sed -n 's/^besedka kb forget/kb forget/p' "$scratch/forget.cmd")
         [ -n "$command" ] || break
         eval "\"\$besedka\" $command --yes \"\$work\"" >/dev/null 2>>"$scratch/forget.err" && break
-        sleep 0.2
+        sleep 0.1
     done
 ) &
 forget_pid=$!
