@@ -35,7 +35,10 @@ chat_pid=$!
         "$besedka" kb find ХАХА --forget-command "$work" 2>"$scratch/forget.cmd" >/dev/null || break
         command=$(sed -n 's/^besedka kb forget/kb forget/p' "$scratch/forget.cmd")
         [ -n "$command" ] || break
-        eval "\"\$besedka\" $command --yes \"\$work\"" >/dev/null 2>>"$scratch/forget.err" && break
+        if eval "\"\$besedka\" $command --yes \"\$work\"" >/dev/null 2>>"$scratch/forget.err"; then
+            touch "$scratch/forgot"
+            break
+        fi
         sleep 0.1
     done
 ) &
@@ -49,7 +52,11 @@ stop_server "$load_pid"
 check "the server stopped cleanly" test "$stop_status" = 0
 
 "$besedka" kb lines "$work/Base/Words.Dat" >"$scratch/tree.txt"
-check "kb forget took its line" test -z "$(grep '^ХАХА^' "$scratch/tree.txt")"
+# A forget refused every time (its line moved under it) leaves the line; one
+# that said it removed it must have.
+if [ -e "$scratch/forgot" ]; then
+    check "kb forget took its line" test -z "$(grep '^ХАХА^' "$scratch/tree.txt")"
+fi
 check "the chat's own phrases were learned" grep -q "^_*ЧАТ ГОВОРИТ" "$scratch/tree.txt"
 answered=$(python3 -c 'import json, sys; print(sum(len(t) for t in json.load(open(sys.argv[1])).values()))' \
     "$scratch/results.json")
